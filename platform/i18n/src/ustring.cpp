@@ -1,0 +1,115 @@
+#include <fl/i18n/ustring.hpp>
+
+#include <cstdint>
+#include <stdexcept>
+
+namespace fl::i18n {
+
+namespace {
+
+[[noreturn]] void invalidUtf8(std::size_t offset, char const* why) {
+    throw std::runtime_error("invalid UTF-8 at byte " + std::to_string(offset) + ": " + why);
+}
+
+} // namespace
+
+std::u16string utf8_to_ustring(std::string_view utf8) {
+    std::u16string out;
+    out.resize(utf8.size());  // never more code units than bytes
+    char16_t* dst = out.data();
+    auto const* const begin = reinterpret_cast<unsigned char const*>(utf8.data());
+    auto const* const end = begin + utf8.size();
+    auto const* p = begin;
+    while (p != end) {
+        // Most text is ASCII: copy such runs without decoding.
+        while (p != end && *p < 0x80) {
+            *dst++ = static_cast<char16_t>(*p++);
+        }
+        if (p == end) {
+            break;
+        }
+        std::size_t const offset = static_cast<std::size_t>(p - begin);
+        unsigned const lead = *p;
+        std::size_t length;
+        std::uint32_t cp;
+        std::uint32_t minimum;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2, cp = lead & 0x1F, minimum = 0x80;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3, cp = lead & 0x0F, minimum = 0x800;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4, cp = lead & 0x07, minimum = 0x10000;
+        } else if (lead >= 0x80 && lead <= 0xBF) {
+            invalidUtf8(offset, "unexpected continuation byte");
+        } else {
+            invalidUtf8(offset, "invalid lead byte");
+        }
+        if (static_cast<std::size_t>(end - p) < length) {
+            invalidUtf8(offset, "truncated sequence");
+        }
+        for (std::size_t i = 1; i < length; ++i) {
+            unsigned const c = p[i];
+            if ((c & 0xC0) != 0x80) {
+                invalidUtf8(offset + i, "expected a continuation byte");
+            }
+            cp = (cp << 6) | (c & 0x3F);
+        }
+        if (cp < minimum) {
+            invalidUtf8(offset, "overlong encoding");
+        }
+        if (cp >= 0xD800 && cp <= 0xDFFF) {
+            invalidUtf8(offset, "encoded surrogate");
+        }
+        if (cp > 0x10FFFF) {
+            invalidUtf8(offset, "code point beyond U+10FFFF");
+        }
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            *dst++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+            *dst++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+        } else {
+            *dst++ = static_cast<char16_t>(cp);
+        }
+        p += length;
+    }
+    out.resize(static_cast<std::size_t>(dst - out.data()));
+    return out;
+}
+
+std::string ustring_to_utf8(std::u16string_view utf16) {
+    std::string out;
+    out.reserve(utf16.size());
+    std::size_t const n = utf16.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        std::uint32_t cp = utf16[i];
+        if (cp < 0x80) {
+            out.push_back(static_cast<char>(cp));
+            continue;
+        }
+        if (cp >= 0xD800 && cp <= 0xDBFF) {
+            if (i + 1 == n || utf16[i + 1] < 0xDC00 || utf16[i + 1] > 0xDFFF) {
+                throw std::runtime_error("invalid UTF-16 at code unit " + std::to_string(i) +
+                                         ": high surrogate without its low half");
+            }
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (static_cast<std::uint32_t>(utf16[i + 1]) - 0xDC00);
+            ++i;
+        } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
+            throw std::runtime_error("invalid UTF-16 at code unit " + std::to_string(i) +
+                                     ": low surrogate without its high half");
+        }
+        if (cp < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        } else if (cp < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        }
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+    return out;
+}
+
+} // namespace fl::i18n

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <foundation/json/Value.hpp>
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace foundation::json {
+
+/// A JSON object: members with unique keys, kept sorted by key in one flat vector, so a
+/// typical element (a handful of keys) costs one allocation and lookups touch one block.
+class Object {
+public:
+    using value_type = std::pair<std::string, Value>;
+    using const_iterator = std::vector<value_type>::const_iterator;
+
+    Object() = default;
+    /// Members in any order; of duplicate keys the last one stays.
+    explicit Object(std::vector<value_type> members);
+    Object(std::initializer_list<value_type> members);
+
+    std::size_t size() const noexcept { return members_.size(); }
+    bool empty() const noexcept { return members_.empty(); }
+    const_iterator begin() const noexcept { return members_.begin(); }
+    const_iterator end() const noexcept { return members_.end(); }
+
+    const_iterator find(std::string_view key) const noexcept;
+    bool contains(std::string_view key) const noexcept { return find(key) != end(); }
+    std::size_t count(std::string_view key) const noexcept { return contains(key) ? 1 : 0; }
+    /// The member's value, or nullptr when absent.
+    Value const* get(std::string_view key) const noexcept;
+    /// The member's value; throws std::out_of_range when absent.
+    Value const& at(std::string_view key) const;
+    /// Inserts or replaces one member.
+    void set(std::string key, Value value);
+
+    friend bool operator==(Object const& a, Object const& b) noexcept { return a.members_ == b.members_; }
+    friend bool operator!=(Object const& a, Object const& b) noexcept { return !(a == b); }
+
+private:
+    void normalise();
+    std::vector<value_type> members_;
+};
+
+} // namespace foundation::json

@@ -1,0 +1,123 @@
+#include <foundation/json/Parser.hpp>
+
+#include "ErrorLocator.hpp"
+
+#include <simdjson.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace foundation::json {
+
+ParseError::ParseError(std::size_t line, std::size_t column, std::string reason)
+    : std::runtime_error(std::to_string(line) + ":" + std::to_string(column) + ": " + reason),
+      line_(line), column_(column), reason_(std::move(reason)) {}
+
+struct Parser::State {
+    simdjson::dom::parser dom;
+};
+
+namespace {
+
+class Converter {
+public:
+    // Depth is bounded by the parser's own limit, so this recursion is bounded too.
+    static Value convert(simdjson::dom::element e) {
+        using T = simdjson::dom::element_type;
+        switch (e.type()) {
+        case T::ARRAY: {
+            simdjson::dom::array a = e.get_array().value_unsafe();
+            Array items;
+            items.reserve(a.size());
+            for (simdjson::dom::element child : a) {
+                items.push_back(convert(child));
+            }
+            return Value(std::move(items));
+        }
+        case T::OBJECT: {
+            simdjson::dom::object o = e.get_object().value_unsafe();
+            std::vector<Object::value_type> members;
+            members.reserve(o.size());
+            for (simdjson::dom::key_value_pair field : o) {
+                members.emplace_back(std::string(field.key), convert(field.value));
+            }
+            return Value(Object(std::move(members)));
+        }
+        case T::STRING: return Value(e.get_string().value_unsafe());
+        case T::INT64: return Value(static_cast<double>(e.get_int64().value_unsafe()));
+        case T::UINT64: return Value(static_cast<double>(e.get_uint64().value_unsafe()));
+        case T::DOUBLE: return Value(e.get_double().value_unsafe());
+        case T::BOOL: return Value(e.get_bool().value_unsafe());
+        case T::NULL_VALUE: return Value(Null{});
+        }
+        return Value();
+    }
+};
+
+[[noreturn]] void throwAt(std::string_view text, std::size_t offset, std::string reason) {
+    auto [line, column] = detail::lineAndColumn(text, offset);
+    throw ParseError(line, column, std::move(reason));
+}
+
+} // namespace
+
+Parser::Parser() : state_(std::make_unique<State>()) {}
+Parser::~Parser() = default;
+
+Value Parser::parse(std::string_view text) {
+    std::string_view body = text;
+    if (body.substr(0, 3) == "\xEF\xBB\xBF") {
+        body.remove_prefix(3);
+    }
+    if (state_->dom.capacity() < body.size() || state_->dom.max_depth() != kMaxDepth) {
+        if (state_->dom.allocate(std::max(body.size(), state_->dom.capacity()), kMaxDepth) != simdjson::SUCCESS) {
+            throw std::runtime_error("cannot allocate parser buffers for " + std::to_string(body.size()) + " bytes");
+        }
+    }
+    simdjson::dom::element root;
+    auto const error = state_->dom.parse(body.data(), body.size(), true).get(root);
+    if (error == simdjson::SUCCESS) {
+        return Converter::convert(root);
+    }
+    if (auto located = detail::locateError(text, kMaxDepth)) {
+        throwAt(text, located->offset, std::move(located->reason));
+    }
+    if (error == simdjson::NUMBER_ERROR) {
+        // Integers beyond 64 bits are numbers like any other: read them as doubles.
+        std::string const widened = detail::widenBigIntegers(body);
+        if (widened.size() != body.size()) {
+            return parse(widened);
+        }
+    }
+    if (error == simdjson::DEPTH_ERROR) {
+        throwAt(text, 0, "nesting deeper than " + std::to_string(kMaxDepth));
+    }
+    throwAt(text, text.size(), simdjson::error_message(error));
+}
+
+Value Parser::parseFile(std::string const& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        throw std::runtime_error("cannot read " + path + ": " + std::strerror(errno));
+    }
+    std::string text;
+    in.seekg(0, std::ios::end);
+    auto const size = in.tellg();
+    if (size < 0) {
+        throw std::runtime_error("cannot read " + path + ": not a regular file");
+    }
+    text.resize(static_cast<std::size_t>(size));
+    in.seekg(0, std::ios::beg);
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (!in) {
+        throw std::runtime_error("cannot read " + path + ": read failed");
+    }
+    return parse(text);
+}
+
+Value parse(std::string_view text) { return Parser().parse(text); }
+Value parseFile(std::string const& path) { return Parser().parseFile(path); }
+
+} // namespace foundation::json

@@ -1,0 +1,122 @@
+#include <foundation/json/Value.hpp>
+
+#include "Reps.hpp"
+
+#include <cstring>
+#include <stdexcept>
+
+namespace foundation::json {
+
+char const* kindName(Kind kind) noexcept {
+    switch (kind) {
+    case Kind::Undefined: return traits<Undefined>::name;
+    case Kind::Null: return traits<Null>::name;
+    case Kind::Bool: return traits<bool>::name;
+    case Kind::Double: return traits<double>::name;
+    case Kind::String: return traits<std::string>::name;
+    case Kind::Array: return traits<Array>::name;
+    case Kind::Object: return traits<Object>::name;
+    case Kind::Float: return traits<float>::name;
+    case Kind::Int64: return traits<long long>::name;
+    case Kind::UInt64: return traits<unsigned long long>::name;
+    }
+    return "unknown";
+}
+
+Value::Value(std::string s) : kind_(Kind::String) { u_.s = new detail::StringRep(std::move(s)); }
+Value::Value(std::string_view s) : Value(std::string(s)) {}
+Value::Value(char const* s) : Value(std::string(s)) {}
+Value::Value(Array a) : kind_(Kind::Array) { u_.a = new detail::ArrayRep(std::move(a)); }
+Value::Value(Object o) : kind_(Kind::Object) { u_.o = new detail::ObjectRep(std::move(o)); }
+
+void Value::retain() const noexcept {
+    switch (kind_) {
+    case Kind::String: u_.s->refs.fetch_add(1, std::memory_order_relaxed); break;
+    case Kind::Array: u_.a->refs.fetch_add(1, std::memory_order_relaxed); break;
+    case Kind::Object: u_.o->refs.fetch_add(1, std::memory_order_relaxed); break;
+    default: break;
+    }
+}
+
+void Value::release() noexcept {
+    switch (kind_) {
+    case Kind::String:
+        if (u_.s->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) delete u_.s;
+        break;
+    case Kind::Array:
+        if (u_.a->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) delete u_.a;
+        break;
+    case Kind::Object:
+        if (u_.o->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) delete u_.o;
+        break;
+    default: break;
+    }
+    kind_ = Kind::Undefined;
+}
+
+void Value::throwConversion(Kind wanted) const {
+    throw std::runtime_error(std::string("invalid conversion: ") + kindName() + " to " + json::kindName(wanted));
+}
+
+std::string const& Value::asString() const {
+    check(Kind::String);
+    return u_.s->value;
+}
+
+Array const& Value::asArray() const {
+    check(Kind::Array);
+    return u_.a->value;
+}
+
+Object const& Value::asObject() const {
+    check(Kind::Object);
+    return u_.o->value;
+}
+
+namespace {
+Value const undefinedValue;
+}
+
+Value const& Value::operator[](std::string_view key) const noexcept {
+    if (kind_ != Kind::Object) {
+        return undefinedValue;
+    }
+    Value const* member = u_.o->value.get(key);
+    return member != nullptr ? *member : undefinedValue;
+}
+
+Value const& Value::operator[](char const* key) const noexcept { return (*this)[std::string_view(key)]; }
+Value const& Value::operator[](std::string const& key) const noexcept { return (*this)[std::string_view(key)]; }
+
+bool Value::hasOwnProperty(std::string const& key) const noexcept {
+    return kind_ == Kind::Object && u_.o->value.contains(key);
+}
+
+std::size_t Value::size() const noexcept {
+    switch (kind_) {
+    case Kind::Array: return u_.a->value.size();
+    case Kind::Object: return u_.o->value.size();
+    default: return 0;
+    }
+}
+
+bool operator==(Value const& a, Value const& b) noexcept {
+    if (a.kind_ != b.kind_) {
+        return false;
+    }
+    switch (a.kind_) {
+    case Kind::Undefined:
+    case Kind::Null: return true;
+    case Kind::Bool: return a.u_.b == b.u_.b;
+    case Kind::Double: return a.u_.d == b.u_.d;
+    case Kind::Float: return a.u_.f == b.u_.f;
+    case Kind::Int64: return a.u_.i == b.u_.i;
+    case Kind::UInt64: return a.u_.u == b.u_.u;
+    case Kind::String: return a.u_.s == b.u_.s || a.u_.s->value == b.u_.s->value;
+    case Kind::Array: return a.u_.a == b.u_.a || a.u_.a->value == b.u_.a->value;
+    case Kind::Object: return a.u_.o == b.u_.o || a.u_.o->value == b.u_.o->value;
+    }
+    return false;
+}
+
+} // namespace foundation::json

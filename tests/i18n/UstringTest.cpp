@@ -1,0 +1,49 @@
+#include <fl/i18n/ustring.hpp>
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+
+using fl::i18n::ustring_to_utf8;
+using fl::i18n::utf8_to_ustring;
+
+namespace {
+
+std::string error(std::string const& utf8) {
+    try {
+        (void)utf8_to_ustring(utf8);
+    } catch (std::runtime_error const& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+} // namespace
+
+TEST(Utf, RoundTripsEveryEncodingLength) {
+    std::string const text = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80z";  // a é € 😀 z
+    std::u16string const wide = utf8_to_ustring(text);
+    EXPECT_EQ(wide, u"a\u00e9\u20ac\U0001F600z");
+    EXPECT_EQ(wide.size(), 6u);  // the emoji is a surrogate pair
+    EXPECT_EQ(ustring_to_utf8(wide), text);
+    EXPECT_EQ(utf8_to_ustring(""), u"");
+    EXPECT_EQ(ustring_to_utf8(u"\U0010FFFF"), "\xF4\x8F\xBF\xBF");
+    EXPECT_EQ(utf8_to_ustring(std::string("a\0b", 3)), std::u16string(u"a\0b", 3));
+}
+
+TEST(Utf, InvalidUtf8NamesTheByteOffset) {
+    EXPECT_EQ(error("ab\x80"), "invalid UTF-8 at byte 2: unexpected continuation byte");
+    EXPECT_EQ(error("\xC0\xAF"), "invalid UTF-8 at byte 0: invalid lead byte");
+    EXPECT_EQ(error("x\xE0\x80\xAF"), "invalid UTF-8 at byte 1: overlong encoding");
+    EXPECT_EQ(error("\xED\xA0\x80"), "invalid UTF-8 at byte 0: encoded surrogate");
+    EXPECT_EQ(error("\xF4\x90\x80\x80"), "invalid UTF-8 at byte 0: code point beyond U+10FFFF");
+    EXPECT_EQ(error("abc\xE2\x82"), "invalid UTF-8 at byte 3: truncated sequence");
+    EXPECT_EQ(error("\xE2\x28\xA1"), "invalid UTF-8 at byte 1: expected a continuation byte");
+}
+
+TEST(Utf, LoneSurrogatesAreRejected) {
+    EXPECT_THROW((void)ustring_to_utf8(std::u16string(1, char16_t(0xD800))), std::runtime_error);
+    EXPECT_THROW((void)ustring_to_utf8(std::u16string{u'a', char16_t(0xDC00)}), std::runtime_error);
+    EXPECT_THROW((void)ustring_to_utf8(std::u16string{char16_t(0xD800), u'a'}), std::runtime_error);
+}

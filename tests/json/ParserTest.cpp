@@ -1,0 +1,125 @@
+#include <foundation/json/Parser.hpp>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+using namespace foundation::json;
+
+namespace {
+
+ParseError parseError(std::string const& text) {
+    try {
+        (void)parse(text);
+    } catch (ParseError const& e) {
+        return e;
+    }
+    return ParseError(0, 0, "no error");
+}
+
+std::string nested(std::size_t depth) { return std::string(depth, '[') + std::string(depth, ']'); }
+
+} // namespace
+
+TEST(Parser, EveryNumberIsADouble) {
+    Value const v = parse(R"({"level": 1, "neg": -7, "big": 18446744073709551615, "f": 2.5e3,
+                              "huge": 123456789012345678901234567890})");
+    EXPECT_TRUE(v["level"].isDouble());
+    EXPECT_EQ(v["level"].asDouble(), 1.0);
+    EXPECT_EQ(v["neg"].asDouble(), -7.0);
+    EXPECT_TRUE(v["big"].isDouble());
+    EXPECT_EQ(v["f"].asDouble(), 2500.0);
+    EXPECT_DOUBLE_EQ(v["huge"].asDouble(), 1.2345678901234568e29);
+}
+
+TEST(Parser, ReadsEveryKindAndKeepsTheLastDuplicate) {
+    Value const v = parse(R"({"s":"a\"b\u00e9\ud83d\ude00","t":true,"f":false,"n":null,"a":[1,[2]],"o":{},
+                              "d":1,"d":2})");
+    EXPECT_EQ(v["s"].asString(), "a\"b\xC3\xA9\xF0\x9F\x98\x80");
+    EXPECT_TRUE(v["t"].asBool());
+    EXPECT_FALSE(v["f"].asBool());
+    EXPECT_TRUE(v["n"].isNull());
+    EXPECT_EQ(v["a"].asArray()[1].asArray()[0].asDouble(), 2.0);
+    EXPECT_TRUE(v["o"].asObject().empty());
+    EXPECT_EQ(v["d"].asDouble(), 2.0);
+    EXPECT_EQ(parse("\xEF\xBB\xBF [1]").size(), 1u);
+}
+
+TEST(Parser, NestingLimit) {
+    EXPECT_NO_THROW((void)parse(nested(kMaxDepth)));
+    ParseError const e = parseError(nested(kMaxDepth + 1));
+    EXPECT_EQ(e.reason(), "nesting deeper than 512");
+    EXPECT_EQ(e.column(), kMaxDepth + 1);
+    EXPECT_EQ(parseError(std::string(100000, '[')).reason(), "nesting deeper than 512");
+    EXPECT_EQ(parseError(std::string(100000, '{')).line(), 1u);
+}
+
+TEST(Parser, ErrorsNameLineColumnAndReason) {
+    struct Case {
+        char const* text;
+        std::size_t line, column;
+        char const* reason;
+    } const cases[] = {
+        {"", 1, 1, "empty document"},
+        {"  \n ", 2, 2, "empty document"},
+        {"{\"a\": 1,\n  \"b\" 2}", 2, 7, "expected ':' after object key, found character '2'"},
+        {"[1, 2,\n 3,]", 2, 4, "unexpected character ']'"},
+        {"{\"a\": tru}", 1, 7, "invalid literal, expected 'true'"},
+        {"[\"abc", 1, 2, "unterminated string"},
+        {"[1] x", 1, 5, "trailing characters after the document"},
+        {"[1, 2", 1, 6, "unexpected end of input"},
+        {"{\"a\" : 01}", 1, 8, "invalid number"},
+        {"[\"\\x\"]", 1, 3, "invalid escape sequence"},
+        {"[\"\xC3\"]", 1, 3, "invalid UTF-8 in string"},
+        {"[\"\xED\xA0\x80\"]", 1, 3, "invalid UTF-8 in string"},
+        {"[\"\\ud800\"]", 1, 3, "high surrogate without its low half"},
+        {"{1:2}", 1, 2, "expected a string key, found character '1'"},
+        {"[1 2]", 1, 4, "expected ',' or ']', found character '2'"},
+    };
+    for (Case const& c : cases) {
+        ParseError const e = parseError(c.text);
+        EXPECT_EQ(e.reason(), c.reason) << c.text;
+        EXPECT_EQ(e.line(), c.line) << c.text;
+        EXPECT_EQ(e.column(), c.column) << c.text;
+        EXPECT_EQ(std::string(e.what()),
+                  std::to_string(c.line) + ":" + std::to_string(c.column) + ": " + c.reason);
+    }
+}
+
+TEST(Parser, ReusedParserAndLargeArrays) {
+    Parser parser;
+    std::string big = "[";
+    for (int i = 0; i < 200000; ++i) {
+        big += i ? ",\"x\"" : "\"x\"";
+    }
+    big += "]";
+    EXPECT_EQ(parser.parse(big).size(), 200000u);
+    EXPECT_EQ(parser.parse("[1]").size(), 1u);
+    EXPECT_THROW((void)parser.parse("[1"), ParseError);
+    EXPECT_EQ(parser.parse("{\"a\":[]}").size(), 1u);
+}
+
+TEST(Parser, Files) {
+    std::string const path = ::testing::TempDir() + "/richmarkup_json_parser_test.json";
+    {
+        std::ofstream(path) << "{\"a\":\n [1,]}";
+    }
+    try {
+        (void)parseFile(path);
+        FAIL() << "no error";
+    } catch (ParseError const& e) {
+        EXPECT_EQ(e.line(), 2u);
+        EXPECT_EQ(e.column(), 5u);
+    }
+    std::remove(path.c_str());
+    try {
+        (void)parseFile(path);
+        FAIL() << "no error";
+    } catch (ParseError const&) {
+        FAIL() << "a missing file is no parse error";
+    } catch (std::runtime_error const& e) {
+        EXPECT_EQ(std::string(e.what()), "cannot read " + path + ": No such file or directory");
+    }
+}
