@@ -1,0 +1,10 @@
+#pragma once
+
+namespace document::vxzero {
+
+enum class Alignment { Left, Center, Right, Justify };
+
+/// "left", "center", "right" or "justify"; an out-of-range value gives "left".
+char const* alignmentName(Alignment alignment) noexcept;
+
+} // namespace document::vxzero

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <document/vxzero/Node.hpp>
+#include <quillix/contentmodel/vxzero/ImageData.hpp>
+
+#include <boost/uuid/uuid.hpp>
+
+#include <optional>
+#include <string>
+
+namespace document::vxzero {
+
+/// An inline image.
+class ImageNode : public Node {
+public:
+    class Impl;
+    class Builder;
+
+    ImageNode() noexcept = default;
+    Impl* getImpl() const noexcept;
+    Impl* operator->() const noexcept { return getImpl(); }
+
+protected:
+    explicit ImageNode(Node::Impl* impl) noexcept : Node(impl) {}
+
+private:
+    friend struct detail::NodeAccess;
+};
+
+class ImageNode::Impl final : public Node::Impl {
+public:
+    using Node::Impl::Impl;
+    ~Impl() override;
+    NodeKind getKind() const noexcept override { return NodeKind::ImageNode; }
+
+    void setId(std::u16string const& value) { id_ = value; }
+    void setData(quillix::contentmodel::vxzero::ImageData const& value) { data_ = value; }
+    std::optional<std::u16string> const& getId() const noexcept { return id_; }
+    std::optional<quillix::contentmodel::vxzero::ImageData> const& getData() const noexcept { return data_; }
+
+private:
+    std::optional<std::u16string> id_;
+    std::optional<quillix::contentmodel::vxzero::ImageData> data_;
+};
+
+/// Creates ImageNode nodes in one model; every call gives a new node.
+class ImageNode::Builder {
+public:
+    explicit Builder(vx::zero::Model const& model) noexcept : model_(model) {}
+    ImageNode createImageNode(boost::uuids::uuid const& uuid) const;
+
+private:
+    vx::zero::Model const& model_;
+};
+
+inline ImageNode::Impl* ImageNode::getImpl() const noexcept { return static_cast<Impl*>(Node::getImpl()); }
+
+} // namespace document::vxzero

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <document/vxzero/Node.hpp>
+#include <quillix/contentmodel/vxzero/TableNodeMetaData.hpp>
+
+#include <boost/uuid/uuid.hpp>
+
+#include <optional>
+
+namespace document::vxzero {
+
+/// A table; its children are its rows.
+class TableNode : public Node {
+public:
+    class Impl;
+    class Builder;
+
+    TableNode() noexcept = default;
+    Impl* getImpl() const noexcept;
+    Impl* operator->() const noexcept { return getImpl(); }
+
+protected:
+    explicit TableNode(Node::Impl* impl) noexcept : Node(impl) {}
+
+private:
+    friend struct detail::NodeAccess;
+};
+
+class TableNode::Impl final : public Node::Impl {
+public:
+    using Node::Impl::Impl;
+    ~Impl() override;
+    NodeKind getKind() const noexcept override { return NodeKind::TableNode; }
+
+    void setTableNodeMetaData(quillix::contentmodel::vxzero::TableNodeMetaData const& value) { tableNodeMetaData_ = value; }
+    std::optional<quillix::contentmodel::vxzero::TableNodeMetaData> const& getTableNodeMetaData() const noexcept { return tableNodeMetaData_; }
+
+private:
+    std::optional<quillix::contentmodel::vxzero::TableNodeMetaData> tableNodeMetaData_;
+};
+
+/// Creates TableNode nodes in one model; every call gives a new node.
+class TableNode::Builder {
+public:
+    explicit Builder(vx::zero::Model const& model) noexcept : model_(model) {}
+    TableNode createTableNode(boost::uuids::uuid const& uuid) const;
+
+private:
+    vx::zero::Model const& model_;
+};
+
+inline TableNode::Impl* TableNode::getImpl() const noexcept { return static_cast<Impl*>(Node::getImpl()); }
+
+} // namespace document::vxzero

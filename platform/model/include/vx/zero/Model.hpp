@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstddef>
+#include <new>
+#include <utility>
+
+namespace vx::zero {
+
+class ModelElement;
+namespace detail {
+struct ModelState;
+}
+
+/// Owns every element created in it: a build that throws halfway leaks nothing, and the
+/// model's end destroys every element that no handle holds any more. An element still held
+/// then is emptied of its references to other elements and ends with its last handle, so
+/// handles may outlive the model (to be dropped, copied or compared, not read).
+/// Elements are carved out of large blocks, so creating one costs a pointer bump. Creation
+/// goes through a const model because builders hold the model by const reference; only the
+/// allocation state changes. A model and its elements serve one thread at a time.
+class Model {
+public:
+    Model();
+    ~Model();
+    Model(Model const&) = delete;
+    Model& operator=(Model const&) = delete;
+
+    /// Elements (nodes) created so far.
+    std::size_t nodeCount() const noexcept;
+    /// How often any node's type name was asked for.
+    std::size_t typeNameQueries() const noexcept;
+    void noteTypeNameQuery() const noexcept;
+
+    /// Creates an element of type ElementT, constructed from this model and `args`.
+    template <class ElementT, class... Args>
+    ElementT& create(Args&&... args) const {
+        void* storage = allocate(sizeof(ElementT), alignof(ElementT));
+        // Should the constructor throw, the storage stays in the block: wasted, not leaked.
+        auto* element = ::new (storage) ElementT(*this, std::forward<Args>(args)...);
+        adopt(*element);
+        return *element;
+    }
+
+private:
+    friend class ModelElement;
+    void* allocate(std::size_t size, std::size_t alignment) const;
+    void adopt(ModelElement& element) const noexcept;
+
+    // Outlives the model while elements it holds still have handles.
+    detail::ModelState* state_;
+};
+
+} // namespace vx::zero

@@ -1,0 +1,138 @@
+#include <vx/zero/ElementSequence.hpp>
+
+#include "Utf8.hpp"
+
+#include <document/vxzero/Node.hpp>
+#include <vx/zero/Exception.hpp>
+
+#include <algorithm>
+
+namespace vx::zero {
+namespace {
+
+template <class Element>
+std::string qualifiedNameOf(Element const& element) {
+    std::string name;
+    detail::appendUtf8(name, element.getType().getImpl()->getQualifiedName());
+    return name;
+}
+
+} // namespace
+
+template <class T>
+ElementSequence<T>::Operation::Operation(ElementSequence& sequence) noexcept
+    : AbstractOwnedCollection::Operation(sequence), sequence_(sequence) {}
+
+template <class T>
+void ElementSequence<T>::Operation::add(T const& element) {
+    if (isCommitted()) {
+        throw Exception(messages::catalog, messages::operationAlreadyCommitted, {});
+    }
+    if (!element) {
+        return;
+    }
+    if (!first_) {
+        first_ = element;
+    } else {
+        more_.push_back(element);
+    }
+}
+
+template <class T>
+void ElementSequence<T>::Operation::commit() {
+    if (isCommitted()) {
+        throw Exception(messages::catalog, messages::operationAlreadyCommitted, {});
+    }
+    // Check everything before changing anything, so a refused element leaves the sequence,
+    // and every other sequence, as it was.
+    if (first_) {
+        sequence_.check(first_);
+    }
+    for (T const& element : more_) {
+        sequence_.check(element);
+    }
+    sequence_.reserveFor((first_ ? 1 : 0) + more_.size());
+    if (first_) {
+        sequence_.append(first_);
+    }
+    for (T const& element : more_) {
+        sequence_.append(element);
+    }
+    markCommitted();
+    first_ = T();
+    more_.clear();
+}
+
+template <class T>
+void ElementSequence<T>::add(T const& element) {
+    if (!element) {
+        return;
+    }
+    Operation operation(*this);
+    operation.add(element);
+    operation.commit();
+}
+
+template <class T>
+void ElementSequence<T>::check(T const& element) const {
+    Owner const& candidate = *element.getImpl();
+    if (!candidate.sharesModelWith(owner_)) {
+        throw Exception(messages::catalog, messages::cannotCastIncompatibleTypes, {qualifiedNameOf(candidate)});
+    }
+    if (!owner_.hasChildSequence()) {
+        throw Exception(messages::catalog, messages::elementHoldsNoChildren, {qualifiedNameOf(owner_)});
+    }
+    if (candidate.container_ == this) {
+        return; // already held: append skips it
+    }
+    // A node inside itself would make the tree a loop that no walk ever leaves. Only a node
+    // with children can be an ancestor of the owner, so adding a fresh node, or adding to a
+    // node not yet placed (the usual bottom-up build), costs no walk.
+    bool loops = &candidate == &owner_;
+    if (!loops && !candidate.children_.empty()) {
+        for (Owner const* ancestor = owner_.getParent(); ancestor != nullptr; ancestor = ancestor->getParent()) {
+            if (ancestor == &candidate) {
+                loops = true;
+                break;
+            }
+        }
+    }
+    if (loops) {
+        throw Exception(messages::catalog, messages::cannotContainItself, {qualifiedNameOf(candidate)});
+    }
+}
+
+template <class T>
+void ElementSequence<T>::reserveFor(std::size_t count) {
+    std::size_t const needed = items_.size() + count;
+    if (needed > items_.capacity()) {
+        // Grow geometrically: reserving the exact size on every add would copy on every add.
+        items_.reserve(std::max(needed, items_.capacity() * 2));
+    }
+}
+
+template <class T>
+void ElementSequence<T>::append(T const& element) noexcept {
+    Owner& node = *element.getImpl();
+    if (node.container_ == this) {
+        return;
+    }
+    if (node.container_ != nullptr) {
+        node.container_->detach(node);
+    }
+    items_.push_back(element); // capacity reserved: cannot throw
+    node.container_ = this;
+}
+
+template <class T>
+void ElementSequence<T>::detach(Owner const& element) noexcept {
+    auto const found = std::find_if(items_.begin(), items_.end(),
+                                    [&](T const& item) { return item.getImpl() == &element; });
+    if (found != items_.end()) {
+        items_.erase(found);
+    }
+}
+
+template class ElementSequence<document::vxzero::Node>;
+
+} // namespace vx::zero

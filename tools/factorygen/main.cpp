@@ -1,0 +1,38 @@
+// Generates a bundle's component factories from its manifest, so the manifest stays the
+// one description of the bundle's components.
+
+#include "FactoryWriter.hpp"
+#include "ManifestReader.hpp"
+
+#include <CLI/CLI.hpp>
+
+#include <exception>
+#include <fstream>
+#include <iostream>
+
+int main(int argc, char** argv)
+{
+  CLI::App app{ "Writes the NewInstance_/DeleteInstance_ factories of a bundle's components",
+                "richmarkup_factorygen" };
+  std::string manifest;
+  std::string output;
+  app.add_option("--manifest", manifest, "the bundle's manifest.json")->required();
+  app.add_option("--out", output, "the C++ source to write")->required();
+  CLI11_PARSE(app, argc, argv);
+
+  try {
+    auto const components = richmarkup::tools::ManifestReader::ReadFile(manifest);
+    std::string const source = richmarkup::tools::FactoryWriter::Write(components, manifest);
+    std::ofstream out(output, std::ios::binary | std::ios::trunc);
+    out << source;
+    out.close();
+    if (!out) {
+      std::cerr << "richmarkup_factorygen: " << output << ": cannot write\n";
+      return 1;
+    }
+  } catch (std::exception const& e) {
+    std::cerr << "richmarkup_factorygen: " << e.what() << "\n";
+    return 1;
+  }
+  return 0;
+}
