@@ -1,0 +1,69 @@
+# What `cmake --install` puts in place: the tool, the bundles, the libraries, the public
+# headers, and a package configuration so that another project can
+#   find_package(richmarkup)  and  target_link_libraries(app PRIVATE richmarkup::host)
+# Include once, after every library, bundle and tool target is defined.
+include_guard(GLOBAL)
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
+set(richmarkup_install_cmakedir "${CMAKE_INSTALL_LIBDIR}/cmake/richmarkup")
+
+# Libraries, exported as richmarkup::<name without the prefix> (richmarkup::host, ...).
+set(richmarkup_exported "")
+foreach(library
+    richmarkup_i18n richmarkup_json richmarkup_log richmarkup_model richmarkup_core
+    richmarkup_runtime richmarkup_framework_access richmarkup_host)
+  if(TARGET ${library})
+    string(REGEX REPLACE "^richmarkup_" "" export_name "${library}")
+    set_target_properties(${library} PROPERTIES EXPORT_NAME ${export_name})
+    list(APPEND richmarkup_exported ${library})
+  endif()
+endforeach()
+install(TARGETS ${richmarkup_exported}
+  EXPORT richmarkupTargets
+  LIBRARY DESTINATION "${CMAKE_INSTALL_LIBDIR}"
+  ARCHIVE DESTINATION "${CMAKE_INSTALL_LIBDIR}"
+  RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+
+# Bundles are loaded at run time, never linked: installed as files of the library directory,
+# where the host looks for them. Never strip them: the resource archive is appended.
+foreach(bundle richmarkup_richtext_bundle richmarkup_code_bundle)
+  if(TARGET ${bundle})
+    install(TARGETS ${bundle} LIBRARY DESTINATION "${CMAKE_INSTALL_LIBDIR}")
+  endif()
+endforeach()
+
+if(TARGET richmarkup-build)
+  install(TARGETS richmarkup-build RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+endif()
+
+# Public headers: the service interfaces, the platform libraries, the runtime, the host.
+foreach(include_dir
+    include
+    platform/i18n/include platform/json/include platform/log/include platform/model/include
+    platform/core/include platform/framework/include
+    runtime/include
+    host/include)
+  if(IS_DIRECTORY "${PROJECT_SOURCE_DIR}/${include_dir}")
+    install(DIRECTORY "${PROJECT_SOURCE_DIR}/${include_dir}/"
+      DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}"
+      FILES_MATCHING PATTERN "*.h" PATTERN "*.hpp")
+  endif()
+endforeach()
+
+install(EXPORT richmarkupTargets
+  NAMESPACE richmarkup::
+  DESTINATION "${richmarkup_install_cmakedir}")
+configure_package_config_file(
+  "${PROJECT_SOURCE_DIR}/cmake/richmarkupConfig.cmake.in"
+  "${PROJECT_BINARY_DIR}/richmarkupConfig.cmake"
+  INSTALL_DESTINATION "${richmarkup_install_cmakedir}"
+  PATH_VARS CMAKE_INSTALL_LIBDIR CMAKE_INSTALL_BINDIR)
+write_basic_package_version_file(
+  "${PROJECT_BINARY_DIR}/richmarkupConfigVersion.cmake"
+  VERSION "${PROJECT_VERSION}"
+  COMPATIBILITY SameMinorVersion)
+install(FILES
+  "${PROJECT_BINARY_DIR}/richmarkupConfig.cmake"
+  "${PROJECT_BINARY_DIR}/richmarkupConfigVersion.cmake"
+  DESTINATION "${richmarkup_install_cmakedir}")

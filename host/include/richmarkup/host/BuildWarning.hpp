@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace richmarkup::host {
+
+/// Something of the document that was left out of the model; the build went on.
+struct BuildWarning {
+    /// The top-level element it concerns, counted from 1.
+    std::size_t elementNumber = 0;
+    /// What happened, e.g. `no builder for className "X"; skipped`.
+    std::string message;
+};
+
+} // namespace richmarkup::host

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <richmarkup/host/BuildResult.hpp>
+#include <richmarkup/host/BuildWarning.hpp>
+#include <richmarkup/host/BuilderInfo.hpp>
+#include <richmarkup/host/HostOptions.hpp>
+
+#include <foundation/json/Value.hpp>
+#include <vx/zero/Model.hpp>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace richmarkup::host {
+
+/// A running framework with the richtext bundle (and, unless told otherwise, the code-element
+/// bundle) started, published through foundation::cppmicroservices::getFramework() while the
+/// host lives. The destructor clears that and stops the framework.
+///
+/// Only one host should live at a time in a process: the published framework is process-wide.
+class DocumentHost {
+public:
+    using WarningHandler = std::function<void(BuildWarning const&)>;
+
+    /// Throws HostError when a bundle is missing or fails to install or start.
+    explicit DocumentHost(HostOptions options = {});
+    ~DocumentHost();
+    DocumentHost(DocumentHost const&) = delete;
+    DocumentHost& operator=(DocumentHost const&) = delete;
+
+    /// Builds a document (one block element, or an array of them) into `model`. Each top-level
+    /// element goes to the first NodeBuilder service, in the framework's order, that accepts it;
+    /// an element none accepts is skipped with a warning, which `onWarning` hears at once.
+    /// Throws ElementBuildError when a builder throws, std::invalid_argument when the document
+    /// is neither an object nor an array.
+    BuildResult build(vx::zero::Model const& model, foundation::json::Value const& document,
+                      WarningHandler const& onWarning = {}) const;
+
+    /// The NodeBuilder services, then the TextElementBuilder services, each in the framework's order.
+    std::vector<BuilderInfo> listBuilders() const;
+
+    /// The bundle files the host installed, in the order it installed them.
+    std::vector<std::string> const& installedBundles() const noexcept;
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+} // namespace richmarkup::host

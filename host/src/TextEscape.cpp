@@ -1,0 +1,101 @@
+#include "TextEscape.hpp"
+
+#include <cstdint>
+
+namespace richmarkup::host::text {
+
+namespace {
+
+constexpr char replacementCharacter[] = "\xEF\xBF\xBD";
+
+void appendCodePoint(std::string& out, std::uint32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+} // namespace
+
+std::string toUtf8(std::u16string_view utf16) {
+    std::string out;
+    out.reserve(utf16.size());
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        char16_t const c = utf16[i];
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else if (isHighSurrogate(c) && i + 1 < utf16.size() && isLowSurrogate(utf16[i + 1])) {
+            std::uint32_t const cp = 0x10000 + ((static_cast<std::uint32_t>(c) - 0xD800) << 10) +
+                                     (static_cast<std::uint32_t>(utf16[i + 1]) - 0xDC00);
+            appendCodePoint(out, cp);
+            ++i;
+        } else if (isHighSurrogate(c) || isLowSurrogate(c)) {
+            out += replacementCharacter;
+        } else {
+            appendCodePoint(out, c);
+        }
+    }
+    return out;
+}
+
+void appendQuoted(std::string& out, std::string_view text) {
+    static constexpr char hex[] = "0123456789abcdef";
+    out.push_back('"');
+    for (char const ch : text) {
+        auto const c = static_cast<unsigned char>(ch);
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c < 0x20 || c == 0x7F) {
+                out += "\\u00";
+                out.push_back(hex[c >> 4]);
+                out.push_back(hex[c & 0xF]);
+            } else {
+                out.push_back(ch);
+            }
+        }
+    }
+    out.push_back('"');
+}
+
+void appendHtmlEscaped(std::string& out, std::string_view text) {
+    for (char const ch : text) {
+        auto const c = static_cast<unsigned char>(ch);
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\'': out += "&#39;"; break;
+        case '\t':
+        case '\n':
+        case '\r': out.push_back(ch); break;
+        default:
+            if (c < 0x20 || c == 0x7F) {
+                out += replacementCharacter;
+            } else {
+                out.push_back(ch);
+            }
+        }
+    }
+}
+
+} // namespace richmarkup::host::text

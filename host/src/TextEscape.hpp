@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Text helpers the writers share.
+namespace richmarkup::host::text {
+
+/// UTF-16 to UTF-8 that never throws: a lone surrogate becomes U+FFFD. A writer must not fail
+/// halfway through a page because a model holds text that no builder would have produced.
+std::string toUtf8(std::u16string_view utf16);
+
+/// `text` in double quotes with \" \\ \n \r \t and \u00XX for the other control characters;
+/// everything else (UTF-8 included) as it stands.
+void appendQuoted(std::string& out, std::string_view text);
+
+/// `text` for HTML text or a double-quoted attribute value: & < > " ' as entities; control
+/// characters other than tab, line feed and carriage return become U+FFFD.
+void appendHtmlEscaped(std::string& out, std::string_view text);
+
+} // namespace richmarkup::host::text

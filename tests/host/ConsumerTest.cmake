@@ -1,0 +1,45 @@
+# Installs the build tree into a fresh prefix, builds the consumer project against that prefix
+# alone, and runs both the consumer and the installed tool.
+#   cmake -DBUILD_DIR=... -DCONSUMER_DIR=... -DWORK_DIR=... -DGENERATOR=... -DCXX=... -P ConsumerTest.cmake
+foreach(var BUILD_DIR CONSUMER_DIR WORK_DIR GENERATOR)
+  if(NOT DEFINED ${var})
+    message(FATAL_ERROR "ConsumerTest.cmake needs -D${var}=...")
+  endif()
+endforeach()
+
+function(run_step what)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${what} failed (${rc}):\n${out}\n${err}")
+  endif()
+  set(step_output "${out}" PARENT_SCOPE)
+endfunction()
+
+set(prefix "${WORK_DIR}/prefix")
+set(build "${WORK_DIR}/build")
+file(REMOVE_RECURSE "${WORK_DIR}")
+
+run_step("install" "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${prefix}")
+
+set(compiler_args "")
+if(CXX)
+  set(compiler_args "-DCMAKE_CXX_COMPILER=${CXX}")
+endif()
+run_step("configure of the consumer" "${CMAKE_COMMAND}" -S "${CONSUMER_DIR}" -B "${build}" -G "${GENERATOR}"
+         "-DCMAKE_PREFIX_PATH=${prefix}" -DCMAKE_BUILD_TYPE=Release ${compiler_args})
+run_step("build of the consumer" "${CMAKE_COMMAND}" --build "${build}")
+
+run_step("the consumer" "${build}/consumer")
+set(expected "RichTextParagraphNode alignment=left\n  RichTextNode \"installed\"\n")
+if(NOT step_output STREQUAL expected)
+  message(FATAL_ERROR "the consumer printed:\n${step_output}\nexpected:\n${expected}")
+endif()
+
+# The installed tool finds the installed bundles beside itself.
+file(GLOB tool "${prefix}/bin/richmarkup-build")
+run_step("the installed tool" "${tool}" --list-builders)
+if(NOT step_output MATCHES "richmarkup::build::json::NodeBuilder\tRichTextParagraphNodeBuilderImpl")
+  message(FATAL_ERROR "the installed tool listed:\n${step_output}")
+endif()
+
+file(REMOVE_RECURSE "${WORK_DIR}")

@@ -1,0 +1,181 @@
+#include <richmarkup/host/DocumentHost.hpp>
+#include <richmarkup/host/ElementBuildError.hpp>
+#include <richmarkup/host/HostError.hpp>
+#include <richmarkup/host/TreeWriter.hpp>
+
+#include <foundation/cppmicroservices/FrameworkAccess.hpp>
+#include <foundation/json/Parser.hpp>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace richmarkup::host {
+namespace {
+
+using ::testing::HasSubstr;
+
+HostOptions testOptions(bool codeElements = true) {
+    HostOptions options;
+    options.codeElements = codeElements;
+    options.bundleDirectories = {RICHMARKUP_TEST_BUNDLE_DIR};
+    return options;
+}
+
+std::string const paragraph = R"({"className":"RichTextParagraphNode","children":[{"className":"RichTextNode","text":"p"}]})";
+
+// One host for the suite: starting a framework per test would only repeat the same work.
+class DocumentHostTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { host_ = std::make_unique<DocumentHost>(testOptions()); }
+    static void TearDownTestSuite() { host_.reset(); }
+
+    BuildResult build(std::string const& json, std::vector<BuildWarning>* heard = nullptr) {
+        return host_->build(model_, foundation::json::parse(json), [heard](BuildWarning const& w) {
+            if (heard != nullptr) {
+                heard->push_back(w);
+            }
+        });
+    }
+
+    static std::unique_ptr<DocumentHost> host_;
+    vx::zero::Model model_;
+};
+
+std::unique_ptr<DocumentHost> DocumentHostTest::host_;
+
+TEST_F(DocumentHostTest, PublishesItsFrameworkWhileItLives) {
+    EXPECT_TRUE(foundation::cppmicroservices::getFramework());
+    ASSERT_EQ(host_->installedBundles().size(), 2u);
+    EXPECT_THAT(host_->installedBundles()[0], HasSubstr("libztrichmarkup_build_json_code.so"));
+    EXPECT_THAT(host_->installedBundles()[1], HasSubstr("libztrichmarkup_build_json_richtext.so"));
+}
+
+TEST_F(DocumentHostTest, BuildsEveryTopLevelElementInDocumentOrder) {
+    BuildResult const result = build("[" + paragraph + R"(,
+        {"className":"HeadingNode","level":2,"children":[]},
+        {"className":"CodeExampleBlockNode","type":"sh","children":[
+          {"className":"CodeExampleLineNode","children":[{"className":"CodeTextNode","text":"ls","tokenKind":"identifier"}]}]}])");
+    EXPECT_TRUE(result.warnings.empty());
+    EXPECT_EQ(TreeWriter::toString(result.nodes),
+              "RichTextParagraphNode alignment=left\n"
+              "  RichTextNode \"p\"\n"
+              "HeadingNode alignment=left level=2\n"
+              "CodeExampleBlock codeExampleType=\"sh\"\n"
+              "  CodeExampleLine\n"
+              "    CodeTextNode \"ls\" tokenKind=\"identifier\"\n");
+}
+
+TEST_F(DocumentHostTest, ASingleObjectIsADocumentOfOneElement) {
+    BuildResult const result = build(paragraph);
+    ASSERT_EQ(result.nodes.size(), 1u);
+    EXPECT_EQ(result.nodes[0]->getKind(), document::vxzero::NodeKind::RichTextParagraphNode);
+}
+
+TEST_F(DocumentHostTest, ElementsNoBuilderTakesAreSkippedWithNumberedWarnings) {
+    std::vector<BuildWarning> heard;
+    BuildResult const result = build("[" + paragraph + R"(, {"className":"Mystery \"x\""}, 42,
+        {"children":[]}, {"className":true}, )" + paragraph + "]", &heard);
+    EXPECT_EQ(result.nodes.size(), 2u);
+    ASSERT_EQ(result.warnings.size(), 4u);
+    EXPECT_EQ(result.warnings[0].elementNumber, 2u);
+    EXPECT_EQ(result.warnings[0].message, "no builder for className \"Mystery \\\"x\\\"\"; skipped");
+    EXPECT_EQ(result.warnings[1].elementNumber, 3u);
+    EXPECT_EQ(result.warnings[1].message, "no builder for className <none> (the element is a double, not an object); skipped");
+    EXPECT_EQ(result.warnings[2].elementNumber, 4u);
+    EXPECT_EQ(result.warnings[2].message, "no builder for className <none>; skipped");
+    EXPECT_EQ(result.warnings[3].elementNumber, 5u);
+    EXPECT_EQ(result.warnings[3].message, "no builder for className <none> (className is a bool, not a string); skipped");
+    ASSERT_EQ(heard.size(), 4u);
+    EXPECT_EQ(heard[3].message, result.warnings[3].message);
+}
+
+TEST_F(DocumentHostTest, ABuilderErrorNamesTheElementAfterEarlierWarningsWereHeard) {
+    std::vector<BuildWarning> heard;
+    try {
+        build("[" + paragraph + R"(, {"className":"X"}, {"className":"HeadingNode","level":"high","children":[]}, )" +
+                  paragraph + "]",
+              &heard);
+        FAIL() << "no error";
+    } catch (ElementBuildError const& e) {
+        EXPECT_EQ(e.elementNumber(), 3u);
+        EXPECT_STREQ(e.what(), "invalid conversion: string to double");
+    }
+    ASSERT_EQ(heard.size(), 1u);
+    EXPECT_EQ(heard[0].elementNumber, 2u);
+}
+
+TEST_F(DocumentHostTest, ADocumentMustBeAnElementOrAnArray) {
+    EXPECT_THROW(build("12"), std::invalid_argument);
+    EXPECT_THROW(build("\"text\""), std::invalid_argument);
+    EXPECT_TRUE(build("[]").nodes.empty());
+}
+
+TEST_F(DocumentHostTest, ListsBlockBuildersBeforeInlineBuilders) {
+    std::vector<BuilderInfo> const builders = host_->listBuilders();
+    ASSERT_EQ(builders.size(), 15u);
+    auto firstInline = std::find_if(builders.begin(), builders.end(), [](BuilderInfo const& b) {
+        return b.interfaceName == "richmarkup::build::json::text::TextElementBuilder";
+    });
+    ASSERT_EQ(firstInline - builders.begin(), 11);
+    for (auto it = builders.begin(); it != builders.end(); ++it) {
+        EXPECT_EQ(it->interfaceName, it < firstInline ? "richmarkup::build::json::NodeBuilder"
+                                                      : "richmarkup::build::json::text::TextElementBuilder");
+        EXPECT_THAT(it->componentName, HasSubstr("richmarkup::build::json::text::"));
+    }
+    auto paragraphBuilder = std::find_if(builders.begin(), builders.end(), [](BuilderInfo const& b) {
+        return b.testId == std::optional<std::string>("RichTextParagraphNodeBuilderImpl");
+    });
+    EXPECT_NE(paragraphBuilder, builders.end());
+}
+
+// Each of these starts and stops hosts of its own.
+TEST(DocumentHostLifecycleTest, WithoutCodeElementsCodeExamplesHaveNoBuilder) {
+    {
+        DocumentHost host(testOptions(false));
+        auto const builders = host.listBuilders();
+        EXPECT_EQ(builders.size(), 13u);
+        for (auto const& b : builders) {
+            EXPECT_THAT(b.componentName, ::testing::Not(HasSubstr("CodeExample")));
+        }
+        vx::zero::Model model;
+        auto const result = host.build(model, foundation::json::parse(R"({"className":"CodeExampleBlockNode","type":"x","children":[]})"));
+        ASSERT_EQ(result.warnings.size(), 1u);
+        EXPECT_EQ(result.warnings[0].message, "no builder for className \"CodeExampleBlockNode\"; skipped");
+    }
+    EXPECT_FALSE(foundation::cppmicroservices::getFramework());
+}
+
+TEST(DocumentHostLifecycleTest, FailedStartsLeaveNothingRunning) {
+    HostOptions nowhere;
+    nowhere.bundleDirectories = {"/nonexistent/richmarkup"};
+    try {
+        DocumentHost host(nowhere);
+        FAIL() << "started without bundles";
+    } catch (HostError const& e) {
+        EXPECT_THAT(e.what(), HasSubstr("cannot find the bundle libztrichmarkup_build_json_"));
+        EXPECT_THAT(e.what(), HasSubstr("/nonexistent/richmarkup"));
+    }
+    EXPECT_FALSE(foundation::cppmicroservices::getFramework());
+
+    for (std::string const& bad : {std::string("/nonexistent/bundle.so"), std::string(RICHMARKUP_TEST_NOT_A_BUNDLE)}) {
+        HostOptions options = testOptions();
+        options.extraBundles = {bad};
+        try {
+            DocumentHost host(options);
+            FAIL() << "installed " << bad;
+        } catch (HostError const& e) {
+            EXPECT_THAT(e.what(), HasSubstr(bad));
+        }
+        EXPECT_FALSE(foundation::cppmicroservices::getFramework());
+    }
+
+    DocumentHost again(testOptions());  // a failed start does not spoil the next
+    vx::zero::Model model;
+    EXPECT_EQ(again.build(model, foundation::json::parse(paragraph)).nodes.size(), 1u);
+}
+
+} // namespace
+} // namespace richmarkup::host

@@ -1,0 +1,125 @@
+#include "ToolRunner.hpp"
+
+#include <gmock/gmock.h>
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace richmarkup::tool::test {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+std::string const paragraph =
+    R"({"className":"RichTextParagraphNode","children":[{"className":"RichTextNode","text":"kept"}]})";
+std::string const badHeading = R"({"className":"HeadingNode","level":"high","children":[]})";
+
+TEST(ExitStatusTest, SkippedElementsWarnAndTheRestIsBuilt) {
+    ToolRunner tool;
+    ToolRun const run = tool.run("-", "[" + paragraph + R"(, {"className":"Mystery"}, {"text":"x"}, )" + paragraph + "]");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "warning: element 2: no builder for className \"Mystery\"; skipped\n"
+                       "warning: element 3: no builder for className <none>; skipped\n");
+    EXPECT_EQ(run.out, "RichTextParagraphNode alignment=left\n  RichTextNode \"kept\"\n"
+                       "RichTextParagraphNode alignment=left\n  RichTextNode \"kept\"\n");
+}
+
+TEST(ExitStatusTest, ABuilderErrorIsStatusOneAndWritesNoOutput) {
+    ToolRunner tool;
+    ToolRun const run = tool.run("-", "[" + paragraph + R"(, {"className":"Mystery"}, )" + badHeading + "]");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "warning: element 2: no builder for className \"Mystery\"; skipped\n"
+                       "error: element 3: invalid conversion: string to double\n");
+    EXPECT_EQ(run.out, "");
+}
+
+TEST(ExitStatusTest, InputErrorsAreStatusTwoWithTheirPlace) {
+    ToolRunner tool;
+    std::string const broken = tool.file("broken.json", "[\n  {\"className\" \"X\"}\n]");
+    ToolRun run = tool.run("'" + broken + "'");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_THAT(run.err, StartsWith("error: " + broken + ":2:16: "));
+    EXPECT_EQ(run.out, "");
+
+    run = tool.run("-", "[1,");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_THAT(run.err, StartsWith("error: <stdin>:1:"));
+
+    run = tool.run("missing.json");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "error: cannot read missing.json: No such file or directory\n");
+
+    run = tool.run("-", "\"just text\"");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "error: <stdin>: the document is a string; it must be a block element (an object) "
+                       "or an array of them\n");
+}
+
+TEST(ExitStatusTest, UsageErrorsAreStatusTwo) {
+    ToolRunner tool;
+    for (char const* arguments : {"--no-such-option", "-f pdf x.json", "--output", "a.json b.json"}) {
+        ToolRun const run = tool.run(arguments);
+        EXPECT_EQ(run.status, 2) << arguments;
+        EXPECT_THAT(run.err, StartsWith("error: ")) << arguments;
+        EXPECT_EQ(run.out, "") << arguments;
+    }
+}
+
+TEST(ExitStatusTest, ABundleThatWillNotInstallIsStatusTwoWithTheRuntimesText) {
+    ToolRunner tool;
+    ToolRun run = tool.run("--bundle /nonexistent/extra.so -", paragraph);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_THAT(run.err, StartsWith("error: "));
+    EXPECT_THAT(run.err, HasSubstr("/nonexistent/extra.so"));
+
+    run = tool.run("--bundle '" RICHMARKUP_NOT_A_BUNDLE "' -", paragraph);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_THAT(run.err, HasSubstr(RICHMARKUP_NOT_A_BUNDLE));
+    EXPECT_EQ(run.out, "");
+}
+
+class OutputFileTest : public ::testing::Test {
+protected:
+    // Whatever is in the scratch directory besides the tool runner's own files.
+    std::vector<std::string> entries() const {
+        std::vector<std::string> names;
+        for (auto const& entry : fs::directory_iterator(tool.directory())) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    ToolRunner tool;
+};
+
+TEST_F(OutputFileTest, ASuccessfulBuildReplacesTheFileWhole) {
+    std::string const out = tool.file("out.txt", "old content\n");
+    ToolRun const run = tool.run("-o out.txt -", paragraph);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(ToolRunner::read(out), "RichTextParagraphNode alignment=left\n  RichTextNode \"kept\"\n");
+    EXPECT_EQ(entries(), std::vector<std::string>{"out.txt"});
+}
+
+TEST_F(OutputFileTest, AFailedBuildLeavesNoFileAndKeepsAnOldOne) {
+    ToolRun run = tool.run("--output new.json -f json -", "[" + paragraph + "," + badHeading + "]");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(entries(), std::vector<std::string>{});
+
+    std::string const old = tool.file("old.json", "precious\n");
+    run = tool.run("--output old.json -f json -", "[" + paragraph + "," + badHeading + "]");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(ToolRunner::read(old), "precious\n");
+    EXPECT_EQ(entries(), std::vector<std::string>{"old.json"});
+}
+
+TEST_F(OutputFileTest, AnUnwritablePlaceIsStatusTwo) {
+    ToolRun const run = tool.run("-o no/such/dir/out.txt -", paragraph);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_THAT(run.err, StartsWith("error: cannot write no/such/dir/out.txt: "));
+}
+
+} // namespace
+} // namespace richmarkup::tool::test

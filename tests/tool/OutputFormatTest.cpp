@@ -1,0 +1,72 @@
+#include "ToolRunner.hpp"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace richmarkup::tool::test {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+struct ExampleOutput {
+    std::string document;  // examples/<document>.json
+    std::string format;    // compared with examples/expected/<document>.<format>
+};
+
+class ExampleOutputTest : public ::testing::TestWithParam<ExampleOutput> {};
+
+TEST_P(ExampleOutputTest, MatchesTheExpectedFile) {
+    ToolRunner tool;
+    ExampleOutput const& p = GetParam();
+    ToolRun const run = tool.run("-f " + p.format + " '" + ToolRunner::example(p.document + ".json") + "'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, ToolRunner::read(ToolRunner::example("expected/" + p.document + "." + p.format)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Examples, ExampleOutputTest,
+                         ::testing::Values(ExampleOutput{"showcase", "tree"}, ExampleOutput{"showcase", "json"},
+                                           ExampleOutput{"inline", "tree"}, ExampleOutput{"inline", "json"},
+                                           ExampleOutput{"tables", "tree"}, ExampleOutput{"tables", "json"},
+                                           ExampleOutput{"code", "tree"}, ExampleOutput{"code", "json"}),
+                         [](auto const& info) { return info.param.document + "_" + info.param.format; });
+
+TEST(OutputFormatTest, TreeIsTheDefault) {
+    ToolRunner tool;
+    std::string const input = ToolRunner::example("inline.json");
+    EXPECT_EQ(tool.run("'" + input + "'").out, tool.run("--format tree '" + input + "'").out);
+}
+
+TEST(OutputFormatTest, HtmlRendersTheShowcase) {
+    ToolRunner tool;
+    ToolRun const run = tool.run("-f html '" + ToolRunner::example("showcase.json") + "'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("<!DOCTYPE html>", 0), 0u);
+    for (char const* piece : {"<h1 id=\"T_showcase\">A tour of every element kind</h1>",
+                              "<nav class=\"toc\">",
+                              "<p id=\"M_intro\" style=\"text-align:justify\">",
+                              "<strong>bold</strong>",
+                              "<a href=\"https://example.org/guide#install\" data-target-type=\"url\">",
+                              "<img src=\"https://example.org/logo.png\" width=\"64\" height=\"32\"",
+                              "<code class=\"tex\">e^{i\\pi} + 1 = 0</code>",
+                              "<ol id=\"M_steps\">",
+                              "<th>",
+                              "<col style=\"width:320px\">",
+                              "<pre class=\"code\" id=\"M_hello\" data-type=\"cpp\">",
+                              "<span class=\"tok tok-string\">&quot;&lt;hello &amp; goodbye&gt;&quot;</span>"}) {
+        EXPECT_THAT(run.out, HasSubstr(piece));
+    }
+    EXPECT_THAT(run.out, Not(HasSubstr("<hello")));
+}
+
+TEST(OutputFormatTest, NoneWritesNothing) {
+    ToolRunner tool;
+    ToolRun const run = tool.run("-f none '" + ToolRunner::example("showcase.json") + "'");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "");
+}
+
+} // namespace
+} // namespace richmarkup::tool::test

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace richmarkup::tool::test {
+
+/// What one run of the tool gave.
+struct ToolRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+/// Runs richmarkup-build through the shell in a scratch directory of its own, which it
+/// removes when it goes.
+class ToolRunner {
+public:
+    ToolRunner();
+    ~ToolRunner();
+    ToolRunner(ToolRunner const&) = delete;
+    ToolRunner& operator=(ToolRunner const&) = delete;
+
+    /// `arguments` is shell text appended to the tool's path; `input` goes to standard input.
+    ToolRun run(std::string const& arguments, std::string const& input = {}) const;
+
+    std::filesystem::path const& directory() const noexcept { return directory_; }
+    /// Writes `content` to a file of the scratch directory and gives its path.
+    std::string file(std::string const& name, std::string const& content) const;
+
+    static std::string read(std::filesystem::path const& path);
+    static std::string example(std::string const& name);
+
+private:
+    std::filesystem::path directory_;
+};
+
+} // namespace richmarkup::tool::test

@@ -1,0 +1,209 @@
+#include "BuildCommand.hpp"
+
+#include "AtomicOutputFile.hpp"
+
+#include <richmarkup/host/DocumentHost.hpp>
+#include <richmarkup/host/ElementBuildError.hpp>
+#include <richmarkup/host/ElementCounter.hpp>
+#include <richmarkup/host/HostError.hpp>
+#include <richmarkup/host/HtmlWriter.hpp>
+#include <richmarkup/host/RecordCounter.hpp>
+#include <richmarkup/host/RecordFileSink.hpp>
+#include <richmarkup/host/TreeWriter.hpp>
+
+#include <document/vxzero/ModelJsonWriter.hpp>
+#include <foundation/json/Parser.hpp>
+#include <richmarkup/shared/logging/Logger.hpp>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <iomanip>
+#include <memory>
+#include <optional>
+#include <sstream>
+
+namespace richmarkup::tool {
+
+namespace {
+
+constexpr unsigned builderRecordLevel = 8;
+
+class Stopwatch {
+public:
+    double elapsedMs() const {
+        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start_).count();
+    }
+
+private:
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
+std::string readStandardInput() {
+    std::string text;
+    char buffer[1 << 16];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) {
+        text.append(buffer, n);
+    }
+    if (std::ferror(stdin)) {
+        throw std::runtime_error(std::string("cannot read standard input: ") + std::strerror(errno));
+    }
+    return text;
+}
+
+// Where the log records go while the tool runs, and the counter --stats reads.
+class Logging {
+public:
+    Logging(ToolOptions const& options, std::ostream& err) {
+        if (options.stats) {
+            counter_.emplace();
+        }
+        if (!options.log) {
+            return;
+        }
+        std::ostream* target = &err;
+        if (*options.log != "-") {
+            file_.open(*options.log, std::ios::binary | std::ios::trunc);
+            if (!file_) {
+                throw std::runtime_error("cannot write " + *options.log + ": " + std::strerror(errno));
+            }
+            target = &file_;
+        }
+        sink_.emplace(*target);
+        richmarkup::shared::logging::getLogger().enable(builderRecordLevel);
+    }
+    ~Logging() { richmarkup::shared::logging::getLogger().disable(builderRecordLevel); }
+    Logging(Logging const&) = delete;
+    Logging& operator=(Logging const&) = delete;
+
+    bool enabled() const noexcept { return sink_.has_value(); }
+    std::size_t records() const noexcept { return counter_ ? counter_->count() : 0; }
+
+private:
+    std::ofstream file_;  // declared first: the sink writing to it goes before it closes
+    std::optional<host::RecordCounter> counter_;
+    std::optional<host::RecordFileSink> sink_;
+};
+
+// Writes the output either to standard output or, whole or not at all, to the --output file.
+void writeOutput(ToolOptions const& options, std::ostream& out,
+                 std::function<void(std::ostream&)> const& write) {
+    if (!options.output) {
+        write(out);
+        out.flush();
+        return;
+    }
+    AtomicOutputFile file(*options.output);
+    write(file.stream());
+    file.commit();
+}
+
+std::string displayName(std::string const& input) { return input == "-" ? std::string("<stdin>") : input; }
+
+} // namespace
+
+BuildCommand::BuildCommand(ToolOptions options, std::ostream& out, std::ostream& err)
+    : options_(std::move(options)), out_(out), err_(err) {}
+
+int BuildCommand::run() {
+    try {
+        return options_.listBuilders ? listBuilders() : buildDocument();
+    } catch (std::exception const& e) {
+        // Whatever is left is about the surroundings: files, the host's start.
+        err_ << "error: " << e.what() << '\n';
+        return 2;
+    }
+}
+
+int BuildCommand::listBuilders() {
+    host::HostOptions hostOptions;
+    hostOptions.codeElements = options_.codeElements;
+    hostOptions.extraBundles = options_.bundles;
+    host::DocumentHost const host(hostOptions);
+    std::vector<host::BuilderInfo> const builders = host.listBuilders();
+    writeOutput(options_, out_, [&](std::ostream& out) {
+        for (auto const& builder : builders) {
+            out << builder.interfaceName << '\t' << builder.testId.value_or("-") << '\t'
+                << builder.componentName << '\n';
+        }
+    });
+    return 0;
+}
+
+int BuildCommand::buildDocument() {
+    Logging logging(options_, err_);
+    std::string const name = displayName(options_.input);
+
+    Stopwatch parseClock;
+    foundation::json::Value document;
+    try {
+        foundation::json::Parser parser;
+        document = options_.input == "-" ? parser.parse(readStandardInput()) : parser.parseFile(options_.input);
+    } catch (foundation::json::ParseError const& e) {
+        err_ << "error: " << name << ':' << e.line() << ':' << e.column() << ": " << e.reason() << '\n';
+        return 2;
+    }
+    double const parseMs = parseClock.elapsedMs();
+
+    host::HostOptions hostOptions;
+    hostOptions.codeElements = options_.codeElements;
+    hostOptions.extraBundles = options_.bundles;
+    host::DocumentHost const host(hostOptions);
+
+    vx::zero::Model model;
+    Stopwatch buildClock;
+    host::BuildResult result;
+    try {
+        result = host.build(model, document, [&](host::BuildWarning const& warning) {
+            err_ << "warning: element " << warning.elementNumber << ": " << warning.message << '\n';
+        });
+    } catch (host::ElementBuildError const& e) {
+        err_ << "error: element " << e.elementNumber() << ": " << e.what() << '\n';
+        return 1;
+    } catch (std::invalid_argument const& e) {
+        // A document of the wrong shape: neither an element nor an array of them.
+        err_ << "error: " << name << ": " << e.what() << '\n';
+        return 2;
+    }
+    double const buildMs = buildClock.elapsedMs();
+
+    Stopwatch writeClock;
+    switch (options_.format) {
+    case OutputFormat::Tree:
+        writeOutput(options_, out_, [&](std::ostream& out) { host::TreeWriter::write(out, result.nodes); });
+        break;
+    case OutputFormat::Json:
+        writeOutput(options_, out_,
+                    [&](std::ostream& out) { document::vxzero::ModelJsonWriter::write(out, result.nodes); });
+        break;
+    case OutputFormat::Html: {
+        host::HtmlWriter::Options html;
+        html.title = options_.input == "-" ? std::string("richmarkup document") : options_.input;
+        writeOutput(options_, out_, [&](std::ostream& out) { host::HtmlWriter::write(out, result.nodes, html); });
+        break;
+    }
+    case OutputFormat::None:
+        break;
+    }
+    double const writeMs = writeClock.elapsedMs();
+
+    if (options_.stats) {
+        auto const counts = host::ElementCounter::count(document);
+        std::ostringstream stats;
+        stats << std::fixed << std::setprecision(3);
+        stats << "stats: elements: " << counts.topLevel << " top-level, " << counts.total << " in total\n"
+              << "stats: nodes: " << model.nodeCount() << '\n'
+              << "stats: records: " << logging.records()
+              << (logging.enabled() ? "" : " (level 8 is off; --log turns it on)") << '\n'
+              << "stats: read+parse: " << parseMs << " ms\n"
+              << "stats: build: " << buildMs << " ms\n"
+              << "stats: write: " << writeMs << " ms\n";
+        err_ << stats.str();
+    }
+    return 0;
+}
+
+} // namespace richmarkup::tool
