@@ -68,6 +68,14 @@ function(richmarkup_add_bundle target)
   target_compile_definitions(${target} PRIVATE US_BUNDLE_NAME=${ARG_SYMBOLIC_NAME})
   target_include_directories(${target} PRIVATE "${CMAKE_CURRENT_SOURCE_DIR}" "${manifest_dir}")
   target_link_libraries(${target} PRIVATE richmarkup_runtime ${ARG_LINK_LIBRARIES})
+  # Hidden visibility still lets the standard library's template instances through (its
+  # namespace is declared visible); the version script keeps the dynamic symbol table to
+  # the factories and the context setter.
+  set(version_script "${CMAKE_CURRENT_BINARY_DIR}/${target}_exports.map")
+  file(WRITE "${version_script}"
+       "{\n  global:\n    NewInstance_*;\n    DeleteInstance_*;\n    _us_set_bundle_context_instance_*;\n  local:\n    *;\n};\n")
+  target_link_options(${target} PRIVATE "LINKER:--version-script=${version_script}")
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS "${version_script}")
 
   set(resource_args "")
   set(link_depends "${manifest}")

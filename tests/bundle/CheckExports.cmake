@@ -1,0 +1,23 @@
+# Fails when the library's dynamic symbol table defines anything but the component
+# factories and the bundle context setter.
+execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
+                OUTPUT_VARIABLE symbols RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REPLACE "\n" ";" lines "${symbols}")
+set(factories 0)
+foreach(line IN LISTS lines)
+  if(line STREQUAL "")
+    continue()
+  endif()
+  string(REGEX REPLACE "^.* " "" name "${line}")
+  if(name MATCHES "^(NewInstance|DeleteInstance)_")
+    math(EXPR factories "${factories} + 1")
+  elseif(NOT name MATCHES "^_us_set_bundle_context_instance_")
+    message(FATAL_ERROR "${LIBRARY} exports ${name}")
+  endif()
+endforeach()
+if(factories EQUAL 0 OR NOT symbols MATCHES "_us_set_bundle_context_instance_")
+  message(FATAL_ERROR "${LIBRARY} lacks its factories or its context setter")
+endif()

@@ -1,0 +1,34 @@
+#include <richmarkup/test/RunningFramework.hpp>
+
+#include <foundation/cppmicroservices/FrameworkAccess.hpp>
+
+#include <cppmicroservices/FrameworkFactory.h>
+
+#include <chrono>
+
+namespace richmarkup::test {
+
+RunningFramework::RunningFramework(std::vector<std::string> const& bundleFiles)
+    : framework_(std::make_shared<cppmicroservices::Framework>(cppmicroservices::FrameworkFactory().NewFramework())) {
+    framework_->Init();
+    framework_->Start();
+    for (std::string const& file : bundleFiles) {
+        for (auto& bundle : framework_->GetBundleContext().InstallBundles(file)) {
+            bundles_.push_back(bundle);
+        }
+    }
+    for (auto& bundle : bundles_) {
+        bundle.Start();
+    }
+    foundation::cppmicroservices::setFramework(framework_);
+}
+
+RunningFramework::~RunningFramework() {
+    foundation::cppmicroservices::setFramework({});
+    framework_->Stop();
+    framework_->WaitForStop(std::chrono::seconds(10));
+}
+
+cppmicroservices::BundleContext RunningFramework::context() const { return framework_->GetBundleContext(); }
+
+} // namespace richmarkup::test
