@@ -1,0 +1,72 @@
+#pragma once
+
+#include "Logger.hpp"
+
+#include <boost/log/core/record.hpp>
+#include <boost/log/sources/record_ostream.hpp>
+
+#include <exception>
+#include <mutex>
+#include <utility>
+
+namespace richmarkup::shared::logging {
+
+/// Writes the bundles' records: every one at severity 8 on the shared logger, so a host
+/// sees one trace of a whole build. Message pieces are produced by a callable so that
+/// nothing of a disabled record (a type name, a count) is ever computed.
+struct RecordWriter {
+    static constexpr unsigned level = 8;
+
+    static void write(char const* literal) {
+        write([literal](auto& stream) { stream << literal; });
+    }
+
+    template <class Pieces>
+    static void write(Pieces&& pieces) {
+        auto& logger = getLogger();
+        if (!logger.isEnabled(level)) {
+            return;
+        }
+        if (!logger.core()->get_logging_enabled()) {
+            return;
+        }
+        boost::log::record record;
+        {
+            std::lock_guard<std::mutex> lock(logger.mutex());
+            logger.setSeverity(static_cast<int>(level));
+            record = logger.openRecord();
+        }
+        if (!record) {
+            return;
+        }
+        Pump pump(std::move(record));
+        std::forward<Pieces>(pieces)(pump.stream());
+    }
+
+private:
+    // Pushes the record when the pieces are written, and drops it when an exception
+    // began unwinding meanwhile (a half-written message is worse than none).
+    class Pump {
+    public:
+        explicit Pump(boost::log::record&& record)
+            : record_(std::move(record)), stream_(record_), uncaught_(std::uncaught_exceptions()) {}
+        Pump(Pump const&) = delete;
+        Pump& operator=(Pump const&) = delete;
+        ~Pump() {
+            if (std::uncaught_exceptions() > uncaught_) {
+                return;
+            }
+            stream_.flush();
+            stream_.detach_from_record();
+            getLogger().core()->push_record(std::move(record_));
+        }
+        boost::log::record_ostream& stream() noexcept { return stream_; }
+
+    private:
+        boost::log::record record_;
+        boost::log::record_ostream stream_;
+        int uncaught_;
+    };
+};
+
+} // namespace richmarkup::shared::logging
