@@ -25,13 +25,8 @@ install(TARGETS ${richmarkup_exported}
   ARCHIVE DESTINATION "${CMAKE_INSTALL_LIBDIR}"
   RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
 
-# Bundles are loaded at run time, never linked: installed as files of the library directory,
-# where the host looks for them. Never strip them: the resource archive is appended.
-foreach(bundle richmarkup_richtext_bundle richmarkup_code_bundle)
-  if(TARGET ${bundle})
-    install(TARGETS ${bundle} LIBRARY DESTINATION "${CMAKE_INSTALL_LIBDIR}")
-  endif()
-endforeach()
+# The bundles install themselves (richmarkup_install_bundle() beside each one) into the library
+# directory, where the host looks for them.
 
 if(TARGET richmarkup-build)
   install(TARGETS richmarkup-build RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")

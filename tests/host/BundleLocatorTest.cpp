@@ -35,20 +35,5 @@ TEST_F(BundleLocatorTest, FirstDirectoryHoldingTheFileWins) {
     EXPECT_EQ(locator.find("missing.so"), std::nullopt);
 }
 
-TEST_F(BundleLocatorTest, DefaultsStartBesideTheExecutableWithoutDuplicates) {
-    auto const dirs = BundleLocator::defaultDirectories();
-    ASSERT_GE(dirs.size(), 3u);
-    fs::path const exe = fs::read_symlink("/proc/self/exe").parent_path();
-    EXPECT_EQ(dirs[0], exe);
-    EXPECT_EQ(dirs[1], (exe / ".." / "lib").lexically_normal());
-    EXPECT_EQ(dirs[2], (exe / ".." / "lib" / "richmarkup").lexically_normal());
-    for (std::size_t i = 0; i < dirs.size(); ++i) {
-        for (std::size_t j = i + 1; j < dirs.size(); ++j) {
-            EXPECT_NE(dirs[i], dirs[j]);
-        }
-    }
-    EXPECT_EQ(BundleLocator().directories(), dirs);  // no directories given: the defaults
-}
-
 } // namespace
 } // namespace richmarkup::host

@@ -77,7 +77,7 @@ TEST_F(DocumentHostTest, ASingleObjectIsADocumentOfOneElement) {
 TEST_F(DocumentHostTest, ElementsNoBuilderTakesAreSkippedWithNumberedWarnings) {
     std::vector<BuildWarning> heard;
     BuildResult const result = build("[" + paragraph + R"(, {"className":"Mystery \"x\""}, 42,
-        {"children":[]}, {"className":true}, )" + paragraph + "]", &heard);
+        {"children":[]}, [], )" + paragraph + "]", &heard);
     EXPECT_EQ(result.nodes.size(), 2u);
     ASSERT_EQ(result.warnings.size(), 4u);
     EXPECT_EQ(result.warnings[0].elementNumber, 2u);
@@ -87,7 +87,7 @@ TEST_F(DocumentHostTest, ElementsNoBuilderTakesAreSkippedWithNumberedWarnings) {
     EXPECT_EQ(result.warnings[2].elementNumber, 4u);
     EXPECT_EQ(result.warnings[2].message, "no builder for className <none>; skipped");
     EXPECT_EQ(result.warnings[3].elementNumber, 5u);
-    EXPECT_EQ(result.warnings[3].message, "no builder for className <none> (className is a bool, not a string); skipped");
+    EXPECT_EQ(result.warnings[3].message, "no builder for className <none> (the element is an array, not an object); skipped");
     ASSERT_EQ(heard.size(), 4u);
     EXPECT_EQ(heard[3].message, result.warnings[3].message);
 }
@@ -105,6 +105,17 @@ TEST_F(DocumentHostTest, ABuilderErrorNamesTheElementAfterEarlierWarningsWereHea
     }
     ASSERT_EQ(heard.size(), 1u);
     EXPECT_EQ(heard[0].elementNumber, 2u);
+}
+
+TEST_F(DocumentHostTest, AClassNameThatIsNoStringIsABuilderError) {
+    // The builders' class test reads "className" strictly, so this is no case for a warning.
+    try {
+        build("[" + paragraph + R"(, {"className":true}])");
+        FAIL() << "no error";
+    } catch (ElementBuildError const& e) {
+        EXPECT_EQ(e.elementNumber(), 2u);
+        EXPECT_STREQ(e.what(), "invalid conversion: bool to string");
+    }
 }
 
 TEST_F(DocumentHostTest, ADocumentMustBeAnElementOrAnArray) {

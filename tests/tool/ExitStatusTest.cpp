@@ -50,6 +50,10 @@ TEST(ExitStatusTest, InputErrorsAreStatusTwoWithTheirPlace) {
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err, "error: cannot read missing.json: No such file or directory\n");
 
+    run = tool.run(".");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "error: cannot read .: Is a directory\n");
+
     run = tool.run("-", "\"just text\"");
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err, "error: <stdin>: the document is a string; it must be a block element (an object) "

@@ -86,7 +86,7 @@ TEST(OptionsTest, StatsCountElementsNodesAndRecords) {
     EXPECT_THAT(run.err, HasSubstr("stats: elements: 2 top-level, 4 in total\n"));
     EXPECT_THAT(run.err, HasSubstr("stats: nodes: 4\n"));
     EXPECT_THAT(run.err, HasSubstr("stats: records: " + std::to_string(written) + "\n"));
-    for (char const* phase : {"read+parse", "build", "write"}) {
+    for (char const* phase : {"read\\+parse", "build", "write"}) {
         EXPECT_THAT(run.err, ContainsRegex(std::string("stats: ") + phase + ": [0-9]+\\.[0-9]{3} ms"));
     }
 }

@@ -44,7 +44,7 @@ TEST(OutputFormatTest, HtmlRendersTheShowcase) {
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out.rfind("<!DOCTYPE html>", 0), 0u);
     for (char const* piece : {"<h1 id=\"T_showcase\">A tour of every element kind</h1>",
-                              "<nav class=\"toc\">",
+                              "<nav class=\"toc\" id=\"contents\"><ul>",
                               "<p id=\"M_intro\" style=\"text-align:justify\">",
                               "<strong>bold</strong>",
                               "<a href=\"https://example.org/guide#install\" data-target-type=\"url\">",

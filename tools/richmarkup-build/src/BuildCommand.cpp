@@ -15,9 +15,11 @@
 #include <foundation/json/Parser.hpp>
 #include <richmarkup/shared/logging/Logger.hpp>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iomanip>
@@ -50,6 +52,27 @@ std::string readStandardInput() {
     }
     if (std::ferror(stdin)) {
         throw std::runtime_error(std::string("cannot read standard input: ") + std::strerror(errno));
+    }
+    return text;
+}
+
+// Read in pieces rather than by size, so that pipes and process substitutions work as inputs too.
+std::string readFile(std::string const& path) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) {
+        throw std::runtime_error("cannot read " + path + ": " + std::strerror(EISDIR));
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        throw std::runtime_error("cannot read " + path + ": " + std::strerror(errno));
+    }
+    std::string text;
+    char buffer[1 << 16];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        text.append(buffer, static_cast<std::size_t>(in.gcount()));
+    }
+    if (in.bad()) {
+        throw std::runtime_error("cannot read " + path + ": read failed");
     }
     return text;
 }
@@ -141,7 +164,7 @@ int BuildCommand::buildDocument() {
     foundation::json::Value document;
     try {
         foundation::json::Parser parser;
-        document = options_.input == "-" ? parser.parse(readStandardInput()) : parser.parseFile(options_.input);
+        document = parser.parse(options_.input == "-" ? readStandardInput() : readFile(options_.input));
     } catch (foundation::json::ParseError const& e) {
         err_ << "error: " << name << ':' << e.line() << ':' << e.column() << ": " << e.reason() << '\n';
         return 2;

@@ -37,6 +37,7 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
     app.add_option("--bundle", options.bundles, "Install one more bundle (repeatable)")
         ->option_text("PATH")
         ->expected(1)
+        ->allow_extra_args(false)  // one path per --bundle: the input after it stays the input
         ->take_all();
     app.add_flag("--no-code-elements", noCodeElements, "Do not install the code-element bundle");
     app.add_flag("--list-builders", options.listBuilders,
