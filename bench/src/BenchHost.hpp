@@ -1,0 +1,40 @@
+#pragma once
+
+#include <richmarkup/build/json/NodeBuilder.hpp>
+
+#include <cppmicroservices/Framework.h>
+#include <document/vxzero/Node.hpp>
+#include <foundation/json/Value.hpp>
+#include <vx/zero/Model.hpp>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace richmarkup::bench {
+
+/// The least a host does: a started framework with the bundles, published to the bundles
+/// through the framework access, and the host's way of building a document.
+class BenchHost {
+public:
+    explicit BenchHost(std::vector<std::string> const& bundleFiles);
+    ~BenchHost();
+    BenchHost(BenchHost const&) = delete;
+    BenchHost& operator=(BenchHost const&) = delete;
+
+    /// Builds each top-level element (the elements of an array, or one object) with the first
+    /// block builder in the framework's order that accepts it, and appends the node to
+    /// `nodes`. Elements no builder accepts are skipped. Returns how many were skipped.
+    std::size_t build(vx::zero::Model const& model, foundation::json::Value const& document,
+                      std::vector<document::vxzero::Node>& nodes) const;
+
+    std::shared_ptr<cppmicroservices::Framework> const& framework() const noexcept { return framework_; }
+
+private:
+    std::shared_ptr<cppmicroservices::Framework> framework_;
+};
+
+/// The bundle files of the build tree, the code-element bundle first.
+std::vector<std::string> builtBundles();
+
+} // namespace richmarkup::bench

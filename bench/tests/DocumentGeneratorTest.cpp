@@ -1,0 +1,112 @@
+// The generated documents: valid JSON of the promised mix, the same bytes for the same seed,
+// and every element one the bundles build (a benchmark of skipped elements measures nothing).
+#include "BenchHost.hpp"
+
+#include <richmarkup/bench/DocumentGenerator.hpp>
+
+#include <document/vxzero/Node.hpp>
+#include <foundation/json/Parser.hpp>
+#include <vx/zero/Model.hpp>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+using foundation::json::Value;
+using richmarkup::bench::DocumentGenerator;
+
+// Every element with a "className", counted by kind, at any depth.
+void countKinds(Value const& value, std::map<std::string, std::size_t>& kinds) {
+    if (value.isArray()) {
+        for (Value const& item : value.asArray()) {
+            countKinds(item, kinds);
+        }
+    } else if (value.isObject()) {
+        if (value["className"].isString()) {
+            ++kinds[value["className"].asString()];
+        }
+        for (auto const& member : value.asObject()) {
+            countKinds(member.second, kinds);
+        }
+    }
+}
+
+std::size_t total(std::map<std::string, std::size_t> const& kinds) {
+    std::size_t n = 0;
+    for (auto const& entry : kinds) {
+        n += entry.second;
+    }
+    return n;
+}
+
+TEST(DocumentGenerator, SeedFixesTheBytes) {
+    EXPECT_EQ(DocumentGenerator(7).document(25), DocumentGenerator(7).document(25));
+    EXPECT_NE(DocumentGenerator(7).document(25), DocumentGenerator(8).document(25));
+    // A longer document starts with the shorter one's units.
+    std::string const shorter = DocumentGenerator(3).document(10);
+    std::string const longer = DocumentGenerator(3).document(20);
+    EXPECT_EQ(longer.compare(0, shorter.size() - 3, shorter, 0, shorter.size() - 3), 0);
+}
+
+TEST(DocumentGenerator, HoldsTheMixWithATableEveryTenthUnit) {
+    Value const doc = foundation::json::parse(DocumentGenerator(1).document(40));
+    ASSERT_TRUE(doc.isArray());
+    ASSERT_EQ(doc.size(), 40u);
+    for (std::size_t i = 0; i < doc.size(); ++i) {
+        Value const& unit = doc.asArray()[i];
+        EXPECT_EQ(unit["className"].asString() == "TableNode", i % 10 == 9) << i;
+    }
+    for (std::size_t i = 9; i < doc.size(); i += 10) {
+        for (Value const& row : doc.asArray()[i]["children"].asArray()) {
+            ASSERT_EQ(row["className"].asString(), "TableRowNode");
+            for (Value const& cell : row["children"].asArray()) {
+                ASSERT_EQ(cell["className"].asString(), "TableCellNode");
+                ASSERT_GE(cell["children"].size(), 1u);
+                EXPECT_EQ(cell["children"].asArray()[0]["className"].asString(), "RichTextParagraphNode");
+            }
+        }
+    }
+    std::map<std::string, std::size_t> kinds;
+    countKinds(doc, kinds);
+    for (char const* kind : {"HeadingNode", "RichTextParagraphNode", "RichTextNode", "HyperlinkNode", "ImageNode",
+                             "EquationNode", "ListParagraph", "ListItem", "CodeExampleBlockNode",
+                             "CodeExampleLineNode", "CodeTextNode", "CodeIndentNode", "TableNode", "TableRowNode",
+                             "TableCellNode"}) {
+        EXPECT_GT(kinds[kind], 0u) << kind;
+    }
+}
+
+TEST(DocumentGenerator, SizesAndEdges) {
+    EXPECT_EQ(foundation::json::parse(DocumentGenerator().document(0)).size(), 0u);
+    std::string const sized = DocumentGenerator().documentOfSize(50'000);
+    EXPECT_GE(sized.size(), 50'000u);
+    EXPECT_LT(sized.size(), 55'000u);
+    EXPECT_GE(foundation::json::parse(sized).size(), 1u);
+    EXPECT_EQ(foundation::json::parse(DocumentGenerator().documentOfSize(0)).size(), 1u);
+}
+
+TEST(DocumentGenerator, StringsRoundTrip) {
+    std::string const text = std::string("a \"b\" c\\d\te\nf\r") + '\x01' + '\x1f' + " café 数学";
+    std::string json;
+    richmarkup::bench::appendJsonString(json, text);
+    EXPECT_EQ(foundation::json::parse(json).asString(), text);
+}
+
+TEST(DocumentGenerator, EveryElementBuildsIntoOneNode) {
+    richmarkup::bench::BenchHost host(richmarkup::bench::builtBundles());
+    Value const doc = foundation::json::parse(DocumentGenerator(5).document(60));
+    vx::zero::Model model;
+    std::vector<document::vxzero::Node> nodes;
+    EXPECT_EQ(host.build(model, doc, nodes), 0u);
+    EXPECT_EQ(nodes.size(), 60u);
+    std::map<std::string, std::size_t> kinds;
+    countKinds(doc, kinds);
+    // Nothing dropped anywhere: one node per element, code indents included.
+    EXPECT_EQ(model.nodeCount(), total(kinds));
+}
+
+} // namespace
