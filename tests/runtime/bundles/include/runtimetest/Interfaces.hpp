@@ -16,6 +16,7 @@ class Consumer
 {
 public:
   virtual ~Consumer() = default;
+  /// What the object is made of, e.g. "Tail>Front(primary)".
   virtual std::string Describe() const = 0;
 };
 
@@ -40,6 +41,15 @@ class Missing
 {
 public:
   virtual ~Missing() = default;
+};
+
+/// Reports on the bundle it lives in, from inside that bundle's library.
+class ContextProbe
+{
+public:
+  virtual ~ContextProbe() = default;
+  /// Whether the bundle's own context (the one the framework handed to the library) is valid.
+  virtual bool OwnContextValid() const = 0;
 };
 
 } // namespace runtimetest

@@ -1,0 +1,3 @@
+#include <cppmicroservices/BundleInitialization.h>
+
+CPPMICROSERVICES_INITIALIZE_BUNDLE
