@@ -1,30 +1,25 @@
 #pragma once
 
-#include <cstddef>
+#include <richmarkup/host/RecordFileSink.hpp>
+
 #include <fstream>
-#include <memory>
 #include <string>
 
 namespace richmarkup::bench {
 
-/// Writes the message of every record on the Boost.Log core as one line of a file, through
-/// a buffered std::ofstream, the way the tool's record file does. Installed while it lives.
+/// The tool's record file (one record a line through a buffered std::ofstream), installed
+/// while it lives, with a way to start the file over.
 class LineFileSink {
 public:
     explicit LineFileSink(std::string const& path);
-    ~LineFileSink();
-    LineFileSink(LineFileSink const&) = delete;
-    LineFileSink& operator=(LineFileSink const&) = delete;
 
     /// Starts writing at the beginning of the file again, so repeated runs need no more
     /// disk than one.
     void rewind();
-    std::size_t records() const noexcept;
-    std::size_t bytes() const noexcept;
 
 private:
-    struct State;
-    std::unique_ptr<State> state_;
+    std::ofstream out_;
+    host::RecordFileSink sink_;
 };
 
 } // namespace richmarkup::bench

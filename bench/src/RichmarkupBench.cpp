@@ -3,6 +3,7 @@
 //
 //   richmarkup_bench [google benchmark flags]   the phases; a summary of ratios follows
 //   richmarkup_bench --peak-memory FILE          peak resident memory of one build of FILE
+#include "AllocationCount.hpp"
 #include "BenchHost.hpp"
 #include "LineFileSink.hpp"
 
@@ -13,6 +14,7 @@
 
 #include <document/vxzero/Node.hpp>
 #include <foundation/json/Parser.hpp>
+#include <richmarkup/host/RecordCounter.hpp>
 #include <richmarkup/shared/logging/Logger.hpp>
 #include <vx/zero/Model.hpp>
 
@@ -30,34 +32,14 @@
 #include <iostream>
 #include <map>
 #include <memory>
-#include <new>
 #include <sstream>
 #include <string>
 #include <vector>
 
-// Allocations of this thread, counted by the replaced global operator new. A thread-local
-// count costs one add, so the phases it watches stay undisturbed.
-namespace {
-thread_local std::size_t allocations = 0;
-}
-
-// Not inlined: the compiler then pairs every delete with this new, not with malloc.
-__attribute__((noinline)) void* operator new(std::size_t size) {
-    ++allocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size)) {
-        return p;
-    }
-    throw std::bad_alloc();
-}
-__attribute__((noinline)) void* operator new[](std::size_t size) { return ::operator new(size); }
-__attribute__((noinline)) void operator delete(void* p) noexcept { std::free(p); }
-__attribute__((noinline)) void operator delete[](void* p) noexcept { std::free(p); }
-__attribute__((noinline)) void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-__attribute__((noinline)) void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using richmarkup::bench::allocationCount;
 using richmarkup::bench::BenchHost;
 using richmarkup::bench::LineFileSink;
 
@@ -117,11 +99,11 @@ Document const& documentAt(std::size_t multiple) {
         setLogging(false);
         buildOnce(*doc, &doc->nodes);
         {
-            LineFileSink sink(outputDir + "/richmarkup_bench_records.log");
+            richmarkup::host::RecordCounter counter;
             setLogging(true);
             buildOnce(*doc, nullptr);
             setLogging(false);
-            doc->records = sink.records();
+            doc->records = counter.count();
         }
         slot = std::move(doc);
     }
@@ -157,7 +139,7 @@ void domParse(benchmark::State& state) {
         return;
     }
     double timed = 0;
-    std::size_t const allocsBefore = allocations;
+    std::size_t const allocsBefore = allocationCount();
     for (auto _ : state) {
         auto const t0 = Clock::now();
         auto const error = parser.parse(doc.padded).get(root);
@@ -170,7 +152,7 @@ void domParse(benchmark::State& state) {
         state.SetIterationTime(seconds(t0, t1));
         timed += seconds(t0, t1);
     }
-    documentCounters(state, doc, timed, allocations - allocsBefore);
+    documentCounters(state, doc, timed, allocationCount() - allocsBefore);
 }
 
 // Text to foundation::json::Value with a warm parser; the value is freed untimed.
@@ -181,12 +163,12 @@ void textToValue(benchmark::State& state) {
     double timed = 0;
     std::size_t allocs = 0;
     for (auto _ : state) {
-        std::size_t const a0 = allocations;
+        std::size_t const a0 = allocationCount();
         auto const t0 = Clock::now();
         foundation::json::Value value = parser.parse(doc.text);
         benchmark::DoNotOptimize(value);
         auto const t1 = Clock::now();
-        allocs += allocations - a0;
+        allocs += allocationCount() - a0;
         state.SetIterationTime(seconds(t0, t1));
         timed += seconds(t0, t1);
     }
@@ -202,12 +184,12 @@ void valueToModel(benchmark::State& state) {
     std::vector<document::vxzero::Node> nodes;
     nodes.reserve(doc.value.size());
     for (auto _ : state) {
-        std::size_t const a0 = allocations;
+        std::size_t const a0 = allocationCount();
         auto const t0 = Clock::now();
         auto model = std::make_unique<vx::zero::Model>();
         host->build(*model, doc.value, nodes);
         auto const t1 = Clock::now();
-        allocs += allocations - a0;
+        allocs += allocationCount() - a0;
         state.SetIterationTime(seconds(t0, t1));
         timed += seconds(t0, t1);
         nodes.clear();
@@ -235,13 +217,13 @@ void endToEnd(benchmark::State& state, bool logged) {
         if (sink) {
             sink->rewind();
         }
-        std::size_t const a0 = allocations;
+        std::size_t const a0 = allocationCount();
         auto const t0 = Clock::now();
         auto model = std::make_unique<vx::zero::Model>();
         auto value = std::make_unique<foundation::json::Value>(parser.parse(doc.text));
         host->build(*model, *value, nodes);
         auto const t1 = Clock::now();
-        allocs += allocations - a0;
+        allocs += allocationCount() - a0;
         state.SetIterationTime(seconds(t0, t1));
         timed += seconds(t0, t1);
         // Freeing is no part of reaching the finished model; it is shown on its own.
@@ -285,7 +267,7 @@ void recordToFile(benchmark::State& state) {
         }
     }
     setLogging(false);
-    state.counters["lines"] = static_cast<double>(sink.records());
+    state.counters["lines"] = static_cast<double>(n);
 }
 
 void plainWrite(benchmark::State& state) {
@@ -305,7 +287,7 @@ void plainWrite(benchmark::State& state) {
 
 // The lookup the table cell builder makes at every cell, and the registry query under it.
 void cellLookup(benchmark::State& state) {
-    std::size_t const a0 = allocations;
+    std::size_t const a0 = allocationCount();
     std::size_t found = 0;
     for (auto _ : state) {
         auto const services = richmarkup::build::json::text::lookUpServices<richmarkup::build::json::NodeBuilder>();
@@ -314,12 +296,12 @@ void cellLookup(benchmark::State& state) {
     }
     state.counters["services"] = static_cast<double>(found);
     state.counters["allocs/call"] =
-        static_cast<double>(allocations - a0) / static_cast<double>(state.iterations());
+        static_cast<double>(allocationCount() - a0) / static_cast<double>(state.iterations());
 }
 
 void getServiceReferences(benchmark::State& state) {
     auto context = host->framework()->GetBundleContext();
-    std::size_t const a0 = allocations;
+    std::size_t const a0 = allocationCount();
     std::size_t found = 0;
     for (auto _ : state) {
         auto const references = context.GetServiceReferences<richmarkup::build::json::NodeBuilder>();
@@ -328,7 +310,7 @@ void getServiceReferences(benchmark::State& state) {
     }
     state.counters["references"] = static_cast<double>(found);
     state.counters["allocs/call"] =
-        static_cast<double>(allocations - a0) / static_cast<double>(state.iterations());
+        static_cast<double>(allocationCount() - a0) / static_cast<double>(state.iterations());
 }
 
 void registerAll() {

@@ -1,5 +1,6 @@
 // The lookup a table cell makes for every cell stays cheap: against the started bundles, a
 // registry query allocates its result and nothing else.
+#include "AllocationCount.hpp"
 #include "BenchHost.hpp"
 #include "ServiceLookup.hpp"
 
@@ -9,27 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <new>
-
-namespace {
-thread_local std::size_t allocations = 0;
-}
-
-// Not inlined: the compiler then pairs every delete with this new, not with malloc.
-__attribute__((noinline)) void* operator new(std::size_t size) {
-    ++allocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size)) {
-        return p;
-    }
-    throw std::bad_alloc();
-}
-__attribute__((noinline)) void* operator new[](std::size_t size) { return ::operator new(size); }
-__attribute__((noinline)) void operator delete(void* p) noexcept { std::free(p); }
-__attribute__((noinline)) void operator delete[](void* p) noexcept { std::free(p); }
-__attribute__((noinline)) void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-__attribute__((noinline)) void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-
 namespace {
 
 using richmarkup::build::json::NodeBuilder;
@@ -37,9 +17,9 @@ using richmarkup::build::json::NodeBuilder;
 template <class F>
 std::size_t allocationsOf(F&& f) {
     f();  // the first call may fill caches; the steady state is what every cell pays
-    std::size_t const before = allocations;
+    std::size_t const before = richmarkup::bench::allocationCount();
     f();
-    return allocations - before;
+    return richmarkup::bench::allocationCount() - before;
 }
 
 TEST(ServiceLookup, AllocatesOnlyItsResults) {

@@ -5,6 +5,7 @@
 #include <document/vxzero/ModelJsonWriter.hpp>
 #include <foundation/json/Parser.hpp>
 #include <richmarkup/shared/logging/Logger.hpp>
+#include <richmarkup/test/ErrorOf.hpp>
 #include <richmarkup/test/RecordCapture.hpp>
 
 #include <gtest/gtest.h>
@@ -18,18 +19,14 @@ using foundation::json::parse;
 using richmarkup::build::json::code::CodeIndentNodeBuilderImpl;
 using richmarkup::build::json::code::CodeTextNodeBuilderImpl;
 using richmarkup::test::RecordCapture;
+
+template <class F>
+std::string errorOf(F&& f) {
+    return richmarkup::test::errorOf<std::exception>(std::forward<F>(f));
+}
 using Messages = std::vector<std::string>;
 
 namespace {
-
-std::string errorOf(std::function<void()> const& f) {
-    try {
-        f();
-    } catch (std::exception const& e) {
-        return e.what();
-    }
-    return "no error";
-}
 
 std::string json(document::vxzero::Node const& node) {
     return document::vxzero::ModelJsonWriter::toString({node}, {false, 2});

@@ -13,6 +13,7 @@
 #include <document/vxzero/RichTextNode.hpp>
 #include <foundation/json/Parser.hpp>
 #include <richmarkup/shared/logging/Logger.hpp>
+#include <richmarkup/test/ErrorOf.hpp>
 #include <richmarkup/test/RecordCapture.hpp>
 
 #include <boost/uuid/nil_generator.hpp>
@@ -35,19 +36,11 @@ using richmarkup::build::json::text::RecordWriter;
 using richmarkup::build::json::text::TableOfContentsContainerBuilderImpl;
 using richmarkup::build::json::text::TableOfContentsHeadingNodeBuilderImpl;
 using richmarkup::build::json::text::TextBlockBuilder;
+using richmarkup::test::errorOf;
 using richmarkup::test::RecordCapture;
 using Messages = std::vector<std::string>;
 
 namespace {
-
-std::string errorOf(std::function<void()> const& f) {
-    try {
-        f();
-    } catch (std::runtime_error const& e) {
-        return e.what();
-    }
-    return "no error";
-}
 
 std::string dump(document::vxzero::Node const& node) {
     return document::vxzero::ModelJsonWriter::toString({node}, {false, 0});

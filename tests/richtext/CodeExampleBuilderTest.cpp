@@ -8,6 +8,7 @@
 #include <fl/i18n/ustring.hpp>
 #include <foundation/json/Parser.hpp>
 #include <richmarkup/shared/logging/Logger.hpp>
+#include <richmarkup/test/ErrorOf.hpp>
 #include <richmarkup/test/RecordCapture.hpp>
 
 #include <boost/uuid/nil_generator.hpp>
@@ -28,18 +29,14 @@ using richmarkup::build::json::text::CodeExampleBlockBuilderImpl;
 using richmarkup::build::json::text::CodeExampleLineBuilderImpl;
 using richmarkup::build::json::text::RecordWriter;
 using richmarkup::test::RecordCapture;
+
+template <class F>
+std::string errorOf(F&& f) {
+    return richmarkup::test::errorOf<std::exception>(std::forward<F>(f));
+}
 using Messages = std::vector<std::string>;
 
 namespace {
-
-std::string errorOf(std::function<void()> const& f) {
-    try {
-        f();
-    } catch (std::exception const& e) {
-        return e.what();
-    }
-    return "no error";
-}
 
 // Builds a code text run from "text"; "fail" makes it throw, "null" makes it return no node.
 class FakeCodeElementBuilder : public CodeElementBuilder {

@@ -11,6 +11,7 @@
 #include <foundation/json/Parser.hpp>
 #include <richmarkup/build/json/core/BuildCore.hpp>
 #include <richmarkup/shared/logging/Logger.hpp>
+#include <richmarkup/test/ErrorOf.hpp>
 #include <richmarkup/test/RecordCapture.hpp>
 
 #include <cppmicroservices/BundleContext.h>
@@ -35,19 +36,11 @@ using richmarkup::build::json::text::RecordWriter;
 using richmarkup::build::json::text::TableCellNodeBuilderImpl;
 using richmarkup::build::json::text::TableNodeBuilderImpl;
 using richmarkup::build::json::text::TableRowNodeBuilderImpl;
+using richmarkup::test::errorOf;
 using richmarkup::test::RecordCapture;
 using Messages = std::vector<std::string>;
 
 namespace {
-
-std::string errorOf(std::function<void()> const& f) {
-    try {
-        f();
-    } catch (std::runtime_error const& e) {
-        return e.what();
-    }
-    return "no error";
-}
 
 // Stands in for a paragraph builder: accepts "RichTextParagraphNode" and stores its
 // `mark` as the anchor id, so a test can tell which of two such builders built a node.
