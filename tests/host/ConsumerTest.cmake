@@ -1,6 +1,7 @@
 # Installs the build tree into a fresh prefix, builds the consumer project against that prefix
 # alone, and runs both the consumer and the installed tool.
-#   cmake -DBUILD_DIR=... -DCONSUMER_DIR=... -DWORK_DIR=... -DGENERATOR=... -DCXX=... -P ConsumerTest.cmake
+#   cmake -DBUILD_DIR=... -DCONSUMER_DIR=... -DWORK_DIR=... -DGENERATOR=... [-DCXX=...] [-DCXX_FLAGS=...]
+#         -P ConsumerTest.cmake
 foreach(var BUILD_DIR CONSUMER_DIR WORK_DIR GENERATOR)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "ConsumerTest.cmake needs -D${var}=...")
@@ -24,6 +25,9 @@ run_step("install" "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${prefi
 set(compiler_args "")
 if(CXX)
   set(compiler_args "-DCMAKE_CXX_COMPILER=${CXX}")
+endif()
+if(CXX_FLAGS)
+  list(APPEND compiler_args "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${CXX_FLAGS}")
 endif()
 run_step("configure of the consumer" "${CMAKE_COMMAND}" -S "${CONSUMER_DIR}" -B "${build}" -G "${GENERATOR}"
          "-DCMAKE_PREFIX_PATH=${prefix}" -DCMAKE_BUILD_TYPE=Release ${compiler_args})
