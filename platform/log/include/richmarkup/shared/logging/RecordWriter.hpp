@@ -45,26 +45,31 @@ struct RecordWriter {
 
 private:
     // Pushes the record when the pieces are written, and drops it when an exception
-    // began unwinding meanwhile (a half-written message is worse than none).
+    // began unwinding meanwhile (a half-written message is worse than none). The stream
+    // comes from Boost.Log's per-thread pool, as its own logging macros take it: building
+    // a fresh std::ostream for every record would cost more than the record itself.
     class Pump {
+        using Provider = boost::log::aux::stream_provider<char>;
+
     public:
         explicit Pump(boost::log::record&& record)
-            : record_(std::move(record)), stream_(record_), uncaught_(std::uncaught_exceptions()) {}
+            : record_(std::move(record)), compound_(Provider::allocate_compound(record_)),
+              uncaught_(std::uncaught_exceptions()) {}
         Pump(Pump const&) = delete;
         Pump& operator=(Pump const&) = delete;
         ~Pump() {
-            if (std::uncaught_exceptions() > uncaught_) {
-                return;
+            if (std::uncaught_exceptions() <= uncaught_) {
+                compound_->stream.flush();
+                compound_->stream.detach_from_record();
+                getLogger().core()->push_record(std::move(record_));
             }
-            stream_.flush();
-            stream_.detach_from_record();
-            getLogger().core()->push_record(std::move(record_));
+            Provider::release_compound(compound_);
         }
-        boost::log::record_ostream& stream() noexcept { return stream_; }
+        boost::log::record_ostream& stream() noexcept { return compound_->stream; }
 
     private:
         boost::log::record record_;
-        boost::log::record_ostream stream_;
+        Provider::stream_compound* compound_;
         int uncaught_;
     };
 };
