@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -77,6 +78,22 @@ TEST(Object, DuplicateKeysKeepTheLastAndKeysAreOrdered) {
     EXPECT_EQ(o.at("b").asDouble(), 5.0);
     EXPECT_EQ(o.begin()->first, "a");
     EXPECT_THROW((void)o.at("z"), std::out_of_range);
+
+    // Small and large objects are sorted by different means; both keep the last of a key.
+    for (int const n : {9, 40}) {
+        std::vector<Object::value_type> members;
+        for (int i = 0; i < n; ++i) {
+            members.emplace_back("k" + std::to_string(i % 7), Value(static_cast<double>(i)));
+        }
+        Object const many(std::move(members));
+        ASSERT_EQ(many.size(), 7u) << n;
+        for (int k = 0; k < 7; ++k) {
+            int const last = (n - 1 - k) / 7 * 7 + k;
+            EXPECT_EQ(many.at("k" + std::to_string(k)).asDouble(), last) << n;
+        }
+        EXPECT_TRUE(std::is_sorted(many.begin(), many.end(),
+                                   [](auto const& a, auto const& b) { return a.first < b.first; }));
+    }
 }
 
 TEST(Object, LargeObjectsFindEveryKey) {

@@ -1,6 +1,7 @@
 #include <foundation/json/Object.hpp>
 
 #include <algorithm>
+#include <cstring>
 #include <stdexcept>
 
 namespace foundation::json {
@@ -10,18 +11,36 @@ Object::Object(std::vector<value_type> members) : members_(std::move(members)) {
 Object::Object(std::initializer_list<value_type> members) : members_(members) { normalise(); }
 
 void Object::normalise() {
-    if (members_.size() < 2) {
+    std::size_t const n = members_.size();
+    if (n < 2) {
         return;
     }
     auto const byKey = [](value_type const& a, value_type const& b) { return a.first < b.first; };
-    if (std::is_sorted(members_.begin(), members_.end(),
-                       [](value_type const& a, value_type const& b) { return a.first <= b.first; })) {
-        return;  // already strictly ascending: nothing to sort or drop
+    if (n <= 16) {
+        // Elements have a handful of keys: a stable insertion sort in place costs no
+        // allocation, and nothing more than one pass when the keys come sorted.
+        for (std::size_t i = 1; i < n; ++i) {
+            if (!byKey(members_[i], members_[i - 1])) {
+                continue;
+            }
+            value_type moving = std::move(members_[i]);
+            std::size_t j = i;
+            for (; j > 0 && byKey(moving, members_[j - 1]); --j) {
+                members_[j] = std::move(members_[j - 1]);
+            }
+            members_[j] = std::move(moving);
+        }
+    } else {
+        std::stable_sort(members_.begin(), members_.end(), byKey);
     }
-    std::stable_sort(members_.begin(), members_.end(), byKey);
+    auto const equalKeys = [](value_type const& a, value_type const& b) { return a.first == b.first; };
+    auto first = std::adjacent_find(members_.begin(), members_.end(), equalKeys);
+    if (first == members_.end()) {
+        return;
+    }
     // Of equal keys the last in the input wins: keep the last of each run.
-    auto out = members_.begin();
-    for (auto it = members_.begin(); it != members_.end();) {
+    auto out = first;
+    for (auto it = first; it != members_.end();) {
         auto next = it + 1;
         while (next != members_.end() && next->first == it->first) {
             ++it;
@@ -38,8 +57,14 @@ void Object::normalise() {
 
 Object::const_iterator Object::find(std::string_view key) const noexcept {
     if (members_.size() <= 8) {
+        // Keys of one element rarely share length and first letter: test those before
+        // calling memcmp.
         for (auto it = members_.begin(); it != members_.end(); ++it) {
-            if (it->first == key) {
+            std::string const& k = it->first;
+            if (k.size() != key.size() || (!key.empty() && k[0] != key[0])) {
+                continue;
+            }
+            if (std::memcmp(k.data(), key.data(), key.size()) == 0) {
                 return it;
             }
         }

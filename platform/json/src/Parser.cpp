@@ -4,10 +4,13 @@
 
 #include <simdjson.h>
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <sstream>
+#include <string_view>
 
 namespace foundation::json {
 
@@ -24,7 +27,7 @@ namespace {
 class Converter {
 public:
     // Depth is bounded by the parser's own limit, so this recursion is bounded too.
-    static Value convert(simdjson::dom::element e) {
+    Value convert(simdjson::dom::element e) {
         using T = simdjson::dom::element_type;
         switch (e.type()) {
         case T::ARRAY: {
@@ -45,7 +48,7 @@ public:
             }
             return Value(Object(std::move(members)));
         }
-        case T::STRING: return Value(e.get_string().value_unsafe());
+        case T::STRING: return string(e.get_string().value_unsafe());
         case T::INT64: return Value(static_cast<double>(e.get_int64().value_unsafe()));
         case T::UINT64: return Value(static_cast<double>(e.get_uint64().value_unsafe()));
         case T::DOUBLE: return Value(e.get_double().value_unsafe());
@@ -54,6 +57,26 @@ public:
         }
         return Value();
     }
+
+private:
+    // Short strings repeat all over a document ("className" values, alignments, list
+    // types). Values are immutable, so a recent equal one is shared instead of allocated
+    // again; a small direct-mapped table keeps the look-up cheaper than an allocation.
+    static constexpr std::size_t kShortString = 32;
+    static constexpr std::size_t kSlots = 256;
+
+    Value string(std::string_view text) {
+        if (text.size() > kShortString) {
+            return Value(text);
+        }
+        Value& slot = recent_[std::hash<std::string_view>{}(text) % kSlots];
+        if (!slot.isString() || slot.asString() != text) {
+            slot = Value(text);
+        }
+        return slot;
+    }
+
+    std::array<Value, kSlots> recent_;
 };
 
 [[noreturn]] void throwAt(std::string_view text, std::size_t offset, std::string reason) {
@@ -79,7 +102,7 @@ Value Parser::parse(std::string_view text) {
     simdjson::dom::element root;
     auto const error = state_->dom.parse(body.data(), body.size(), true).get(root);
     if (error == simdjson::SUCCESS) {
-        return Converter::convert(root);
+        return Converter().convert(root);
     }
     if (auto located = detail::locateError(text, kMaxDepth)) {
         throwAt(text, located->offset, std::move(located->reason));

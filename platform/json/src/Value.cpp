@@ -88,9 +88,11 @@ Value const& Value::operator[](std::string_view key) const noexcept {
 Value const& Value::operator[](char const* key) const noexcept { return (*this)[std::string_view(key)]; }
 Value const& Value::operator[](std::string const& key) const noexcept { return (*this)[std::string_view(key)]; }
 
-bool Value::hasOwnProperty(std::string const& key) const noexcept {
+bool Value::hasOwnProperty(std::string_view key) const noexcept {
     return kind_ == Kind::Object && u_.o->value.contains(key);
 }
+
+bool Value::hasOwnProperty(std::string const& key) const noexcept { return hasOwnProperty(std::string_view(key)); }
 
 std::size_t Value::size() const noexcept {
     switch (kind_) {

@@ -128,6 +128,8 @@ public:
     Value const& operator[](std::string const& key) const noexcept;
     Value const& operator[](std::string_view key) const noexcept;
     bool hasOwnProperty(std::string const& key) const noexcept;
+    bool hasOwnProperty(std::string_view key) const noexcept;
+    bool hasOwnProperty(char const* key) const noexcept { return hasOwnProperty(std::string_view(key)); }
     /// Elements of an array or members of an object; 0 for every other kind.
     std::size_t size() const noexcept;
 
