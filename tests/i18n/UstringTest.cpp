@@ -30,6 +30,20 @@ TEST(Utf, RoundTripsEveryEncodingLength) {
     EXPECT_EQ(utf8_to_ustring(""), u"");
     EXPECT_EQ(ustring_to_utf8(u"\U0010FFFF"), "\xF4\x8F\xBF\xBF");
     EXPECT_EQ(utf8_to_ustring(std::string("a\0b", 3)), std::u16string(u"a\0b", 3));
+
+    // Short and long texts take different paths; lengths around the switch catch an
+    // off-by-one in either, and an error is placed right in both.
+    for (std::size_t const repeats : {23u, 24u, 600u}) {
+        std::string longText;
+        for (std::size_t i = 0; i < repeats; ++i) {
+            longText += text;
+        }
+        std::u16string const longWide = utf8_to_ustring(longText);
+        EXPECT_EQ(longWide.size(), repeats * wide.size()) << repeats;
+        EXPECT_EQ(ustring_to_utf8(longWide), longText) << repeats;
+        EXPECT_EQ(error(longText + "\x80"),
+                  "invalid UTF-8 at byte " + std::to_string(longText.size()) + ": unexpected continuation byte");
+    }
 }
 
 TEST(Utf, InvalidUtf8NamesTheByteOffset) {

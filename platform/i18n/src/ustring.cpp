@@ -11,12 +11,10 @@ namespace {
     throw std::runtime_error("invalid UTF-8 at byte " + std::to_string(offset) + ": " + why);
 }
 
-} // namespace
-
-std::u16string utf8_to_ustring(std::string_view utf8) {
-    std::u16string out;
-    out.resize(utf8.size());  // never more code units than bytes
-    char16_t* dst = out.data();
+// Decodes into out, which has room for utf8.size() code units (never more are needed);
+// returns how many were written.
+std::size_t decodeUtf8(std::string_view utf8, char16_t* const out) {
+    char16_t* dst = out;
     auto const* const begin = reinterpret_cast<unsigned char const*>(utf8.data());
     auto const* const end = begin + utf8.size();
     auto const* p = begin;
@@ -72,7 +70,21 @@ std::u16string utf8_to_ustring(std::string_view utf8) {
         }
         p += length;
     }
-    out.resize(static_cast<std::size_t>(dst - out.data()));
+    return static_cast<std::size_t>(dst - out);
+}
+
+} // namespace
+
+std::u16string utf8_to_ustring(std::string_view utf8) {
+    // Most strings are short: decode them on the stack and allocate the result once, at
+    // its size, instead of filling a worst-case buffer and shrinking it.
+    constexpr std::size_t kOnStack = 256;
+    if (utf8.size() <= kOnStack) {
+        char16_t buffer[kOnStack];
+        return std::u16string(buffer, decodeUtf8(utf8, buffer));
+    }
+    std::u16string out(utf8.size(), u'\0');
+    out.resize(decodeUtf8(utf8, out.data()));
     return out;
 }
 

@@ -107,7 +107,10 @@ void ElementSequence<T>::reserveFor(std::size_t count) {
     std::size_t const needed = items_.size() + count;
     if (needed > items_.capacity()) {
         // Grow geometrically: reserving the exact size on every add would copy on every add.
-        items_.reserve(std::max(needed, items_.capacity() * 2));
+        // Start at a few: most nodes get their children one by one, and a handful of
+        // handles costs no more than one from the allocator.
+        constexpr std::size_t kFirstCapacity = 4;
+        items_.reserve(std::max({needed, items_.capacity() * 2, kFirstCapacity}));
     }
 }
 

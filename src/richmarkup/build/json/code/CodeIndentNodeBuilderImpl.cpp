@@ -16,7 +16,8 @@ namespace richmarkup::build::json::code {
 
 bool CodeIndentNodeBuilderImpl::canBuild(foundation::json::Value const& element) {
     RecordWriter::write("Checking if can build CodeIndentNode");
-    return core::has_className(element, std::string("CodeIndentNode"));
+    static std::string const kindName("CodeIndentNode");
+    return core::has_className(element, kindName);
 }
 
 document::vxzero::Node CodeIndentNodeBuilderImpl::build(vx::zero::Model const& model,

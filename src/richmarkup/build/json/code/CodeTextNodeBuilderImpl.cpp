@@ -14,7 +14,8 @@ namespace richmarkup::build::json::code {
 
 bool CodeTextNodeBuilderImpl::canBuild(foundation::json::Value const& element) {
     RecordWriter::write("Checking if can build CodeTextNode");
-    return core::has_className(element, std::string("CodeTextNode"));
+    static std::string const kindName("CodeTextNode");
+    return core::has_className(element, kindName);
 }
 
 document::vxzero::Node CodeTextNodeBuilderImpl::build(vx::zero::Model const& model,

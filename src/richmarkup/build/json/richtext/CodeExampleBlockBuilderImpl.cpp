@@ -17,7 +17,8 @@ CodeExampleBlockBuilderImpl::CodeExampleBlockBuilderImpl(std::shared_ptr<NodeBui
 
 bool CodeExampleBlockBuilderImpl::canBuild(foundation::json::Value const& element) {
     RecordWriter::write("Checking if can build CodeExampleBlockNode");
-    return core::has_className(element, std::string("CodeExampleBlockNode"));
+    static std::string const kindName("CodeExampleBlockNode");
+    return core::has_className(element, kindName);
 }
 
 document::vxzero::Node CodeExampleBlockBuilderImpl::build(vx::zero::Model const& model,

@@ -18,7 +18,8 @@ CodeExampleLineBuilderImpl::CodeExampleLineBuilderImpl(
 
 bool CodeExampleLineBuilderImpl::canBuild(foundation::json::Value const& element) {
     RecordWriter::write("Checking if can build CodeExampleLineNode");
-    return core::has_className(element, std::string("CodeExampleLineNode"));
+    static std::string const kindName("CodeExampleLineNode");
+    return core::has_className(element, kindName);
 }
 
 document::vxzero::Node CodeExampleLineBuilderImpl::build(vx::zero::Model const& model,

@@ -31,7 +31,8 @@ HeadingNodeBuilderImpl::HeadingNodeBuilderImpl(std::shared_ptr<TextBlockBuilder>
 
 bool HeadingNodeBuilderImpl::canBuild(foundation::json::Value const& element) {
     RecordWriter::write("Checking if can build HeadingNode");
-    return core::has_className(element, std::string("HeadingNode"));
+    static std::string const kindName("HeadingNode");
+    return core::has_className(element, kindName);
 }
 
 document::vxzero::Node HeadingNodeBuilderImpl::build(vx::zero::Model const& model,

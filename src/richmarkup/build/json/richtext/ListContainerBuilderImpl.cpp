@@ -17,7 +17,8 @@ ListContainerBuilderImpl::ListContainerBuilderImpl(std::shared_ptr<NodeBuilder> 
 
 bool ListContainerBuilderImpl::canBuild(foundation::json::Value const& element) {
     RecordWriter::write("Checking if can build ListContainer");
-    return core::has_className(element, std::string("ListParagraph"));
+    static std::string const kindName("ListParagraph");
+    return core::has_className(element, kindName);
 }
 
 document::vxzero::Node ListContainerBuilderImpl::build(vx::zero::Model const& model,

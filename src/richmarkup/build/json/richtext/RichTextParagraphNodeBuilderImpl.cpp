@@ -16,7 +16,8 @@ RichTextParagraphNodeBuilderImpl::RichTextParagraphNodeBuilderImpl(std::shared_p
 
 bool RichTextParagraphNodeBuilderImpl::canBuild(foundation::json::Value const& element) {
     RecordWriter::write("Checking if can build RichTextParagraphNode");
-    return core::has_className(element, std::string("RichTextParagraphNode"));
+    static std::string const kindName("RichTextParagraphNode");
+    return core::has_className(element, kindName);
 }
 
 document::vxzero::Node RichTextParagraphNodeBuilderImpl::build(vx::zero::Model const& model,

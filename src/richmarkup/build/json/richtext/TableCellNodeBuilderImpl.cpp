@@ -17,7 +17,8 @@ namespace richmarkup::build::json::text {
 
 bool TableCellNodeBuilderImpl::canBuild(foundation::json::Value const& element) {
     RecordWriter::write("Checking if can build TableCellNode");
-    return core::has_className(element, std::string("TableCellNode"));
+    static std::string const kindName("TableCellNode");
+    return core::has_className(element, kindName);
 }
 
 document::vxzero::Node TableCellNodeBuilderImpl::build(vx::zero::Model const& model,

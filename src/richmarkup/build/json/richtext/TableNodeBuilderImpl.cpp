@@ -39,7 +39,8 @@ TableNodeBuilderImpl::TableNodeBuilderImpl(std::shared_ptr<NodeBuilder> const& r
 
 bool TableNodeBuilderImpl::canBuild(foundation::json::Value const& element) {
     RecordWriter::write("Checking if can build TableNode");
-    return core::has_className(element, std::string("TableNode"));
+    static std::string const kindName("TableNode");
+    return core::has_className(element, kindName);
 }
 
 document::vxzero::Node TableNodeBuilderImpl::build(vx::zero::Model const& model,

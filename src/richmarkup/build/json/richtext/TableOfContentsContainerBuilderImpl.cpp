@@ -17,7 +17,8 @@ TableOfContentsContainerBuilderImpl::TableOfContentsContainerBuilderImpl(std::sh
 
 bool TableOfContentsContainerBuilderImpl::canBuild(foundation::json::Value const& element) {
     RecordWriter::write("Checking if can build TableOfContentsContainer");
-    return core::has_className(element, std::string("TableOfContentsContainer"));
+    static std::string const kindName("TableOfContentsContainer");
+    return core::has_className(element, kindName);
 }
 
 document::vxzero::Node TableOfContentsContainerBuilderImpl::build(vx::zero::Model const& model,

@@ -17,7 +17,8 @@ TableOfContentsHeadingNodeBuilderImpl::TableOfContentsHeadingNodeBuilderImpl(
 
 bool TableOfContentsHeadingNodeBuilderImpl::canBuild(foundation::json::Value const& element) {
     RecordWriter::write("Checking if can build TableOfContentsHeadingNode");
-    return core::has_className(element, std::string("TableOfContentsHeadingNode"));
+    static std::string const kindName("TableOfContentsHeadingNode");
+    return core::has_className(element, kindName);
 }
 
 document::vxzero::Node TableOfContentsHeadingNodeBuilderImpl::build(vx::zero::Model const& model,

@@ -16,7 +16,8 @@ TableRowNodeBuilderImpl::TableRowNodeBuilderImpl(std::shared_ptr<NodeBuilder> co
 
 bool TableRowNodeBuilderImpl::canBuild(foundation::json::Value const& element) {
     RecordWriter::write("Checking if can build TableRowNode");
-    return core::has_className(element, std::string("TableRowNode"));
+    static std::string const kindName("TableRowNode");
+    return core::has_className(element, kindName);
 }
 
 document::vxzero::Node TableRowNodeBuilderImpl::build(vx::zero::Model const& model,

@@ -23,7 +23,9 @@ struct RecordWriter {
 
     template <class Pieces>
     static void write(Pieces&& pieces) {
-        auto& logger = getLogger();
+        // The shared logger lives as long as the process: asked for once, so a disabled
+        // record costs a load and a branch, not a call into another library.
+        static auto& logger = getLogger();
         if (!logger.isEnabled(level)) {
             return;
         }
