@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <functional>
 #include <sstream>
 #include <string_view>
 
@@ -69,11 +68,23 @@ private:
         if (text.size() > kShortString) {
             return Value(text);
         }
-        Value& slot = recent_[std::hash<std::string_view>{}(text) % kSlots];
+        Value& slot = recent_[slotOf(text)];
         if (!slot.isString() || slot.asString() != text) {
             slot = Value(text);
         }
         return slot;
+    }
+
+    // A cache index, not a general hash: length and the first and last bytes tell the
+    // repeated short strings of a document apart well enough.
+    static std::size_t slotOf(std::string_view text) noexcept {
+        std::size_t h = text.size();
+        if (!text.empty()) {
+            h = h * 131 + static_cast<unsigned char>(text.front());
+            h = h * 131 + static_cast<unsigned char>(text[text.size() / 2]);
+            h = h * 131 + static_cast<unsigned char>(text.back());
+        }
+        return (h ^ (h >> 7)) % kSlots;
     }
 
     std::array<Value, kSlots> recent_;

@@ -62,7 +62,11 @@ public:
     Value(Array a);
     Value(Object o);
 
-    Value(Value const& other) noexcept : kind_(other.kind_), u_(other.u_) { retain(); }
+    Value(Value const& other) noexcept : kind_(other.kind_), u_(other.u_) {
+        if (shared()) {
+            retain();
+        }
+    }
     Value(Value&& other) noexcept : kind_(other.kind_), u_(other.u_) {
         other.kind_ = Kind::Undefined;
         other.u_.u = 0;
@@ -77,7 +81,11 @@ public:
         swap(moved);
         return *this;
     }
-    ~Value() { release(); }
+    ~Value() {
+        if (shared()) {  // scalars and moved-from values need no call
+            release();
+        }
+    }
     void swap(Value& other) noexcept {
         std::swap(kind_, other.kind_);
         std::swap(u_, other.u_);
@@ -159,6 +167,7 @@ private:
     }
     [[noreturn]] void throwConversion(Kind wanted) const;
     bool shared() const noexcept { return kind_ == Kind::String || kind_ == Kind::Array || kind_ == Kind::Object; }
+    // Only for the shared kinds: string, array, object.
     void retain() const noexcept;
     void release() noexcept;
 
