@@ -359,6 +359,7 @@ public:
                 if (run.aggregate_name == "median") {
                     entry.medianNs = ns;
                     entry.medianCounters = counters;
+                    repetitions_[key] = static_cast<std::size_t>(run.repetitions);
                 }
             } else {
                 entry.ns.push_back(ns);

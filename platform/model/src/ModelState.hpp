@@ -26,7 +26,9 @@ struct ModelState {
         }
         std::size_t const blockSize = std::max(nextBlockSize, size + alignment);
         nextBlockSize = std::min(nextBlockSize * 2, largestBlockSize);
-        blocks.push_back(std::make_unique<std::byte[]>(blockSize));
+        // Left uninitialised: every element is constructed in place, and zeroing a block
+        // would touch each page once more for nothing.
+        blocks.push_back(std::unique_ptr<std::byte[]>(new std::byte[blockSize]));
         cursor = blocks.back().get();
         left = blockSize;
         return take(std::align(alignment, size, cursor, left), size);
