@@ -23,16 +23,19 @@ public:
                                                               record.attribute_values());
         line_.clear();
         if (message) {
-            for (char const c : *message) {
-                switch (c) {
-                case '\n': line_ += "\\n"; break;
-                case '\r': line_ += "\\r"; break;
-                default: line_.push_back(c);
-                }
+            std::string const& text = *message;
+            // Copied in runs between line breaks: a message without one is one append.
+            std::size_t from = 0;
+            for (std::size_t at = text.find_first_of("\n\r"); at != std::string::npos;
+                 at = text.find_first_of("\n\r", from)) {
+                line_.append(text, from, at - from);
+                line_ += text[at] == '\n' ? "\\n" : "\\r";
+                from = at + 1;
             }
+            line_.append(text, from, std::string::npos);
         }
         line_.push_back('\n');
-        out_.write(line_.data(), static_cast<std::streamsize>(line_.size()));
+        out_.write(line_.data(), static_cast<std::streamsize>(line_.size()));  // one write a record
     }
 
     void flush() { out_.flush(); }
