@@ -123,3 +123,32 @@ TEST(Parser, Files) {
         EXPECT_EQ(std::string(e.what()), "cannot read " + path + ": No such file or directory");
     }
 }
+
+TEST(Parser, TakenTextParsesAsTheSameWithOrWithoutRoomForPadding) {
+    std::string const documents[] = {
+        "\xEF\xBB\xBF{\"className\": \"RichTextNode\", \"text\": \"x\", \"level\": 2}",
+        "[1, 123456789012345678901234567890, {\"a\": [true, null]}]",  // widened big integer
+        std::string(100, ' ') + "\"padded\"",
+    };
+    for (std::string const& text : documents) {
+        Value const expected = parse(text);
+        for (std::size_t const room : {std::size_t(0), kPadding}) {
+            std::string taken;
+            taken.reserve(text.size() + room);
+            taken = text;
+            Parser parser;
+            EXPECT_EQ(parser.parseAndRelease(std::move(taken)), expected) << text << " with room " << room;
+            EXPECT_TRUE(taken.empty());
+        }
+    }
+    // A malformed text is reported from the text itself, which stays readable until then.
+    std::string bad = "{\n  \"a\": [1, 2,]\n}";
+    bad.reserve(bad.size() + kPadding);
+    try {
+        Parser().parseAndRelease(std::move(bad));
+        ADD_FAILURE() << "no error";
+    } catch (ParseError const& e) {
+        EXPECT_EQ(e.line(), 2u);
+        EXPECT_EQ(e.column(), 14u);  // the stray "]"
+    }
+}

@@ -17,6 +17,8 @@ ParseError::ParseError(std::size_t line, std::size_t column, std::string reason)
     : std::runtime_error(std::to_string(line) + ":" + std::to_string(column) + ": " + reason),
       line_(line), column_(column), reason_(std::move(reason)) {}
 
+static_assert(kPadding >= simdjson::SIMDJSON_PADDING, "the padding callers reserve must cover simdjson's");
+
 struct Parser::State {
     simdjson::dom::parser dom;
 };
@@ -100,7 +102,15 @@ private:
 Parser::Parser() : state_(std::make_unique<State>()) {}
 Parser::~Parser() = default;
 
-Value Parser::parse(std::string_view text) {
+Value Parser::parse(std::string_view text) { return parseText(text, false, nullptr); }
+
+Value Parser::parseAndRelease(std::string&& text) {
+    std::string owned = std::move(text);
+    bool const padded = owned.capacity() - owned.size() >= kPadding;
+    return parseText(owned, padded, &owned);
+}
+
+Value Parser::parseText(std::string_view text, bool padded, std::string* release) {
     std::string_view body = text;
     if (body.substr(0, 3) == "\xEF\xBB\xBF") {
         body.remove_prefix(3);
@@ -111,8 +121,12 @@ Value Parser::parse(std::string_view text) {
         }
     }
     simdjson::dom::element root;
-    auto const error = state_->dom.parse(body.data(), body.size(), true).get(root);
+    // Without room for the padding beyond its end, simdjson reads a copy of the text.
+    auto const error = state_->dom.parse(body.data(), body.size(), !padded).get(root);
     if (error == simdjson::SUCCESS) {
+        if (release != nullptr) {
+            std::string().swap(*release);  // the parser holds all it needs: free the text before the tree grows
+        }
         return Converter().convert(root);
     }
     if (auto located = detail::locateError(text, kMaxDepth)) {
@@ -136,19 +150,20 @@ Value Parser::parseFile(std::string const& path) {
     if (!in) {
         throw std::runtime_error("cannot read " + path + ": " + std::strerror(errno));
     }
-    std::string text;
     in.seekg(0, std::ios::end);
     auto const size = in.tellg();
     if (size < 0) {
         throw std::runtime_error("cannot read " + path + ": not a regular file");
     }
+    std::string text;
+    text.reserve(static_cast<std::size_t>(size) + kPadding);
     text.resize(static_cast<std::size_t>(size));
     in.seekg(0, std::ios::beg);
     in.read(text.data(), static_cast<std::streamsize>(text.size()));
     if (!in) {
         throw std::runtime_error("cannot read " + path + ": read failed");
     }
-    return parse(text);
+    return parseAndRelease(std::move(text));
 }
 
 Value parse(std::string_view text) { return Parser().parse(text); }

@@ -17,6 +17,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -67,6 +68,12 @@ std::string readFile(std::string const& path) {
         throw std::runtime_error("cannot read " + path + ": " + std::strerror(errno));
     }
     std::string text;
+    // A regular file's size is known: one allocation with the parser's padding, so the
+    // text is neither copied while it grows nor copied again by the parser.
+    std::uintmax_t const size = std::filesystem::file_size(path, ignored);
+    if (!ignored && size < text.max_size() - foundation::json::kPadding) {
+        text.reserve(static_cast<std::size_t>(size) + foundation::json::kPadding);
+    }
     char buffer[1 << 16];
     while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
         text.append(buffer, static_cast<std::size_t>(in.gcount()));
@@ -164,7 +171,7 @@ int BuildCommand::buildDocument() {
     foundation::json::Value document;
     try {
         foundation::json::Parser parser;
-        document = parser.parse(options_.input == "-" ? readStandardInput() : readFile(options_.input));
+        document = parser.parseAndRelease(options_.input == "-" ? readStandardInput() : readFile(options_.input));
     } catch (foundation::json::ParseError const& e) {
         err_ << "error: " << name << ':' << e.line() << ':' << e.column() << ": " << e.reason() << '\n';
         return 2;

@@ -12,6 +12,10 @@ namespace foundation::json {
 /// Arrays and objects may nest this deep; deeper text is a ParseError, never a stack overflow.
 inline constexpr std::size_t kMaxDepth = 512;
 
+/// Room that text given to Parser::parseAndRelease should have beyond its end (reserve
+/// size + kPadding before filling the string) so that the parser reads it in place.
+inline constexpr std::size_t kPadding = 64;
+
 /// Parses JSON text. Every number becomes the double kind; of duplicate keys the last stays.
 /// Reusable: keeps its buffers warm between documents. Not for concurrent use.
 class Parser {
@@ -22,10 +26,16 @@ public:
     Parser& operator=(Parser const&) = delete;
 
     Value parse(std::string_view text);
+    /// As parse, for text that the parser may keep and free: read in place when the string
+    /// has kPadding bytes of room beyond its end, and freed once read, before the tree is
+    /// built, so a large document is never held twice.
+    Value parseAndRelease(std::string&& text);
     /// Throws ParseError for malformed text and std::runtime_error("cannot read FILE: why").
     Value parseFile(std::string const& path);
 
 private:
+    Value parseText(std::string_view text, bool padded, std::string* release);
+
     struct State;
     std::unique_ptr<State> state_;
 };
