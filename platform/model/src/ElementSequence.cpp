@@ -68,9 +68,10 @@ void ElementSequence<T>::add(T const& element) {
     if (!element) {
         return;
     }
-    Operation operation(*this);
-    operation.add(element);
-    operation.commit();
+    // What an Operation staging this one element would do at commit, without staging it.
+    check(element);
+    reserveFor(1);
+    append(element);
 }
 
 template <class T>

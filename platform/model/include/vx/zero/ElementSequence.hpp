@@ -37,7 +37,7 @@ public:
 
     explicit ElementSequence(Owner& owner) noexcept : owner_(owner) {}
 
-    /// Appends `element` at the end in one committed Operation. A null element is ignored
+    /// Appends `element` at the end, as one committed Operation would. A null element is ignored
     /// and one already held is skipped; one held by another sequence moves here.
     void add(T const& element);
 
