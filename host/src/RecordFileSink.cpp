@@ -7,6 +7,7 @@
 #include <boost/log/sinks/sync_frontend.hpp>
 #include <boost/smart_ptr/make_shared_object.hpp>
 
+#include <algorithm>
 #include <string>
 
 namespace richmarkup::host {
@@ -25,14 +26,16 @@ public:
         if (message) {
             std::string const& text = *message;
             // Copied in runs between line breaks: a message without one is one append.
-            std::size_t from = 0;
-            for (std::size_t at = text.find_first_of("\n\r"); at != std::string::npos;
-                 at = text.find_first_of("\n\r", from)) {
-                line_.append(text, from, at - from);
-                line_ += text[at] == '\n' ? "\\n" : "\\r";
+            // (find_first_of with a set calls memchr per character: a plain test is cheaper.)
+            auto const isBreak = [](char c) { return c == '\n' || c == '\r'; };
+            auto from = text.begin();
+            for (auto at = std::find_if(from, text.end(), isBreak); at != text.end();
+                 at = std::find_if(from, text.end(), isBreak)) {
+                line_.append(from, at);
+                line_ += *at == '\n' ? "\\n" : "\\r";
                 from = at + 1;
             }
-            line_.append(text, from, std::string::npos);
+            line_.append(from, text.end());
         }
         line_.push_back('\n');
         out_.write(line_.data(), static_cast<std::streamsize>(line_.size()));  // one write a record

@@ -49,7 +49,14 @@ public:
     boost::log::core_ptr const& core() const noexcept { return core_; }
 
     /// Sets the severity the next opened record carries. Call under `mutex()`.
-    void setSeverity(int severity) { severity_.set(severity); }
+    void setSeverity(int severity) {
+        // Setting makes a new attribute value (an allocation): skip it when nothing changes,
+        // which is every record but the first at a level.
+        if (severity != severityValue_) {
+            severity_.set(severity);
+            severityValue_ = severity;
+        }
+    }
     /// Opens a record with the logger's attributes; empty when the core's filters reject it.
     /// Call under `mutex()`.
     boost::log::record openRecord() { return core_->open_record(attributes_); }
@@ -59,6 +66,7 @@ private:
     mutable mutex_type mutex_;
     boost::log::core_ptr core_;
     severity_attribute severity_;
+    int severityValue_ = 0;  // what severity_ holds; guarded by mutex_ as severity_ is
     boost::log::attribute_set attributes_;
 };
 
