@@ -564,15 +564,11 @@ int main(int argc, char** argv) {
     }
 
     // Medians of repeated runs unless asked otherwise: single runs are too noisy to quote.
-    // The repetitions of all phases are interleaved in random order, so a slow spell of a
-    // shared machine spreads over every phase instead of skewing the one it fell on.
     std::string repetitions = "--benchmark_repetitions=5";
     std::string aggregates = "--benchmark_report_aggregates_only=true";
-    std::string interleaving = "--benchmark_enable_random_interleaving=true";
     if (!repetitionsGiven) {
         args.push_back(repetitions.data());
         args.push_back(aggregates.data());
-        args.push_back(interleaving.data());
     }
     int count = static_cast<int>(args.size());
     args.push_back(nullptr);
