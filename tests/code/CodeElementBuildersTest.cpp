@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -18,12 +17,9 @@
 using foundation::json::parse;
 using richmarkup::build::json::code::CodeIndentNodeBuilderImpl;
 using richmarkup::build::json::code::CodeTextNodeBuilderImpl;
+using richmarkup::test::errorOf;
 using richmarkup::test::RecordCapture;
 
-template <class F>
-std::string errorOf(F&& f) {
-    return richmarkup::test::errorOf<std::exception>(std::forward<F>(f));
-}
 using Messages = std::vector<std::string>;
 
 namespace {
@@ -79,7 +75,7 @@ TEST(CodeElementBuilders, MistypedKeysThrowTheConversionError) {
     };
     for (Case const& c : cases) {
         vx::zero::Model model;
-        EXPECT_EQ(errorOf([&] { c.builder->build(model, parse(c.element)); }), c.error) << c.element;
+        EXPECT_EQ(errorOf<std::exception>([&] { c.builder->build(model, parse(c.element)); }), c.error) << c.element;
     }
 }
 
@@ -105,7 +101,7 @@ TEST(CodeElementBuilders, IndentRejectsWidthsThatAreNoSmallWholeNumbers) {
     for (Case const& c : cases) {
         vx::zero::Model model;
         std::string const element = std::string(R"({"width":)") + c.width + "}";
-        EXPECT_EQ(errorOf([&] { builder.build(model, parse(element)); }),
+        EXPECT_EQ(errorOf<std::exception>([&] { builder.build(model, parse(element)); }),
                   std::string("CodeIndentNode width must be a whole number from 0 to 256, not ") + c.shown)
             << element;
     }

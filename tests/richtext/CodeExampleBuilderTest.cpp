@@ -15,7 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -28,12 +27,9 @@ using richmarkup::build::json::code::CodeElementBuilderServicesProvider;
 using richmarkup::build::json::text::CodeExampleBlockBuilderImpl;
 using richmarkup::build::json::text::CodeExampleLineBuilderImpl;
 using richmarkup::build::json::text::RecordWriter;
+using richmarkup::test::errorOf;
 using richmarkup::test::RecordCapture;
 
-template <class F>
-std::string errorOf(F&& f) {
-    return richmarkup::test::errorOf<std::exception>(std::forward<F>(f));
-}
 using Messages = std::vector<std::string>;
 
 namespace {
@@ -177,7 +173,7 @@ TEST(CodeExampleBuilders, BlockTypeErrorsComeAfterTheLinesWereBuilt) {
         vx::zero::Model model;
         std::string const element = std::string(R"({"className":"CodeExampleBlockNode",)") + c.type +
                                     R"("children":[{"className":"CodeExampleLineNode","children":[{"className":"Code","text":"a"}]}]})";
-        EXPECT_EQ(errorOf([&] { b.block.build(model, parse(element)); }), c.error) << element;
+        EXPECT_EQ(errorOf<std::exception>([&] { b.block.build(model, parse(element)); }), c.error) << element;
         EXPECT_EQ(model.nodeCount(), 3u) << element;  // block, line and run were all made
         EXPECT_EQ(capture.messages().back(), "Setting anchorId on CodeExampleBlockNode");
     }
@@ -194,11 +190,11 @@ TEST(CodeExampleBuilders, MissingOrMistypedChildrenThrowBeforeAnyChildIsBuilt) {
         vx::zero::Model model;
         RecordCapture capture;
         std::string const block = std::string(R"({"className":"CodeExampleBlockNode","type":"t")") + c.children + "}";
-        EXPECT_EQ(errorOf([&] { b.block.build(model, parse(block)); }), c.error) << block;
+        EXPECT_EQ(errorOf<std::exception>([&] { b.block.build(model, parse(block)); }), c.error) << block;
         EXPECT_EQ(capture.messages(), (Messages{"Starting to build a CodeExampleBlockNode", "Starting to build up children"}));
         capture.clear();
         std::string const line = std::string(R"({"className":"CodeExampleLineNode")") + c.children + "}";
-        EXPECT_EQ(errorOf([&] { b.line->build(model, parse(line)); }), c.error) << line;
+        EXPECT_EQ(errorOf<std::exception>([&] { b.line->build(model, parse(line)); }), c.error) << line;
         EXPECT_EQ(capture.messages(), Messages{"Starting to build a CodeExampleLineNode"});
         EXPECT_EQ(model.nodeCount(), 2u);
     }
@@ -229,7 +225,7 @@ TEST(CodeExampleBuilders, ACodeElementErrorStopsTheLineAndTheBlock) {
         {"className":"CodeExampleLineNode","children":[{"className":"Code","text":"a"},{"className":"Code","fail":1},
                                                        {"className":"Code","text":"never"}]},
         {"className":"CodeExampleLineNode","children":[{"className":"Code","text":"never"}]}]})");
-    EXPECT_EQ(errorOf([&] { b.block.build(model, element); }), "code element failed");
+    EXPECT_EQ(errorOf<std::exception>([&] { b.block.build(model, element); }), "code element failed");
     EXPECT_EQ(b.provider->asked, 2);
     EXPECT_EQ(model.nodeCount(), 3u);  // block, first line, the run built before the error
 }

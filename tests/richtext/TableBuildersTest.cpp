@@ -23,7 +23,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <functional>
 #include <limits>
 #include <memory>
 #include <stdexcept>
