@@ -1,6 +1,9 @@
 #include <foundation/json/Parser.hpp>
 
+#include "Converter.hpp"
+#include "ElementStreamImpl.hpp"
 #include "ErrorLocator.hpp"
+#include "ParserState.hpp"
 
 #include <simdjson.h>
 
@@ -19,78 +22,7 @@ ParseError::ParseError(std::size_t line, std::size_t column, std::string reason)
 
 static_assert(kPadding >= simdjson::SIMDJSON_PADDING, "the padding callers reserve must cover simdjson's");
 
-struct Parser::State {
-    simdjson::dom::parser dom;
-};
-
 namespace {
-
-class Converter {
-public:
-    // Depth is bounded by the parser's own limit, so this recursion is bounded too.
-    Value convert(simdjson::dom::element e) {
-        using T = simdjson::dom::element_type;
-        switch (e.type()) {
-        case T::ARRAY: {
-            simdjson::dom::array a = e.get_array().value_unsafe();
-            Array items;
-            items.reserve(a.size());
-            for (simdjson::dom::element child : a) {
-                items.push_back(convert(child));
-            }
-            return Value(std::move(items));
-        }
-        case T::OBJECT: {
-            simdjson::dom::object o = e.get_object().value_unsafe();
-            std::vector<Object::value_type> members;
-            members.reserve(o.size());
-            for (simdjson::dom::key_value_pair field : o) {
-                members.emplace_back(std::string(field.key), convert(field.value));
-            }
-            return Value(Object(std::move(members)));
-        }
-        case T::STRING: return string(e.get_string().value_unsafe());
-        case T::INT64: return Value(static_cast<double>(e.get_int64().value_unsafe()));
-        case T::UINT64: return Value(static_cast<double>(e.get_uint64().value_unsafe()));
-        case T::DOUBLE: return Value(e.get_double().value_unsafe());
-        case T::BOOL: return Value(e.get_bool().value_unsafe());
-        case T::NULL_VALUE: return Value(Null{});
-        }
-        return Value();
-    }
-
-private:
-    // Short strings repeat all over a document ("className" values, alignments, list
-    // types). Values are immutable, so a recent equal one is shared instead of allocated
-    // again; a small direct-mapped table keeps the look-up cheaper than an allocation.
-    static constexpr std::size_t kShortString = 32;
-    static constexpr std::size_t kSlots = 256;
-
-    Value string(std::string_view text) {
-        if (text.size() > kShortString) {
-            return Value(text);
-        }
-        Value& slot = recent_[slotOf(text)];
-        if (!slot.isString() || slot.asString() != text) {
-            slot = Value(text);
-        }
-        return slot;
-    }
-
-    // A cache index, not a general hash: length and the first and last bytes tell the
-    // repeated short strings of a document apart well enough.
-    static std::size_t slotOf(std::string_view text) noexcept {
-        std::size_t h = text.size();
-        if (!text.empty()) {
-            h = h * 131 + static_cast<unsigned char>(text.front());
-            h = h * 131 + static_cast<unsigned char>(text[text.size() / 2]);
-            h = h * 131 + static_cast<unsigned char>(text.back());
-        }
-        return (h ^ (h >> 7)) % kSlots;
-    }
-
-    std::array<Value, kSlots> recent_;
-};
 
 [[noreturn]] void throwAt(std::string_view text, std::size_t offset, std::string reason) {
     auto [line, column] = detail::lineAndColumn(text, offset);
@@ -99,35 +31,58 @@ private:
 
 } // namespace
 
-Parser::Parser() : state_(std::make_unique<State>()) {}
+Parser::Parser() : state_(std::make_shared<detail::ParserState>()) {}
 Parser::~Parser() = default;
 
-Value Parser::parse(std::string_view text) { return parseText(text, false, nullptr); }
+Value Parser::parse(std::string_view text) {
+    load(text, false, nullptr);
+    return detail::Converter().convert(state_->dom.doc.root());
+}
 
 Value Parser::parseAndRelease(std::string&& text) {
     std::string owned = std::move(text);
     bool const padded = owned.capacity() - owned.size() >= kPadding;
-    return parseText(owned, padded, &owned);
+    load(owned, padded, &owned);
+    return detail::Converter().convert(state_->dom.doc.root());
 }
 
-Value Parser::parseText(std::string_view text, bool padded, std::string* release) {
+ElementStream Parser::stream(std::string_view text) {
+    load(text, false, nullptr);
+    return ElementStream(std::make_unique<ElementStream::Impl>(state_, state_->dom.doc.root()));
+}
+
+ElementStream Parser::streamAndRelease(std::string&& text) {
+    std::string owned = std::move(text);
+    bool const padded = owned.capacity() - owned.size() >= kPadding;
+    load(owned, padded, &owned);
+    auto document = std::make_unique<simdjson::dom::document>(std::move(state_->dom.doc));
+    // The stream needs the parsed document only: the working buffers go now.
+    state_ = std::make_shared<detail::ParserState>();
+    return ElementStream(std::make_unique<ElementStream::Impl>(std::move(document)));
+}
+
+void Parser::load(std::string_view text, bool padded, std::string* release) {
+    if (state_->lent) {
+        state_ = std::make_shared<detail::ParserState>();
+    }
     std::string_view body = text;
     if (body.substr(0, 3) == "\xEF\xBB\xBF") {
         body.remove_prefix(3);
     }
-    if (state_->dom.capacity() < body.size() || state_->dom.max_depth() != kMaxDepth) {
-        if (state_->dom.allocate(std::max(body.size(), state_->dom.capacity()), kMaxDepth) != simdjson::SUCCESS) {
+    simdjson::dom::parser& dom = state_->dom;
+    if (dom.capacity() < body.size() || dom.max_depth() != kMaxDepth) {
+        if (dom.allocate(std::max(body.size(), dom.capacity()), kMaxDepth) != simdjson::SUCCESS) {
             throw std::runtime_error("cannot allocate parser buffers for " + std::to_string(body.size()) + " bytes");
         }
     }
     simdjson::dom::element root;
     // Without room for the padding beyond its end, simdjson reads a copy of the text.
-    auto const error = state_->dom.parse(body.data(), body.size(), !padded).get(root);
+    auto const error = dom.parse(body.data(), body.size(), !padded).get(root);
     if (error == simdjson::SUCCESS) {
         if (release != nullptr) {
             std::string().swap(*release);  // the parser holds all it needs: free the text before the tree grows
         }
-        return Converter().convert(root);
+        return;
     }
     if (auto located = detail::locateError(text, kMaxDepth)) {
         throwAt(text, located->offset, std::move(located->reason));
@@ -136,7 +91,11 @@ Value Parser::parseText(std::string_view text, bool padded, std::string* release
         // Integers beyond 64 bits are numbers like any other: read them as doubles.
         std::string const widened = detail::widenBigIntegers(body);
         if (widened.size() != body.size()) {
-            return parse(widened);
+            load(widened, false, nullptr);
+            if (release != nullptr) {
+                std::string().swap(*release);
+            }
+            return;
         }
     }
     if (error == simdjson::DEPTH_ERROR) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <foundation/json/ElementStream.hpp>
 #include <foundation/json/ParseError.hpp>
 #include <foundation/json/Value.hpp>
 
@@ -8,6 +9,10 @@
 #include <string_view>
 
 namespace foundation::json {
+
+namespace detail {
+struct ParserState;
+}
 
 /// Arrays and objects may nest this deep; deeper text is a ParseError, never a stack overflow.
 inline constexpr std::size_t kMaxDepth = 512;
@@ -33,11 +38,19 @@ public:
     /// Throws ParseError for malformed text and std::runtime_error("cannot read FILE: why").
     Value parseFile(std::string const& path);
 
-private:
-    Value parseText(std::string_view text, bool padded, std::string* release);
+    /// Parses and checks the whole text, then hands out its top-level elements one at a
+    /// time. The stream reads this parser's buffers, which stay warm for the next document;
+    /// a parse while the stream lives takes fresh buffers. The text may go once this returns.
+    ElementStream stream(std::string_view text);
+    /// As stream, for one large document in a process that should not hold it twice: the
+    /// text is freed once parsed, the parser's working buffers once the document is
+    /// checked, and the parsed document's pages as the stream passes them.
+    ElementStream streamAndRelease(std::string&& text);
 
-    struct State;
-    std::unique_ptr<State> state_;
+private:
+    // Parses into the current buffers; throws ParseError.
+    void load(std::string_view text, bool padded, std::string* release);
+    std::shared_ptr<detail::ParserState> state_;
 };
 
 Value parse(std::string_view text);

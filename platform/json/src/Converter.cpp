@@ -1,0 +1,68 @@
+#include "Converter.hpp"
+
+#include <foundation/json/Object.hpp>
+
+#include <utility>
+#include <vector>
+
+namespace foundation::json::detail {
+
+namespace {
+
+// A cache index, not a general hash: length and the first, middle and last bytes tell the
+// repeated short strings of a document apart well enough.
+std::size_t slotOf(std::string_view text, std::size_t slots) noexcept {
+    std::size_t h = text.size();
+    if (!text.empty()) {
+        h = h * 131 + static_cast<unsigned char>(text.front());
+        h = h * 131 + static_cast<unsigned char>(text[text.size() / 2]);
+        h = h * 131 + static_cast<unsigned char>(text.back());
+    }
+    return (h ^ (h >> 7)) % slots;
+}
+
+} // namespace
+
+Value Converter::convert(simdjson::dom::element e) {
+    using T = simdjson::dom::element_type;
+    switch (e.type()) {
+    case T::ARRAY: {
+        simdjson::dom::array a = e.get_array().value_unsafe();
+        Array items;
+        items.reserve(a.size());
+        for (simdjson::dom::element child : a) {
+            items.push_back(convert(child));
+        }
+        return Value(std::move(items));
+    }
+    case T::OBJECT: {
+        simdjson::dom::object o = e.get_object().value_unsafe();
+        std::vector<Object::value_type> members;
+        members.reserve(o.size());
+        for (simdjson::dom::key_value_pair field : o) {
+            members.emplace_back(std::string(field.key), convert(field.value));
+        }
+        return Value(Object(std::move(members)));
+    }
+    case T::STRING: return string(e.get_string().value_unsafe());
+    case T::INT64: return Value(static_cast<double>(e.get_int64().value_unsafe()));
+    case T::UINT64: return Value(static_cast<double>(e.get_uint64().value_unsafe()));
+    case T::DOUBLE: return Value(e.get_double().value_unsafe());
+    case T::BOOL: return Value(e.get_bool().value_unsafe());
+    case T::NULL_VALUE: return Value(Null{});
+    }
+    return Value();
+}
+
+Value Converter::string(std::string_view text) {
+    if (text.size() > kShortString) {
+        return Value(text);
+    }
+    Value& slot = recent_[slotOf(text, kSlots)];
+    if (!slot.isString() || slot.asString() != text) {
+        slot = Value(text);
+    }
+    return slot;
+}
+
+} // namespace foundation::json::detail

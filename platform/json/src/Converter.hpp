@@ -1,0 +1,30 @@
+#pragma once
+
+#include <foundation/json/Value.hpp>
+
+#include <simdjson.h>
+
+#include <array>
+#include <string_view>
+
+namespace foundation::json::detail {
+
+/// Turns parsed DOM elements into Values. One converter may serve many elements of one
+/// document: its cache of recent short strings then spans them all.
+class Converter {
+public:
+    // Depth is bounded by the parser's own limit, so this recursion is bounded too.
+    Value convert(simdjson::dom::element e);
+
+private:
+    Value string(std::string_view text);
+
+    // Short strings repeat all over a document ("className" values, alignments, list
+    // types). Values are immutable, so a recent equal one is shared instead of allocated
+    // again; a small direct-mapped table keeps the look-up cheaper than an allocation.
+    static constexpr std::size_t kShortString = 32;
+    static constexpr std::size_t kSlots = 256;
+    std::array<Value, kSlots> recent_;
+};
+
+} // namespace foundation::json::detail

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <foundation/json/ElementStream.hpp>
+
+#include "Converter.hpp"
+#include "ParserState.hpp"
+#include "PassedPages.hpp"
+
+#include <simdjson.h>
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <optional>
+
+namespace foundation::json {
+
+namespace detail {
+
+/// Follows a stream through the tape of a document whose root is an array and releases the
+/// tape's and the string buffer's pages behind it.
+class StreamRelease {
+public:
+    explicit StreamRelease(simdjson::dom::document const& document) noexcept;
+    /// One entry has been converted; `nextEntry` is where the array's iterator now stands.
+    void passedEntry(simdjson::dom::array::iterator const& nextEntry,
+                     simdjson::dom::array::iterator const& end) noexcept;
+    std::size_t released() const noexcept { return tapePages_.released() + stringPages_.released(); }
+
+private:
+    std::uint64_t const* tape_;
+    std::uint8_t const* strings_;
+    std::size_t index_ = 2;  // the tape word of the entry the stream converts next
+    bool active_ = false;
+    PassedPages tapePages_;
+    PassedPages stringPages_;
+};
+
+} // namespace detail
+
+struct ElementStream::Impl {
+    /// A stream over the parser's own buffers, which go back to it when the stream ends.
+    Impl(std::shared_ptr<detail::ParserState> lender, simdjson::dom::element root);
+    /// A stream that owns the document and releases its pages as it passes them.
+    explicit Impl(std::unique_ptr<simdjson::dom::document> document);
+    ~Impl();
+    Impl(Impl const&) = delete;
+    Impl& operator=(Impl const&) = delete;
+
+    void start(simdjson::dom::element root);
+
+    std::shared_ptr<detail::ParserState> borrowed;
+    std::unique_ptr<simdjson::dom::document> owned;
+    Kind kind = Kind::Undefined;
+    std::size_t count = 0;
+    std::size_t handedOut = 0;
+    simdjson::dom::element single;
+    simdjson::dom::array::iterator it;
+    simdjson::dom::array::iterator end;
+    detail::Converter converter;
+    std::optional<detail::StreamRelease> release;
+};
+
+} // namespace foundation::json

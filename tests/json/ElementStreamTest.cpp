@@ -1,0 +1,138 @@
+#include <foundation/json/Parser.hpp>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+using namespace foundation::json;
+
+namespace {
+
+// Entries of every kind the tape knows, long and short strings, escapes, numbers of all
+// three simdjson kinds, nesting, and objects with keys out of order and duplicated.
+std::string entry(std::size_t i) {
+    std::string const n = std::to_string(i);
+    switch (i % 6) {
+    case 0:
+        return R"({"className":"RichTextNode","text":"run )" + n + R"( with \"quotes\" and \u00e9","formatting":{"bold":true}})";
+    case 1:
+        return R"({"b":)" + n + R"(,"a":-)" + n + R"(.5,"big":18446744073709551615,"neg":-9223372036854775807,"b":null})";
+    case 2:
+        return R"(["a long string that will not fit any small-string cache slot at all, number )" + n +
+               R"(",[[],{}],false,)" + n + "]";
+    case 3: return R"("just a string )" + n + R"(")";
+    case 4: return n + ".25e1";
+    default:
+        return R"({"className":"TableNode","children":[{"className":"TableRowNode","children":[{"id":")" + n +
+               R"("}]}]})";
+    }
+}
+
+std::string document(std::size_t entries) {
+    std::string text = "[";
+    for (std::size_t i = 0; i < entries; ++i) {
+        text += i == 0 ? "\n" : ",\n";
+        text += entry(i);
+    }
+    return text + "\n]";
+}
+
+std::vector<Value> drain(ElementStream& stream) {
+    std::vector<Value> out;
+    Value element;
+    while (stream.next(element)) {
+        out.push_back(element);
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(ElementStream, HandsOutWhatAWholeParseGivesAcrossReleasedPages) {
+    std::string const text = document(60000);  // several MiB: many batches of released pages
+    ASSERT_GT(text.size(), std::size_t(4) << 20);
+    Array const whole = parse(text).asArray();
+
+    Parser parser;
+    ElementStream warm = parser.stream(text);
+    EXPECT_EQ(warm.documentKind(), Kind::Array);
+    EXPECT_EQ(warm.size(), whole.size());
+    std::vector<Value> const fromWarm = drain(warm);
+    EXPECT_EQ(warm.releasedBytes(), 0u);  // the parser keeps its buffers for the next document
+
+    std::string copy = text;
+    ElementStream released = Parser().streamAndRelease(std::move(copy));
+    std::vector<Value> const fromReleased = drain(released);
+    EXPECT_GT(released.releasedBytes(), text.size() / 4);
+    EXPECT_EQ(released.position(), whole.size());
+
+    ASSERT_EQ(fromWarm.size(), whole.size());
+    ASSERT_EQ(fromReleased.size(), whole.size());
+    for (std::size_t i = 0; i < whole.size(); ++i) {
+        ASSERT_EQ(fromWarm[i], whole[i]) << "entry " << i;
+        ASSERT_EQ(fromReleased[i], whole[i]) << "entry " << i;
+    }
+    Value after;
+    EXPECT_FALSE(released.next(after));
+}
+
+TEST(ElementStream, DocumentsThatAreNoArrayAreOneElement) {
+    Parser parser;
+    for (std::string const text : {R"({"className":"HeadingNode","level":2})", R"("text")", "null", "7"}) {
+        std::string owned = text;
+        ElementStream stream = parser.streamAndRelease(std::move(owned));
+        EXPECT_EQ(stream.size(), 1u) << text;
+        std::vector<Value> const got = drain(stream);
+        ASSERT_EQ(got.size(), 1u) << text;
+        EXPECT_EQ(got[0], parse(text)) << text;
+        EXPECT_EQ(stream.documentKind(), parse(text).kind()) << text;
+    }
+    ElementStream empty = parser.stream(" [ ] ");
+    EXPECT_EQ(empty.size(), 0u);
+    EXPECT_TRUE(drain(empty).empty());
+}
+
+TEST(ElementStream, MalformedTextFailsBeforeAnyElement) {
+    // The error sits after many good entries: nothing of them is handed out first.
+    std::string const text = document(50) + "\n,";
+    Parser parser;
+    try {
+        (void)parser.stream(text);
+        FAIL() << "no error";
+    } catch (ParseError const& e) {
+        EXPECT_EQ(e.line(), 53u);
+    }
+    std::string big = "[1, 123456789012345678901234567890, {\"x\": [2]}]";
+    ElementStream stream = parser.streamAndRelease(std::move(big));
+    std::vector<Value> const got = drain(stream);
+    ASSERT_EQ(got.size(), 3u);
+    EXPECT_DOUBLE_EQ(got[1].asDouble(), 1.2345678901234568e29);
+    EXPECT_EQ(got[2]["x"].asArray()[0].asDouble(), 2.0);
+}
+
+TEST(ElementStream, OutlivesNothingItNeedsAndSharesNoBuffersWithLaterParses) {
+    std::vector<Value> kept;
+    std::optional<ElementStream> stream;
+    {
+        Parser parser;
+        stream.emplace(parser.stream(document(2000)));
+        Value element;
+        ASSERT_TRUE(stream->next(element));
+        kept.push_back(element);
+        // A parse while the stream lives must not overwrite what the stream still reads.
+        Value const other = parser.parse(document(3000));
+        EXPECT_EQ(other.size(), 3000u);
+        ElementStream second = parser.stream("[1,2]");
+        EXPECT_EQ(drain(second).size(), 2u);
+    }  // the parser goes; the stream keeps the buffers it reads
+    std::vector<Value> rest = drain(*stream);
+    kept.insert(kept.end(), rest.begin(), rest.end());
+    stream.reset();
+    Array const expected = parse(document(2000)).asArray();
+    ASSERT_EQ(kept.size(), expected.size());
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+        ASSERT_EQ(kept[i], expected[i]) << "entry " << i;
+    }
+}
