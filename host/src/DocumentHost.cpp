@@ -4,7 +4,8 @@
 #include <richmarkup/host/ElementBuildError.hpp>
 #include <richmarkup/host/HostError.hpp>
 
-#include "TextEscape.hpp"
+#include "DocumentBuildState.hpp"
+#include "ElementPhrases.hpp"
 
 #include <foundation/cppmicroservices/FrameworkAccess.hpp>
 #include <richmarkup/build/json/NodeBuilder.hpp>
@@ -63,36 +64,6 @@ std::string propertyText(cppmicroservices::Any const& value) {
         return cppmicroservices::any_cast<std::string>(value);
     }
     return value.ToString();
-}
-
-// "a string", "an array", "null": a JSON kind as it reads in a sentence.
-std::string kindPhrase(foundation::json::Value const& value) {
-    std::string const name = value.kindName();
-    if (value.isNull() || value.isUndefined()) {
-        return name;
-    }
-    bool const vowel = std::string("aeiou").find(name.front()) != std::string::npos;
-    return (vowel ? "an " : "a ") + name;
-}
-
-// Why no builder took an element, in words that point at the element's className.
-std::string skippedMessage(foundation::json::Value const& element) {
-    std::string message = "no builder for className ";
-    if (!element.isObject()) {
-        message += "<none> (the element is ";
-        message += kindPhrase(element);
-        message += ", not an object)";
-    } else if (!element.hasOwnProperty("className")) {
-        message += "<none>";
-    } else if (foundation::json::Value const& name = element["className"]; name.isString()) {
-        text::appendQuoted(message, name.asString());
-    } else {
-        message += "<none> (className is ";
-        message += kindPhrase(name);
-        message += ", not a string)";
-    }
-    message += "; skipped";
-    return message;
 }
 
 template <class Service>
@@ -157,65 +128,50 @@ DocumentHost::~DocumentHost() {
     stopQuietly(*state_->framework);
 }
 
-BuildResult DocumentHost::build(vx::zero::Model const& model, foundation::json::Value const& document,
-                                WarningHandler const& onWarning) const {
-    foundation::json::Array single;
-    foundation::json::Array const* elements = nullptr;
-    if (document.isArray()) {
-        elements = &document.asArray();
-    } else if (document.isObject()) {
-        single.push_back(document);
-        elements = &single;
-    } else {
-        throw std::invalid_argument("the document is " + kindPhrase(document) +
-                                    "; it must be a block element (an object) or an array of them");
-    }
-
+DocumentBuild DocumentHost::begin(vx::zero::Model const& model, WarningHandler onWarning) const {
+    auto state = std::make_unique<DocumentBuild::State>();
+    state->model = &model;
+    state->onWarning = std::move(onWarning);
     // One snapshot of the block builders serves the whole document.
     auto context = state_->framework->GetBundleContext();
-    std::vector<std::shared_ptr<NodeBuilder>> builders;
     for (auto const& reference : context.GetServiceReferences<NodeBuilder>()) {
         if (auto builder = context.GetService(reference)) {
-            builders.push_back(std::move(builder));
+            state->builders.push_back(std::move(builder));
         }
     }
+    return DocumentBuild(std::move(state));
+}
 
-    BuildResult result;
-    result.nodes.reserve(elements->size());
-    auto warn = [&](std::size_t number, std::string message) {
-        result.warnings.push_back(BuildWarning{number, std::move(message)});
-        if (onWarning) {
-            onWarning(result.warnings.back());
-        }
-    };
-
-    std::size_t number = 0;
-    for (auto const& element : *elements) {
-        ++number;
-        bool built = false;
-        try {
-            for (auto const& builder : builders) {
-                if (builder->canBuild(element)) {
-                    document::vxzero::Node node = builder->build(model, element);
-                    if (node) {
-                        result.nodes.push_back(std::move(node));
-                    } else {
-                        warn(number, "the builder gave no node; skipped");
-                    }
-                    built = true;
-                    break;
-                }
-            }
-        } catch (std::exception const& e) {
-            throw ElementBuildError(number, e.what());
-        } catch (...) {
-            throw ElementBuildError(number, "unknown exception");
-        }
-        if (!built) {
-            warn(number, skippedMessage(element));
+BuildResult DocumentHost::build(vx::zero::Model const& model, foundation::json::Value const& document,
+                                WarningHandler const& onWarning) const {
+    requireBuildable(document.kind());
+    DocumentBuild build = begin(model, onWarning);
+    if (document.isObject()) {
+        build.add(document);
+    } else {
+        for (auto const& element : document.asArray()) {
+            build.add(element);
         }
     }
-    return result;
+    return build.takeResult();
+}
+
+BuildResult DocumentHost::build(vx::zero::Model const& model, foundation::json::ElementStream& document,
+                                WarningHandler const& onWarning) const {
+    requireBuildable(document.documentKind());
+    DocumentBuild build = begin(model, onWarning);
+    foundation::json::Value element;
+    while (document.next(element)) {
+        build.add(element);
+    }
+    return build.takeResult();
+}
+
+void DocumentHost::requireBuildable(foundation::json::Kind documentKind) {
+    if (documentKind != foundation::json::Kind::Array && documentKind != foundation::json::Kind::Object) {
+        throw std::invalid_argument("the document is " + phrases::kindPhrase(documentKind) +
+                                    "; it must be a block element (an object) or an array of them");
+    }
 }
 
 std::vector<BuilderInfo> DocumentHost::listBuilders() const {

@@ -2,6 +2,7 @@
 
 #include "AtomicOutputFile.hpp"
 
+#include <richmarkup/host/DocumentBuild.hpp>
 #include <richmarkup/host/DocumentHost.hpp>
 #include <richmarkup/host/ElementBuildError.hpp>
 #include <richmarkup/host/ElementCounter.hpp>
@@ -167,11 +168,14 @@ int BuildCommand::buildDocument() {
     Logging logging(options_, err_);
     std::string const name = displayName(options_.input);
 
+    // The whole text is parsed and checked first, so malformed JSON fails before anything is
+    // built; then each element is converted, built and let go before the next.
     Stopwatch parseClock;
-    foundation::json::Value document;
+    std::optional<foundation::json::ElementStream> document;
     try {
         foundation::json::Parser parser;
-        document = parser.parseAndRelease(options_.input == "-" ? readStandardInput() : readFile(options_.input));
+        document.emplace(
+            parser.streamAndRelease(options_.input == "-" ? readStandardInput() : readFile(options_.input)));
     } catch (foundation::json::ParseError const& e) {
         err_ << "error: " << name << ':' << e.line() << ':' << e.column() << ": " << e.reason() << '\n';
         return 2;
@@ -186,10 +190,20 @@ int BuildCommand::buildDocument() {
     vx::zero::Model model;
     Stopwatch buildClock;
     host::BuildResult result;
+    std::size_t elements = 0;
     try {
-        result = host.build(model, document, [&](host::BuildWarning const& warning) {
+        host::DocumentHost::requireBuildable(document->documentKind());
+        host::DocumentBuild build = host.begin(model, [&](host::BuildWarning const& warning) {
             err_ << "warning: element " << warning.elementNumber << ": " << warning.message << '\n';
         });
+        foundation::json::Value element;
+        while (document->next(element)) {
+            if (options_.stats) {
+                elements += host::ElementCounter::count(element).total;
+            }
+            build.add(element);
+        }
+        result = build.takeResult();
     } catch (host::ElementBuildError const& e) {
         err_ << "error: element " << e.elementNumber() << ": " << e.what() << '\n';
         return 1;
@@ -221,15 +235,15 @@ int BuildCommand::buildDocument() {
     double const writeMs = writeClock.elapsedMs();
 
     if (options_.stats) {
-        auto const counts = host::ElementCounter::count(document);
         std::ostringstream stats;
         stats << std::fixed << std::setprecision(3);
-        stats << "stats: elements: " << counts.topLevel << " top-level, " << counts.total << " in total\n"
+        stats << "stats: elements: " << document->size() << " top-level, " << elements << " in total\n"
               << "stats: nodes: " << model.nodeCount() << '\n'
               << "stats: records: " << logging.records()
               << (logging.enabled() ? "" : " (level 8 is off; --log turns it on)") << '\n'
               << "stats: read+parse: " << parseMs << " ms\n"
-              << "stats: build: " << buildMs << " ms\n"
+              << "stats: build: " << buildMs << " ms (the elements' conversion included)\n"
+              << "stats: released while building: " << document->releasedBytes() / 1024 << " KiB of the parsed document\n"
               << "stats: write: " << writeMs << " ms\n";
         err_ << stats.str();
     }

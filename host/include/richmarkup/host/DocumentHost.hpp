@@ -1,10 +1,12 @@
 #pragma once
 
 #include <richmarkup/host/BuildResult.hpp>
+#include <richmarkup/host/DocumentBuild.hpp>
 #include <richmarkup/host/BuildWarning.hpp>
 #include <richmarkup/host/BuilderInfo.hpp>
 #include <richmarkup/host/HostOptions.hpp>
 
+#include <foundation/json/ElementStream.hpp>
 #include <foundation/json/Value.hpp>
 #include <vx/zero/Model.hpp>
 
@@ -21,7 +23,7 @@ namespace richmarkup::host {
 /// Only one host should live at a time in a process: the published framework is process-wide.
 class DocumentHost {
 public:
-    using WarningHandler = std::function<void(BuildWarning const&)>;
+    using WarningHandler = DocumentBuild::WarningHandler;
 
     /// Throws HostError when a bundle is missing or fails to install or start.
     explicit DocumentHost(HostOptions options = {});
@@ -36,6 +38,15 @@ public:
     /// is neither an object nor an array.
     BuildResult build(vx::zero::Model const& model, foundation::json::Value const& document,
                       WarningHandler const& onWarning = {}) const;
+    /// As above for a streamed document: each element is converted, built and let go before
+    /// the next, so its Values never exist all at once.
+    BuildResult build(vx::zero::Model const& model, foundation::json::ElementStream& document,
+                      WarningHandler const& onWarning = {}) const;
+    /// Throws std::invalid_argument unless a document of that kind can be built: an object
+    /// (one element) or an array of them.
+    static void requireBuildable(foundation::json::Kind documentKind);
+    /// A build to feed element by element, with a snapshot of the block builders registered now.
+    DocumentBuild begin(vx::zero::Model const& model, WarningHandler onWarning = {}) const;
 
     /// The NodeBuilder services, then the TextElementBuilder services, each in the framework's order.
     std::vector<BuilderInfo> listBuilders() const;
