@@ -32,8 +32,7 @@ BenchHost::~BenchHost() {
     framework_->WaitForStop(std::chrono::seconds(10));
 }
 
-std::size_t BenchHost::build(vx::zero::Model const& model, foundation::json::Value const& document,
-                             std::vector<document::vxzero::Node>& nodes) const {
+std::vector<std::shared_ptr<richmarkup::build::json::NodeBuilder>> BenchHost::blockBuilders() const {
     // One snapshot of the block builders serves the whole document, as in the tool.
     auto context = framework_->GetBundleContext();
     std::vector<std::shared_ptr<richmarkup::build::json::NodeBuilder>> builders;
@@ -42,22 +41,47 @@ std::size_t BenchHost::build(vx::zero::Model const& model, foundation::json::Val
             builders.push_back(std::move(builder));
         }
     }
-    auto buildOne = [&](foundation::json::Value const& element) {
-        for (auto const& builder : builders) {
-            if (builder->canBuild(element)) {
-                nodes.push_back(builder->build(model, element));
-                return true;
-            }
+    return builders;
+}
+
+namespace {
+
+bool buildOne(std::vector<std::shared_ptr<richmarkup::build::json::NodeBuilder>> const& builders,
+              vx::zero::Model const& model, foundation::json::Value const& element,
+              std::vector<document::vxzero::Node>& nodes) {
+    for (auto const& builder : builders) {
+        if (builder->canBuild(element)) {
+            nodes.push_back(builder->build(model, element));
+            return true;
         }
-        return false;
-    };
+    }
+    return false;
+}
+
+} // namespace
+
+std::size_t BenchHost::build(vx::zero::Model const& model, foundation::json::Value const& document,
+                             std::vector<document::vxzero::Node>& nodes) const {
+    auto const builders = blockBuilders();
     if (document.isObject()) {
-        return buildOne(document) ? 0 : 1;
+        return buildOne(builders, model, document, nodes) ? 0 : 1;
     }
     std::size_t skipped = 0;
     for (foundation::json::Value const& element : document.asArray()) {
-        skipped += buildOne(element) ? 0 : 1;
+        skipped += buildOne(builders, model, element, nodes) ? 0 : 1;
     }
+    return skipped;
+}
+
+std::size_t BenchHost::build(vx::zero::Model const& model, foundation::json::ElementStream& document,
+                             std::vector<document::vxzero::Node>& nodes) const {
+    auto const builders = blockBuilders();
+    std::size_t skipped = 0;
+    foundation::json::Value element;
+    while (document.next(element)) {
+        skipped += buildOne(builders, model, element, nodes) ? 0 : 1;
+    }
+    element = foundation::json::Value();
     return skipped;
 }
 

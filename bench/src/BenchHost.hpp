@@ -4,6 +4,7 @@
 
 #include <cppmicroservices/Framework.h>
 #include <document/vxzero/Node.hpp>
+#include <foundation/json/ElementStream.hpp>
 #include <foundation/json/Value.hpp>
 #include <vx/zero/Model.hpp>
 
@@ -28,9 +29,14 @@ public:
     std::size_t build(vx::zero::Model const& model, foundation::json::Value const& document,
                       std::vector<document::vxzero::Node>& nodes) const;
 
+    /// As above, element by element from a stream: each is converted, built and let go.
+    std::size_t build(vx::zero::Model const& model, foundation::json::ElementStream& document,
+                      std::vector<document::vxzero::Node>& nodes) const;
+
     std::shared_ptr<cppmicroservices::Framework> const& framework() const noexcept { return framework_; }
 
 private:
+    std::vector<std::shared_ptr<richmarkup::build::json::NodeBuilder>> blockBuilders() const;
     std::shared_ptr<cppmicroservices::Framework> framework_;
 };
 

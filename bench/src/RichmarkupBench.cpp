@@ -198,8 +198,10 @@ void valueToModel(benchmark::State& state) {
     documentCounters(state, doc, timed, allocs);
 }
 
-// Text to finished model: the parse and the build, as a host does them.
-void endToEnd(benchmark::State& state, bool logged) {
+// Text to finished model, as the tool does it: the whole text parsed and checked, then each
+// top-level element converted, built and let go (`streamed`); or, for comparison, the whole
+// tree of Values first and the build after it.
+void endToEnd(benchmark::State& state, bool logged, bool streamed) {
     Document const& doc = documentAt(static_cast<std::size_t>(state.range(0)));
     std::unique_ptr<LineFileSink> sink;
     if (logged) {
@@ -220,8 +222,14 @@ void endToEnd(benchmark::State& state, bool logged) {
         std::size_t const a0 = allocationCount();
         auto const t0 = Clock::now();
         auto model = std::make_unique<vx::zero::Model>();
-        auto value = std::make_unique<foundation::json::Value>(parser.parse(doc.text));
-        host->build(*model, *value, nodes);
+        std::unique_ptr<foundation::json::Value> value;
+        if (streamed) {
+            foundation::json::ElementStream stream = parser.stream(doc.text);
+            host->build(*model, stream, nodes);
+        } else {
+            value = std::make_unique<foundation::json::Value>(parser.parse(doc.text));
+            host->build(*model, *value, nodes);
+        }
         auto const t1 = Clock::now();
         allocs += allocationCount() - a0;
         state.SetIterationTime(seconds(t0, t1));
@@ -317,9 +325,11 @@ void registerAll() {
     for (auto* b : {benchmark::RegisterBenchmark("dom_parse_simdjson", domParse),
                     benchmark::RegisterBenchmark("text_to_value", textToValue),
                     benchmark::RegisterBenchmark("value_to_model", valueToModel),
-                    benchmark::RegisterBenchmark("end_to_end", [](benchmark::State& s) { endToEnd(s, false); }),
+                    benchmark::RegisterBenchmark("end_to_end", [](benchmark::State& s) { endToEnd(s, false, true); }),
+                    benchmark::RegisterBenchmark("end_to_end_tree",
+                                                 [](benchmark::State& s) { endToEnd(s, false, false); }),
                     benchmark::RegisterBenchmark("end_to_end_logged",
-                                                 [](benchmark::State& s) { endToEnd(s, true); })}) {
+                                                 [](benchmark::State& s) { endToEnd(s, true, true); })}) {
         b->Arg(1)->Arg(10)->Arg(100)->UseManualTime()->Unit(benchmark::kMillisecond);
     }
     for (auto* b : {benchmark::RegisterBenchmark("record_to_file", recordToFile),
@@ -427,8 +437,8 @@ private:
         out << "\n## Summary (" << (runs > 1 ? "median of " + std::to_string(runs) + " repetitions" : "single runs")
             << ")\n\n";
         out << "| size | units | MB | nodes | DOM parse ms | text→Value ms | Value→model ms | end to end ms "
-               "| e2e / DOM | text→Value share | Value→model share | ns/node | MB/s | Mnodes/s |\n";
-        out << "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n";
+               "| e2e / DOM | whole tree first: e2e ms | / DOM | text→Value share | Value→model share | ns/node | MB/s | Mnodes/s |\n";
+        out << "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n";
         for (int m : {1, 10, 100}) {
             std::string const arg = "/" + std::to_string(m);
             if (!has("end_to_end" + arg)) {
@@ -438,12 +448,14 @@ private:
             double const parse = time("text_to_value" + arg);
             double const build = time("value_to_model" + arg);
             double const e2e = time("end_to_end" + arg);
+            double const tree = time("end_to_end_tree" + arg);
             double const bytes = counter("end_to_end" + arg, "bytes");
             double const nodes = counter("end_to_end" + arg, "nodes");
             out << "| " << m << "x | " << kUnitsAt1x * static_cast<std::size_t>(m) << " | " << fixed(bytes / 1e6, 2)
                 << " | " << fixed(nodes, 0) << " | " << fixed(dom / 1e6, 3) << " | " << fixed(parse / 1e6, 3)
                 << " | " << fixed(build / 1e6, 3) << " | " << fixed(e2e / 1e6, 3) << " | "
-                << (dom > 0 ? fixed(e2e / dom, 2) : "-") << " | " << (parse > 0 ? fixed(100 * parse / e2e, 1) + "%" : "-")
+                << (dom > 0 ? fixed(e2e / dom, 2) : "-") << " | " << (tree > 0 ? fixed(tree / 1e6, 3) : "-") << " | "
+                << (dom > 0 && tree > 0 ? fixed(tree / dom, 2) : "-") << " | " << (parse > 0 ? fixed(100 * parse / e2e, 1) + "%" : "-")
                 << " | " << (build > 0 ? fixed(100 * build / e2e, 1) + "%" : "-") << " | " << fixed(e2e / nodes, 1)
                 << " | " << fixed(bytes / (e2e / 1e9) / 1e6, 1) << " | " << fixed(nodes / (e2e / 1e9) / 1e6, 2)
                 << " |\n";
@@ -517,8 +529,8 @@ int peakMemory(char const* path) {
         vx::zero::Model model;
         std::vector<document::vxzero::Node> built;
         {
-            foundation::json::Value const value = foundation::json::Parser().parseAndRelease(std::move(text));
-            host->build(model, value, built);
+            foundation::json::ElementStream stream = foundation::json::Parser().streamAndRelease(std::move(text));
+            host->build(model, stream, built);
         }
         nodes = model.nodeCount();
     }

@@ -27,17 +27,24 @@ HostOptions testOptions(bool codeElements = true) {
 std::string const paragraph = R"({"className":"RichTextParagraphNode","children":[{"className":"RichTextNode","text":"p"}]})";
 
 // One host for the suite: starting a framework per test would only repeat the same work.
-class DocumentHostTest : public ::testing::Test {
+// Every case runs twice: on a whole parsed document, and on a streamed one.
+class DocumentHostTest : public ::testing::TestWithParam<bool> {
 protected:
     static void SetUpTestSuite() { host_ = std::make_unique<DocumentHost>(testOptions()); }
     static void TearDownTestSuite() { host_.reset(); }
 
     BuildResult build(std::string const& json, std::vector<BuildWarning>* heard = nullptr) {
-        return host_->build(model_, foundation::json::parse(json), [heard](BuildWarning const& w) {
+        auto const onWarning = [heard](BuildWarning const& w) {
             if (heard != nullptr) {
                 heard->push_back(w);
             }
-        });
+        };
+        if (!GetParam()) {
+            return host_->build(model_, foundation::json::parse(json), onWarning);
+        }
+        foundation::json::Parser parser;
+        foundation::json::ElementStream stream = parser.streamAndRelease(std::string(json));
+        return host_->build(model_, stream, onWarning);
     }
 
     static std::unique_ptr<DocumentHost> host_;
@@ -46,14 +53,14 @@ protected:
 
 std::unique_ptr<DocumentHost> DocumentHostTest::host_;
 
-TEST_F(DocumentHostTest, PublishesItsFrameworkWhileItLives) {
+TEST_P(DocumentHostTest, PublishesItsFrameworkWhileItLives) {
     EXPECT_TRUE(foundation::cppmicroservices::getFramework());
     ASSERT_EQ(host_->installedBundles().size(), 2u);
     EXPECT_THAT(host_->installedBundles()[0], HasSubstr("libztrichmarkup_build_json_code.so"));
     EXPECT_THAT(host_->installedBundles()[1], HasSubstr("libztrichmarkup_build_json_richtext.so"));
 }
 
-TEST_F(DocumentHostTest, BuildsEveryTopLevelElementInDocumentOrder) {
+TEST_P(DocumentHostTest, BuildsEveryTopLevelElementInDocumentOrder) {
     BuildResult const result = build("[" + paragraph + R"(,
         {"className":"HeadingNode","level":2,"children":[]},
         {"className":"CodeExampleBlockNode","type":"sh","children":[
@@ -68,13 +75,13 @@ TEST_F(DocumentHostTest, BuildsEveryTopLevelElementInDocumentOrder) {
               "    CodeTextNode \"ls\" tokenKind=\"identifier\"\n");
 }
 
-TEST_F(DocumentHostTest, ASingleObjectIsADocumentOfOneElement) {
+TEST_P(DocumentHostTest, ASingleObjectIsADocumentOfOneElement) {
     BuildResult const result = build(paragraph);
     ASSERT_EQ(result.nodes.size(), 1u);
     EXPECT_EQ(result.nodes[0]->getKind(), document::vxzero::NodeKind::RichTextParagraphNode);
 }
 
-TEST_F(DocumentHostTest, ElementsNoBuilderTakesAreSkippedWithNumberedWarnings) {
+TEST_P(DocumentHostTest, ElementsNoBuilderTakesAreSkippedWithNumberedWarnings) {
     std::vector<BuildWarning> heard;
     BuildResult const result = build("[" + paragraph + R"(, {"className":"Mystery \"x\""}, 42,
         {"children":[]}, [], )" + paragraph + "]", &heard);
@@ -92,7 +99,7 @@ TEST_F(DocumentHostTest, ElementsNoBuilderTakesAreSkippedWithNumberedWarnings) {
     EXPECT_EQ(heard[3].message, result.warnings[3].message);
 }
 
-TEST_F(DocumentHostTest, ABuilderErrorNamesTheElementAfterEarlierWarningsWereHeard) {
+TEST_P(DocumentHostTest, ABuilderErrorNamesTheElementAfterEarlierWarningsWereHeard) {
     std::vector<BuildWarning> heard;
     try {
         build("[" + paragraph + R"(, {"className":"X"}, {"className":"HeadingNode","level":"high","children":[]}, )" +
@@ -107,7 +114,7 @@ TEST_F(DocumentHostTest, ABuilderErrorNamesTheElementAfterEarlierWarningsWereHea
     EXPECT_EQ(heard[0].elementNumber, 2u);
 }
 
-TEST_F(DocumentHostTest, AClassNameThatIsNoStringIsABuilderError) {
+TEST_P(DocumentHostTest, AClassNameThatIsNoStringIsABuilderError) {
     // The builders' class test reads "className" strictly, so this is no case for a warning.
     try {
         build("[" + paragraph + R"(, {"className":true}])");
@@ -118,13 +125,13 @@ TEST_F(DocumentHostTest, AClassNameThatIsNoStringIsABuilderError) {
     }
 }
 
-TEST_F(DocumentHostTest, ADocumentMustBeAnElementOrAnArray) {
+TEST_P(DocumentHostTest, ADocumentMustBeAnElementOrAnArray) {
     EXPECT_THROW(build("12"), std::invalid_argument);
     EXPECT_THROW(build("\"text\""), std::invalid_argument);
     EXPECT_TRUE(build("[]").nodes.empty());
 }
 
-TEST_F(DocumentHostTest, ListsBlockBuildersBeforeInlineBuilders) {
+TEST_P(DocumentHostTest, ListsBlockBuildersBeforeInlineBuilders) {
     std::vector<BuilderInfo> const builders = host_->listBuilders();
     ASSERT_EQ(builders.size(), 15u);
     auto firstInline = std::find_if(builders.begin(), builders.end(), [](BuilderInfo const& b) {
@@ -140,6 +147,31 @@ TEST_F(DocumentHostTest, ListsBlockBuildersBeforeInlineBuilders) {
         return b.testId == std::optional<std::string>("RichTextParagraphNodeBuilderImpl");
     });
     EXPECT_NE(paragraphBuilder, builders.end());
+}
+
+INSTANTIATE_TEST_SUITE_P(WholeAndStreamed, DocumentHostTest, ::testing::Bool(),
+                         [](auto const& info) { return info.param ? "Streamed" : "Whole"; });
+
+TEST(DocumentBuildTest, NumbersElementsInTheOrderTheyAreAdded) {
+    DocumentHost host(testOptions());
+    vx::zero::Model model;
+    std::vector<std::size_t> heard;
+    DocumentBuild build = host.begin(model, [&](BuildWarning const& w) { heard.push_back(w.elementNumber); });
+    build.add(foundation::json::parse(paragraph));
+    build.add(foundation::json::parse(R"({"className":"Nothing"})"));
+    build.add(foundation::json::parse(paragraph));
+    EXPECT_EQ(build.added(), 3u);
+    EXPECT_EQ(build.result().nodes.size(), 2u);
+    EXPECT_EQ(heard, std::vector<std::size_t>{2});
+    try {
+        build.add(foundation::json::parse(R"({"className":"HeadingNode","level":"x","children":[]})"));
+        FAIL() << "no error";
+    } catch (ElementBuildError const& e) {
+        EXPECT_EQ(e.elementNumber(), 4u);
+    }
+    BuildResult const result = build.takeResult();
+    EXPECT_EQ(result.nodes.size(), 2u);
+    EXPECT_EQ(result.warnings.size(), 1u);
 }
 
 // Each of these starts and stops hosts of its own.
