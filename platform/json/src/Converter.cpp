@@ -1,4 +1,5 @@
 #include "Converter.hpp"
+#include "ShortEqual.hpp"
 
 #include <foundation/json/Object.hpp>
 
@@ -59,7 +60,7 @@ Value Converter::string(std::string_view text) {
         return Value(text);
     }
     Value& slot = recent_[slotOf(text, kSlots)];
-    if (!slot.isString() || slot.asString() != text) {
+    if (!slot.isString() || !shortEqual(slot.asString(), text)) {
         slot = Value(text);
     }
     return slot;

@@ -1,5 +1,7 @@
 #include <foundation/json/Object.hpp>
 
+#include "ShortEqual.hpp"
+
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
@@ -57,14 +59,9 @@ void Object::normalise() {
 
 Object::const_iterator Object::find(std::string_view key) const noexcept {
     if (members_.size() <= 8) {
-        // Keys of one element rarely share length and first letter: test those before
-        // calling memcmp.
+        // An element has a handful of short keys: a scan with inlined compares beats a search.
         for (auto it = members_.begin(); it != members_.end(); ++it) {
-            std::string const& k = it->first;
-            if (k.size() != key.size() || (!key.empty() && k[0] != key[0])) {
-                continue;
-            }
-            if (std::memcmp(k.data(), key.data(), key.size()) == 0) {
+            if (detail::shortEqual(it->first, key)) {
                 return it;
             }
         }
