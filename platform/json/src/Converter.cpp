@@ -1,4 +1,5 @@
 #include "Converter.hpp"
+#include "Reps.hpp"
 #include "ShortEqual.hpp"
 
 #include <foundation/json/Object.hpp>
@@ -24,6 +25,17 @@ std::size_t slotOf(std::string_view text, std::size_t slots) noexcept {
 
 } // namespace
 
+Converter::Converter(std::size_t firstBlock, std::shared_ptr<BlockPool> pool)
+    : arena_(Arena::create(firstBlock, std::move(pool))) {}
+
+Converter::~Converter() { arena_->seal(); }
+
+void Converter::startArena(std::size_t firstBlock) {
+    Arena* fresh = Arena::create(firstBlock);
+    arena_->seal();
+    arena_ = fresh;
+}
+
 Value Converter::convert(simdjson::dom::element e) {
     using T = simdjson::dom::element_type;
     switch (e.type()) {
@@ -34,16 +46,16 @@ Value Converter::convert(simdjson::dom::element e) {
         for (simdjson::dom::element child : a) {
             items.push_back(convert(child));
         }
-        return Value(std::move(items));
+        return ValueAccess::adopt(makeIn<ArrayRep>(*arena_, std::move(items)));
     }
     case T::OBJECT: {
         simdjson::dom::object o = e.get_object().value_unsafe();
-        std::vector<Object::value_type> members;
+        Object::Members members(arena_);
         members.reserve(o.size());
         for (simdjson::dom::key_value_pair field : o) {
             members.emplace_back(std::string(field.key), convert(field.value));
         }
-        return Value(Object(std::move(members)));
+        return ValueAccess::adopt(makeIn<ObjectRep>(*arena_, Object(std::move(members))));
     }
     case T::STRING: return string(e.get_string().value_unsafe());
     case T::INT64: return Value(static_cast<double>(e.get_int64().value_unsafe()));
@@ -57,8 +69,10 @@ Value Converter::convert(simdjson::dom::element e) {
 
 Value Converter::string(std::string_view text) {
     if (text.size() > kShortString) {
-        return Value(text);
+        return ValueAccess::adopt(makeIn<StringRep>(*arena_, std::string(text)));
     }
+    // Cached strings are shared by many elements: they stay on the heap, out of any one
+    // element's arena.
     Value& slot = recent_[slotOf(text, kSlots)];
     if (!slot.isString() || !shortEqual(slot.asString(), text)) {
         slot = Value(text);

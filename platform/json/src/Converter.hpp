@@ -5,20 +5,36 @@
 #include <simdjson.h>
 
 #include <array>
+#include <memory>
 #include <string_view>
 
 namespace foundation::json::detail {
 
-/// Turns parsed DOM elements into Values. One converter may serve many elements of one
-/// document: its cache of recent short strings then spans them all.
+class Arena;
+class BlockPool;
+
+/// Turns parsed DOM elements into Values, their payloads made in an arena. One converter
+/// may serve many elements of one document: its cache of recent short strings then spans
+/// them all.
 class Converter {
 public:
+    /// `firstBlock`: the size of the arena's first block; later blocks grow. With a pool,
+    /// the arena's blocks come from there.
+    explicit Converter(std::size_t firstBlock, std::shared_ptr<BlockPool> pool = {});
+    ~Converter();
+    Converter(Converter const&) = delete;
+    Converter& operator=(Converter const&) = delete;
+
+    /// Further elements go to a fresh arena, so that each can be freed on its own.
+    void startArena(std::size_t firstBlock);
+
     // Depth is bounded by the parser's own limit, so this recursion is bounded too.
     Value convert(simdjson::dom::element e);
 
 private:
     Value string(std::string_view text);
 
+    Arena* arena_;
     // Short strings repeat all over a document ("className" values, alignments, list
     // types). Values are immutable, so a recent equal one is shared instead of allocated
     // again; a small direct-mapped table keeps the look-up cheaper than an allocation.

@@ -137,6 +137,10 @@ bool ElementStream::next(Value& element) {
     if (s.handedOut == s.count) {
         return false;
     }
+    element = Value();  // the previous element goes first, and its arena with it
+    if (s.handedOut > 0) {
+        s.converter.startArena(Impl::kFirstElementBlock);
+    }
     if (s.kind != Kind::Array) {
         element = s.converter.convert(s.single);
     } else {

@@ -39,6 +39,9 @@ private:
 } // namespace detail
 
 struct ElementStream::Impl {
+    // Each element gets an arena of its own, so that it is freed as soon as it is let go.
+    static constexpr std::size_t kFirstElementBlock = 4096;
+
     /// A stream over the parser's own buffers, which go back to it when the stream ends.
     Impl(std::shared_ptr<detail::ParserState> lender, simdjson::dom::element root);
     /// A stream that owns the document and releases its pages as it passes them.
@@ -57,7 +60,7 @@ struct ElementStream::Impl {
     simdjson::dom::element single;
     simdjson::dom::array::iterator it;
     simdjson::dom::array::iterator end;
-    detail::Converter converter;
+    detail::Converter converter{kFirstElementBlock};
     std::optional<detail::StreamRelease> release;
 };
 

@@ -8,7 +8,12 @@
 
 namespace foundation::json {
 
-Object::Object(std::vector<value_type> members) : members_(std::move(members)) { normalise(); }
+Object::Object(std::vector<value_type> members)
+    : members_(std::make_move_iterator(members.begin()), std::make_move_iterator(members.end())) {
+    normalise();
+}
+
+Object::Object(Members members) : members_(std::move(members)) { normalise(); }
 
 Object::Object(std::initializer_list<value_type> members) : members_(members) { normalise(); }
 

@@ -24,6 +24,9 @@ static_assert(kPadding >= simdjson::SIMDJSON_PADDING, "the padding callers reser
 
 namespace {
 
+// A whole tree's arena starts small, for the many small documents, and grows.
+constexpr std::size_t kFirstTreeBlock = 16 * 1024;
+
 [[noreturn]] void throwAt(std::string_view text, std::size_t offset, std::string reason) {
     auto [line, column] = detail::lineAndColumn(text, offset);
     throw ParseError(line, column, std::move(reason));
@@ -36,14 +39,14 @@ Parser::~Parser() = default;
 
 Value Parser::parse(std::string_view text) {
     load(text, false, nullptr);
-    return detail::Converter().convert(state_->dom.doc.root());
+    return detail::Converter(kFirstTreeBlock, state_->blocks).convert(state_->dom.doc.root());
 }
 
 Value Parser::parseAndRelease(std::string&& text) {
     std::string owned = std::move(text);
     bool const padded = owned.capacity() - owned.size() >= kPadding;
     load(owned, padded, &owned);
-    return detail::Converter().convert(state_->dom.doc.root());
+    return detail::Converter(kFirstTreeBlock, state_->blocks).convert(state_->dom.doc.root());
 }
 
 ElementStream Parser::stream(std::string_view text) {

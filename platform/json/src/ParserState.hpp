@@ -1,14 +1,20 @@
 #pragma once
 
+#include "Arena.hpp"
+
 #include <simdjson.h>
+
+#include <memory>
 
 namespace foundation::json::detail {
 
-/// A parser's simdjson buffers. A stream made from them borrows them until it ends; a parse
+/// A parser's simdjson buffers and tree memory. A stream made from them borrows them until it ends; a parse
 /// meanwhile takes fresh ones instead of overwriting what the stream still reads.
 struct ParserState {
     simdjson::dom::parser dom;
     bool lent = false;
+    /// Memory of the whole trees this parser made, kept for the next one.
+    std::shared_ptr<BlockPool> blocks = std::make_shared<BlockPool>();
 };
 
 } // namespace foundation::json::detail

@@ -41,13 +41,13 @@ void Value::retain() const noexcept {
 void Value::release() noexcept {
     switch (kind_) {
     case Kind::String:
-        if (u_.s->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) delete u_.s;
+        if (u_.s->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) detail::destroy(u_.s);
         break;
     case Kind::Array:
-        if (u_.a->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) delete u_.a;
+        if (u_.a->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) detail::destroy(u_.a);
         break;
     case Kind::Object:
-        if (u_.o->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) delete u_.o;
+        if (u_.o->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) detail::destroy(u_.o);
         break;
     default: break;
     }
@@ -85,8 +85,6 @@ Value const& Value::operator[](std::string_view key) const noexcept {
     return member != nullptr ? *member : undefinedValue;
 }
 
-Value const& Value::operator[](char const* key) const noexcept { return (*this)[std::string_view(key)]; }
-Value const& Value::operator[](std::string const& key) const noexcept { return (*this)[std::string_view(key)]; }
 
 bool Value::hasOwnProperty(std::string_view key) const noexcept {
     return kind_ == Kind::Object && u_.o->value.contains(key);

@@ -3,6 +3,7 @@
 #include <foundation/json/Value.hpp>
 
 #include <initializer_list>
+#include <memory_resource>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -12,14 +13,19 @@ namespace foundation::json {
 
 /// A JSON object: members with unique keys, kept sorted by key in one flat vector, so a
 /// typical element (a handful of keys) costs one allocation and lookups touch one block.
+/// The parser places the vector in its tree's arena; every other object, a copy of a
+/// parsed one included, keeps it on the heap.
 class Object {
 public:
     using value_type = std::pair<std::string, Value>;
-    using const_iterator = std::vector<value_type>::const_iterator;
+    using Members = std::pmr::vector<value_type>;
+    using const_iterator = Members::const_iterator;
 
     Object() = default;
     /// Members in any order; of duplicate keys the last one stays.
     explicit Object(std::vector<value_type> members);
+    /// As above, the members staying in the memory they were made in.
+    explicit Object(Members members);
     Object(std::initializer_list<value_type> members);
 
     std::size_t size() const noexcept { return members_.size(); }
@@ -42,7 +48,7 @@ public:
 
 private:
     void normalise();
-    std::vector<value_type> members_;
+    Members members_;
 };
 
 } // namespace foundation::json

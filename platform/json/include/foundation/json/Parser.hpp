@@ -22,7 +22,9 @@ inline constexpr std::size_t kMaxDepth = 512;
 inline constexpr std::size_t kPadding = 64;
 
 /// Parses JSON text. Every number becomes the double kind; of duplicate keys the last stays.
-/// Reusable: keeps its buffers warm between documents. Not for concurrent use.
+/// Reusable: keeps its buffers warm between documents, and the memory of the trees it made
+/// once they are gone, for the next tree. A parsed tree is freed as a whole once no Value
+/// of it is left. Not for concurrent use.
 class Parser {
 public:
     Parser();

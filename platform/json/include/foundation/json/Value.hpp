@@ -39,6 +39,7 @@ namespace detail {
 struct StringRep;
 struct ArrayRep;
 struct ObjectRep;
+struct ValueAccess;
 } // namespace detail
 
 /// One JSON element. Strings, arrays and objects are immutable and shared: copying a
@@ -132,9 +133,10 @@ public:
     }
 
     /// The member of that key; a missing key, or a value that is no object, gives undefined.
-    Value const& operator[](char const* key) const noexcept;
-    Value const& operator[](std::string const& key) const noexcept;
     Value const& operator[](std::string_view key) const noexcept;
+    // Inline, so that a literal key's length is known where it is written.
+    Value const& operator[](char const* key) const noexcept { return (*this)[std::string_view(key)]; }
+    Value const& operator[](std::string const& key) const noexcept { return (*this)[std::string_view(key)]; }
     bool hasOwnProperty(std::string const& key) const noexcept;
     bool hasOwnProperty(std::string_view key) const noexcept;
     bool hasOwnProperty(char const* key) const noexcept { return hasOwnProperty(std::string_view(key)); }
@@ -160,6 +162,9 @@ public:
     }
 
 private:
+    friend struct detail::ValueAccess;
+    Value(Kind kind, void* rep) noexcept : kind_(kind) { u_.p = rep; }
+
     void check(Kind wanted) const {
         if (kind_ != wanted) {
             throwConversion(wanted);
@@ -181,6 +186,7 @@ private:
         detail::StringRep* s;
         detail::ArrayRep* a;
         detail::ObjectRep* o;
+        void* p;
     } u_;
 };
 

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace document::vxzero {
 
@@ -33,6 +34,7 @@ public:
     NodeKind getKind() const noexcept override { return NodeKind::CodeExampleBlock; }
 
     void setCodeExampleType(std::u16string const& value) { codeExampleType_ = value; }
+    void setCodeExampleType(std::u16string&& value) { codeExampleType_ = std::move(value); }
     std::optional<std::u16string> const& getCodeExampleType() const noexcept { return codeExampleType_; }
 
 private:

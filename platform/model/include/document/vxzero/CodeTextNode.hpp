@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace document::vxzero {
 
@@ -33,6 +34,7 @@ public:
     NodeKind getKind() const noexcept override { return NodeKind::CodeTextNode; }
 
     void setTokenKind(std::u16string const& value) { tokenKind_ = value; }
+    void setTokenKind(std::u16string&& value) { tokenKind_ = std::move(value); }
     std::optional<std::u16string> const& getTokenKind() const noexcept { return tokenKind_; }
 
 private:

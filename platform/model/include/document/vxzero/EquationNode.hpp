@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace document::vxzero {
 
@@ -34,7 +35,9 @@ public:
     NodeKind getKind() const noexcept override { return NodeKind::EquationNode; }
 
     void setTexString(std::u16string const& value) { texString_ = value; }
+    void setTexString(std::u16string&& value) { texString_ = std::move(value); }
     void setEquationData(quillix::contentmodel::vxzero::EquationData const& value) { equationData_ = value; }
+    void setEquationData(quillix::contentmodel::vxzero::EquationData&& value) { equationData_ = std::move(value); }
     std::optional<std::u16string> const& getTexString() const noexcept { return texString_; }
     std::optional<quillix::contentmodel::vxzero::EquationData> const& getEquationData() const noexcept { return equationData_; }
 

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace document::vxzero {
 
@@ -33,8 +34,11 @@ public:
     NodeKind getKind() const noexcept override { return NodeKind::HyperlinkNode; }
 
     void setTarget(std::u16string const& value) { target_ = value; }
+    void setTarget(std::u16string&& value) { target_ = std::move(value); }
     void setAnchor(std::u16string const& value) { anchor_ = value; }
+    void setAnchor(std::u16string&& value) { anchor_ = std::move(value); }
     void setTargetType(std::u16string const& value) { targetType_ = value; }
+    void setTargetType(std::u16string&& value) { targetType_ = std::move(value); }
     std::optional<std::u16string> const& getTarget() const noexcept { return target_; }
     std::optional<std::u16string> const& getAnchor() const noexcept { return anchor_; }
     std::optional<std::u16string> const& getTargetType() const noexcept { return targetType_; }

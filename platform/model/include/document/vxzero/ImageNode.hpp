@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace document::vxzero {
 
@@ -34,7 +35,9 @@ public:
     NodeKind getKind() const noexcept override { return NodeKind::ImageNode; }
 
     void setId(std::u16string const& value) { id_ = value; }
+    void setId(std::u16string&& value) { id_ = std::move(value); }
     void setData(quillix::contentmodel::vxzero::ImageData const& value) { data_ = value; }
+    void setData(quillix::contentmodel::vxzero::ImageData&& value) { data_ = std::move(value); }
     std::optional<std::u16string> const& getId() const noexcept { return id_; }
     std::optional<quillix::contentmodel::vxzero::ImageData> const& getData() const noexcept { return data_; }
 

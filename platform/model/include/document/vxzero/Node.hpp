@@ -77,6 +77,7 @@ public:
     boost::uuids::uuid const& getUuid() const noexcept { return uuid_; }
 
     void setAnchorId(std::u16string const& anchorId) { anchorId_ = anchorId; }
+    void setAnchorId(std::u16string&& anchorId) { anchorId_ = std::move(anchorId); }
     std::optional<std::u16string> const& getAnchorId() const noexcept { return anchorId_; }
 
     vx::zero::ElementSequence<Node>& getChildrenMutable() noexcept { return children_; }

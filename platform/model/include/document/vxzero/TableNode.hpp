@@ -6,6 +6,7 @@
 #include <boost/uuid/uuid.hpp>
 
 #include <optional>
+#include <utility>
 
 namespace document::vxzero {
 
@@ -33,6 +34,7 @@ public:
     NodeKind getKind() const noexcept override { return NodeKind::TableNode; }
 
     void setTableNodeMetaData(quillix::contentmodel::vxzero::TableNodeMetaData const& value) { tableNodeMetaData_ = value; }
+    void setTableNodeMetaData(quillix::contentmodel::vxzero::TableNodeMetaData&& value) { tableNodeMetaData_ = std::move(value); }
     std::optional<quillix::contentmodel::vxzero::TableNodeMetaData> const& getTableNodeMetaData() const noexcept { return tableNodeMetaData_; }
 
 private:

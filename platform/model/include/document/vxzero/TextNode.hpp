@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace document::vxzero {
 
@@ -29,6 +30,7 @@ public:
     ~Impl() override;
 
     void setText(std::u16string const& value) { text_ = value; }
+    void setText(std::u16string&& value) { text_ = std::move(value); }
     std::optional<std::u16string> const& getText() const noexcept { return text_; }
 
 private:

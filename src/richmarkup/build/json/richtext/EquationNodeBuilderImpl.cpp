@@ -8,6 +8,7 @@
 #include <quillix/contentmodel/vxzero/EquationData.hpp>
 
 #include <boost/uuid/nil_generator.hpp>
+#include <utility>
 
 namespace richmarkup::build::json::text {
 
@@ -51,7 +52,7 @@ document::vxzero::Node EquationNodeBuilderImpl::build(vx::zero::Model const& mod
         data.setAltText(fl::i18n::utf8_to_ustring(element["altTextString"].asString()));
     }
     RecordWriter::write("Setting EquationData on the EquationNode");
-    equation->setEquationData(data);
+    equation->setEquationData(std::move(data));
     return std::move(equation);
 }
 

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <utility>
 
 namespace richmarkup::build::json::text {
 
@@ -96,7 +97,7 @@ document::vxzero::Node ImageNodeBuilderImpl::build(vx::zero::Model const& model,
     setSize({"width", "Setting width", &ImageData::setWidth});
     setString({"altText", "Setting altText", &ImageData::setAltText});
     setString({"verticalAlign", "Setting verticalAlign", &ImageData::setVerticalAlignment});
-    image->setData(data);
+    image->setData(std::move(data));
 
     RecordWriter::write("Finished building ImageNode");
     return std::move(image);

@@ -11,6 +11,7 @@
 #include <limits>
 #include <string>
 #include <vector>
+#include <utility>
 
 namespace richmarkup::build::json::text {
 
@@ -87,7 +88,7 @@ void TableNodeBuilderImpl::buildTableNodeMetaData(foundation::json::Value const&
     }
 
     // Stored even when neither key is present, so every table carries a record.
-    table->setTableNodeMetaData(metaData);
+    table->setTableNodeMetaData(std::move(metaData));
 }
 
 } // namespace richmarkup::build::json::text

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace quillix::contentmodel::vxzero {
 
@@ -10,7 +11,9 @@ class EquationData {
 public:
     EquationData& setDisplayStyle(bool value) { displayStyle_ = value; return *this; }
     EquationData& setEncoding(std::u16string const& value) { encoding_ = value; return *this; }
+    EquationData& setEncoding(std::u16string&& value) { encoding_ = std::move(value); return *this; }
     EquationData& setAltText(std::u16string const& value) { altText_ = value; return *this; }
+    EquationData& setAltText(std::u16string&& value) { altText_ = std::move(value); return *this; }
 
     std::optional<bool> const& getDisplayStyle() const noexcept { return displayStyle_; }
     std::optional<std::u16string> const& getEncoding() const noexcept { return encoding_; }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace quillix::contentmodel::vxzero {
 
@@ -10,10 +11,13 @@ namespace quillix::contentmodel::vxzero {
 class ImageData {
 public:
     ImageData& setImgSrc(std::u16string const& value) { imgSrc_ = value; return *this; }
+    ImageData& setImgSrc(std::u16string&& value) { imgSrc_ = std::move(value); return *this; }
     ImageData& setHeight(std::uint64_t value) { height_ = value; return *this; }
     ImageData& setWidth(std::uint64_t value) { width_ = value; return *this; }
     ImageData& setAltText(std::u16string const& value) { altText_ = value; return *this; }
+    ImageData& setAltText(std::u16string&& value) { altText_ = std::move(value); return *this; }
     ImageData& setVerticalAlignment(std::u16string const& value) { verticalAlignment_ = value; return *this; }
+    ImageData& setVerticalAlignment(std::u16string&& value) { verticalAlignment_ = std::move(value); return *this; }
 
     std::optional<std::u16string> const& getImgSrc() const noexcept { return imgSrc_; }
     std::optional<std::uint64_t> const& getHeight() const noexcept { return height_; }

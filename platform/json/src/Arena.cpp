@@ -1,0 +1,97 @@
+#include "Arena.hpp"
+
+#include <algorithm>
+#include <cstdlib>
+#include <new>
+
+namespace foundation::json::detail {
+
+namespace {
+constexpr std::size_t kLargestBlock = std::size_t(1) << 16;
+}
+
+BlockPool::~BlockPool() {
+    for (void* block : free_) {
+        std::free(block);
+    }
+}
+
+void* BlockPool::take() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!free_.empty()) {
+            void* block = free_.back();
+            free_.pop_back();
+            return block;
+        }
+    }
+    void* block = std::malloc(kBlock);
+    if (block == nullptr) {
+        throw std::bad_alloc();
+    }
+    return block;
+}
+
+void BlockPool::give(void* block) noexcept {
+    try {
+        std::lock_guard<std::mutex> lock(mutex_);
+        free_.push_back(block);
+    } catch (...) {
+        std::free(block);  // no room to keep it: it goes back to the system
+    }
+}
+
+Arena* Arena::create(std::size_t firstBlock, std::shared_ptr<BlockPool> pool) {
+    return new Arena(std::max<std::size_t>(firstBlock, 256), std::move(pool));
+}
+
+Arena::~Arena() {
+    while (last_ != nullptr) {
+        Block* previous = last_->previous;
+        if (last_->pooled) {
+            pool_->give(last_);
+        } else {
+            std::free(last_);
+        }
+        last_ = previous;
+    }
+}
+
+void Arena::destroy() noexcept { delete this; }
+
+void Arena::seal() noexcept {
+    std::uint64_t const settle = kCredit - payloads_;
+    if (live_.fetch_sub(settle, std::memory_order_acq_rel) == settle) {
+        destroy();
+    }
+}
+
+void* Arena::grow(std::size_t bytes, std::size_t alignment) {
+    constexpr std::size_t header = (sizeof(Block) + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) *
+                                   alignof(std::max_align_t);
+    std::size_t const needed = header + bytes + alignment;
+    // A request big for the usual blocks gets a block of its own, and the current one stays.
+    std::size_t const standard = pool_ ? BlockPool::kBlock : nextBlock_;
+    bool const alone = needed > standard / 4 && (cursor_ != nullptr || needed > standard);
+    std::size_t const size = alone ? needed : standard;
+    bool const pooled = pool_ && !alone;
+    void* memory = pooled ? pool_->take() : std::malloc(size);
+    if (memory == nullptr) {
+        throw std::bad_alloc();
+    }
+    auto* block = static_cast<Block*>(memory);
+    block->previous = last_;
+    block->pooled = pooled;
+    last_ = block;
+    char* start = static_cast<char*>(memory) + header;
+    if (alone) {
+        auto const at = (reinterpret_cast<std::uintptr_t>(start) + alignment - 1) & ~(std::uintptr_t(alignment) - 1);
+        return reinterpret_cast<void*>(at);
+    }
+    nextBlock_ = std::min(nextBlock_ * 2, kLargestBlock);
+    cursor_ = start;
+    end_ = static_cast<char*>(memory) + size;
+    return do_allocate(bytes, alignment);
+}
+
+} // namespace foundation::json::detail
