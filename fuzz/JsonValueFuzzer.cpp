@@ -1,5 +1,6 @@
 // JSON text to foundation::json::Value: any input either parses or raises ParseError with a
-// location inside the input; a parsed value survives a copy and a full walk.
+// location inside the input; a parsed value survives a copy and a full walk; a stream of
+// the same text, warm or releasing, hands out exactly the top-level entries of the parse.
 #include <foundation/json/Object.hpp>
 #include <foundation/json/Parser.hpp>
 
@@ -33,6 +34,29 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
         foundation::json::Value const copy = value;
         if (walk(copy) == 0) {
             std::abort();
+        }
+        foundation::json::Parser parser;
+        for (bool const releasing : {false, true}) {
+            foundation::json::ElementStream stream =
+                releasing ? parser.streamAndRelease(std::string(text)) : parser.stream(text);
+            if (stream.documentKind() != value.kind()) {
+                std::abort();
+            }
+            std::size_t i = 0;
+            foundation::json::Value element;
+            while (stream.next(element)) {
+                if (i >= (value.isArray() ? value.size() : 1)) {
+                    std::abort();
+                }
+                foundation::json::Value const& expected = value.isArray() ? value.asArray()[i] : value;
+                if (element != expected) {
+                    std::abort();
+                }
+                ++i;
+            }
+            if (i != (value.isArray() ? value.size() : 1)) {
+                std::abort();
+            }
         }
     } catch (foundation::json::ParseError const& e) {
         if (e.line() == 0 || e.column() == 0) {

@@ -152,3 +152,34 @@ TEST(Parser, TakenTextParsesAsTheSameWithOrWithoutRoomForPadding) {
         EXPECT_EQ(e.column(), 14u);  // the stray "]"
     }
 }
+
+// A parsed tree's memory goes as a whole, once no Value of it is left: parts kept from it
+// must keep it, whatever goes first (the sanitizer builds check the frees).
+TEST(Parser, PartsOfATreeOutliveTheTreeAndTheParser) {
+    std::string long_text(200, 'L');
+    std::string text = R"({"keep": {"name": "a", "long": ")" + long_text + R"("}, "list": [)";
+    for (int i = 0; i < 5000; ++i) {
+        text += (i ? ",{\"i\":" : "{\"i\":") + std::to_string(i) + ",\"s\":\"" + long_text + "\"}";
+    }
+    text += "]}";
+    Value kept;
+    Value last;
+    Object copied;
+    {
+        Parser parser;
+        Value const tree = parser.parse(text);
+        kept = tree["keep"];
+        last = tree["list"].asArray().back();
+        copied = tree["keep"].asObject();  // a copy of a parsed object is one of its own
+        Value const again = parser.parse(text);  // the parser's second tree beside the first
+        EXPECT_EQ(again, tree);
+    }
+    EXPECT_EQ(kept["long"].asString(), long_text);
+    EXPECT_EQ(last["i"].asDouble(), 4999.0);
+    kept = Value();
+    EXPECT_EQ(copied.at("name").asString(), "a");
+    EXPECT_EQ(copied.at("long").asString(), long_text);
+    copied.set("name", Value("b"));
+    EXPECT_EQ(copied.at("name").asString(), "b");
+    EXPECT_EQ(last["s"].asString(), long_text);
+}
