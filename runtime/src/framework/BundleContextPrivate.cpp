@@ -35,7 +35,7 @@ InterfaceMapConstPtr BundleContextPrivate::GetServiceMap(ServiceReferenceBase co
   if (!registration->IsFactory()) {
     return registration->Service();
   }
-  if (prototype && registration->Scope() == Constants::SCOPE_PROTOTYPE) {
+  if (prototype && registration->IsPrototypeScope()) {
     return registration->GetPrototypeService(*bundle_);
   }
   return registration->GetFactoryService(*bundle_);
@@ -63,7 +63,11 @@ std::shared_ptr<void> BundleContextPrivate::GetServiceObject(ServiceReferenceBas
     // The hot path: a plain registered object, handed out as a copy of its pointer.
     return slot->object;
   }
-  InterfaceMapConstPtr const map = GetServiceMap(reference, prototype);
+  if (!(prototype && registration->IsPrototypeScope())) {
+    // A bundle-scoped (or singleton) object, resolved for this bundle once.
+    return registration->GetFactoryObject(*bundle_, static_cast<std::size_t>(slot - registration->Interfaces().data()));
+  }
+  InterfaceMapConstPtr const map = registration->GetPrototypeService(*bundle_);
   if (!map) {
     return nullptr;
   }
@@ -71,11 +75,8 @@ std::shared_ptr<void> BundleContextPrivate::GetServiceObject(ServiceReferenceBas
   if (it == map->end()) {
     return nullptr;
   }
-  if (prototype && registration->Scope() == Constants::SCOPE_PROTOTYPE) {
-    // Share ownership with the map, whose release hands the object back to the factory.
-    return std::shared_ptr<void>(map, it->second.get());
-  }
-  return it->second;
+  // Share ownership with the map, whose release hands the object back to the factory.
+  return std::shared_ptr<void>(map, it->second.get());
 }
 
 } // namespace cppmicroservices

@@ -40,6 +40,7 @@ ServiceRegistrationBasePrivate::ServiceRegistrationBasePrivate(FrameworkPrivate*
   , service_(std::move(service))
   , factory_(std::move(factory))
   , scope_(std::move(scope))
+  , prototypeScope_(scope_ == Constants::SCOPE_PROTOTYPE)
   , interfaces_(SlotsOf(service_))
   , properties_(std::move(properties))
 {
@@ -187,7 +188,7 @@ InterfaceMapConstPtr ServiceRegistrationBasePrivate::GetFactoryService(BundlePri
     std::lock_guard<std::mutex> lock(cacheMutex_);
     auto const it = cache_.find(user.id);
     if (it != cache_.end()) {
-      return it->second;
+      return it->second.map;
     }
   }
   if (!IsAvailable()) {
@@ -206,11 +207,11 @@ InterfaceMapConstPtr ServiceRegistrationBasePrivate::GetFactoryService(BundlePri
       surplus = produced;
       produced = nullptr;
     } else {
-      auto const inserted = cache_.emplace(user.id, produced);
+      auto const inserted = cache_.emplace(user.id, Resolve(produced));
       if (!inserted.second) {
         // Another thread asked at the same time; keep the first object.
         surplus = produced;
-        produced = inserted.first->second;
+        produced = inserted.first->second.map;
       }
     }
   }
@@ -222,6 +223,36 @@ InterfaceMapConstPtr ServiceRegistrationBasePrivate::GetFactoryService(BundlePri
     }
   }
   return produced;
+}
+
+ServiceRegistrationBasePrivate::FactoryObjects ServiceRegistrationBasePrivate::Resolve(InterfaceMapConstPtr map) const
+{
+  FactoryObjects objects;
+  objects.bySlot.reserve(interfaces_.size());
+  for (auto const& slot : interfaces_) {
+    auto const it = map->find(slot.id);
+    objects.bySlot.push_back(it == map->end() ? nullptr : it->second);
+  }
+  objects.map = std::move(map);
+  return objects;
+}
+
+std::shared_ptr<void> ServiceRegistrationBasePrivate::GetFactoryObject(BundlePrivate& user, std::size_t slot)
+{
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    {
+      std::lock_guard<std::mutex> lock(cacheMutex_);
+      auto const it = cache_.find(user.id);
+      if (it != cache_.end()) {
+        return slot < it->second.bySlot.size() ? it->second.bySlot[slot] : nullptr;
+      }
+    }
+    // Not made for this bundle yet: make and cache it, then read it as above.
+    if (attempt == 0 && !GetFactoryService(user)) {
+      return nullptr;
+    }
+  }
+  return nullptr;
 }
 
 InterfaceMapConstPtr ServiceRegistrationBasePrivate::GetPrototypeService(BundlePrivate& user)
@@ -271,7 +302,7 @@ void ServiceRegistrationBasePrivate::ReleaseFactoryServices(long userBundleId)
     std::lock_guard<std::mutex> lock(cacheMutex_);
     for (auto it = cache_.begin(); it != cache_.end();) {
       if (userBundleId < 0 || it->first == userBundleId) {
-        released.emplace_back(it->first, std::move(it->second));
+        released.emplace_back(it->first, std::move(it->second.map));
         it = cache_.erase(it);
       } else {
         ++it;

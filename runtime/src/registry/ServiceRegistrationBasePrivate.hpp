@@ -43,6 +43,7 @@ public:
   std::shared_ptr<BundlePrivate> GetBundle() const { return bundle_.lock(); }
   FrameworkPrivate* Framework() const noexcept { return framework_; }
   std::string const& Scope() const noexcept { return scope_; }
+  bool IsPrototypeScope() const noexcept { return prototypeScope_; }
   bool IsFactory() const noexcept { return factory_ != nullptr; }
   std::shared_ptr<ServiceFactory> const& Factory() const noexcept { return factory_; }
   InterfaceMapConstPtr const& Service() const noexcept { return service_; }
@@ -81,6 +82,10 @@ public:
 
   /// The bundle-scoped object of a factory service for the bundle user (cached).
   InterfaceMapConstPtr GetFactoryService(BundlePrivate& user);
+  /// The same object under one of the service's interfaces (an index into Interfaces()),
+  /// or empty when the factory gave none for it. Resolved once per using bundle, so a
+  /// repeated lookup costs one cache probe under the lock.
+  std::shared_ptr<void> GetFactoryObject(BundlePrivate& user, std::size_t slot);
 
   /// A new object from a prototype factory, handed back to it when released.
   InterfaceMapConstPtr GetPrototypeService(BundlePrivate& user);
@@ -114,6 +119,7 @@ private:
   InterfaceMapConstPtr const service_;
   std::shared_ptr<ServiceFactory> const factory_;
   std::string const scope_;
+  bool const prototypeScope_;
   std::vector<detail::InterfaceSlot> const interfaces_;
 
   static constexpr int kRegistered = 0;
@@ -126,7 +132,13 @@ private:
   AnyMap properties_;
 
   mutable std::mutex cacheMutex_;
-  std::unordered_map<long, InterfaceMapConstPtr> cache_; // using bundle id -> factory object
+  struct FactoryObjects
+  {
+    InterfaceMapConstPtr map;
+    std::vector<std::shared_ptr<void>> bySlot; // map's object for each of interfaces_
+  };
+  FactoryObjects Resolve(InterfaceMapConstPtr map) const;
+  std::unordered_map<long, FactoryObjects> cache_; // using bundle id -> factory object
   std::unordered_map<long, std::size_t> prototypeUses_;
 };
 
