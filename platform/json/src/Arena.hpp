@@ -45,14 +45,14 @@ public:
     /// blocks but those for single large requests come from the pool.
     static Arena* create(std::size_t firstBlock, std::shared_ptr<BlockPool> pool = {});
 
-    /// Room for one payload; counted alive until `releaseOne`.
+    /// Room for one payload; counted alive until released.
     void* allocatePayload(std::size_t bytes) {
         ++payloads_;
         return allocate(bytes, alignof(std::max_align_t));
     }
-    /// One payload made here is gone; the last one frees the arena.
-    void releaseOne() noexcept {
-        if (live_.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+    /// `count` payloads made here are gone; the last one frees the arena.
+    void release(std::uint64_t count) noexcept {
+        if (live_.fetch_sub(count, std::memory_order_acq_rel) == count) {
             destroy();
         }
     }

@@ -22,7 +22,7 @@ void Object::normalise() {
     if (n < 2) {
         return;
     }
-    auto const byKey = [](value_type const& a, value_type const& b) { return a.first < b.first; };
+    auto const byKey = [](value_type const& a, value_type const& b) { return detail::shortLess(a.first, b.first); };
     if (n <= 16) {
         // Elements have a handful of keys: a stable insertion sort in place costs no
         // allocation, and nothing more than one pass when the keys come sorted.
@@ -40,7 +40,7 @@ void Object::normalise() {
     } else {
         std::stable_sort(members_.begin(), members_.end(), byKey);
     }
-    auto const equalKeys = [](value_type const& a, value_type const& b) { return a.first == b.first; };
+    auto const equalKeys = [](value_type const& a, value_type const& b) { return detail::shortEqual(a.first, b.first); };
     auto first = std::adjacent_find(members_.begin(), members_.end(), equalKeys);
     if (first == members_.end()) {
         return;

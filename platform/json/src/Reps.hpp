@@ -42,14 +42,56 @@ Rep* makeIn(Arena& arena, Payload&& payload) {
     return rep;
 }
 
+/// Arena releases of one thread, gathered while a tree is taken apart and settled with one
+/// atomic step per run of payloads from the same arena: a freed tree would otherwise pay
+/// one atomic step for each of its payloads. Settling only ever comes late, so an arena
+/// is never freed early.
+struct PendingReleases {
+    Arena* arena = nullptr;
+    std::uint64_t count = 0;
+    int depth = 0;
+
+    void add(Arena* from) noexcept {
+        if (from != arena) {
+            settle();
+            arena = from;
+        }
+        ++count;
+    }
+    void settle() noexcept {
+        if (count != 0) {
+            arena->release(count);
+        }
+        arena = nullptr;
+        count = 0;
+    }
+};
+
+PendingReleases& pendingReleases() noexcept;
+
 /// Ends a payload whose count reached zero, wherever it lives.
 template <class Rep>
 void destroy(Rep* rep) noexcept {
-    if (Arena* arena = rep->arena) {
-        rep->~Rep();
-        arena->releaseOne();
-    } else {
+    Arena* arena = rep->arena;
+    if (arena == nullptr) {
         delete rep;
+        return;
+    }
+    PendingReleases& pending = pendingReleases();
+    ++pending.depth;
+    rep->~Rep();  // releases the payloads it holds, which join the pending ones
+    pending.add(arena);
+    if (--pending.depth == 0) {
+        pending.settle();
+    }
+}
+
+/// Drops one count of a payload and ends it at zero. A sole owner needs no atomic step:
+/// nobody else holds the payload, so nobody can count it up meanwhile.
+template <class Rep>
+void releaseRep(Rep* rep) noexcept {
+    if (rep->refs.load(std::memory_order_acquire) == 1 || rep->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+        destroy(rep);
     }
 }
 

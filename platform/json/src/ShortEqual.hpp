@@ -42,4 +42,18 @@ inline bool shortEqual(std::string_view a, std::string_view b) noexcept {
     return true;
 }
 
+/// Byte-wise order of two short strings, as std::string's, without a call to memcmp: keys
+/// of one element tell apart in their first bytes.
+inline bool shortLess(std::string_view a, std::string_view b) noexcept {
+    std::size_t const n = a.size() < b.size() ? a.size() : b.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        auto const x = static_cast<unsigned char>(a[i]);
+        auto const y = static_cast<unsigned char>(b[i]);
+        if (x != y) {
+            return x < y;
+        }
+    }
+    return a.size() < b.size();
+}
+
 } // namespace foundation::json::detail

@@ -29,6 +29,17 @@ Value::Value(char const* s) : Value(std::string(s)) {}
 Value::Value(Array a) : kind_(Kind::Array) { u_.a = new detail::ArrayRep(std::move(a)); }
 Value::Value(Object o) : kind_(Kind::Object) { u_.o = new detail::ObjectRep(std::move(o)); }
 
+namespace detail {
+
+PendingReleases& pendingReleases() noexcept {
+    // Initial-exec: the library is loaded with the program or a bundle, and a general
+    // thread-local look-up would cost a call on every freed payload.
+    static thread_local PendingReleases pending __attribute__((tls_model("initial-exec")));
+    return pending;
+}
+
+} // namespace detail
+
 void Value::retain() const noexcept {
     switch (kind_) {
     case Kind::String: u_.s->refs.fetch_add(1, std::memory_order_relaxed); break;
@@ -41,13 +52,13 @@ void Value::retain() const noexcept {
 void Value::release() noexcept {
     switch (kind_) {
     case Kind::String:
-        if (u_.s->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) detail::destroy(u_.s);
+        detail::releaseRep(u_.s);
         break;
     case Kind::Array:
-        if (u_.a->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) detail::destroy(u_.a);
+        detail::releaseRep(u_.a);
         break;
     case Kind::Object:
-        if (u_.o->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) detail::destroy(u_.o);
+        detail::releaseRep(u_.o);
         break;
     default: break;
     }
