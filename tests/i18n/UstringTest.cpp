@@ -46,6 +46,26 @@ TEST(Utf, RoundTripsEveryEncodingLength) {
     }
 }
 
+TEST(Utf, AsciiRunsOfAnyLengthAroundOtherCharacters) {
+    // ASCII is copied eight bytes a step: a non-ASCII character or a bad byte at every
+    // place of a word must still be found, and the text around it kept.
+    for (std::size_t length = 0; length < 20; ++length) {
+        std::string const ascii(length, 'x');
+        std::u16string const wideAscii(length, u'x');
+        EXPECT_EQ(utf8_to_ustring(ascii), wideAscii);
+        for (std::size_t at = 0; at <= length; ++at) {
+            std::string text = ascii;
+            text.insert(at, "\xC3\xA9");
+            std::u16string wide = wideAscii;
+            wide.insert(at, u"\u00e9");
+            EXPECT_EQ(utf8_to_ustring(text), wide) << length << " " << at;
+            std::string bad = ascii;
+            bad.insert(at, "\xFF");
+            EXPECT_EQ(error(bad), "invalid UTF-8 at byte " + std::to_string(at) + ": invalid lead byte");
+        }
+    }
+}
+
 TEST(Utf, InvalidUtf8NamesTheByteOffset) {
     EXPECT_EQ(error("ab\x80"), "invalid UTF-8 at byte 2: unexpected continuation byte");
     EXPECT_EQ(error("\xC0\xAF"), "invalid UTF-8 at byte 0: invalid lead byte");

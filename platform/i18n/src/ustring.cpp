@@ -1,6 +1,7 @@
 #include <fl/i18n/ustring.hpp>
 
 #include <cstdint>
+#include <cstring>
 #include <stdexcept>
 
 namespace fl::i18n {
@@ -19,7 +20,19 @@ std::size_t decodeUtf8(std::string_view utf8, char16_t* const out) {
     auto const* const end = begin + utf8.size();
     auto const* p = begin;
     while (p != end) {
-        // Most text is ASCII: copy such runs without decoding.
+        // Most text is ASCII: copy such runs without decoding, eight bytes a step.
+        while (end - p >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, 8);
+            if ((word & 0x8080808080808080ULL) != 0) {
+                break;
+            }
+            for (int i = 0; i < 8; ++i) {
+                dst[i] = static_cast<char16_t>(p[i]);
+            }
+            dst += 8;
+            p += 8;
+        }
         while (p != end && *p < 0x80) {
             *dst++ = static_cast<char16_t>(*p++);
         }
@@ -73,9 +86,31 @@ std::size_t decodeUtf8(std::string_view utf8, char16_t* const out) {
     return static_cast<std::size_t>(dst - out);
 }
 
+// Whether the text is all ASCII, eight bytes at a time.
+bool isAscii(std::string_view text) noexcept {
+    char const* p = text.data();
+    std::size_t const n = text.size();
+    std::size_t i = 0;
+    std::uint64_t high = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p + i, 8);
+        high |= word;
+    }
+    for (; i < n; ++i) {
+        high |= static_cast<unsigned char>(p[i]);
+    }
+    return (high & 0x8080808080808080ULL) == 0;
+}
+
 } // namespace
 
 std::u16string utf8_to_ustring(std::string_view utf8) {
+    // Most text is ASCII: widened in one allocation at its size, nothing to decode.
+    if (isAscii(utf8)) {
+        auto const* bytes = reinterpret_cast<unsigned char const*>(utf8.data());
+        return std::u16string(bytes, bytes + utf8.size());
+    }
     // Most strings are short: decode them on the stack and allocate the result once, at
     // its size, instead of filling a worst-case buffer and shrinking it.
     constexpr std::size_t kOnStack = 256;
