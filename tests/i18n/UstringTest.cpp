@@ -54,13 +54,10 @@ TEST(Utf, AsciiRunsOfAnyLengthAroundOtherCharacters) {
         std::u16string const wideAscii(length, u'x');
         EXPECT_EQ(utf8_to_ustring(ascii), wideAscii);
         for (std::size_t at = 0; at <= length; ++at) {
-            std::string text = ascii;
-            text.insert(at, "\xC3\xA9");
-            std::u16string wide = wideAscii;
-            wide.insert(at, u"\u00e9");
+            std::string const text = ascii.substr(0, at) + "\xC3\xA9" + ascii.substr(at);
+            std::u16string const wide = wideAscii.substr(0, at) + u"\u00e9" + wideAscii.substr(at);
             EXPECT_EQ(utf8_to_ustring(text), wide) << length << " " << at;
-            std::string bad = ascii;
-            bad.insert(at, "\xFF");
+            std::string const bad = ascii.substr(0, at) + "\xFF" + ascii.substr(at);
             EXPECT_EQ(error(bad), "invalid UTF-8 at byte " + std::to_string(at) + ": invalid lead byte");
         }
     }
