@@ -21,7 +21,7 @@ std::string entry(std::size_t i) {
         return R"({"b":)" + n + R"(,"a":-)" + n + R"(.5,"big":18446744073709551615,"neg":-9223372036854775807,"b":null})";
     case 2:
         return R"(["a long string that will not fit any small-string cache slot at all, number )" + n +
-               R"(",[[],{}],false,)" + n + "]";
+               R"(",[[],{}],false,)" + n + ",2522015791327477744]";  // its bits start with the byte of '"'
     case 3: return R"("just a string )" + n + R"(")";
     case 4: return n + ".25e1";
     default:

@@ -70,15 +70,22 @@ void StreamRelease::passedEntry(simdjson::dom::array::iterator const& nextEntry,
         return;
     }
     tapePages_.passed(tape_ + index_);
-    // Strings sit in the string buffer in document order: the entry's last one ends all it read.
-    for (std::size_t i = index_; i-- > start;) {
-        if (tapeType(tape_[i]) == '"') {
-            std::size_t const offset = tape_[i] & ((std::uint64_t(1) << 56) - 1);
-            std::uint32_t length = 0;
-            std::memcpy(&length, strings_ + offset, sizeof length);
-            stringPages_.passed(strings_ + offset + sizeof length + length + 1);
-            break;
+    // Strings sit in the string buffer in document order: the entry's last one ends all it
+    // read. Walked forwards, since a number's second word is raw bits that may look like
+    // any type.
+    std::size_t lastString = index_;
+    for (std::size_t i = start; i < index_;) {
+        char const t = tapeType(tape_[i]);
+        if (t == '"') {
+            lastString = i;
         }
+        i += (t == 'l' || t == 'u' || t == 'd') ? 2 : 1;
+    }
+    if (lastString != index_) {
+        std::size_t const offset = tape_[lastString] & ((std::uint64_t(1) << 56) - 1);
+        std::uint32_t length = 0;
+        std::memcpy(&length, strings_ + offset, sizeof length);
+        stringPages_.passed(strings_ + offset + sizeof length + length + 1);
     }
 }
 
