@@ -25,7 +25,7 @@ void* BlockPool::take() {
             return block;
         }
     }
-    void* block = std::malloc(kBlock);
+    void* block = std::malloc(blockSize_);
     if (block == nullptr) {
         throw std::bad_alloc();
     }
@@ -71,8 +71,8 @@ void* Arena::grow(std::size_t bytes, std::size_t alignment) {
                                    alignof(std::max_align_t);
     std::size_t const needed = header + bytes + alignment;
     // A request big for the usual blocks gets a block of its own, and the current one stays.
-    std::size_t const standard = pool_ ? BlockPool::kBlock : nextBlock_;
-    bool const alone = needed > standard / 4 && (cursor_ != nullptr || needed > standard);
+    std::size_t const standard = pool_ ? pool_->blockSize() : nextBlock_;
+    bool const alone = needed > standard / 2 && (cursor_ != nullptr || needed > standard);
     std::size_t const size = alone ? needed : standard;
     bool const pooled = pool_ && !alone;
     void* memory = pooled ? pool_->take() : std::malloc(size);

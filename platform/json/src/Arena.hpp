@@ -10,24 +10,24 @@
 
 namespace foundation::json::detail {
 
-/// Blocks that the trees of one parser hand back when they go, for its next tree: a warm
-/// parser then builds in memory already mapped, as simdjson reuses its own buffers.
-/// Bounded by the largest tree the parser had alive at once; freed when the parser and
-/// its trees are all gone.
+/// Blocks of one size that arenas hand back when they go, for the next arena: a warm
+/// parser then builds in memory already mapped, as simdjson reuses its own buffers, and a
+/// stream makes each element's arena without a trip to the allocator. Holds at most what
+/// its arenas had alive at once; freed when its owner and those arenas are all gone.
 class BlockPool {
 public:
-    static constexpr std::size_t kBlock = std::size_t(64) << 10;
-
-    BlockPool() = default;
+    explicit BlockPool(std::size_t blockSize) noexcept : blockSize_(blockSize) {}
     ~BlockPool();
     BlockPool(BlockPool const&) = delete;
     BlockPool& operator=(BlockPool const&) = delete;
 
-    /// A block of kBlock bytes.
+    std::size_t blockSize() const noexcept { return blockSize_; }
+    /// A block of blockSize() bytes.
     void* take();
     void give(void* block) noexcept;
 
 private:
+    std::size_t const blockSize_;
     std::mutex mutex_;
     std::vector<void*> free_;
 };

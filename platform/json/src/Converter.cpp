@@ -30,8 +30,8 @@ Converter::Converter(std::size_t firstBlock, std::shared_ptr<BlockPool> pool)
 
 Converter::~Converter() { arena_->seal(); }
 
-void Converter::startArena(std::size_t firstBlock) {
-    Arena* fresh = Arena::create(firstBlock);
+void Converter::startArena(std::size_t firstBlock, std::shared_ptr<BlockPool> pool) {
+    Arena* fresh = Arena::create(firstBlock, std::move(pool));
     arena_->seal();
     arena_ = fresh;
 }

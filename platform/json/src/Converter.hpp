@@ -26,7 +26,7 @@ public:
     Converter& operator=(Converter const&) = delete;
 
     /// Further elements go to a fresh arena, so that each can be freed on its own.
-    void startArena(std::size_t firstBlock);
+    void startArena(std::size_t firstBlock, std::shared_ptr<BlockPool> pool = {});
 
     // Depth is bounded by the parser's own limit, so this recursion is bounded too.
     Value convert(simdjson::dom::element e);

@@ -146,7 +146,7 @@ bool ElementStream::next(Value& element) {
     }
     element = Value();  // the previous element goes first, and its arena with it
     if (s.handedOut > 0) {
-        s.converter.startArena(Impl::kFirstElementBlock);
+        s.converter.startArena(Impl::kElementBlock, s.blocks);
     }
     if (s.kind != Kind::Array) {
         element = s.converter.convert(s.single);

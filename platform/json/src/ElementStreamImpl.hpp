@@ -39,8 +39,9 @@ private:
 } // namespace detail
 
 struct ElementStream::Impl {
-    // Each element gets an arena of its own, so that it is freed as soon as it is let go.
-    static constexpr std::size_t kFirstElementBlock = 4096;
+    // Each element gets an arena of its own, so that it is freed as soon as it is let go;
+    // small blocks, reused from one element to the next.
+    static constexpr std::size_t kElementBlock = 4096;
 
     /// A stream over the parser's own buffers, which go back to it when the stream ends.
     Impl(std::shared_ptr<detail::ParserState> lender, simdjson::dom::element root);
@@ -60,7 +61,8 @@ struct ElementStream::Impl {
     simdjson::dom::element single;
     simdjson::dom::array::iterator it;
     simdjson::dom::array::iterator end;
-    detail::Converter converter{kFirstElementBlock};
+    std::shared_ptr<detail::BlockPool> blocks = std::make_shared<detail::BlockPool>(kElementBlock);
+    detail::Converter converter{kElementBlock, blocks};
     std::optional<detail::StreamRelease> release;
 };
 

@@ -14,7 +14,7 @@ struct ParserState {
     simdjson::dom::parser dom;
     bool lent = false;
     /// Memory of the whole trees this parser made, kept for the next one.
-    std::shared_ptr<BlockPool> blocks = std::make_shared<BlockPool>();
+    std::shared_ptr<BlockPool> blocks = std::make_shared<BlockPool>(std::size_t(64) << 10);
 };
 
 } // namespace foundation::json::detail
