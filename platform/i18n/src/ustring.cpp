@@ -14,7 +14,8 @@ namespace {
 
 // Decodes into out, which has room for utf8.size() code units (never more are needed);
 // returns how many were written.
-std::size_t decodeUtf8(std::string_view utf8, char16_t* const out) {
+// `base`: where utf8 starts in the caller's text, for the offsets of errors.
+std::size_t decodeUtf8(std::string_view utf8, char16_t* const out, std::size_t base) {
     char16_t* dst = out;
     auto const* const begin = reinterpret_cast<unsigned char const*>(utf8.data());
     auto const* const end = begin + utf8.size();
@@ -39,7 +40,7 @@ std::size_t decodeUtf8(std::string_view utf8, char16_t* const out) {
         if (p == end) {
             break;
         }
-        std::size_t const offset = static_cast<std::size_t>(p - begin);
+        std::size_t const offset = base + static_cast<std::size_t>(p - begin);
         unsigned const lead = *p;
         std::size_t length;
         std::uint32_t cp;
@@ -86,40 +87,42 @@ std::size_t decodeUtf8(std::string_view utf8, char16_t* const out) {
     return static_cast<std::size_t>(dst - out);
 }
 
-// Whether the text is all ASCII, eight bytes at a time.
-bool isAscii(std::string_view text) noexcept {
+// Length of the text's leading ASCII run, eight bytes a step.
+std::size_t asciiPrefix(std::string_view text) noexcept {
     char const* p = text.data();
     std::size_t const n = text.size();
     std::size_t i = 0;
-    std::uint64_t high = 0;
     for (; i + 8 <= n; i += 8) {
         std::uint64_t word;
         std::memcpy(&word, p + i, 8);
-        high |= word;
+        if ((word & 0x8080808080808080ULL) != 0) {
+            break;
+        }
     }
-    for (; i < n; ++i) {
-        high |= static_cast<unsigned char>(p[i]);
+    while (i < n && static_cast<unsigned char>(p[i]) < 0x80) {
+        ++i;
     }
-    return (high & 0x8080808080808080ULL) == 0;
+    return i;
 }
 
 } // namespace
 
 std::u16string utf8_to_ustring(std::string_view utf8) {
+    auto const* bytes = reinterpret_cast<unsigned char const*>(utf8.data());
+    std::size_t const ascii = asciiPrefix(utf8);
     // Most text is ASCII: widened in one allocation at its size, nothing to decode.
-    if (isAscii(utf8)) {
-        auto const* bytes = reinterpret_cast<unsigned char const*>(utf8.data());
+    if (ascii == utf8.size()) {
         return std::u16string(bytes, bytes + utf8.size());
     }
-    // Most strings are short: decode them on the stack and allocate the result once, at
-    // its size, instead of filling a worst-case buffer and shrinking it.
-    constexpr std::size_t kOnStack = 256;
-    if (utf8.size() <= kOnStack) {
-        char16_t buffer[kOnStack];
-        return std::u16string(buffer, decodeUtf8(utf8, buffer));
-    }
+    // Otherwise one allocation of the most it can take (a code unit per byte): the ASCII
+    // part widened, the rest decoded in place, the size then cut to what was written.
     std::u16string out(utf8.size(), u'\0');
-    out.resize(decodeUtf8(utf8, out.data()));
+    char16_t* dst = out.data();
+    for (std::size_t i = 0; i < ascii; ++i) {
+        dst[i] = static_cast<char16_t>(bytes[i]);
+    }
+    std::size_t const written = decodeUtf8(utf8.substr(ascii), dst + ascii, ascii);
+    out.resize(ascii + written);
     return out;
 }
 

@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace cppmicroservices {
@@ -30,7 +31,8 @@ class ServiceReferenceSink
 {
 public:
   virtual void Reserve(std::size_t count) = 0;
-  virtual void Add(ServiceReferenceBase const& reference) = 0;
+  /// Takes the reference over.
+  virtual void Add(ServiceReferenceBase&& reference) = 0;
 
 protected:
   ~ServiceReferenceSink() = default;
@@ -42,7 +44,7 @@ class ServiceReferenceCollector final : public ServiceReferenceSink
 public:
   explicit ServiceReferenceCollector(std::vector<Reference>& out) : out_(out) {}
   void Reserve(std::size_t count) override { out_.reserve(count); }
-  void Add(ServiceReferenceBase const& reference) override { out_.emplace_back(reference); }
+  void Add(ServiceReferenceBase&& reference) override { out_.emplace_back(std::move(reference)); }
 
 private:
   std::vector<Reference>& out_;

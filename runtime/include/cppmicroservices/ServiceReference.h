@@ -4,6 +4,8 @@
 #include "cppmicroservices/ServiceInterface.h"
 #include "cppmicroservices/ServiceReferenceBase.h"
 
+#include <utility>
+
 namespace cppmicroservices {
 
 /**
@@ -25,7 +27,15 @@ public:
   ServiceReference& operator=(ServiceReference const&) = default;
   ServiceReference& operator=(ServiceReference&&) noexcept = default;
 
-  ServiceReference(ServiceReferenceBase const& base) : ServiceReferenceBase(base)
+  ServiceReference(ServiceReferenceBase const& base) : ServiceReferenceBase(base) { BindInterface(); }
+  ServiceReference(ServiceReferenceBase&& base) noexcept(false) : ServiceReferenceBase(std::move(base)) { BindInterface(); }
+
+  using ServiceReferenceBase::operator=;
+  using ServiceReferenceBase::operator==;
+  using ServiceReferenceBase::Hash;
+
+private:
+  void BindInterface()
   {
     // The cached id and the pointer test keep this free of allocations: lookups build
     // one of these per matching service.
@@ -34,10 +44,6 @@ public:
       ServiceReferenceBase::operator=(nullptr);
     }
   }
-
-  using ServiceReferenceBase::operator=;
-  using ServiceReferenceBase::operator==;
-  using ServiceReferenceBase::Hash;
 };
 
 /// A reference not bound to an interface type.

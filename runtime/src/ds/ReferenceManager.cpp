@@ -30,10 +30,10 @@ void ReferenceManager::Initialize()
   public:
     explicit Collector(ReferenceManager& owner) : owner_(owner) {}
     void Reserve(std::size_t count) override { owner_.matches_.reserve(count); }
-    void Add(ServiceReferenceBase const& reference) override
+    void Add(ServiceReferenceBase&& reference) override
     {
       if (cppmicroservices::detail::ReferenceAccess::Registration(reference)->IsRegistered()) {
-        owner_.matches_.push_back(reference);
+        owner_.matches_.push_back(std::move(reference));
       }
     }
 

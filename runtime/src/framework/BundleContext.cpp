@@ -162,10 +162,10 @@ ServiceReferenceU BundleContext::GetServiceReference(std::string const& clazz)
   {
   public:
     void Reserve(std::size_t) override {}
-    void Add(ServiceReferenceBase const& reference) override
+    void Add(ServiceReferenceBase&& reference) override
     {
       if (!found) {
-        found = reference;
+        found = std::move(reference);
       }
     }
     ServiceReferenceU found;

@@ -9,12 +9,13 @@
 
 #include <boost/uuid/nil_generator.hpp>
 #include <utility>
+#include <string_view>
 
 namespace richmarkup::build::json::text {
 
 namespace {
 
-bool has(foundation::json::Value const& element, char const* key, bool (foundation::json::Value::*isKind)() const) {
+bool has(foundation::json::Value const& element, std::string_view key, bool (foundation::json::Value::*isKind)() const) {
     return element.hasOwnProperty(key) && (element[key].*isKind)();
 }
 

@@ -17,6 +17,7 @@
 #include <boost/uuid/nil_generator.hpp>
 
 #include <stdexcept>
+#include <string_view>
 
 namespace richmarkup::build::json::text {
 
@@ -37,7 +38,7 @@ std::shared_ptr<TextBlockBuilder> currentTextBlockBuilder() {
     return context.GetServiceObjects(references.front()).GetService();
 }
 
-void setIfString(foundation::json::Object const& hyperlink, char const* key, char const* record,
+void setIfString(foundation::json::Object const& hyperlink, std::string_view key, char const* record,
                  document::vxzero::HyperlinkNode::Impl& node,
                  void (document::vxzero::HyperlinkNode::Impl::*set)(std::u16string const&)) {
     foundation::json::Value const* value = hyperlink.get(key);

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <limits>
 #include <utility>
+#include <string_view>
 
 namespace richmarkup::build::json::text {
 
@@ -20,11 +21,11 @@ namespace {
 
 using quillix::contentmodel::vxzero::ImageData;
 
-bool hasString(foundation::json::Value const& element, char const* key) {
+bool hasString(foundation::json::Value const& element, std::string_view key) {
     return element.hasOwnProperty(key) && element[key].isString();
 }
 
-bool hasDouble(foundation::json::Value const& element, char const* key) {
+bool hasDouble(foundation::json::Value const& element, std::string_view key) {
     return element.hasOwnProperty(key) && element[key].isDouble();
 }
 
@@ -50,13 +51,13 @@ std::uint64_t toSize(double value) {
 }
 
 struct StringField {
-    char const* key;
+    std::string_view key;
     char const* record;
     ImageData& (ImageData::*set)(std::u16string const&);
 };
 
 struct SizeField {
-    char const* key;
+    std::string_view key;
     char const* record;
     ImageData& (ImageData::*set)(std::uint64_t);
 };

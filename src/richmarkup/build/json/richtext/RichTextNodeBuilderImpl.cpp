@@ -8,6 +8,7 @@
 #include <quillix/contentmodel/vxzero/Formatting.hpp>
 
 #include <boost/uuid/nil_generator.hpp>
+#include <string_view>
 
 namespace richmarkup::build::json::text {
 
@@ -16,7 +17,7 @@ namespace {
 using quillix::contentmodel::vxzero::Formatting;
 
 struct FormattingKey {
-    char const* key;
+    std::string_view key;
     Formatting& (Formatting::*set)(bool);
 };
 
