@@ -9,7 +9,7 @@ namespace richmarkup::build::json::core {
 namespace {
 
 // The member's string, or null when the element is no object or the member no string.
-std::string const* stringMember(foundation::json::Value const& element, char const* key) noexcept {
+std::string const* stringMember(foundation::json::Value const& element, std::string_view key) noexcept {
     if (!element.isObject()) {
         return nullptr;
     }

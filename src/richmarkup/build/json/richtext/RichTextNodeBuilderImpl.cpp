@@ -46,9 +46,13 @@ document::vxzero::Node RichTextNodeBuilderImpl::build(vx::zero::Model const& mod
     node->setText(fl::i18n::utf8_to_ustring(text));
 
     Formatting formatting;
-    for (FormattingKey const& f : formattingKeys) {
-        if (element.hasOwnProperty(f.key)) {
-            (formatting.*f.set)(element[f.key].asBool());
+    // Each key looked up once: present as an own member, then read strictly.
+    if (element.isObject()) {
+        foundation::json::Object const& object = element.asObject();
+        for (FormattingKey const& f : formattingKeys) {
+            if (foundation::json::Value const* value = object.get(f.key)) {
+                (formatting.*f.set)(value->asBool());
+            }
         }
     }
     node->setFormatting(formatting);
