@@ -137,6 +137,7 @@ TEST(Parser, TakenTextParsesAsTheSameWithOrWithoutRoomForPadding) {
             taken.reserve(text.size() + room);
             taken = text;
             Parser parser;
+            EXPECT_EQ(parser.parse(taken, taken.capacity() - taken.size()), expected) << text << " in place";
             EXPECT_EQ(parser.parseAndRelease(std::move(taken)), expected) << text << " with room " << room;
             EXPECT_TRUE(taken.empty());
         }

@@ -37,8 +37,8 @@ constexpr std::size_t kFirstTreeBlock = 16 * 1024;
 Parser::Parser() : state_(std::make_shared<detail::ParserState>()) {}
 Parser::~Parser() = default;
 
-Value Parser::parse(std::string_view text) {
-    load(text, false, nullptr);
+Value Parser::parse(std::string_view text, std::size_t readableBeyondEnd) {
+    load(text, readableBeyondEnd >= kPadding, nullptr);
     return detail::Converter(kFirstTreeBlock, state_->blocks).convert(state_->dom.doc.root());
 }
 
@@ -49,8 +49,8 @@ Value Parser::parseAndRelease(std::string&& text) {
     return detail::Converter(kFirstTreeBlock, state_->blocks).convert(state_->dom.doc.root());
 }
 
-ElementStream Parser::stream(std::string_view text) {
-    load(text, false, nullptr);
+ElementStream Parser::stream(std::string_view text, std::size_t readableBeyondEnd) {
+    load(text, readableBeyondEnd >= kPadding, nullptr);
     return ElementStream(std::make_unique<ElementStream::Impl>(state_, state_->dom.doc.root()));
 }
 

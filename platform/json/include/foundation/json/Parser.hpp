@@ -32,7 +32,10 @@ public:
     Parser(Parser const&) = delete;
     Parser& operator=(Parser const&) = delete;
 
-    Value parse(std::string_view text);
+    /// `readableBeyondEnd`: bytes past the text's end that may be read (not written), such
+    /// as a string's spare capacity; with kPadding of them the text is read in place,
+    /// otherwise the parser reads a copy.
+    Value parse(std::string_view text, std::size_t readableBeyondEnd = 0);
     /// As parse, for text that the parser may keep and free: read in place when the string
     /// has kPadding bytes of room beyond its end, and freed once read, before the tree is
     /// built, so a large document is never held twice.
@@ -43,7 +46,7 @@ public:
     /// Parses and checks the whole text, then hands out its top-level elements one at a
     /// time. The stream reads this parser's buffers, which stay warm for the next document;
     /// a parse while the stream lives takes fresh buffers. The text may go once this returns.
-    ElementStream stream(std::string_view text);
+    ElementStream stream(std::string_view text, std::size_t readableBeyondEnd = 0);
     /// As stream, for one large document in a process that should not hold it twice: the
     /// text is freed once parsed, the parser's working buffers once the document is
     /// checked, and the parsed document's pages as the stream passes them.
