@@ -42,9 +42,13 @@ template <class Reference>
 class ServiceReferenceCollector final : public ServiceReferenceSink
 {
 public:
+  /// Every reference it is given was looked up under the interface of Reference.
   explicit ServiceReferenceCollector(std::vector<Reference>& out) : out_(out) {}
   void Reserve(std::size_t count) override { out_.reserve(count); }
-  void Add(ServiceReferenceBase&& reference) override { out_.emplace_back(std::move(reference)); }
+  void Add(ServiceReferenceBase&& reference) override
+  {
+    out_.emplace_back(std::move(reference), FoundUnderInterface{});
+  }
 
 private:
   std::vector<Reference>& out_;

@@ -8,6 +8,12 @@
 
 namespace cppmicroservices {
 
+namespace detail {
+/// Marks a reference that a lookup by the interface's own id produced.
+struct FoundUnderInterface
+{};
+} // namespace detail
+
 /**
  * A reference to a service registered under interface S. Converting a reference of
  * another interface keeps it only when the service was registered under S as well;
@@ -28,7 +34,11 @@ public:
   ServiceReference& operator=(ServiceReference&&) noexcept = default;
 
   ServiceReference(ServiceReferenceBase const& base) : ServiceReferenceBase(base) { BindInterface(); }
-  ServiceReference(ServiceReferenceBase&& base) noexcept(false) : ServiceReferenceBase(std::move(base)) { BindInterface(); }
+  ServiceReference(ServiceReferenceBase&& base) : ServiceReferenceBase(std::move(base)) { BindInterface(); }
+  /// For a reference the registry found under S's own interface id: already bound to it.
+  ServiceReference(ServiceReferenceBase&& base, detail::FoundUnderInterface) noexcept
+    : ServiceReferenceBase(std::move(base))
+  {}
 
   using ServiceReferenceBase::operator=;
   using ServiceReferenceBase::operator==;
@@ -60,6 +70,9 @@ public:
   ServiceReference& operator=(ServiceReference&&) noexcept = default;
 
   ServiceReference(ServiceReferenceBase const& base) : ServiceReferenceBase(base) {}
+  ServiceReference(ServiceReferenceBase&& base, detail::FoundUnderInterface) noexcept
+    : ServiceReferenceBase(std::move(base))
+  {}
 
   using ServiceReferenceBase::operator=;
   using ServiceReferenceBase::operator==;
