@@ -1,11 +1,15 @@
 #include <vx/zero/ElementSequence.hpp>
 
+#include "ModelState.hpp"
 #include "Utf8.hpp"
 
 #include <document/vxzero/Node.hpp>
 #include <vx/zero/Exception.hpp>
 
 #include <algorithm>
+#include <new>
+#include <stdexcept>
+#include <utility>
 
 namespace vx::zero {
 namespace {
@@ -104,15 +108,49 @@ void ElementSequence<T>::check(T const& element) const {
 }
 
 template <class T>
-void ElementSequence<T>::reserveFor(std::size_t count) {
-    std::size_t const needed = items_.size() + count;
-    if (needed > items_.capacity()) {
-        // Grow geometrically: reserving the exact size on every add would copy on every add.
-        // Start at a few: most nodes get their children one by one, and a handful of
-        // handles costs no more than one from the allocator.
-        constexpr std::size_t kFirstCapacity = 4;
-        items_.reserve(std::max({needed, items_.capacity() * 2, kFirstCapacity}));
+ElementSequence<T>::~ElementSequence() {
+    releaseAll();  // the storage itself goes with the model's blocks
+}
+
+template <class T>
+T const& ElementSequence<T>::at(std::size_t index) const {
+    if (index >= size_) {
+        throw std::out_of_range("ElementSequence::at: index " + std::to_string(index) + " of " +
+                                std::to_string(size_));
     }
+    return items_[index];
+}
+
+template <class T>
+void ElementSequence<T>::releaseAll() noexcept {
+    for (std::uint32_t i = size_; i > 0; --i) {
+        items_[i - 1].~T();
+    }
+    size_ = 0;
+}
+
+template <class T>
+void ElementSequence<T>::reserveFor(std::size_t count) {
+    std::size_t const needed = size_ + count;
+    if (needed <= capacity_) {
+        return;
+    }
+    // Grow geometrically: reserving the exact size on every add would copy on every add.
+    // Start at a few: most nodes get their children one by one. The old room stays in the
+    // model's block, unused: at most as much again as the handles need.
+    constexpr std::size_t kFirstCapacity = 4;
+    std::size_t const capacity = std::max({needed, std::size_t(capacity_) * 2, kFirstCapacity});
+    if (capacity > UINT32_MAX) {
+        throw std::length_error("ElementSequence: too many elements");
+    }
+    detail::ModelState& home = *static_cast<ModelElement const&>(owner_).home_;
+    T* const moved = static_cast<T*>(home.allocate(capacity * sizeof(T), alignof(T)));
+    for (std::uint32_t i = 0; i < size_; ++i) {
+        new (moved + i) T(std::move(items_[i]));
+        items_[i].~T();
+    }
+    items_ = moved;
+    capacity_ = static_cast<std::uint32_t>(capacity);
 }
 
 template <class T>
@@ -124,17 +162,20 @@ void ElementSequence<T>::append(T const& element) noexcept {
     if (node.container_ != nullptr) {
         node.container_->detach(node);
     }
-    items_.push_back(element); // capacity reserved: cannot throw
+    new (items_ + size_) T(element); // capacity reserved: cannot throw
+    ++size_;
     node.container_ = this;
 }
 
 template <class T>
 void ElementSequence<T>::detach(Owner const& element) noexcept {
-    auto const found = std::find_if(items_.begin(), items_.end(),
-                                    [&](T const& item) { return item.getImpl() == &element; });
-    if (found != items_.end()) {
-        items_.erase(found);
+    T* const found = std::find_if(items_, items_ + size_, [&](T const& item) { return item.getImpl() == &element; });
+    if (found == items_ + size_) {
+        return;
     }
+    std::move(found + 1, items_ + size_, found);
+    --size_;
+    items_[size_].~T();
 }
 
 template class ElementSequence<document::vxzero::Node>;

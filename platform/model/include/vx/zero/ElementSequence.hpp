@@ -3,19 +3,21 @@
 #include <vx/zero/AbstractOwnedCollection.hpp>
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 namespace vx::zero {
 
 /// The ordered children of one owner element. The sequence is unique: an element stands in
 /// it at most once, and in one sequence at a time, so adding an element held elsewhere moves
-/// it here. T is a counted handle whose T::Impl is the element type.
+/// it here. T is a counted handle whose T::Impl is the element type. The handles live in
+/// the model's own blocks, as the elements do, so a sequence costs no allocation.
 template <class T>
 class ElementSequence : public AbstractOwnedCollection {
 public:
     using Owner = typename T::Impl;
     using value_type = T;
-    using const_iterator = typename std::vector<T>::const_iterator;
+    using const_iterator = T const*;
 
     /// Stages additions and applies them together at commit(). commit() first checks every
     /// staged element and throws vx::zero::Exception, changing nothing, if one cannot be
@@ -36,18 +38,21 @@ public:
     };
 
     explicit ElementSequence(Owner& owner) noexcept : owner_(owner) {}
+    ~ElementSequence();
+    ElementSequence(ElementSequence const&) = delete;
+    ElementSequence& operator=(ElementSequence const&) = delete;
 
     /// Appends `element` at the end, as one committed Operation would. A null element is ignored
     /// and one already held is skipped; one held by another sequence moves here.
     void add(T const& element);
 
-    std::size_t size() const noexcept { return items_.size(); }
-    bool empty() const noexcept { return items_.empty(); }
+    std::size_t size() const noexcept { return size_; }
+    bool empty() const noexcept { return size_ == 0; }
     T const& operator[](std::size_t index) const noexcept { return items_[index]; }
     /// As operator[], but an index past the end throws std::out_of_range.
-    T const& at(std::size_t index) const { return items_.at(index); }
-    const_iterator begin() const noexcept { return items_.begin(); }
-    const_iterator end() const noexcept { return items_.end(); }
+    T const& at(std::size_t index) const;
+    const_iterator begin() const noexcept { return items_; }
+    const_iterator end() const noexcept { return items_ + size_; }
     Owner& getOwner() const noexcept { return owner_; }
 
 private:
@@ -58,10 +63,12 @@ private:
     void append(T const& element) noexcept;
     void detach(Owner const& element) noexcept;
     // Only for the model's end: lets go of every child without touching them.
-    void releaseAll() noexcept { items_.clear(); }
+    void releaseAll() noexcept;
 
     Owner& owner_;
-    std::vector<T> items_;
+    T* items_ = nullptr;
+    std::uint32_t size_ = 0;
+    std::uint32_t capacity_ = 0;
 };
 
 } // namespace vx::zero

@@ -7,6 +7,8 @@
 namespace vx::zero {
 
 class Model;
+template <class T>
+class ElementSequence;
 namespace detail {
 struct ModelState;
 }
@@ -45,6 +47,8 @@ protected:
 
 private:
     friend class Model;
+    template <class T>
+    friend class ElementSequence;  // keeps its handles in the model's blocks
     void endAfterModel() noexcept;
 
     detail::ModelState* home_;
