@@ -47,9 +47,9 @@ TEST(Utf, RoundTripsEveryEncodingLength) {
 }
 
 TEST(Utf, AsciiRunsOfAnyLengthAroundOtherCharacters) {
-    // ASCII is copied eight bytes a step: a non-ASCII character or a bad byte at every
+    // ASCII is widened sixteen bytes a step: a non-ASCII character or a bad byte at every
     // place of a word must still be found, and the text around it kept.
-    for (std::size_t length = 0; length < 20; ++length) {
+    for (std::size_t length = 0; length < 40; ++length) {
         std::string const ascii(length, 'x');
         std::u16string const wideAscii(length, u'x');
         EXPECT_EQ(utf8_to_ustring(ascii), wideAscii);

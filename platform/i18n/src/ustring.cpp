@@ -4,12 +4,39 @@
 #include <cstring>
 #include <stdexcept>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace fl::i18n {
 
 namespace {
 
 [[noreturn]] void invalidUtf8(std::size_t offset, char const* why) {
     throw std::runtime_error("invalid UTF-8 at byte " + std::to_string(offset) + ": " + why);
+}
+
+// Widens the leading ASCII run of [p, end) into dst and returns its length. dst has room
+// for end - p code units; past the run it may hold anything, for the caller to overwrite.
+std::size_t widenAscii(unsigned char const* p, unsigned char const* end, char16_t* dst) noexcept {
+    unsigned char const* const start = p;
+#if defined(__SSE2__)
+    __m128i const zero = _mm_setzero_si128();
+    while (end - p >= 16) {
+        __m128i const bytes = _mm_loadu_si128(reinterpret_cast<__m128i const*>(p));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_unpacklo_epi8(bytes, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 8), _mm_unpackhi_epi8(bytes, zero));
+        if (int const high = _mm_movemask_epi8(bytes); high != 0) {
+            return static_cast<std::size_t>(p - start) + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(high)));
+        }
+        p += 16;
+        dst += 16;
+    }
+#endif
+    while (p != end && *p < 0x80) {
+        *dst++ = static_cast<char16_t>(*p++);
+    }
+    return static_cast<std::size_t>(p - start);
 }
 
 // Decodes into out, which has room for utf8.size() code units (never more are needed);
@@ -21,22 +48,10 @@ std::size_t decodeUtf8(std::string_view utf8, char16_t* const out, std::size_t b
     auto const* const end = begin + utf8.size();
     auto const* p = begin;
     while (p != end) {
-        // Most text is ASCII: copy such runs without decoding, eight bytes a step.
-        while (end - p >= 8) {
-            std::uint64_t word;
-            std::memcpy(&word, p, 8);
-            if ((word & 0x8080808080808080ULL) != 0) {
-                break;
-            }
-            for (int i = 0; i < 8; ++i) {
-                dst[i] = static_cast<char16_t>(p[i]);
-            }
-            dst += 8;
-            p += 8;
-        }
-        while (p != end && *p < 0x80) {
-            *dst++ = static_cast<char16_t>(*p++);
-        }
+        // Most text is ASCII: copy such runs without decoding.
+        std::size_t const run = widenAscii(p, end, dst);
+        p += run;
+        dst += run;
         if (p == end) {
             break;
         }
@@ -87,42 +102,18 @@ std::size_t decodeUtf8(std::string_view utf8, char16_t* const out, std::size_t b
     return static_cast<std::size_t>(dst - out);
 }
 
-// Length of the text's leading ASCII run, eight bytes a step.
-std::size_t asciiPrefix(std::string_view text) noexcept {
-    char const* p = text.data();
-    std::size_t const n = text.size();
-    std::size_t i = 0;
-    for (; i + 8 <= n; i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, p + i, 8);
-        if ((word & 0x8080808080808080ULL) != 0) {
-            break;
-        }
-    }
-    while (i < n && static_cast<unsigned char>(p[i]) < 0x80) {
-        ++i;
-    }
-    return i;
-}
-
 } // namespace
 
 std::u16string utf8_to_ustring(std::string_view utf8) {
+    // One allocation of the most the text can take (a code unit per byte). Most text is
+    // ASCII and only widened; the rest is decoded in place, and the size cut to what was
+    // written.
     auto const* bytes = reinterpret_cast<unsigned char const*>(utf8.data());
-    std::size_t const ascii = asciiPrefix(utf8);
-    // Most text is ASCII: widened in one allocation at its size, nothing to decode.
-    if (ascii == utf8.size()) {
-        return std::u16string(bytes, bytes + utf8.size());
-    }
-    // Otherwise one allocation of the most it can take (a code unit per byte): the ASCII
-    // part widened, the rest decoded in place, the size then cut to what was written.
     std::u16string out(utf8.size(), u'\0');
-    char16_t* dst = out.data();
-    for (std::size_t i = 0; i < ascii; ++i) {
-        dst[i] = static_cast<char16_t>(bytes[i]);
+    std::size_t const ascii = widenAscii(bytes, bytes + utf8.size(), out.data());
+    if (ascii != utf8.size()) {
+        out.resize(ascii + decodeUtf8(utf8.substr(ascii), out.data() + ascii, ascii));
     }
-    std::size_t const written = decodeUtf8(utf8.substr(ascii), dst + ascii, ascii);
-    out.resize(ascii + written);
     return out;
 }
 
