@@ -46,9 +46,10 @@ public:
     static Arena* create(std::size_t firstBlock, std::shared_ptr<BlockPool> pool = {});
 
     /// Room for one payload; counted alive until released.
-    void* allocatePayload(std::size_t bytes) {
+    void* allocatePayload(std::size_t bytes, std::size_t alignment) {
+        void* place = allocate(bytes, alignment);
         ++payloads_;
-        return allocate(bytes, alignof(std::max_align_t));
+        return place;
     }
     /// `count` payloads made here are gone; the last one frees the arena.
     void release(std::uint64_t count) noexcept {

@@ -37,7 +37,14 @@ struct ObjectRep {
 /// Makes a payload in an arena.
 template <class Rep, class Payload>
 Rep* makeIn(Arena& arena, Payload&& payload) {
-    Rep* rep = new (arena.allocatePayload(sizeof(Rep))) Rep(std::forward<Payload>(payload));
+    void* place = arena.allocatePayload(sizeof(Rep), alignof(Rep));
+    Rep* rep;
+    try {
+        rep = new (place) Rep(std::forward<Payload>(payload));
+    } catch (...) {
+        arena.release(1);  // the room stays unused; the count must not keep the arena
+        throw;
+    }
     rep->arena = &arena;
     return rep;
 }
