@@ -30,11 +30,13 @@ TEST_F(LogSinksTest, FileSinkWritesOneMessageALine) {
         RecordFileSink sink(out);
         RecordWriter::write("Checking if can build RichTextNode");
         RecordWriter::write([](auto& s) { s << "Setting node text to " << "two\nlines\r\\tex"; });
+        RecordWriter::write([](auto& s) { s << "x\r\ny\n\n\rz"; });
         RecordWriter::write("");
     }
     RecordWriter::write("after the sink is gone");
     EXPECT_EQ(out.str(), "Checking if can build RichTextNode\n"
                          "Setting node text to two\\nlines\\r\\tex\n"
+                         "x\\r\\ny\\n\\n\\rz\n"
                          "\n");
 }
 
