@@ -184,3 +184,26 @@ TEST(Parser, PartsOfATreeOutliveTheTreeAndTheParser) {
     EXPECT_EQ(copied.at("name").asString(), "b");
     EXPECT_EQ(last["s"].asString(), long_text);
 }
+
+// Objects come out sorted by key with the last of equal keys kept, small or large (the two
+// take different sorts), and nested objects keep their own members apart.
+TEST(Parser, ObjectsAreSortedAndKeepTheLastOfEqualKeys) {
+    for (int const n : {3, 16, 17, 40}) {
+        std::string text = "{";
+        for (int i = n; i > 0; --i) {
+            std::string const key = "k" + std::string(i < 10 ? "0" : "") + std::to_string(i);
+            text += "\"" + key + "\":{\"inner\":" + std::to_string(i) + ",\"a\":[{\"" + key + "\":0}]},";
+            text += "\"" + key + "\":" + std::to_string(i) + ",";
+        }
+        text += "\"k01\":-1}";
+        Object const& object = parse(text).asObject();
+        ASSERT_EQ(object.size(), static_cast<std::size_t>(n)) << n;
+        std::string previous;
+        for (auto const& [key, value] : object) {
+            EXPECT_LT(previous, key);
+            previous = key;
+            int const i = std::stoi(key.substr(1));
+            EXPECT_EQ(value.asDouble(), i == 1 ? -1.0 : static_cast<double>(i)) << key;
+        }
+    }
+}

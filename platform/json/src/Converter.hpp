@@ -6,6 +6,8 @@
 
 #include <array>
 #include <memory>
+#include <utility>
+#include <vector>
 #include <string_view>
 
 namespace foundation::json::detail {
@@ -33,6 +35,12 @@ public:
 
 private:
     Value string(std::string_view text);
+    Value object(simdjson::dom::object o);
+
+    // Members of the objects being converted, nested ones above their parents': sorted here
+    // by key, where moving one costs a string view and a Value, before each std::string key
+    // is made once in its place.
+    std::vector<std::pair<std::string_view, Value>> pending_;
 
     Arena* arena_;
     // Short strings repeat all over a document ("className" values, alignments, list

@@ -11,6 +11,11 @@
 
 namespace foundation::json {
 
+namespace detail {
+/// Marks members already sorted by key, with no key twice: taken as they are.
+struct SortedUnique {};
+} // namespace detail
+
 /// A JSON object: members with unique keys, kept sorted by key in one flat vector, so a
 /// typical element (a handful of keys) costs one allocation and lookups touch one block.
 /// The parser places the vector in its tree's arena; every other object, a copy of a
@@ -26,6 +31,8 @@ public:
     explicit Object(std::vector<value_type> members);
     /// As above, the members staying in the memory they were made in.
     explicit Object(Members members);
+    /// Members the caller has sorted and made unique (the parser): not checked.
+    Object(Members members, detail::SortedUnique) noexcept : members_(std::move(members)) {}
     Object(std::initializer_list<value_type> members);
 
     std::size_t size() const noexcept { return members_.size(); }
