@@ -71,8 +71,12 @@ void StreamRelease::passedEntry(simdjson::dom::array::iterator const& nextEntry,
     }
     tapePages_.passed(tape_ + index_);
     // Strings sit in the string buffer in document order: the entry's last one ends all it
-    // read. Walked forwards, since a number's second word is raw bits that may look like
-    // any type.
+    // read. Looked for now and then only, as pages go in large batches anyway; walked
+    // forwards, since a number's second word is raw bits that may look like any type.
+    if (index_ - stringsCheckedAt_ < kStringCheckWords) {
+        return;
+    }
+    stringsCheckedAt_ = index_;
     std::size_t lastString = index_;
     for (std::size_t i = start; i < index_;) {
         char const t = tapeType(tape_[i]);

@@ -30,7 +30,10 @@ public:
 private:
     std::uint64_t const* tape_;
     std::uint8_t const* strings_;
+    static constexpr std::size_t kStringCheckWords = std::size_t(1) << 15;
+
     std::size_t index_ = 2;  // the tape word of the entry the stream converts next
+    std::size_t stringsCheckedAt_ = 0;
     bool active_ = false;
     PassedPages tapePages_;
     PassedPages stringPages_;
