@@ -196,7 +196,8 @@ TEST(Parser, ObjectsAreSortedAndKeepTheLastOfEqualKeys) {
             text += "\"" + key + "\":" + std::to_string(i) + ",";
         }
         text += "\"k01\":-1}";
-        Object const& object = parse(text).asObject();
+        Value const parsed = parse(text);
+        Object const& object = parsed.asObject();
         ASSERT_EQ(object.size(), static_cast<std::size_t>(n)) << n;
         std::string previous;
         for (auto const& [key, value] : object) {
