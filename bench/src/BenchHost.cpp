@@ -81,7 +81,6 @@ std::size_t BenchHost::build(vx::zero::Model const& model, foundation::json::Ele
     while (document.next(element)) {
         skipped += buildOne(builders, model, element, nodes) ? 0 : 1;
     }
-    element = foundation::json::Value();
     return skipped;
 }
 

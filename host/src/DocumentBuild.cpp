@@ -49,5 +49,4 @@ std::size_t DocumentBuild::added() const noexcept { return state_->added; }
 BuildResult const& DocumentBuild::result() const noexcept { return state_->result; }
 BuildResult DocumentBuild::takeResult() noexcept { return std::move(state_->result); }
 
-
 } // namespace richmarkup::host

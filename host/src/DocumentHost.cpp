@@ -66,6 +66,14 @@ std::string propertyText(cppmicroservices::Any const& value) {
     return value.ToString();
 }
 
+// Only an object (one element) or an array of them is a document to build.
+void requireBuildable(foundation::json::Kind documentKind) {
+    if (documentKind != foundation::json::Kind::Array && documentKind != foundation::json::Kind::Object) {
+        throw std::invalid_argument("the document is " + phrases::kindPhrase(documentKind) +
+                                    "; it must be a block element (an object) or an array of them");
+    }
+}
+
 template <class Service>
 void collectBuilders(cppmicroservices::BundleContext context, std::vector<BuilderInfo>& out) {
     std::string const interfaceName = us_service_interface_iid<Service>();
@@ -157,21 +165,17 @@ BuildResult DocumentHost::build(vx::zero::Model const& model, foundation::json::
 }
 
 BuildResult DocumentHost::build(vx::zero::Model const& model, foundation::json::ElementStream& document,
-                                WarningHandler const& onWarning) const {
+                                WarningHandler const& onWarning, ElementHandler const& onElement) const {
     requireBuildable(document.documentKind());
     DocumentBuild build = begin(model, onWarning);
     foundation::json::Value element;
     while (document.next(element)) {
+        if (onElement) {
+            onElement(element);
+        }
         build.add(element);
     }
     return build.takeResult();
-}
-
-void DocumentHost::requireBuildable(foundation::json::Kind documentKind) {
-    if (documentKind != foundation::json::Kind::Array && documentKind != foundation::json::Kind::Object) {
-        throw std::invalid_argument("the document is " + phrases::kindPhrase(documentKind) +
-                                    "; it must be a block element (an object) or an array of them");
-    }
 }
 
 std::vector<BuilderInfo> DocumentHost::listBuilders() const {

@@ -42,11 +42,12 @@ public:
     void flush() { out_.flush(); }
 
 private:
+    // Where the first line feed or carriage return stands, or npos.
     static std::size_t nextBreak(std::string_view text) noexcept {
         auto const* lf = static_cast<char const*>(std::memchr(text.data(), '\n', text.size()));
-        auto const* cr = static_cast<char const*>(std::memchr(text.data(), '\r', lf ? static_cast<std::size_t>(lf - text.data()) : text.size()));
-        char const* at = cr ? cr : lf;
-        return at ? static_cast<std::size_t>(at - text.data()) : std::string_view::npos;
+        std::size_t const before = lf ? static_cast<std::size_t>(lf - text.data()) : text.size();
+        auto const* cr = static_cast<char const*>(std::memchr(text.data(), '\r', before));
+        return cr ? static_cast<std::size_t>(cr - text.data()) : lf ? before : std::string_view::npos;
     }
 
     std::ostream& out_;

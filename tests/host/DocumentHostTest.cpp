@@ -27,12 +27,19 @@ HostOptions testOptions(bool codeElements = true) {
 std::string const paragraph = R"({"className":"RichTextParagraphNode","children":[{"className":"RichTextNode","text":"p"}]})";
 
 // One host for the suite: starting a framework per test would only repeat the same work.
-// Every case runs twice: on a whole parsed document, and on a streamed one.
-class DocumentHostTest : public ::testing::TestWithParam<bool> {
+class DocumentHostTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { host_ = std::make_unique<DocumentHost>(testOptions()); }
     static void TearDownTestSuite() { host_.reset(); }
 
+    static std::unique_ptr<DocumentHost> host_;
+};
+
+std::unique_ptr<DocumentHost> DocumentHostTest::host_;
+
+// Every build case runs twice: on a whole parsed document, and on a streamed one.
+class DocumentHostBuildTest : public DocumentHostTest, public ::testing::WithParamInterface<bool> {
+protected:
     BuildResult build(std::string const& json, std::vector<BuildWarning>* heard = nullptr) {
         auto const onWarning = [heard](BuildWarning const& w) {
             if (heard != nullptr) {
@@ -47,20 +54,17 @@ protected:
         return host_->build(model_, stream, onWarning);
     }
 
-    static std::unique_ptr<DocumentHost> host_;
     vx::zero::Model model_;
 };
 
-std::unique_ptr<DocumentHost> DocumentHostTest::host_;
-
-TEST_P(DocumentHostTest, PublishesItsFrameworkWhileItLives) {
+TEST_F(DocumentHostTest, PublishesItsFrameworkWhileItLives) {
     EXPECT_TRUE(foundation::cppmicroservices::getFramework());
     ASSERT_EQ(host_->installedBundles().size(), 2u);
     EXPECT_THAT(host_->installedBundles()[0], HasSubstr("libztrichmarkup_build_json_code.so"));
     EXPECT_THAT(host_->installedBundles()[1], HasSubstr("libztrichmarkup_build_json_richtext.so"));
 }
 
-TEST_P(DocumentHostTest, BuildsEveryTopLevelElementInDocumentOrder) {
+TEST_P(DocumentHostBuildTest, BuildsEveryTopLevelElementInDocumentOrder) {
     BuildResult const result = build("[" + paragraph + R"(,
         {"className":"HeadingNode","level":2,"children":[]},
         {"className":"CodeExampleBlockNode","type":"sh","children":[
@@ -75,13 +79,13 @@ TEST_P(DocumentHostTest, BuildsEveryTopLevelElementInDocumentOrder) {
               "    CodeTextNode \"ls\" tokenKind=\"identifier\"\n");
 }
 
-TEST_P(DocumentHostTest, ASingleObjectIsADocumentOfOneElement) {
+TEST_P(DocumentHostBuildTest, ASingleObjectIsADocumentOfOneElement) {
     BuildResult const result = build(paragraph);
     ASSERT_EQ(result.nodes.size(), 1u);
     EXPECT_EQ(result.nodes[0]->getKind(), document::vxzero::NodeKind::RichTextParagraphNode);
 }
 
-TEST_P(DocumentHostTest, ElementsNoBuilderTakesAreSkippedWithNumberedWarnings) {
+TEST_P(DocumentHostBuildTest, ElementsNoBuilderTakesAreSkippedWithNumberedWarnings) {
     std::vector<BuildWarning> heard;
     BuildResult const result = build("[" + paragraph + R"(, {"className":"Mystery \"x\""}, 42,
         {"children":[]}, [], )" + paragraph + "]", &heard);
@@ -99,7 +103,7 @@ TEST_P(DocumentHostTest, ElementsNoBuilderTakesAreSkippedWithNumberedWarnings) {
     EXPECT_EQ(heard[3].message, result.warnings[3].message);
 }
 
-TEST_P(DocumentHostTest, ABuilderErrorNamesTheElementAfterEarlierWarningsWereHeard) {
+TEST_P(DocumentHostBuildTest, ABuilderErrorNamesTheElementAfterEarlierWarningsWereHeard) {
     std::vector<BuildWarning> heard;
     try {
         build("[" + paragraph + R"(, {"className":"X"}, {"className":"HeadingNode","level":"high","children":[]}, )" +
@@ -114,7 +118,7 @@ TEST_P(DocumentHostTest, ABuilderErrorNamesTheElementAfterEarlierWarningsWereHea
     EXPECT_EQ(heard[0].elementNumber, 2u);
 }
 
-TEST_P(DocumentHostTest, AClassNameThatIsNoStringIsABuilderError) {
+TEST_P(DocumentHostBuildTest, AClassNameThatIsNoStringIsABuilderError) {
     // The builders' class test reads "className" strictly, so this is no case for a warning.
     try {
         build("[" + paragraph + R"(, {"className":true}])");
@@ -125,13 +129,13 @@ TEST_P(DocumentHostTest, AClassNameThatIsNoStringIsABuilderError) {
     }
 }
 
-TEST_P(DocumentHostTest, ADocumentMustBeAnElementOrAnArray) {
+TEST_P(DocumentHostBuildTest, ADocumentMustBeAnElementOrAnArray) {
     EXPECT_THROW(build("12"), std::invalid_argument);
     EXPECT_THROW(build("\"text\""), std::invalid_argument);
     EXPECT_TRUE(build("[]").nodes.empty());
 }
 
-TEST_P(DocumentHostTest, ListsBlockBuildersBeforeInlineBuilders) {
+TEST_F(DocumentHostTest, ListsBlockBuildersBeforeInlineBuilders) {
     std::vector<BuilderInfo> const builders = host_->listBuilders();
     ASSERT_EQ(builders.size(), 15u);
     auto firstInline = std::find_if(builders.begin(), builders.end(), [](BuilderInfo const& b) {
@@ -149,7 +153,7 @@ TEST_P(DocumentHostTest, ListsBlockBuildersBeforeInlineBuilders) {
     EXPECT_NE(paragraphBuilder, builders.end());
 }
 
-INSTANTIATE_TEST_SUITE_P(WholeAndStreamed, DocumentHostTest, ::testing::Bool(),
+INSTANTIATE_TEST_SUITE_P(WholeAndStreamed, DocumentHostBuildTest, ::testing::Bool(),
                          [](auto const& info) { return info.param ? "Streamed" : "Whole"; });
 
 TEST(DocumentBuildTest, NumbersElementsInTheOrderTheyAreAdded) {

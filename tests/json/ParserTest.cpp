@@ -157,10 +157,10 @@ TEST(Parser, TakenTextParsesAsTheSameWithOrWithoutRoomForPadding) {
 // A parsed tree's memory goes as a whole, once no Value of it is left: parts kept from it
 // must keep it, whatever goes first (the sanitizer builds check the frees).
 TEST(Parser, PartsOfATreeOutliveTheTreeAndTheParser) {
-    std::string long_text(200, 'L');
-    std::string text = R"({"keep": {"name": "a", "long": ")" + long_text + R"("}, "list": [)";
+    std::string longText(200, 'L');
+    std::string text = R"({"keep": {"name": "a", "long": ")" + longText + R"("}, "list": [)";
     for (int i = 0; i < 5000; ++i) {
-        text += (i ? ",{\"i\":" : "{\"i\":") + std::to_string(i) + ",\"s\":\"" + long_text + "\"}";
+        text += (i ? ",{\"i\":" : "{\"i\":") + std::to_string(i) + ",\"s\":\"" + longText + "\"}";
     }
     text += "]}";
     Value kept;
@@ -175,14 +175,14 @@ TEST(Parser, PartsOfATreeOutliveTheTreeAndTheParser) {
         Value const again = parser.parse(text);  // the parser's second tree beside the first
         EXPECT_EQ(again, tree);
     }
-    EXPECT_EQ(kept["long"].asString(), long_text);
+    EXPECT_EQ(kept["long"].asString(), longText);
     EXPECT_EQ(last["i"].asDouble(), 4999.0);
     kept = Value();
     EXPECT_EQ(copied.at("name").asString(), "a");
-    EXPECT_EQ(copied.at("long").asString(), long_text);
+    EXPECT_EQ(copied.at("long").asString(), longText);
     copied.set("name", Value("b"));
     EXPECT_EQ(copied.at("name").asString(), "b");
-    EXPECT_EQ(last["s"].asString(), long_text);
+    EXPECT_EQ(last["s"].asString(), longText);
 }
 
 // Objects come out sorted by key with the last of equal keys kept, small or large (the two

@@ -1,14 +1,9 @@
 #include "Arena.hpp"
 
-#include <algorithm>
 #include <cstdlib>
 #include <new>
 
 namespace foundation::json::detail {
-
-namespace {
-constexpr std::size_t kLargestBlock = std::size_t(1) << 16;
-}
 
 BlockPool::~BlockPool() {
     for (void* block : free_) {
@@ -41,9 +36,7 @@ void BlockPool::give(void* block) noexcept {
     }
 }
 
-Arena* Arena::create(std::size_t firstBlock, std::shared_ptr<BlockPool> pool) {
-    return new Arena(std::max<std::size_t>(firstBlock, 256), std::move(pool));
-}
+Arena* Arena::create(std::shared_ptr<BlockPool> pool) { return new Arena(std::move(pool)); }
 
 Arena::~Arena() {
     while (last_ != nullptr) {
@@ -70,27 +63,24 @@ void* Arena::grow(std::size_t bytes, std::size_t alignment) {
     constexpr std::size_t header = (sizeof(Block) + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) *
                                    alignof(std::max_align_t);
     std::size_t const needed = header + bytes + alignment;
-    // A request big for the usual blocks gets a block of its own, and the current one stays.
-    std::size_t const standard = pool_ ? pool_->blockSize() : nextBlock_;
+    // A request big for the pool's blocks gets a block of its own, and the current one stays.
+    std::size_t const standard = pool_->blockSize();
     bool const alone = needed > standard / 2 && (cursor_ != nullptr || needed > standard);
-    std::size_t const size = alone ? needed : standard;
-    bool const pooled = pool_ && !alone;
-    void* memory = pooled ? pool_->take() : std::malloc(size);
+    void* memory = alone ? std::malloc(needed) : pool_->take();
     if (memory == nullptr) {
         throw std::bad_alloc();
     }
     auto* block = static_cast<Block*>(memory);
     block->previous = last_;
-    block->pooled = pooled;
+    block->pooled = !alone;
     last_ = block;
     char* start = static_cast<char*>(memory) + header;
     if (alone) {
         auto const at = (reinterpret_cast<std::uintptr_t>(start) + alignment - 1) & ~(std::uintptr_t(alignment) - 1);
         return reinterpret_cast<void*>(at);
     }
-    nextBlock_ = std::min(nextBlock_ * 2, kLargestBlock);
     cursor_ = start;
-    end_ = static_cast<char*>(memory) + size;
+    end_ = static_cast<char*>(memory) + standard;
     return do_allocate(bytes, alignment);
 }
 

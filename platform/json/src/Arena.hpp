@@ -33,17 +33,16 @@ private:
 };
 
 /// Memory for the shared payloads of one parsed tree (or one streamed element): taken from
-/// a few large blocks by bumping a pointer, and given back all at once when the last
-/// payload made in it goes. Parsed trees are immutable, so nothing in them is freed alone.
+/// a pool's blocks by bumping a pointer, and given back all at once when the last payload
+/// made in it goes. Parsed trees are immutable, so nothing in them is freed alone.
 ///
 /// The arena counts the payloads alive in it. While the converter still fills it, it holds
 /// a large credit on that count, so payloads that come and go meanwhile can never bring it
 /// to zero; `seal` settles the credit against the payloads made.
 class Arena final : public std::pmr::memory_resource {
 public:
-    /// Blocks start at `firstBlock` bytes and double up to a limit; with a pool, all its
-    /// blocks but those for single large requests come from the pool.
-    static Arena* create(std::size_t firstBlock, std::shared_ptr<BlockPool> pool = {});
+    /// All blocks but those for single large requests come from the pool.
+    static Arena* create(std::shared_ptr<BlockPool> pool);
 
     /// Room for one payload; counted alive until released.
     void* allocatePayload(std::size_t bytes, std::size_t alignment) {
@@ -70,8 +69,7 @@ private:
         bool pooled;
     };
 
-    Arena(std::size_t firstBlock, std::shared_ptr<BlockPool> pool) noexcept
-        : nextBlock_(firstBlock), pool_(std::move(pool)) {}
+    explicit Arena(std::shared_ptr<BlockPool> pool) noexcept : pool_(std::move(pool)) {}
     ~Arena() override;
     void destroy() noexcept;
     void* grow(std::size_t bytes, std::size_t alignment);
@@ -93,7 +91,6 @@ private:
     char* cursor_ = nullptr;
     char* end_ = nullptr;
     Block* last_ = nullptr;
-    std::size_t nextBlock_;
     std::shared_ptr<BlockPool> pool_;
 };
 

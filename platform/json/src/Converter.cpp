@@ -27,13 +27,12 @@ std::size_t slotOf(std::string_view text, std::size_t slots) noexcept {
 
 } // namespace
 
-Converter::Converter(std::size_t firstBlock, std::shared_ptr<BlockPool> pool)
-    : arena_(Arena::create(firstBlock, std::move(pool))) {}
+Converter::Converter(std::shared_ptr<BlockPool> pool) : pool_(std::move(pool)), arena_(Arena::create(pool_)) {}
 
 Converter::~Converter() { arena_->seal(); }
 
-void Converter::startArena(std::size_t firstBlock, std::shared_ptr<BlockPool> pool) {
-    Arena* fresh = Arena::create(firstBlock, std::move(pool));
+void Converter::startArena() {
+    Arena* fresh = Arena::create(pool_);
     arena_->seal();
     arena_ = fresh;
 }

@@ -20,15 +20,14 @@ class BlockPool;
 /// them all.
 class Converter {
 public:
-    /// `firstBlock`: the size of the arena's first block; later blocks grow. With a pool,
-    /// the arena's blocks come from there.
-    explicit Converter(std::size_t firstBlock, std::shared_ptr<BlockPool> pool = {});
+    /// The arenas' blocks come from `pool`.
+    explicit Converter(std::shared_ptr<BlockPool> pool);
     ~Converter();
     Converter(Converter const&) = delete;
     Converter& operator=(Converter const&) = delete;
 
     /// Further elements go to a fresh arena, so that each can be freed on its own.
-    void startArena(std::size_t firstBlock, std::shared_ptr<BlockPool> pool = {});
+    void startArena();
 
     // Depth is bounded by the parser's own limit, so this recursion is bounded too.
     Value convert(simdjson::dom::element e);
@@ -42,6 +41,7 @@ private:
     // is made once in its place.
     std::vector<std::pair<std::string_view, Value>> pending_;
 
+    std::shared_ptr<BlockPool> pool_;
     Arena* arena_;
     // Short strings repeat all over a document ("className" values, alignments, list
     // types). Values are immutable, so a recent equal one is shared instead of allocated

@@ -3,6 +3,7 @@
 #include "Converter.hpp"
 #include "ElementStreamImpl.hpp"
 
+#include <cstring>
 #include <utility>
 
 namespace foundation::json {
@@ -71,8 +72,8 @@ void StreamRelease::passedEntry(simdjson::dom::array::iterator const& nextEntry,
     }
     tapePages_.passed(tape_ + index_);
     // Strings sit in the string buffer in document order: the entry's last one ends all it
-    // read. Looked for now and then only, as pages go in large batches anyway; walked
-    // forwards, since a number's second word is raw bits that may look like any type.
+    // read. Walked forwards, since a number's second word is raw bits that may look like
+    // any type.
     if (index_ - stringsCheckedAt_ < kStringCheckWords) {
         return;
     }
@@ -150,7 +151,7 @@ bool ElementStream::next(Value& element) {
     }
     element = Value();  // the previous element goes first, and its arena with it
     if (s.handedOut > 0) {
-        s.converter.startArena(Impl::kElementBlock, s.blocks);
+        s.converter.startArena();
     }
     if (s.kind != Kind::Array) {
         element = s.converter.convert(s.single);

@@ -9,7 +9,6 @@
 #include <simdjson.h>
 
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <optional>
 
@@ -28,10 +27,11 @@ public:
     std::size_t released() const noexcept { return tapePages_.released() + stringPages_.released(); }
 
 private:
-    std::uint64_t const* tape_;
-    std::uint8_t const* strings_;
+    // The last string read is looked for only this often: pages go in large batches anyway.
     static constexpr std::size_t kStringCheckWords = std::size_t(1) << 15;
 
+    std::uint64_t const* tape_;
+    std::uint8_t const* strings_;
     std::size_t index_ = 2;  // the tape word of the entry the stream converts next
     std::size_t stringsCheckedAt_ = 0;
     bool active_ = false;
@@ -64,8 +64,7 @@ struct ElementStream::Impl {
     simdjson::dom::element single;
     simdjson::dom::array::iterator it;
     simdjson::dom::array::iterator end;
-    std::shared_ptr<detail::BlockPool> blocks = std::make_shared<detail::BlockPool>(kElementBlock);
-    detail::Converter converter{kElementBlock, blocks};
+    detail::Converter converter{std::make_shared<detail::BlockPool>(kElementBlock)};
     std::optional<detail::StreamRelease> release;
 };
 

@@ -3,7 +3,6 @@
 #include "ShortEqual.hpp"
 
 #include <algorithm>
-#include <cstring>
 #include <stdexcept>
 
 namespace foundation::json {
@@ -12,8 +11,6 @@ Object::Object(std::vector<value_type> members)
     : members_(std::make_move_iterator(members.begin()), std::make_move_iterator(members.end())) {
     normalise();
 }
-
-Object::Object(Members members) : members_(std::move(members)) { normalise(); }
 
 Object::Object(std::initializer_list<value_type> members) : members_(members) { normalise(); }
 

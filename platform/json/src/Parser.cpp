@@ -24,8 +24,8 @@ static_assert(kPadding >= simdjson::SIMDJSON_PADDING, "the padding callers reser
 
 namespace {
 
-// A whole tree's arena starts small, for the many small documents, and grows.
-constexpr std::size_t kFirstTreeBlock = 16 * 1024;
+// Whether simdjson may read a taken string in place: its spare capacity covers the padding.
+bool hasPadding(std::string const& text) noexcept { return text.capacity() - text.size() >= kPadding; }
 
 [[noreturn]] void throwAt(std::string_view text, std::size_t offset, std::string reason) {
     auto [line, column] = detail::lineAndColumn(text, offset);
@@ -39,14 +39,13 @@ Parser::~Parser() = default;
 
 Value Parser::parse(std::string_view text, std::size_t readableBeyondEnd) {
     load(text, readableBeyondEnd >= kPadding, nullptr);
-    return detail::Converter(kFirstTreeBlock, state_->blocks).convert(state_->dom.doc.root());
+    return convertLoaded();
 }
 
 Value Parser::parseAndRelease(std::string&& text) {
     std::string owned = std::move(text);
-    bool const padded = owned.capacity() - owned.size() >= kPadding;
-    load(owned, padded, &owned);
-    return detail::Converter(kFirstTreeBlock, state_->blocks).convert(state_->dom.doc.root());
+    load(owned, hasPadding(owned), &owned);
+    return convertLoaded();
 }
 
 ElementStream Parser::stream(std::string_view text, std::size_t readableBeyondEnd) {
@@ -56,13 +55,14 @@ ElementStream Parser::stream(std::string_view text, std::size_t readableBeyondEn
 
 ElementStream Parser::streamAndRelease(std::string&& text) {
     std::string owned = std::move(text);
-    bool const padded = owned.capacity() - owned.size() >= kPadding;
-    load(owned, padded, &owned);
+    load(owned, hasPadding(owned), &owned);
     auto document = std::make_unique<simdjson::dom::document>(std::move(state_->dom.doc));
     // The stream needs the parsed document only: the working buffers go now.
     state_ = std::make_shared<detail::ParserState>();
     return ElementStream(std::make_unique<ElementStream::Impl>(std::move(document)));
 }
+
+Value Parser::convertLoaded() { return detail::Converter(state_->blocks).convert(state_->dom.doc.root()); }
 
 void Parser::load(std::string_view text, bool padded, std::string* release) {
     if (state_->lent) {

@@ -8,8 +8,8 @@
 
 namespace foundation::json::detail {
 
-/// A parser's simdjson buffers and tree memory. A stream made from them borrows them until it ends; a parse
-/// meanwhile takes fresh ones instead of overwriting what the stream still reads.
+/// A parser's simdjson buffers and tree memory. A stream made from them borrows them until
+/// it ends; a parse meanwhile takes fresh ones instead of overwriting what the stream reads.
 struct ParserState {
     simdjson::dom::parser dom;
     bool lent = false;

@@ -6,6 +6,18 @@
 
 namespace foundation::json::detail {
 
+// Whether n bytes (sizeof(Word) <= n <= 2 * sizeof(Word)) agree: the first and the last
+// word, overlapping where n is short of two words.
+template <class Word>
+bool sameEnds(char const* p, char const* q, std::size_t n) noexcept {
+    Word x0, y0, x1, y1;
+    std::memcpy(&x0, p, sizeof(Word));
+    std::memcpy(&y0, q, sizeof(Word));
+    std::memcpy(&x1, p + n - sizeof(Word), sizeof(Word));
+    std::memcpy(&y1, q + n - sizeof(Word), sizeof(Word));
+    return ((x0 ^ y0) | (x1 ^ y1)) == 0;
+}
+
 /// Equality of two byte strings, inlined for the short ones that keys and class names are:
 /// two overlapping word loads instead of a call to memcmp.
 inline bool shortEqual(std::string_view a, std::string_view b) noexcept {
@@ -15,24 +27,14 @@ inline bool shortEqual(std::string_view a, std::string_view b) noexcept {
     }
     char const* p = a.data();
     char const* q = b.data();
+    if (n > 16) {
+        return std::memcmp(p, q, n) == 0;
+    }
     if (n >= 8) {
-        if (n > 16) {
-            return std::memcmp(p, q, n) == 0;
-        }
-        std::uint64_t x0, y0, x1, y1;
-        std::memcpy(&x0, p, 8);
-        std::memcpy(&y0, q, 8);
-        std::memcpy(&x1, p + n - 8, 8);
-        std::memcpy(&y1, q + n - 8, 8);
-        return ((x0 ^ y0) | (x1 ^ y1)) == 0;
+        return sameEnds<std::uint64_t>(p, q, n);
     }
     if (n >= 4) {
-        std::uint32_t x0, y0, x1, y1;
-        std::memcpy(&x0, p, 4);
-        std::memcpy(&y0, q, 4);
-        std::memcpy(&x1, p + n - 4, 4);
-        std::memcpy(&y1, q + n - 4, 4);
-        return ((x0 ^ y0) | (x1 ^ y1)) == 0;
+        return sameEnds<std::uint32_t>(p, q, n);
     }
     for (std::size_t i = 0; i < n; ++i) {
         if (p[i] != q[i]) {

@@ -96,7 +96,6 @@ Value const& Value::operator[](std::string_view key) const noexcept {
     return member != nullptr ? *member : undefinedValue;
 }
 
-
 bool Value::hasOwnProperty(std::string_view key) const noexcept {
     return kind_ == Kind::Object && u_.o->value.contains(key);
 }

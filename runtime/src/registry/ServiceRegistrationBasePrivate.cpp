@@ -237,22 +237,25 @@ ServiceRegistrationBasePrivate::FactoryObjects ServiceRegistrationBasePrivate::R
   return objects;
 }
 
+bool ServiceRegistrationBasePrivate::FindFactoryObject(long userId, std::size_t slot, std::shared_ptr<void>& object) const
+{
+  std::lock_guard<std::mutex> lock(cacheMutex_);
+  auto const it = cache_.find(userId);
+  if (it == cache_.end()) {
+    return false;
+  }
+  object = slot < it->second.bySlot.size() ? it->second.bySlot[slot] : nullptr;
+  return true;
+}
+
 std::shared_ptr<void> ServiceRegistrationBasePrivate::GetFactoryObject(BundlePrivate& user, std::size_t slot)
 {
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    {
-      std::lock_guard<std::mutex> lock(cacheMutex_);
-      auto const it = cache_.find(user.id);
-      if (it != cache_.end()) {
-        return slot < it->second.bySlot.size() ? it->second.bySlot[slot] : nullptr;
-      }
-    }
-    // Not made for this bundle yet: make and cache it, then read it as above.
-    if (attempt == 0 && !GetFactoryService(user)) {
-      return nullptr;
-    }
+  std::shared_ptr<void> object;
+  // Not made for this bundle yet: make and cache it, then read it from the cache.
+  if (!FindFactoryObject(user.id, slot, object) && GetFactoryService(user)) {
+    FindFactoryObject(user.id, slot, object);
   }
-  return nullptr;
+  return object;
 }
 
 InterfaceMapConstPtr ServiceRegistrationBasePrivate::GetPrototypeService(BundlePrivate& user)

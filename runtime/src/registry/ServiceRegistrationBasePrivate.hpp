@@ -138,6 +138,8 @@ private:
     std::vector<std::shared_ptr<void>> bySlot; // map's object for each of interfaces_
   };
   FactoryObjects Resolve(InterfaceMapConstPtr map) const;
+  // The cached object of a using bundle under one interface; false when none is cached.
+  bool FindFactoryObject(long userId, std::size_t slot, std::shared_ptr<void>& object) const;
   std::unordered_map<long, FactoryObjects> cache_; // using bundle id -> factory object
   std::unordered_map<long, std::size_t> prototypeUses_;
 };

@@ -2,7 +2,6 @@
 
 #include "AtomicOutputFile.hpp"
 
-#include <richmarkup/host/DocumentBuild.hpp>
 #include <richmarkup/host/DocumentHost.hpp>
 #include <richmarkup/host/ElementBuildError.hpp>
 #include <richmarkup/host/ElementCounter.hpp>
@@ -192,18 +191,16 @@ int BuildCommand::buildDocument() {
     host::BuildResult result;
     std::size_t elements = 0;
     try {
-        host::DocumentHost::requireBuildable(document->documentKind());
-        host::DocumentBuild build = host.begin(model, [&](host::BuildWarning const& warning) {
-            err_ << "warning: element " << warning.elementNumber << ": " << warning.message << '\n';
-        });
-        foundation::json::Value element;
-        while (document->next(element)) {
-            if (options_.stats) {
-                elements += host::ElementCounter::count(element).total;
-            }
-            build.add(element);
-        }
-        result = build.takeResult();
+        result = host.build(
+            model, *document,
+            [&](host::BuildWarning const& warning) {
+                err_ << "warning: element " << warning.elementNumber << ": " << warning.message << '\n';
+            },
+            [&](foundation::json::Value const& element) {
+                if (options_.stats) {
+                    elements += host::ElementCounter::count(element).total;
+                }
+            });
     } catch (host::ElementBuildError const& e) {
         err_ << "error: element " << e.elementNumber() << ": " << e.what() << '\n';
         return 1;

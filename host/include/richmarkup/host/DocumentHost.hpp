@@ -24,6 +24,7 @@ namespace richmarkup::host {
 class DocumentHost {
 public:
     using WarningHandler = DocumentBuild::WarningHandler;
+    using ElementHandler = std::function<void(foundation::json::Value const&)>;
 
     /// Throws HostError when a bundle is missing or fails to install or start.
     explicit DocumentHost(HostOptions options = {});
@@ -39,12 +40,10 @@ public:
     BuildResult build(vx::zero::Model const& model, foundation::json::Value const& document,
                       WarningHandler const& onWarning = {}) const;
     /// As above for a streamed document: each element is converted, built and let go before
-    /// the next, so its Values never exist all at once.
+    /// the next, so its Values never exist all at once. `onElement` sees each element just
+    /// before it is built.
     BuildResult build(vx::zero::Model const& model, foundation::json::ElementStream& document,
-                      WarningHandler const& onWarning = {}) const;
-    /// Throws std::invalid_argument unless a document of that kind can be built: an object
-    /// (one element) or an array of them.
-    static void requireBuildable(foundation::json::Kind documentKind);
+                      WarningHandler const& onWarning = {}, ElementHandler const& onElement = {}) const;
     /// A build to feed element by element, with a snapshot of the block builders registered now.
     DocumentBuild begin(vx::zero::Model const& model, WarningHandler onWarning = {}) const;
 

@@ -29,8 +29,6 @@ public:
     Object() = default;
     /// Members in any order; of duplicate keys the last one stays.
     explicit Object(std::vector<value_type> members);
-    /// As above, the members staying in the memory they were made in.
-    explicit Object(Members members);
     /// Members the caller has sorted and made unique (the parser): not checked.
     Object(Members members, detail::SortedUnique) noexcept : members_(std::move(members)) {}
     Object(std::initializer_list<value_type> members);

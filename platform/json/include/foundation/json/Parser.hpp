@@ -55,6 +55,8 @@ public:
 private:
     // Parses into the current buffers; throws ParseError.
     void load(std::string_view text, bool padded, std::string* release);
+    // The whole tree of what load parsed.
+    Value convertLoaded();
     std::shared_ptr<detail::ParserState> state_;
 };
 
