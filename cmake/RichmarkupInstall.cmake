@@ -12,13 +12,19 @@ set(richmarkup_install_cmakedir "${CMAKE_INSTALL_LIBDIR}/cmake/richmarkup")
 set(richmarkup_exported "")
 foreach(library
     richmarkup_i18n richmarkup_json richmarkup_log richmarkup_model richmarkup_core
-    richmarkup_runtime richmarkup_framework_access richmarkup_host)
+    richmarkup_framework_access richmarkup_host)
   if(TARGET ${library})
     string(REGEX REPLACE "^richmarkup_" "" export_name "${library}")
     set_target_properties(${library} PROPERTIES EXPORT_NAME ${export_name})
     list(APPEND richmarkup_exported ${library})
   endif()
 endforeach()
+# The bundled runtime goes with them as richmarkup::runtime; a CppMicroServices install is
+# the consumer's own, found again by the package configuration.
+if(RICHMARKUP_RUNTIME STREQUAL "bundled")
+  set_target_properties(CppMicroServices PROPERTIES EXPORT_NAME runtime)
+  list(APPEND richmarkup_exported CppMicroServices)
+endif()
 install(TARGETS ${richmarkup_exported}
   EXPORT richmarkupTargets
   LIBRARY DESTINATION "${CMAKE_INSTALL_LIBDIR}"
@@ -32,12 +38,17 @@ if(TARGET richmarkup-build)
   install(TARGETS richmarkup-build RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
 endif()
 
-# Public headers: the service interfaces, the platform libraries, the runtime, the host.
+# Public headers: the service interfaces, the platform libraries, the host; the runtime's
+# apart, where a CppMicroServices install does not put its own.
+if(RICHMARKUP_RUNTIME STREQUAL "bundled")
+  install(DIRECTORY "${PROJECT_SOURCE_DIR}/runtime/include/"
+    DESTINATION "${RICHMARKUP_RUNTIME_INSTALL_INCLUDEDIR}"
+    FILES_MATCHING PATTERN "*.h" PATTERN "*.hpp")
+endif()
 foreach(include_dir
     include
     platform/i18n/include platform/json/include platform/log/include platform/model/include
     platform/core/include platform/framework/include
-    runtime/include
     host/include)
   if(IS_DIRECTORY "${PROJECT_SOURCE_DIR}/${include_dir}")
     install(DIRECTORY "${PROJECT_SOURCE_DIR}/${include_dir}/"

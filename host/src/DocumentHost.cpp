@@ -4,6 +4,7 @@
 #include <richmarkup/host/ElementBuildError.hpp>
 #include <richmarkup/host/HostError.hpp>
 
+#include "DeclarativeServices.hpp"
 #include "DocumentBuildState.hpp"
 #include "ElementPhrases.hpp"
 
@@ -117,6 +118,7 @@ DocumentHost::DocumentHost(HostOptions options) : state_(std::make_unique<State>
     foundation::cppmicroservices::setFramework(framework);
     try {
         auto context = framework->GetBundleContext();
+        DeclarativeServices::ensure(context, options.declarativeServicesBundle);
         for (auto const& file : files) {
             for (auto& bundle : context.InstallBundles(file)) {
                 bundle.Start();

@@ -58,10 +58,15 @@ std::string const kExpectedSource =
 extern "C" US_ABI_EXPORT cppmicroservices::service::component::detail::ComponentInstance*
 NewInstance_richmarkup_build_json_text_TextElementBuilderServicesProviderImpl()
 {
-  std::vector<std::string> references = {};
-  return new (std::nothrow) cppmicroservices::service::component::detail::ComponentInstanceImpl<
-      richmarkup::build::json::text::TextElementBuilderServicesProviderImpl,
-      std::tuple<richmarkup::build::json::text::TextElementBuilderServicesProvider>>(references, {});
+  // Out of memory gives a null instance, never an exception: the names are built
+  // inside the try as well.
+  try {
+    return new (std::nothrow) cppmicroservices::service::component::detail::ComponentInstanceImpl<
+        richmarkup::build::json::text::TextElementBuilderServicesProviderImpl,
+        std::tuple<richmarkup::build::json::text::TextElementBuilderServicesProvider>>(std::vector<std::string>{}, {});
+  } catch (std::bad_alloc const&) {
+    return nullptr;
+  }
 }
 
 extern "C" US_ABI_EXPORT void DeleteInstance_richmarkup_build_json_text_TextElementBuilderServicesProviderImpl(
@@ -73,11 +78,16 @@ extern "C" US_ABI_EXPORT void DeleteInstance_richmarkup_build_json_text_TextElem
 extern "C" US_ABI_EXPORT cppmicroservices::service::component::detail::ComponentInstance*
 NewInstance_richmarkup_build_json_text_TextBlockBuilderImpl()
 {
-  std::vector<std::string> references = { "textElementBuilderServicesProvider" };
-  return new (std::nothrow) cppmicroservices::service::component::detail::ComponentInstanceImpl<
-      richmarkup::build::json::text::TextBlockBuilderImpl,
-      std::tuple<richmarkup::build::json::text::TextBlockBuilder>,
-      std::shared_ptr<richmarkup::build::json::text::TextElementBuilderServicesProvider>>(references, {});
+  // Out of memory gives a null instance, never an exception: the names are built
+  // inside the try as well.
+  try {
+    return new (std::nothrow) cppmicroservices::service::component::detail::ComponentInstanceImpl<
+        richmarkup::build::json::text::TextBlockBuilderImpl,
+        std::tuple<richmarkup::build::json::text::TextBlockBuilder>,
+        std::shared_ptr<richmarkup::build::json::text::TextElementBuilderServicesProvider>>(std::vector<std::string>{ "textElementBuilderServicesProvider" }, {});
+  } catch (std::bad_alloc const&) {
+    return nullptr;
+  }
 }
 
 extern "C" US_ABI_EXPORT void DeleteInstance_richmarkup_build_json_text_TextBlockBuilderImpl(
@@ -124,12 +134,13 @@ TEST(FactoryGenerator, ReferencesBecomeArgumentsOnlyWhenInjected)
   ASSERT_EQ(components.size(), 3u);
   std::string const source = FactoryWriter::Write(components, "m.json");
 
-  EXPECT_NE(source.find("x::Binder,\n      std::tuple<x::I, x::J>>(references, {});"), std::string::npos) << source;
-  EXPECT_NE(source.find("std::tuple<x::I>,\n      std::shared_ptr<x::R1>,\n      std::shared_ptr<::x::R2>>(references, {});"),
+  EXPECT_NE(source.find("x::Binder,\n        std::tuple<x::I, x::J>>(std::vector<std::string>{ \"one\", \"two\" }, {});"),
             std::string::npos)
     << source;
-  EXPECT_NE(source.find("x::NoRefs,\n      std::tuple<x::I>>(references, {});"), std::string::npos) << source;
-  EXPECT_NE(source.find("references = { \"one\", \"two\" };"), std::string::npos);
+  EXPECT_NE(source.find("std::tuple<x::I>,\n        std::shared_ptr<x::R1>,\n        std::shared_ptr<::x::R2>>(std::vector<std::string>{ \"one\", \"two\" }, {});"),
+            std::string::npos)
+    << source;
+  EXPECT_NE(source.find("x::NoRefs,\n        std::tuple<x::I>>(std::vector<std::string>{}, {});"), std::string::npos) << source;
   EXPECT_EQ(source.find("CPPMICROSERVICES_INITIALIZE_BUNDLE"), std::string::npos)
     << "the bundle's own sources initialize it once";
 }
@@ -207,7 +218,7 @@ TEST(FactoryGenerator, ToolExitsWithOneAndAMessageOnBadManifests)
     fs::path const manifestPath = dir / "manifest.json";
     std::ofstream(manifestPath) << manifest;
     std::string const command = std::string(FACTORY_GENERATOR) + " --manifest " + manifestPath.string() +
-                                " --out " + (dir / "out.cpp").string() + " 2>" + (dir / "err.txt").string();
+                                " --out-file " + (dir / "out.cpp").string() + " 2>" + (dir / "err.txt").string();
     int const status = std::system(command.c_str());
     std::ifstream in(dir / "err.txt");
     std::ostringstream text;

@@ -74,19 +74,20 @@ protected:
   void TearDown() override { fs::remove_all(dir); }
 
   /// Runs the resource compiler; returns its exit status, its stderr in `errors`.
-  int Compile(std::string const& arguments)
+  int Compile(std::string const& arguments, fs::path const& workingDirectory = {})
   {
     fs::path const errorFile = dir / "stderr.txt";
-    std::string const command = std::string(RESOURCE_COMPILER) + " " + arguments + " 2>" + errorFile.string();
+    std::string const command = (workingDirectory.empty() ? "" : "cd " + workingDirectory.string() + " && ") +
+                                std::string(RESOURCE_COMPILER) + " " + arguments + " 2>" + errorFile.string();
     int const status = std::system(command.c_str());
     errors = ReadFile(errorFile);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
-  int AppendArchive(std::string const& extra = "")
+  int AppendArchive(std::string const& extra = "", fs::path const& workingDirectory = {})
   {
-    return Compile("--bundle-name demo_bundle --manifest " + manifest.string() + " --append-to " +
-                   library.string() + " " + extra);
+    return Compile("-n demo_bundle -m " + manifest.string() + " -b " + library.string() + " " + extra,
+                   workingDirectory);
   }
 
   std::string const manifestText =
@@ -125,7 +126,7 @@ TEST_F(ResourceArchiveTest, RoundTripThroughALibraryFile)
 TEST_F(ResourceArchiveTest, StandaloneZipIsDeflated)
 {
   fs::path const zipPath = dir / "out.zip";
-  ASSERT_EQ(Compile("--bundle-name demo_bundle --manifest " + manifest.string() + " --out-zip " + zipPath.string()),
+  ASSERT_EQ(Compile("--bundle-name demo_bundle --manifest-add " + manifest.string() + " --out-file " + zipPath.string()),
             0)
     << errors;
   int error = 0;
@@ -139,7 +140,7 @@ TEST_F(ResourceArchiveTest, StandaloneZipIsDeflated)
 
   // The same inputs always give the same bytes.
   std::string const first = ReadFile(zipPath);
-  ASSERT_EQ(Compile("--bundle-name demo_bundle --manifest " + manifest.string() + " --out-zip " + zipPath.string()),
+  ASSERT_EQ(Compile("--bundle-name demo_bundle --manifest-add " + manifest.string() + " --out-file " + zipPath.string()),
             0);
   EXPECT_EQ(ReadFile(zipPath), first);
 }
@@ -159,19 +160,55 @@ TEST_F(ResourceArchiveTest, AppendingAgainReplacesTheArchive)
   EXPECT_EQ(archive.Read("demo_bundle/manifest.json"), changed);
 }
 
-TEST_F(ResourceArchiveTest, ResourceDirectoryGoesUnderTheBundleDirectory)
+TEST_F(ResourceArchiveTest, ResourcesGoUnderTheBundleDirectory)
 {
   fs::create_directories(dir / "res" / "sub");
   WriteFile(dir / "res" / "sub" / "a.txt", "alpha");
   WriteFile(dir / "res" / "b.txt", "beta");
-  WriteFile(dir / "res" / "manifest.json", "{ \"stale\": true }");
-  ASSERT_EQ(AppendArchive("--res-dir " + (dir / "res").string()), 0) << errors;
+  ASSERT_EQ(AppendArchive("-r sub/a.txt -r ./b.txt", dir / "res"), 0) << errors;
 
   ResourceArchive const archive(library.string());
   EXPECT_EQ(archive.Read("demo_bundle/sub/a.txt"), "alpha");
   EXPECT_EQ(archive.Read("demo_bundle/b.txt"), "beta");
-  EXPECT_TRUE(archive.Contains("demo_bundle/sub/"));
-  EXPECT_EQ(archive.Read("demo_bundle/manifest.json"), manifestText) << "the given manifest wins";
+  EXPECT_EQ(archive.Read("demo_bundle/manifest.json"), manifestText);
+
+  // Outside the working directory, or twice, a resource has no place of its own.
+  EXPECT_EQ(AppendArchive("-r ../libfake.so", dir / "res"), 1);
+  EXPECT_NE(errors.find("../libfake.so: a resource must be given relative to the working directory"),
+            std::string::npos)
+    << errors;
+  WriteFile(dir / "res" / "manifest.json", manifestText);
+  EXPECT_EQ(AppendArchive("-r manifest.json", dir / "res"), 1);
+  EXPECT_NE(errors.find("demo_bundle/manifest.json is added to the archive twice"), std::string::npos) << errors;
+}
+
+TEST_F(ResourceArchiveTest, ArchivesAndManifestsMergeIntoOne)
+{
+  // The way a build packs resources first and appends them after linking.
+  fs::path const packed = dir / "res_0.zip";
+  ASSERT_EQ(Compile("-n demo_bundle -r manifest.json -o " + packed.string(), dir), 0) << errors;
+  WriteFile(dir / "extra.txt", "more");
+  fs::path const more = dir / "res_1.zip";
+  ASSERT_EQ(Compile("-n demo_bundle -r extra.txt -o " + more.string(), dir), 0) << errors;
+  ASSERT_EQ(Compile("-b " + library.string() + " -z " + packed.string() + " -z " + more.string()), 0) << errors;
+  {
+    ResourceArchive const archive(library.string());
+    EXPECT_EQ(archive.GetEntryNames(),
+              (std::vector<std::string>{ "demo_bundle/", "demo_bundle/manifest.json", "demo_bundle/extra.txt" }));
+    EXPECT_EQ(archive.Read("demo_bundle/manifest.json"), manifestText);
+    EXPECT_EQ(archive.Read("demo_bundle/extra.txt"), "more");
+  }
+  EXPECT_EQ(Compile("-b " + library.string() + " -z " + packed.string() + " -z " + packed.string()), 1);
+  EXPECT_NE(errors.find("demo_bundle/manifest.json is added to the archive twice"), std::string::npos) << errors;
+
+  // Several manifests become one object; a key given twice is refused.
+  WriteFile(dir / "part.json", R"({ "scr": { "version": 1 } })");
+  ASSERT_EQ(AppendArchive("-m " + (dir / "part.json").string()), 0) << errors;
+  std::string const merged = ResourceArchive(library.string()).Read("demo_bundle/manifest.json");
+  EXPECT_NE(merged.find(R"("bundle.symbolic_name": "demo_bundle")"), std::string::npos) << merged;
+  EXPECT_NE(merged.find(R"("scr": {"version":1})"), std::string::npos) << merged;
+  EXPECT_EQ(AppendArchive("-m " + manifest.string()), 1);
+  EXPECT_NE(errors.find("\"bundle.symbolic_name\" is given by an earlier manifest too"), std::string::npos) << errors;
 }
 
 TEST_F(ResourceArchiveTest, CompilerRejectsBadInputAndLeavesTheLibraryAlone)
@@ -183,18 +220,18 @@ TEST_F(ResourceArchiveTest, CompilerRejectsBadInputAndLeavesTheLibraryAlone)
   WriteFile(manifest, R"({ "bundle.symbolic_name": "other" })");
   EXPECT_EQ(AppendArchive(), 1);
   EXPECT_NE(errors.find("\"other\" but the bundle is named \"demo_bundle\""), std::string::npos) << errors;
+  // Added as a resource, as a build adds it, the manifest is checked all the same.
+  EXPECT_EQ(Compile("-n demo_bundle -r manifest.json -b " + library.string(), dir), 1);
+  EXPECT_NE(errors.find("\"other\" but the bundle is named \"demo_bundle\""), std::string::npos) << errors;
 
   WriteFile(manifest, "[1, 2]");
   EXPECT_EQ(AppendArchive(), 1);
   EXPECT_NE(errors.find("must be a JSON object"), std::string::npos) << errors;
 
-  EXPECT_EQ(Compile("--bundle-name demo_bundle --manifest " + (dir / "absent.json").string() + " --append-to " +
-                    library.string()),
-            1);
+  EXPECT_EQ(Compile("-n demo_bundle -m " + (dir / "absent.json").string() + " -b " + library.string()), 1);
   EXPECT_NE(errors.find("absent.json: cannot open file"), std::string::npos) << errors;
 
-  EXPECT_EQ(Compile("--bundle-name bad-name --manifest " + manifest.string() + " --append-to " + library.string()),
-            1);
+  EXPECT_EQ(Compile("-n bad-name -m " + manifest.string() + " -b " + library.string()), 1);
   EXPECT_NE(errors.find("invalid bundle name 'bad-name'"), std::string::npos) << errors;
 
   EXPECT_EQ(ReadFile(library), libraryBytes);
@@ -240,7 +277,7 @@ TEST_F(ResourceArchiveTest, EntriesAboveTheSizeLimitAreRefused)
 {
   fs::create_directories(dir / "res");
   WriteFile(dir / "res" / "huge.bin", std::string(ResourceArchive::kMaxEntrySize + 1, 'z'));
-  ASSERT_EQ(AppendArchive("--res-dir " + (dir / "res").string()), 0) << errors;
+  ASSERT_EQ(AppendArchive("-r huge.bin", dir / "res"), 0) << errors;
   ResourceArchive const archive(library.string());
   EXPECT_EQ(archive.Read("demo_bundle/manifest.json"), manifestText);
   try {

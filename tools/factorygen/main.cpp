@@ -1,5 +1,6 @@
 // Generates a bundle's component factories from its manifest, so the manifest stays the
-// one description of the bundle's components.
+// one description of the bundle's components. It takes SCRCodeGen's flags, so that one
+// bundle build serves this runtime and a CppMicroServices install alike.
 
 #include "FactoryWriter.hpp"
 #include "ManifestReader.hpp"
@@ -9,6 +10,8 @@
 #include <exception>
 #include <fstream>
 #include <iostream>
+#include <string>
+#include <vector>
 
 int main(int argc, char** argv)
 {
@@ -16,13 +19,16 @@ int main(int argc, char** argv)
                 "richmarkup_factorygen" };
   std::string manifest;
   std::string output;
+  std::vector<std::string> headers;
   app.add_option("--manifest", manifest, "the bundle's manifest.json")->required();
-  app.add_option("--out", output, "the C++ source to write")->required();
+  app.add_option("--out-file", output, "the C++ source to write")->required();
+  app.add_option("--include-headers", headers,
+                 "headers that declare the implementation classes (default: <class name>.hpp for each)");
   CLI11_PARSE(app, argc, argv);
 
   try {
     auto const components = richmarkup::tools::ManifestReader::ReadFile(manifest);
-    std::string const source = richmarkup::tools::FactoryWriter::Write(components, manifest);
+    std::string const source = richmarkup::tools::FactoryWriter::Write(components, manifest, headers);
     std::ofstream out(output, std::ios::binary | std::ios::trunc);
     out << source;
     out.close();

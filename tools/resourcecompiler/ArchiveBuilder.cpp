@@ -14,7 +14,7 @@ constexpr time_t kFixedTime = 946684800;
 
 } // namespace
 
-ArchiveBuilder::ArchiveBuilder()
+ArchiveBuilder::ArchiveBuilder(int level) : level_(level)
 {
   zip_error_t error;
   zip_error_init(&error);
@@ -68,7 +68,9 @@ void ArchiveBuilder::AddFile(std::string const& name, std::string content)
     zip_source_free(data);
     Fail("cannot add " + name);
   }
-  if (zip_set_file_compression(archive_, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 9) != 0) {
+  zip_int32_t const method = level_ == 0 ? ZIP_CM_STORE : ZIP_CM_DEFLATE;
+  if (zip_set_file_compression(archive_, static_cast<zip_uint64_t>(index), method,
+                               static_cast<zip_uint32_t>(level_)) != 0) {
     Fail("cannot deflate " + name);
   }
   SetTime(index, name);

@@ -16,7 +16,8 @@ namespace richmarkup::tools {
 class ArchiveBuilder
 {
 public:
-  ArchiveBuilder();
+  /// level: 0 stores file entries, 1 to 9 deflate them.
+  explicit ArchiveBuilder(int level = 9);
   ~ArchiveBuilder();
   ArchiveBuilder(ArchiveBuilder const&) = delete;
   ArchiveBuilder& operator=(ArchiveBuilder const&) = delete;
@@ -24,7 +25,7 @@ public:
   /// Adds a directory entry; name must end with '/'.
   void AddDirectory(std::string const& name);
 
-  /// Adds a deflated file entry.
+  /// Adds a file entry, deflated unless the level is 0.
   void AddFile(std::string const& name, std::string content);
 
   /// Closes the archive and returns its bytes; the builder is spent afterwards.
@@ -34,6 +35,7 @@ private:
   void SetTime(long long index, std::string const& name);
   [[noreturn]] void Fail(std::string const& what) const;
 
+  int level_;
   zip_source* source_ = nullptr;
   zip* archive_ = nullptr;
   std::list<std::string> contents_; // libzip reads them only when the archive is closed

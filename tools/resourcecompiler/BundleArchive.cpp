@@ -4,11 +4,14 @@
 #include "ZipLocator.hpp"
 
 #include <simdjson.h>
+#include <zip.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <sstream>
 #include <stdexcept>
 #include <vector>
@@ -45,12 +48,11 @@ void CheckBundleName(std::string const& name)
   }
 }
 
-void CheckManifest(std::string const& path, std::string const& text, std::string const& bundleName)
+simdjson::dom::object ParseManifest(simdjson::dom::parser& parser, std::string const& path, std::string const& text,
+                                    std::string const& bundleName)
 {
-  simdjson::dom::parser parser;
-  simdjson::padded_string padded(text);
   simdjson::dom::element root;
-  if (auto const error = parser.parse(padded).get(root)) {
+  if (auto const error = parser.parse(text).get(root)) {
     throw std::runtime_error(path + ": invalid JSON: " + simdjson::error_message(error));
   }
   simdjson::dom::object object;
@@ -68,51 +70,161 @@ void CheckManifest(std::string const& path, std::string const& text, std::string
                                "\" but the bundle is named \"" + bundleName + "\"");
     }
   }
+  return object;
 }
 
-void AddResources(ArchiveBuilder& builder, std::string const& bundleName, std::string const& resourceDir)
+std::string JsonString(std::string const& text)
 {
-  fs::path const root(resourceDir);
-  std::error_code ec;
-  if (!fs::is_directory(root, ec)) {
-    throw std::runtime_error(resourceDir + ": not a directory");
-  }
-  std::vector<fs::path> entries;
-  for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
-       it.increment(ec)) {
-    entries.push_back(it->path());
-  }
-  if (ec) {
-    throw std::runtime_error(resourceDir + ": cannot list: " + ec.message());
-  }
-  std::sort(entries.begin(), entries.end()); // same archive whatever the directory order
-  for (auto const& entry : entries) {
-    std::string const relative = fs::relative(entry, root).generic_string();
-    if (relative == "manifest.json") {
-      continue; // the manifest given explicitly wins
-    }
-    std::string const name = bundleName + "/" + relative;
-    if (fs::is_directory(entry)) {
-      builder.AddDirectory(name + "/");
-    } else if (fs::is_regular_file(entry)) {
-      builder.AddFile(name, ReadWholeFile(entry.string()));
+  std::string out = "\"";
+  for (char const c : text) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+      out += escaped;
+    } else {
+      out += c;
     }
   }
+  return out + "\"";
+}
+
+/// One manifest is stored as written; several are merged into one object, whose members
+/// must not repeat.
+std::string MergedManifest(std::vector<std::string> const& paths, std::string const& bundleName)
+{
+  simdjson::dom::parser parser;
+  if (paths.size() == 1) {
+    std::string text = ReadWholeFile(paths.front());
+    ParseManifest(parser, paths.front(), text, bundleName);
+    return text;
+  }
+  std::vector<std::string> seen;
+  std::string merged = "{";
+  for (auto const& path : paths) {
+    for (auto const member : ParseManifest(parser, path, ReadWholeFile(path), bundleName)) {
+      std::string const key(member.key);
+      if (std::find(seen.begin(), seen.end(), key) != seen.end()) {
+        throw std::runtime_error(path + ": \"" + key + "\" is given by an earlier manifest too");
+      }
+      merged += seen.empty() ? "\n  " : ",\n  ";
+      merged += JsonString(key) + ": " + simdjson::to_string(member.value);
+      seen.push_back(key);
+    }
+  }
+  return merged + "\n}\n";
+}
+
+/// Where a resource given relative to the working directory goes under the bundle's folder.
+std::string ResourceEntryName(std::string const& bundleName, std::string const& path)
+{
+  fs::path const relative = fs::path(path).lexically_normal();
+  if (relative.is_absolute() || relative.empty() || *relative.begin() == "..") {
+    throw std::runtime_error(path + ": a resource must be given relative to the working directory, inside it");
+  }
+  return bundleName + "/" + relative.generic_string();
+}
+
+struct Entry
+{
+  std::string name;
+  std::string content;
+};
+
+/// The entries of a zip archive to merge, directories included.
+std::vector<Entry> ReadZipEntries(std::string const& path)
+{
+  int code = 0;
+  zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
+  if (!archive) {
+    zip_error_t error;
+    zip_error_init_with_code(&error, code);
+    std::string const text = zip_error_strerror(&error);
+    zip_error_fini(&error);
+    throw std::runtime_error(path + ": cannot read the zip archive: " + text);
+  }
+  std::unique_ptr<zip_t, void (*)(zip_t*)> const closer(archive, zip_discard);
+  std::vector<Entry> entries;
+  zip_int64_t const count = zip_get_num_entries(archive, 0);
+  for (zip_int64_t index = 0; index < count; ++index) {
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (zip_stat_index(archive, static_cast<zip_uint64_t>(index), 0, &stat) != 0) {
+      throw std::runtime_error(path + ": " + zip_strerror(archive));
+    }
+    Entry entry{ stat.name, std::string(static_cast<std::size_t>(stat.size), '\0') };
+    if (!entry.name.empty() && entry.name.back() != '/') {
+      std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> const file(
+        zip_fopen_index(archive, static_cast<zip_uint64_t>(index), 0), zip_fclose);
+      if (!file || zip_fread(file.get(), entry.content.data(), stat.size) != static_cast<zip_int64_t>(stat.size)) {
+        throw std::runtime_error(path + ": cannot read " + entry.name + ": " + zip_strerror(archive));
+      }
+    }
+    entries.push_back(std::move(entry));
+  }
+  return entries;
 }
 
 } // namespace
 
-std::string BundleArchive::Build(BundleArchiveInput const& input)
+std::string BundleArchive::Build(BundleArchiveInput const& input, std::vector<std::string>* entryNames)
 {
-  CheckBundleName(input.bundleName);
-  std::string manifest = ReadWholeFile(input.manifestPath);
-  CheckManifest(input.manifestPath, manifest, input.bundleName);
+  if (!input.manifests.empty() || !input.resources.empty()) {
+    CheckBundleName(input.bundleName);
+  }
+  if (input.compressionLevel < 0 || input.compressionLevel > 9) {
+    throw std::runtime_error("the compression level must be 0 to 9, not " + std::to_string(input.compressionLevel));
+  }
 
-  ArchiveBuilder builder;
-  builder.AddDirectory(input.bundleName + "/");
-  builder.AddFile(input.bundleName + "/manifest.json", std::move(manifest));
-  if (!input.resourceDir.empty()) {
-    AddResources(builder, input.bundleName, input.resourceDir);
+  std::vector<Entry> entries;
+  std::string const manifestName = input.bundleName + "/manifest.json";
+  if (!input.manifests.empty()) {
+    entries.push_back({ manifestName, MergedManifest(input.manifests, input.bundleName) });
+  }
+  for (auto const& path : input.resources) {
+    std::string name = ResourceEntryName(input.bundleName, path);
+    std::string content = ReadWholeFile(path);
+    if (name == manifestName) {
+      simdjson::dom::parser parser;
+      ParseManifest(parser, path, content, input.bundleName);
+    }
+    entries.push_back({ std::move(name), std::move(content) });
+  }
+  for (auto const& path : input.archives) {
+    for (auto& entry : ReadZipEntries(path)) {
+      entries.push_back(std::move(entry));
+    }
+  }
+
+  ArchiveBuilder builder(input.compressionLevel);
+  std::vector<std::string> names;
+  auto add = [&](std::string const& name, std::string content) {
+    if (std::find(names.begin(), names.end(), name) != names.end()) {
+      if (name.back() == '/') {
+        return; // merged archives share their folders
+      }
+      throw std::runtime_error(name + " is added to the archive twice");
+    }
+    names.push_back(name);
+    if (name.back() == '/') {
+      builder.AddDirectory(name);
+    } else {
+      builder.AddFile(name, std::move(content));
+    }
+  };
+  if (!input.bundleName.empty() && (!input.manifests.empty() || !input.resources.empty())) {
+    add(input.bundleName + "/", "");
+  }
+  for (auto& entry : entries) {
+    add(entry.name, std::move(entry.content));
+  }
+  if (names.empty()) {
+    throw std::runtime_error("nothing to put in the archive: give a manifest, a resource or a zip archive");
+  }
+  if (entryNames) {
+    *entryNames = names;
   }
   return builder.Finish();
 }

@@ -1,15 +1,18 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace richmarkup::tools {
 
 /// What goes into a bundle's resource archive.
 struct BundleArchiveInput
 {
-  std::string bundleName;   // symbolic name: the archive's top directory
-  std::string manifestPath; // becomes <bundleName>/manifest.json
-  std::string resourceDir;  // optional: its files go under <bundleName>/
+  std::string bundleName;             // symbolic name: the archive's top directory
+  std::vector<std::string> manifests; // merged into <bundleName>/manifest.json
+  std::vector<std::string> resources; // paths relative to the working directory, stored under <bundleName>/
+  std::vector<std::string> archives;  // zip archives whose entries are merged in
+  int compressionLevel = 6;           // 0 stores entries, 1 to 9 deflates them
 };
 
 /**
@@ -19,9 +22,11 @@ struct BundleArchiveInput
 class BundleArchive
 {
 public:
-  /// Checks the name and the manifest (valid JSON object whose "bundle.symbolic_name",
-  /// when present, equals the name) and builds the archive's bytes.
-  static std::string Build(BundleArchiveInput const& input);
+  /// Checks the input and builds the archive's bytes. A manifest, given or added as the
+  /// resource "manifest.json", must be a JSON object whose "bundle.symbolic_name", when
+  /// present, is the bundle's name. An entry added twice is an error.
+  /// entries, when given, receives the entry names in archive order.
+  static std::string Build(BundleArchiveInput const& input, std::vector<std::string>* entries = nullptr);
 
   /// Appends archive to library; an archive already at the end of it is replaced, so
   /// running the step twice leaves the same file.

@@ -1,5 +1,7 @@
-// Builds a bundle's resource archive (the manifest, plus optional resource files) and
-// appends it to the bundle library, or writes it as a standalone zip.
+// Builds a bundle's resource archive (its manifest, resource files and merged archives)
+// and appends it to the bundle library, writes it as a zip, or both. It takes
+// usResourceCompiler's flags, so that one bundle build serves this runtime and a
+// CppMicroServices install alike.
 
 #include "BundleArchive.hpp"
 
@@ -7,34 +9,52 @@
 
 #include <exception>
 #include <iostream>
+#include <string>
+#include <vector>
 
 int main(int argc, char** argv)
 {
   CLI::App app{ "Packs a bundle's manifest and resources into the zip archive appended to the bundle library",
                 "richmarkup_resourcecompiler" };
   richmarkup::tools::BundleArchiveInput input;
-  std::string appendTo;
-  std::string outZip;
-  app.add_option("--bundle-name", input.bundleName, "symbolic name of the bundle (the archive's top directory)")
-    ->required();
-  app.add_option("--manifest", input.manifestPath, "the bundle's manifest.json")->required();
-  app.add_option("--res-dir", input.resourceDir, "directory whose files are added under the bundle's directory");
-  auto* append = app.add_option("--append-to", appendTo, "library file to append the archive to");
-  auto* zip = app.add_option("--out-zip", outZip, "write the archive to this file instead");
-  append->excludes(zip);
-  zip->excludes(append);
+  std::string bundleFile;
+  std::string outFile;
+  bool verbose = false;
+  app.add_option("-n,--bundle-name", input.bundleName,
+                 "symbolic name of the bundle (US_BUNDLE_NAME): the archive's top directory");
+  app.add_option("-m,--manifest-add", input.manifests,
+                 "the bundle's manifest; several are merged into one <bundle-name>/manifest.json");
+  app.add_option("-r,--res-add", input.resources,
+                 "a resource file, relative to the working directory; stored under <bundle-name>/");
+  app.add_option("-z,--zip-add", input.archives, "a zip archive whose entries are merged in");
+  app.add_option("-c,--compression-level", input.compressionLevel, "0 (stored) to 9; default 6")
+    ->check(CLI::Range(0, 9));
+  app.add_option("-b,--bundle-file", bundleFile, "the bundle library to append the archive to");
+  app.add_option("-o,--out-file", outFile, "write the archive to this file");
+  app.add_flag("-V,--verbose", verbose, "list the archive's entries");
   CLI11_PARSE(app, argc, argv);
 
-  if (appendTo.empty() && outZip.empty()) {
-    std::cerr << "richmarkup_resourcecompiler: one of --append-to or --out-zip is required\n";
+  if (bundleFile.empty() && outFile.empty()) {
+    std::cerr << "richmarkup_resourcecompiler: one of --bundle-file or --out-file is required\n";
+    return 1;
+  }
+  if ((!input.manifests.empty() || !input.resources.empty()) && input.bundleName.empty()) {
+    std::cerr << "richmarkup_resourcecompiler: --bundle-name is required with --manifest-add and --res-add\n";
     return 1;
   }
   try {
-    std::string const archive = richmarkup::tools::BundleArchive::Build(input);
-    if (!appendTo.empty()) {
-      richmarkup::tools::BundleArchive::AppendTo(appendTo, archive);
-    } else {
-      richmarkup::tools::BundleArchive::WriteFile(outZip, archive);
+    std::vector<std::string> entries;
+    std::string const archive = richmarkup::tools::BundleArchive::Build(input, &entries);
+    if (!outFile.empty()) {
+      richmarkup::tools::BundleArchive::WriteFile(outFile, archive);
+    }
+    if (!bundleFile.empty()) {
+      richmarkup::tools::BundleArchive::AppendTo(bundleFile, archive);
+    }
+    if (verbose) {
+      for (auto const& entry : entries) {
+        std::cout << entry << "\n";
+      }
     }
   } catch (std::exception const& e) {
     std::cerr << "richmarkup_resourcecompiler: " << e.what() << "\n";

@@ -38,6 +38,14 @@ std::string LocationKey(std::string const& location)
 
 using ContextSetter = void (*)(BundleContextPrivate*);
 
+/// The launch properties, and the property by which a host learns that Declarative Services
+/// runs inside this framework (a CppMicroServices framework runs it in a bundle of its own).
+FrameworkConfiguration WithBuiltInProperties(FrameworkConfiguration configuration)
+{
+  configuration.emplace("richmarkup.runtime.declarative_services", true);
+  return configuration;
+}
+
 ContextSetter ContextSetterOf(BundlePrivate const& bundle)
 {
   void* symbol = BundleLibrary::Symbol(bundle.library, "_us_set_bundle_context_instance_" + bundle.symbolicName);
@@ -47,7 +55,7 @@ ContextSetter ContextSetterOf(BundlePrivate const& bundle)
 } // namespace
 
 FrameworkPrivate::FrameworkPrivate(FrameworkConfiguration configuration, std::ostream* log)
-  : properties_(std::move(configuration))
+  : properties_(WithBuiltInProperties(std::move(configuration)))
   , log_(log)
   , system_(std::make_shared<BundlePrivate>(this, 0, Constants::SYSTEM_BUNDLE_LOCATION,
                                             Constants::SYSTEM_BUNDLE_SYMBOLICNAME, SystemHeaders()))

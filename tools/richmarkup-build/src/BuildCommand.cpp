@@ -133,6 +133,14 @@ void writeOutput(ToolOptions const& options, std::ostream& out,
 
 std::string displayName(std::string const& input) { return input == "-" ? std::string("<stdin>") : input; }
 
+host::HostOptions hostOptionsOf(ToolOptions const& options) {
+    host::HostOptions hostOptions;
+    hostOptions.codeElements = options.codeElements;
+    hostOptions.extraBundles = options.bundles;
+    hostOptions.declarativeServicesBundle = options.declarativeServicesBundle;
+    return hostOptions;
+}
+
 } // namespace
 
 BuildCommand::BuildCommand(ToolOptions options, std::ostream& out, std::ostream& err)
@@ -149,10 +157,7 @@ int BuildCommand::run() {
 }
 
 int BuildCommand::listBuilders() {
-    host::HostOptions hostOptions;
-    hostOptions.codeElements = options_.codeElements;
-    hostOptions.extraBundles = options_.bundles;
-    host::DocumentHost const host(hostOptions);
+    host::DocumentHost const host(hostOptionsOf(options_));
     std::vector<host::BuilderInfo> const builders = host.listBuilders();
     writeOutput(options_, out_, [&](std::ostream& out) {
         for (auto const& builder : builders) {
@@ -181,10 +186,7 @@ int BuildCommand::buildDocument() {
     }
     double const parseMs = parseClock.elapsedMs();
 
-    host::HostOptions hostOptions;
-    hostOptions.codeElements = options_.codeElements;
-    hostOptions.extraBundles = options_.bundles;
-    host::DocumentHost const host(hostOptions);
+    host::DocumentHost const host(hostOptionsOf(options_));
 
     vx::zero::Model model;
     Stopwatch buildClock;

@@ -40,6 +40,10 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
         ->allow_extra_args(false)  // one path per --bundle: the input after it stays the input
         ->take_all();
     app.add_flag("--no-code-elements", noCodeElements, "Do not install the code-element bundle");
+    app.add_option("--ds-bundle", options.declarativeServicesBundle,
+                   "The Declarative Services bundle to start first when the framework does not run it "
+                   "itself (default: the one of the CppMicroServices install the tool was built with)")
+        ->option_text("PATH");
     app.add_flag("--list-builders", options.listBuilders,
                  "Print the registered NodeBuilder and TextElementBuilder services, one a line: "
                  "interface, test_id or '-', component name");

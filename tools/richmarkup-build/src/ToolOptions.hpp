@@ -18,6 +18,8 @@ struct ToolOptions {
     /// Write the level-8 records there ("-": standard error).
     std::optional<std::string> log;
     std::vector<std::string> bundles;
+    /// Empty: the host's default.
+    std::string declarativeServicesBundle;
     bool codeElements = true;
     bool listBuilders = false;
     bool stats = false;

@@ -15,6 +15,11 @@ struct HostOptions {
     /// Where the project's bundles are looked for, first match wins. Empty: the default places
     /// (BundleLocator::defaultDirectories()).
     std::vector<std::filesystem::path> bundleDirectories;
+    /// The Declarative Services bundle to install and start first when the framework does not
+    /// run Declarative Services itself (a CppMicroServices framework runs it in a bundle of its
+    /// own). Empty: the one of the CppMicroServices install the host was built with. Not used
+    /// with the bundled runtime, which runs it itself.
+    std::filesystem::path declarativeServicesBundle;
 };
 
 } // namespace richmarkup::host
