@@ -4,6 +4,7 @@
 
 #include <cppmicroservices/Bundle.h>
 #include <cppmicroservices/BundleContext.h>
+#include <cppmicroservices/FrameworkEvent.h>
 #include <cppmicroservices/FrameworkFactory.h>
 
 #include <chrono>

@@ -1,8 +1,7 @@
-#include "DeclarativeServices.hpp"
+#include <richmarkup/host/DeclarativeServices.hpp>
+#include <richmarkup/host/HostError.hpp>
 
 #include "ElfDependencies.hpp"
-
-#include <richmarkup/host/HostError.hpp>
 
 #include <cppmicroservices/Any.h>
 #include <cppmicroservices/Bundle.h>

@@ -1,10 +1,10 @@
 #include <richmarkup/host/DocumentHost.hpp>
 
 #include <richmarkup/host/BundleLocator.hpp>
+#include <richmarkup/host/DeclarativeServices.hpp>
 #include <richmarkup/host/ElementBuildError.hpp>
 #include <richmarkup/host/HostError.hpp>
 
-#include "DeclarativeServices.hpp"
 #include "DocumentBuildState.hpp"
 #include "ElementPhrases.hpp"
 

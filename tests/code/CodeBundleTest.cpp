@@ -8,11 +8,13 @@
 #include <foundation/cppmicroservices/FrameworkAccess.hpp>
 #include <foundation/json/Parser.hpp>
 #include <richmarkup/build/json/code/CodeElementBuilderServicesProvider.hpp>
+#include <richmarkup/host/DeclarativeServices.hpp>
 #include <richmarkup/test/RecordCapture.hpp>
 
 #include <cppmicroservices/Bundle.h>
 #include <cppmicroservices/BundleContext.h>
 #include <cppmicroservices/Framework.h>
+#include <cppmicroservices/FrameworkEvent.h>
 #include <cppmicroservices/FrameworkFactory.h>
 
 #include <gtest/gtest.h>
@@ -34,6 +36,7 @@ protected:
     void SetUp() override {
         framework_.Init();
         framework_.Start();
+        richmarkup::host::DeclarativeServices::ensure(framework_.GetBundleContext(), {});
         auto bundles = framework_.GetBundleContext().InstallBundles(RICHMARKUP_CODE_BUNDLE_PATH);
         ASSERT_EQ(bundles.size(), 1u);
         bundle_ = bundles.front();

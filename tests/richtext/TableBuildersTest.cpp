@@ -16,6 +16,7 @@
 
 #include <cppmicroservices/BundleContext.h>
 #include <cppmicroservices/Framework.h>
+#include <cppmicroservices/FrameworkEvent.h>
 #include <cppmicroservices/FrameworkFactory.h>
 
 #include <boost/uuid/nil_generator.hpp>

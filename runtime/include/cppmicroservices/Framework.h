@@ -3,12 +3,12 @@
 
 #include "cppmicroservices/Bundle.h"
 #include "cppmicroservices/FrameworkConfig.h"
-#include "cppmicroservices/FrameworkEvent.h"
 
 #include <chrono>
 
 namespace cppmicroservices {
 
+class FrameworkEvent;
 class FrameworkFactory;
 
 /**

@@ -1,7 +1,9 @@
 #include <richmarkup/test/RunningFramework.hpp>
 
 #include <foundation/cppmicroservices/FrameworkAccess.hpp>
+#include <richmarkup/host/DeclarativeServices.hpp>
 
+#include <cppmicroservices/FrameworkEvent.h>
 #include <cppmicroservices/FrameworkFactory.h>
 
 #include <chrono>
@@ -12,6 +14,7 @@ RunningFramework::RunningFramework(std::vector<std::string> const& bundleFiles)
     : framework_(std::make_shared<cppmicroservices::Framework>(cppmicroservices::FrameworkFactory().NewFramework())) {
     framework_->Init();
     framework_->Start();
+    richmarkup::host::DeclarativeServices::ensure(framework_->GetBundleContext(), {});
     for (std::string const& file : bundleFiles) {
         for (auto& bundle : framework_->GetBundleContext().InstallBundles(file)) {
             bundles_.push_back(bundle);
