@@ -8,6 +8,7 @@
 #include <richmarkup/test/RecordCapture.hpp>
 #include <richmarkup/test/RunningFramework.hpp>
 
+#include <cppmicroservices/AnyMap.h>
 #include <cppmicroservices/Constants.h>
 
 #include <document/vxzero/RichTextNode.hpp>
@@ -77,6 +78,15 @@ TEST(RichTextBundle, RegistersItsServicesWhenStarted) {
                            "TableOfContentsHeadingNodeBuilderImpl"}) {
         EXPECT_TRUE(builderWithTestId(fw, id)) << id;
     }
+}
+
+// The manifest the bundle carries names the file where the install puts it.
+TEST(RichTextBundle, ItsManifestNamesWhereTheBundleIsInstalled) {
+    RunningFramework fw(bundleFiles(false));
+    auto const& headers = fw.bundles().back().GetHeaders();
+    auto const zt = cppmicroservices::any_cast<cppmicroservices::AnyMap>(headers.at("zt"));
+    EXPECT_EQ(cppmicroservices::any_cast<std::string>(zt.at("installpath")),
+              std::string(RICHMARKUP_INSTALL_LIBDIR) + "/libztrichmarkup_build_json_richtext.so");
 }
 
 // Without a code-element provider the two code example builders can never be satisfied;
