@@ -25,13 +25,14 @@ ToolRunner::~ToolRunner() {
     fs::remove_all(directory_, ignored);
 }
 
-ToolRun ToolRunner::run(std::string const& arguments, std::string const& input) const {
+ToolRun ToolRunner::run(std::string const& arguments, std::string const& input,
+                        fs::path const& standardOutput) const {
     fs::path const in = directory_ / ".stdin";
     fs::path const out = directory_ / ".stdout";
     fs::path const err = directory_ / ".stderr";
     std::ofstream(in, std::ios::binary) << input;
     std::string const command = "cd '" + directory_.string() + "' && '" RICHMARKUP_TOOL "' " + arguments +
-                                " < '" + in.string() + "' > '" + out.string() + "' 2> '" + err.string() + "'";
+                                " < '" + in.string() + "' > '" + (standardOutput.empty() ? out : standardOutput).string() + "' 2> '" + err.string() + "'";
     int const raw = std::system(command.c_str());
     ToolRun run;
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

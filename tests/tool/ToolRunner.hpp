@@ -22,7 +22,9 @@ public:
     ToolRunner& operator=(ToolRunner const&) = delete;
 
     /// `arguments` is shell text appended to the tool's path; `input` goes to standard input.
-    ToolRun run(std::string const& arguments, std::string const& input = {}) const;
+    /// standardOutput: a file to send standard output to instead of capturing it.
+    ToolRun run(std::string const& arguments, std::string const& input = {},
+                std::filesystem::path const& standardOutput = {}) const;
 
     std::filesystem::path const& directory() const noexcept { return directory_; }
     /// Writes `content` to a file of the scratch directory and gives its path.

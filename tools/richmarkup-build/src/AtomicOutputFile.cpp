@@ -1,9 +1,11 @@
 #include "AtomicOutputFile.hpp"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -34,18 +36,63 @@ std::string baseNameOf(std::string const& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The temporary a signal must not leave behind. The handler may only read what is set
+// before the flag and call what is async-signal-safe (unlink, sigaction, raise).
+constexpr int endingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+char pendingTemporary[4096];
+volatile sig_atomic_t hasPendingTemporary = 0;
+std::array<struct sigaction, 3> previousActions{};
+
+extern "C" void removeTemporaryAndEnd(int signal) {
+    if (hasPendingTemporary) {
+        ::unlink(pendingTemporary);
+    }
+    // End as the signal would have ended the process.
+    struct sigaction action {};
+    action.sa_handler = SIG_DFL;
+    ::sigemptyset(&action.sa_mask);
+    ::sigaction(signal, &action, nullptr);
+    ::raise(signal);
+}
+
+void guardTemporary(std::string const& temporary) {
+    if (temporary.size() >= sizeof pendingTemporary) {
+        return;  // no room: the signal then leaves it, as before
+    }
+    std::memcpy(pendingTemporary, temporary.c_str(), temporary.size() + 1);
+    hasPendingTemporary = 1;
+    struct sigaction action {};
+    action.sa_handler = removeTemporaryAndEnd;
+    ::sigemptyset(&action.sa_mask);
+    for (std::size_t i = 0; i < previousActions.size(); ++i) {
+        ::sigaction(endingSignals[i], &action, &previousActions[i]);
+    }
+}
+
+void releaseTemporary() {
+    if (!hasPendingTemporary) {
+        return;
+    }
+    for (std::size_t i = 0; i < previousActions.size(); ++i) {
+        ::sigaction(endingSignals[i], &previousActions[i], nullptr);
+    }
+    hasPendingTemporary = 0;
+}
+
 } // namespace
 
-AtomicOutputFile::AtomicOutputFile(std::string path) : path_(std::move(path)) {
+AtomicOutputFile::AtomicOutputFile(std::string path, std::string name)
+    : path_(std::move(path)), name_(name.empty() ? path_ : std::move(name)) {
     // Beside the target, so the final rename stays within one file system.
     std::string pattern = directoryOf(path_) + "/." + baseNameOf(path_) + ".tmp-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    int const fd = ::mkstemp(name.data());
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    int const fd = ::mkstemp(buffer.data());
     if (fd < 0) {
         fail(std::strerror(errno));
     }
-    temporary_.assign(name.data());
+    temporary_.assign(buffer.data());
+    guardTemporary(temporary_);
     // mkstemp makes the file private; give it the mode the target has, or a new file would get.
     struct stat existing {};
     mode_t const mode = ::stat(path_.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : newFileMode();
@@ -55,6 +102,7 @@ AtomicOutputFile::AtomicOutputFile(std::string path) : path_(std::move(path)) {
     if (!stream_) {
         int const error = errno;
         std::remove(temporary_.c_str());
+        releaseTemporary();
         temporary_.clear();
         fail(std::strerror(error));
     }
@@ -65,6 +113,7 @@ AtomicOutputFile::~AtomicOutputFile() {
         stream_.close();
         std::remove(temporary_.c_str());
     }
+    releaseTemporary();
 }
 
 void AtomicOutputFile::commit() {
@@ -85,10 +134,11 @@ void AtomicOutputFile::commit() {
         fail(std::strerror(errno));
     }
     committed_ = true;
+    releaseTemporary();
 }
 
 void AtomicOutputFile::fail(std::string const& why) {
-    throw std::runtime_error("cannot write " + path_ + ": " + why);
+    throw std::runtime_error("cannot write " + name_ + ": " + why);
 }
 
 } // namespace richmarkup::tool

@@ -6,12 +6,14 @@
 namespace richmarkup::tool {
 
 /// A file that appears whole or not at all: everything is written to a temporary file beside
-/// the target, which replaces the target only on commit(). Destroyed without commit, the
-/// temporary is removed and an existing target is left as it was.
+/// the target, which replaces the target only on commit(). Destroyed without commit, or ended
+/// by SIGINT, SIGTERM or SIGHUP, the temporary is removed and an existing target is left as it
+/// was. One at a time per process.
 class AtomicOutputFile {
 public:
-    /// Throws std::runtime_error("cannot write PATH: why") when the temporary cannot be made.
-    explicit AtomicOutputFile(std::string path);
+    /// name: the target as the user named it, for messages (default: path). Throws
+    /// std::runtime_error("cannot write NAME: why") when the temporary cannot be made.
+    explicit AtomicOutputFile(std::string path, std::string name = {});
     ~AtomicOutputFile();
     AtomicOutputFile(AtomicOutputFile const&) = delete;
     AtomicOutputFile& operator=(AtomicOutputFile const&) = delete;
@@ -25,6 +27,7 @@ private:
     [[noreturn]] void fail(std::string const& why);
 
     std::string path_;
+    std::string name_;
     std::string temporary_;
     std::ofstream stream_;
     bool committed_ = false;

@@ -1,6 +1,6 @@
 #include "BuildCommand.hpp"
 
-#include "AtomicOutputFile.hpp"
+#include "OutputTarget.hpp"
 
 #include <richmarkup/host/DocumentHost.hpp>
 #include <richmarkup/host/ElementBuildError.hpp>
@@ -118,17 +118,14 @@ private:
     std::optional<host::RecordFileSink> sink_;
 };
 
-// Writes the output either to standard output or, whole or not at all, to the --output file.
+// Writes the output to standard output or to the --output target, all of it or an error.
 void writeOutput(ToolOptions const& options, std::ostream& out,
                  std::function<void(std::ostream&)> const& write) {
     if (!options.output) {
-        write(out);
-        out.flush();
+        OutputTarget::writeStandardOutput(out, write);
         return;
     }
-    AtomicOutputFile file(*options.output);
-    write(file.stream());
-    file.commit();
+    OutputTarget(*options.output, out).write(write);
 }
 
 std::string displayName(std::string const& input) { return input == "-" ? std::string("<stdin>") : input; }
