@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <ostream>
 #include <sstream>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace richmarkup::host {
 
@@ -63,28 +65,72 @@ char const* textAlign(std::optional<dv::Alignment> const& alignment) {
     return nullptr;
 }
 
+// Visits the subtree under root depth first, in document order, with a stack of its own.
+template <class Visit>
+void forEachNode(dv::Node::Impl const* root, Visit const& visit) {
+    std::vector<dv::Node::Impl const*> stack{root};
+    while (!stack.empty()) {
+        dv::Node::Impl const* node = stack.back();
+        stack.pop_back();
+        if (node == nullptr) {
+            continue;
+        }
+        visit(*node);
+        auto const& children = node->getChildren();
+        for (std::size_t i = children.size(); i > 0; --i) {
+            stack.push_back(children[i - 1].getImpl());
+        }
+    }
+}
+
+std::unordered_set<std::string> anchorIdsOf(std::vector<dv::Node> const& topLevel) {
+    std::unordered_set<std::string> ids;
+    for (auto const& top : topLevel) {
+        forEachNode(top.getImpl(), [&](dv::Node::Impl const& node) {
+            if (auto const& anchor = node.getAnchorId(); anchor && !anchor->empty()) {
+                ids.insert(text::toUtf8(*anchor));
+            }
+        });
+    }
+    return ids;
+}
+
+// The alignment a block states for its text, if it is a kind that has one.
+std::optional<dv::Alignment> blockAlignment(dv::Node::Impl const& block) {
+    switch (block.getKind()) {
+    case dv::NodeKind::RichTextParagraphNode:
+        return static_cast<dv::RichTextParagraphNode::Impl const&>(block).getAlignment();
+    case dv::NodeKind::HeadingNode:
+        return static_cast<dv::HeadingNode::Impl const&>(block).getAlignment();
+    default:
+        return std::nullopt;
+    }
+}
+
 // Renders the nodes depth first with a stack of its own; each node writes its opening on the
 // way down and its closing on the way up.
 class HtmlRenderer {
 public:
-    explicit HtmlRenderer(std::string& out) : out_(out) {}
+    HtmlRenderer(std::string& out, std::vector<dv::Node> const& topLevel) : out_(out), ids_(anchorIdsOf(topLevel)) {}
 
     void render(std::vector<dv::Node> const& topLevel) {
         for (auto it = topLevel.rbegin(); it != topLevel.rend(); ++it) {
-            stack_.push_back(Step{it->getImpl(), false, false, {}});
+            stack_.push_back(Step{it->getImpl(), false, false, {}, false});
         }
         while (!stack_.empty()) {
             Step step = std::move(stack_.back());
             stack_.pop_back();
             if (step.closing) {
                 out_ += step.close;
+                linkDepth_ -= step.closesLink ? 1 : 0;
                 continue;
             }
             if (step.node == nullptr) {
                 continue;
             }
             std::string close = open(*step.node, step.headerRow);
-            stack_.push_back(Step{nullptr, true, false, std::move(close)});
+            bool const closesLink = step.node->getKind() == dv::NodeKind::HyperlinkNode;
+            stack_.push_back(Step{nullptr, true, false, std::move(close), closesLink});
             pushChildren(*step.node, step.headerRow);
         }
     }
@@ -95,6 +141,7 @@ private:
         bool closing;
         bool headerRow;  // a row whose cells are header cells, or such a cell
         std::string close;
+        bool closesLink = false;
     };
 
     void pushChildren(dv::Node::Impl const& node, bool headerRow) {
@@ -112,7 +159,7 @@ private:
             } else if (node.getKind() == dv::NodeKind::TableRowNode) {
                 header = headerRow;
             }
-            stack_.push_back(Step{child, false, header, {}});
+            stack_.push_back(Step{child, false, header, {}, false});
         }
     }
 
@@ -222,8 +269,15 @@ private:
             out_ += "<tr>\n";
             return "</tr>\n";
         case dv::NodeKind::TableCellNode:
-            out_ += headerRow ? "<th>" : "<td>";
-            return headerRow ? "</th>\n" : "</td>\n";
+            if (!headerRow) {
+                out_ += "<td>";
+                return "</td>\n";
+            }
+            // A browser centres header cells; they align like their column instead.
+            out_ += "<th";
+            attribute("style", std::string("text-align:") + headerAlignment(node));
+            out_ += ">";
+            return "</th>\n";
         case dv::NodeKind::RichTextNode:
             writeRun(static_cast<dv::RichTextNode::Impl const&>(node));
             return {};
@@ -239,7 +293,46 @@ private:
         return {};
     }
 
+    // The alignment a column's body cells share, for the header cell above them; left when
+    // they differ or state none.
+    void noteHeaderAlignments(dv::Node::Impl const& table) {
+        auto const& rows = table.getChildren();
+        if (rows.size() == 0 || rows[0].getImpl() == nullptr) {
+            return;
+        }
+        auto const& header = rows[0]->getChildren();
+        for (std::size_t column = 0; column < header.size(); ++column) {
+            std::optional<dv::Alignment> shared;
+            bool agree = true;
+            for (std::size_t r = 1; r < rows.size() && agree; ++r) {
+                dv::Node::Impl const* row = rows[r].getImpl();
+                if (row == nullptr || column >= row->getChildren().size() ||
+                    row->getChildren()[column].getImpl() == nullptr) {
+                    continue;
+                }
+                auto const& blocks = row->getChildren()[column]->getChildren();
+                if (blocks.size() == 0 || blocks[0].getImpl() == nullptr) {
+                    continue;
+                }
+                auto const alignment = blockAlignment(*blocks[0].getImpl()).value_or(dv::Alignment::Left);
+                agree = !shared || *shared == alignment;
+                shared = alignment;
+            }
+            char const* align = agree && shared ? textAlign(shared) : nullptr;
+            headerAlignments_[header[column].getImpl()] = align != nullptr ? align : "left";
+        }
+    }
+
+    char const* headerAlignment(dv::Node::Impl const& cell) const {
+        auto const found = headerAlignments_.find(&cell);
+        return found == headerAlignments_.end() ? "left" : found->second;
+    }
+
     std::string openTable(dv::Node::Impl const& node) {
+        auto const& tableMeta = static_cast<dv::TableNode::Impl const&>(node).getTableNodeMetaData();
+        if (tableMeta && tableMeta->getHasHeader().value_or(false)) {
+            noteHeaderAlignments(node);
+        }
         out_ += "<table";
         idAttribute(node);
         out_ += ">\n";
@@ -278,18 +371,48 @@ private:
         if (link.getAnchor() && !link.getAnchor()->empty() && address.find('#') == std::string::npos) {
             address += "#" + text::toUtf8(*link.getAnchor());
         }
-        out_ += "<a";
+        bool const nested = linkDepth_ > 0;
+        ++linkDepth_;
+        // HTML has no link inside a link: a browser would close the outer one early.
+        out_ += nested ? "<span" : "<a";
         idAttribute(link);
-        if (!address.empty()) {
+        if (!address.empty() && address[0] == '#') {
+            if (auto const id = pageAnchor(address.substr(1))) {
+                attribute(nested ? "data-href" : "href", "#" + *id);
+            } else {
+                attribute("data-missing-anchor", address.substr(1));
+            }
+        } else if (!address.empty()) {
             if (auto safe = UrlFilter::forLink(address)) {
-                attribute("href", *safe);
+                attribute(nested ? "data-href" : "href", *safe);
             } else {
                 attribute("class", std::string("unsafe-link"));
             }
         }
         attribute("data-target-type", link.getTargetType());
         out_ += ">";
-        return "</a>";
+        return nested ? "</span>" : "</a>";
+    }
+
+    // The page's id that an internal link names: as written, or under the tag the model gives
+    // the anchor ids of headings ("H_"), titles ("T_") and paragraphs ("M_").
+    std::optional<std::string> pageAnchor(std::string const& name) const {
+        if (name.empty() || ids_.count(name) != 0) {  // "#" alone is the top of the page
+            return name;
+        }
+        std::string bare = name;
+        for (char const* tag : {"H_", "T_", "M_"}) {
+            if (bare.rfind(tag, 0) == 0) {
+                bare = bare.substr(2);
+                break;
+            }
+        }
+        for (char const* tag : {"", "H_", "T_", "M_"}) {
+            if (ids_.count(tag + bare) != 0) {
+                return tag + bare;
+            }
+        }
+        return std::nullopt;
     }
 
     void writeImage(dv::ImageNode::Impl const& image) {
@@ -339,21 +462,63 @@ private:
     }
 
     std::string& out_;
+    std::unordered_set<std::string> const ids_;
+    std::unordered_map<dv::Node::Impl const*, char const*> headerAlignments_;
     std::vector<Step> stack_;
+    int linkDepth_ = 0;
 };
 
 } // namespace
 
 void HtmlWriter::write(std::ostream& out, std::vector<dv::Node> const& topLevel, Options const& options) {
     std::string page;
-    page += "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>";
-    text::appendHtmlEscaped(page, options.title);
-    page += "</title>\n<style>\n";
-    page += pageStyle;
-    page += "</style>\n</head>\n<body>\n";
-    HtmlRenderer(page).render(topLevel);
-    page += "</body>\n</html>\n";
+    if (!options.fragment) {
+        page += "<!DOCTYPE html>\n<html lang=\"";
+        text::appendHtmlEscaped(page, options.language);
+        page += "\">\n<head>\n<meta charset=\"utf-8\">\n"
+                "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>";
+        text::appendHtmlEscaped(page, options.title);
+        page += "</title>\n";
+        if (options.stylesheet) {
+            page += "<link rel=\"stylesheet\" href=\"";
+            text::appendHtmlEscaped(page, *options.stylesheet);
+            page += "\">\n";
+        } else {
+            page += "<style>\n";
+            page += pageStyle;
+            page += "</style>\n";
+        }
+        page += "</head>\n<body>\n";
+    }
+    HtmlRenderer(page, topLevel).render(topLevel);
+    if (!options.fragment) {
+        page += "</body>\n</html>\n";
+    }
     out << page;
+}
+
+std::optional<std::string> HtmlWriter::firstHeadingText(std::vector<dv::Node> const& topLevel) {
+    for (auto const& top : topLevel) {
+        std::optional<std::string> found;
+        forEachNode(top.getImpl(), [&](dv::Node::Impl const& node) {
+            if (found || node.getKind() != dv::NodeKind::HeadingNode) {
+                return;
+            }
+            std::string textOfHeading;
+            forEachNode(&node, [&](dv::Node::Impl const& inner) {
+                if (inner.getKind() == dv::NodeKind::RichTextNode) {
+                    if (auto const& run = static_cast<dv::RichTextNode::Impl const&>(inner).getText()) {
+                        textOfHeading += text::toUtf8(*run);
+                    }
+                }
+            });
+            found = std::move(textOfHeading);
+        });
+        if (found) {
+            return found;
+        }
+    }
+    return std::nullopt;
 }
 
 void HtmlWriter::write(std::ostream& out, std::vector<dv::Node> const& topLevel) {
