@@ -9,6 +9,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::StartsWith;
 
 std::string const paragraph =
@@ -19,8 +20,8 @@ TEST(ExitStatusTest, SkippedElementsWarnAndTheRestIsBuilt) {
     ToolRunner tool;
     ToolRun const run = tool.run("-", "[" + paragraph + R"(, {"className":"Mystery"}, {"text":"x"}, )" + paragraph + "]");
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.err, "warning: element 2: no builder for className \"Mystery\"; skipped\n"
-                       "warning: element 3: no builder for className <none>; skipped\n");
+    EXPECT_EQ(run.err, "warning: <stdin>: element 2: no builder for className \"Mystery\"; skipped\n"
+                       "warning: <stdin>: element 3: no builder for className <none>; skipped\n");
     EXPECT_EQ(run.out, "RichTextParagraphNode alignment=left\n  RichTextNode \"kept\"\n"
                        "RichTextParagraphNode alignment=left\n  RichTextNode \"kept\"\n");
 }
@@ -29,8 +30,8 @@ TEST(ExitStatusTest, ABuilderErrorIsStatusOneAndWritesNoOutput) {
     ToolRunner tool;
     ToolRun const run = tool.run("-", "[" + paragraph + R"(, {"className":"Mystery"}, )" + badHeading + "]");
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "warning: element 2: no builder for className \"Mystery\"; skipped\n"
-                       "error: element 3: invalid conversion: string to double\n");
+    EXPECT_EQ(run.err, "warning: <stdin>: element 2: no builder for className \"Mystery\"; skipped\n"
+                       "error: <stdin>: element 3: invalid conversion: string to double\n");
     EXPECT_EQ(run.out, "");
 }
 
@@ -62,12 +63,18 @@ TEST(ExitStatusTest, InputErrorsAreStatusTwoWithTheirPlace) {
 
 TEST(ExitStatusTest, UsageErrorsAreStatusTwo) {
     ToolRunner tool;
-    for (char const* arguments : {"--no-such-option", "-f pdf x.json", "--output", "a.json b.json"}) {
+    for (char const* arguments : {"--no-such-option", "-f pdf x.json", "-t docx x.json", "-t 2 x.json", "--output",
+                                  "- -", "--log"}) {
         ToolRun const run = tool.run(arguments);
         EXPECT_EQ(run.status, 2) << arguments;
         EXPECT_THAT(run.err, StartsWith("error: ")) << arguments;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << "one line: " << run.err;
+        EXPECT_THAT(run.err, Not(HasSubstr("FAILED"))) << "never the parser's internals: " << run.err;
         EXPECT_EQ(run.out, "") << arguments;
     }
+    EXPECT_EQ(tool.run("-t docx x.json").err,
+              "error: unknown output format \"docx\"; choose tree, json, html, markdown or none\n");
+    EXPECT_EQ(tool.run("-f pdf x.json").err, "error: unknown input format \"pdf\"; choose richtext\n");
 }
 
 TEST(ExitStatusTest, ABundleThatWillNotInstallIsStatusTwoWithTheRuntimesText) {
@@ -108,12 +115,12 @@ TEST_F(OutputFileTest, ASuccessfulBuildReplacesTheFileWhole) {
 }
 
 TEST_F(OutputFileTest, AFailedBuildLeavesNoFileAndKeepsAnOldOne) {
-    ToolRun run = tool.run("--output new.json -f json -", "[" + paragraph + "," + badHeading + "]");
+    ToolRun run = tool.run("--output new.json -t json -", "[" + paragraph + "," + badHeading + "]");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(entries(), std::vector<std::string>{});
 
     std::string const old = tool.file("old.json", "precious\n");
-    run = tool.run("--output old.json -f json -", "[" + paragraph + "," + badHeading + "]");
+    run = tool.run("--output old.json -t json -", "[" + paragraph + "," + badHeading + "]");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(ToolRunner::read(old), "precious\n");
     EXPECT_EQ(entries(), std::vector<std::string>{"old.json"});

@@ -32,7 +32,7 @@ TEST(OptionsTest, StandardInputIsReadForDashOrNoInput) {
     std::string const expected = "RichTextParagraphNode alignment=left\n  RichTextNode \"hello\"\n";
     EXPECT_EQ(tool.run("-", paragraph).out, expected);
     EXPECT_EQ(tool.run("", paragraph).out, expected);
-    EXPECT_EQ(tool.run("-f tree", paragraph).out, expected);
+    EXPECT_EQ(tool.run("-t tree", paragraph).out, expected);
 }
 
 TEST(OptionsTest, ListBuildersWithAndWithoutCodeElements) {
@@ -58,7 +58,7 @@ TEST(OptionsTest, ListBuildersWithAndWithoutCodeElements) {
 
 TEST(OptionsTest, LogFileHoldsOneRecordALine) {
     ToolRunner tool;
-    ToolRun const run = tool.run("--log build.log -f none -",
+    ToolRun const run = tool.run("--log build.log -t none -",
                                  R"({"className":"RichTextParagraphNode","children":[{"className":"RichTextNode","text":"two\nlines"}]})");
     ASSERT_EQ(run.status, 0) << run.err;
     std::vector<std::string> const records = lines(ToolRunner::read(tool.directory() / "build.log"));
@@ -71,16 +71,16 @@ TEST(OptionsTest, LogFileHoldsOneRecordALine) {
 
 TEST(OptionsTest, LogDashGoesToStandardErrorAndNoLogMeansNoRecords) {
     ToolRunner tool;
-    ToolRun const logged = tool.run("--log - -f none -", paragraph);
+    ToolRun const logged = tool.run("--log - -t none -", paragraph);
     EXPECT_THAT(logged.err, StartsWith("Checking if can build RichTextParagraphNode\n"));
     EXPECT_EQ(logged.out, "");
-    ToolRun const quiet = tool.run("-f none -", paragraph);
+    ToolRun const quiet = tool.run("-t none -", paragraph);
     EXPECT_EQ(quiet.err, "");
 }
 
 TEST(OptionsTest, StatsCountElementsNodesAndRecords) {
     ToolRunner tool;
-    ToolRun const run = tool.run("--stats --log records.log -f none -", "[" + paragraph + "," + paragraph + "]");
+    ToolRun const run = tool.run("--stats --log records.log -t none -", "[" + paragraph + "," + paragraph + "]");
     ASSERT_EQ(run.status, 0) << run.err;
     std::size_t const written = lines(ToolRunner::read(tool.directory() / "records.log")).size();
     EXPECT_THAT(run.err, HasSubstr("stats: elements: 2 top-level, 4 in total\n"));

@@ -11,7 +11,7 @@ using ::testing::Not;
 
 struct ExampleOutput {
     std::string document;  // examples/<document>.json
-    std::string format;    // compared with examples/expected/<document>.<format>
+    std::string format;    // compared with examples/expected/<document>.<format> (markdown: .md)
 };
 
 class ExampleOutputTest : public ::testing::TestWithParam<ExampleOutput> {};
@@ -19,17 +19,20 @@ class ExampleOutputTest : public ::testing::TestWithParam<ExampleOutput> {};
 TEST_P(ExampleOutputTest, MatchesTheExpectedFile) {
     ToolRunner tool;
     ExampleOutput const& p = GetParam();
-    ToolRun const run = tool.run("-f " + p.format + " '" + ToolRunner::example(p.document + ".json") + "'");
+    ToolRun const run = tool.run("-t " + p.format + " '" + ToolRunner::example(p.document + ".json") + "'");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.out, ToolRunner::read(ToolRunner::example("expected/" + p.document + "." + p.format)));
+    std::string const extension = p.format == "markdown" ? "md" : p.format;
+    EXPECT_EQ(run.out, ToolRunner::read(ToolRunner::example("expected/" + p.document + "." + extension)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, ExampleOutputTest,
                          ::testing::Values(ExampleOutput{"showcase", "tree"}, ExampleOutput{"showcase", "json"},
                                            ExampleOutput{"inline", "tree"}, ExampleOutput{"inline", "json"},
                                            ExampleOutput{"tables", "tree"}, ExampleOutput{"tables", "json"},
-                                           ExampleOutput{"code", "tree"}, ExampleOutput{"code", "json"}),
+                                           ExampleOutput{"code", "tree"}, ExampleOutput{"code", "json"},
+                                           ExampleOutput{"showcase", "markdown"}, ExampleOutput{"inline", "markdown"},
+                                           ExampleOutput{"tables", "markdown"}, ExampleOutput{"code", "markdown"}),
                          [](auto const& info) { return info.param.document + "_" + info.param.format; });
 
 TEST(OutputFormatTest, TreeIsTheDefault) {
@@ -40,7 +43,7 @@ TEST(OutputFormatTest, TreeIsTheDefault) {
 
 TEST(OutputFormatTest, HtmlRendersTheShowcase) {
     ToolRunner tool;
-    ToolRun const run = tool.run("-f html '" + ToolRunner::example("showcase.json") + "'");
+    ToolRun const run = tool.run("-t html '" + ToolRunner::example("showcase.json") + "'");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out.rfind("<!DOCTYPE html>", 0), 0u);
     for (char const* piece : {"<h1 id=\"T_showcase\">A tour of every element kind</h1>",
@@ -51,7 +54,8 @@ TEST(OutputFormatTest, HtmlRendersTheShowcase) {
                               "<img src=\"https://example.org/logo.png\" width=\"64\" height=\"32\"",
                               "<code class=\"tex\">e^{i\\pi} + 1 = 0</code>",
                               "<ol id=\"M_steps\">",
-                              "<th>",
+                              "<th style=\"text-align:left\"><p>Kind</p>",
+                              "<a href=\"#H_text\" data-target-type=\"anchor\">Formatted text</a>",
                               "<col style=\"width:320px\">",
                               "<pre class=\"code\" id=\"M_hello\" data-type=\"cpp\">",
                               "<span class=\"tok tok-string\">&quot;&lt;hello &amp; goodbye&gt;&quot;</span>"}) {
@@ -62,7 +66,7 @@ TEST(OutputFormatTest, HtmlRendersTheShowcase) {
 
 TEST(OutputFormatTest, NoneWritesNothing) {
     ToolRunner tool;
-    ToolRun const run = tool.run("-f none '" + ToolRunner::example("showcase.json") + "'");
+    ToolRun const run = tool.run("-t none '" + ToolRunner::example("showcase.json") + "'");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "");

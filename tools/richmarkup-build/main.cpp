@@ -1,13 +1,16 @@
 #include "src/BuildCommand.hpp"
 #include "src/CommandLine.hpp"
 
+#include <unistd.h>
+
 #include <iostream>
 
 int main(int argc, char** argv) {
     // Output is written in large pieces; no need to keep C stdio in step.
     std::ios::sync_with_stdio(false);
     richmarkup::tool::ToolOptions options;
-    if (auto const status = richmarkup::tool::CommandLine::parse(argc, argv, options, std::cout, std::cerr)) {
+    if (auto const status = richmarkup::tool::CommandLine::parse(argc, argv, options, std::cout, std::cerr,
+                                                                 ::isatty(STDIN_FILENO) == 1)) {
         return *status;
     }
     return richmarkup::tool::BuildCommand(std::move(options), std::cout, std::cerr).run();

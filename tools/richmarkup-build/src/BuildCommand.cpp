@@ -7,6 +7,7 @@
 #include <richmarkup/host/ElementCounter.hpp>
 #include <richmarkup/host/HostError.hpp>
 #include <richmarkup/host/HtmlWriter.hpp>
+#include <richmarkup/host/MarkdownWriter.hpp>
 #include <richmarkup/host/RecordCounter.hpp>
 #include <richmarkup/host/RecordFileSink.hpp>
 #include <richmarkup/host/TreeWriter.hpp>
@@ -24,9 +25,11 @@
 #include <fstream>
 #include <functional>
 #include <iomanip>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <sstream>
+#include <vector>
 
 namespace richmarkup::tool {
 
@@ -130,6 +133,18 @@ void writeOutput(ToolOptions const& options, std::ostream& out,
 
 std::string displayName(std::string const& input) { return input == "-" ? std::string("<stdin>") : input; }
 
+// --title, else the first heading's text, else the first input's file name without its folder.
+std::string pageTitle(ToolOptions const& options, std::vector<document::vxzero::Node> const& nodes) {
+    if (options.title) {
+        return *options.title;
+    }
+    if (auto heading = host::HtmlWriter::firstHeadingText(nodes); heading && !heading->empty()) {
+        return *heading;
+    }
+    std::string const& input = options.inputs.front();
+    return input == "-" ? std::string("richmarkup document") : std::filesystem::path(input).filename().string();
+}
+
 host::HostOptions hostOptionsOf(ToolOptions const& options) {
     host::HostOptions hostOptions;
     hostOptions.codeElements = options.codeElements;
@@ -167,64 +182,93 @@ int BuildCommand::listBuilders() {
 
 int BuildCommand::buildDocument() {
     Logging logging(options_, err_);
-    std::string const name = displayName(options_.input);
 
-    // The whole text is parsed and checked first, so malformed JSON fails before anything is
+    // Every input is parsed and checked first, so malformed JSON fails before anything is
     // built; then each element is converted, built and let go before the next.
     Stopwatch parseClock;
-    std::optional<foundation::json::ElementStream> document;
-    try {
-        foundation::json::Parser parser;
-        document.emplace(
-            parser.streamAndRelease(options_.input == "-" ? readStandardInput() : readFile(options_.input)));
-    } catch (foundation::json::ParseError const& e) {
-        err_ << "error: " << name << ':' << e.line() << ':' << e.column() << ": " << e.reason() << '\n';
-        return 2;
+    std::vector<foundation::json::ElementStream> documents;
+    documents.reserve(options_.inputs.size());
+    for (auto const& input : options_.inputs) {
+        try {
+            foundation::json::Parser parser;
+            documents.push_back(parser.streamAndRelease(input == "-" ? readStandardInput() : readFile(input)));
+        } catch (foundation::json::ParseError const& e) {
+            err_ << "error: " << displayName(input) << ':' << e.line() << ':' << e.column() << ": " << e.reason()
+                 << '\n';
+            return 2;
+        }
     }
     double const parseMs = parseClock.elapsedMs();
 
     host::DocumentHost const host(hostOptionsOf(options_));
 
+    // One model for all inputs, written as one document, as their concatenation.
     vx::zero::Model model;
     Stopwatch buildClock;
-    host::BuildResult result;
+    std::vector<document::vxzero::Node> nodes;
     std::size_t elements = 0;
-    try {
-        result = host.build(
-            model, *document,
-            [&](host::BuildWarning const& warning) {
-                err_ << "warning: element " << warning.elementNumber << ": " << warning.message << '\n';
-            },
-            [&](foundation::json::Value const& element) {
-                if (options_.stats) {
-                    elements += host::ElementCounter::count(element).total;
-                }
-            });
-    } catch (host::ElementBuildError const& e) {
-        err_ << "error: element " << e.elementNumber() << ": " << e.what() << '\n';
-        return 1;
-    } catch (std::invalid_argument const& e) {
-        // A document of the wrong shape: neither an element nor an array of them.
-        err_ << "error: " << name << ": " << e.what() << '\n';
-        return 2;
+    std::size_t topLevel = 0;
+    std::size_t released = 0;
+    for (std::size_t i = 0; i < documents.size(); ++i) {
+        std::string const name = displayName(options_.inputs[i]);
+        auto& document = documents[i];
+        try {
+            host::BuildResult result = host.build(
+                model, document,
+                [&](host::BuildWarning const& warning) {
+                    if (!options_.quiet) {
+                        err_ << "warning: " << name << ": element " << warning.elementNumber << ": "
+                             << warning.message << '\n';
+                    }
+                },
+                [&](foundation::json::Value const& element) {
+                    if (options_.stats) {
+                        elements += host::ElementCounter::count(element).total;
+                    }
+                });
+            nodes.insert(nodes.end(), std::make_move_iterator(result.nodes.begin()),
+                         std::make_move_iterator(result.nodes.end()));
+        } catch (host::ElementBuildError const& e) {
+            err_ << "error: " << name << ": element " << e.elementNumber() << ": " << e.what() << '\n';
+            return 1;
+        } catch (std::invalid_argument const& e) {
+            // A document of the wrong shape: neither an element nor an array of them.
+            err_ << "error: " << name << ": " << e.what() << '\n';
+            return 2;
+        }
+        topLevel += document.size();
+        released += document.releasedBytes();
     }
     double const buildMs = buildClock.elapsedMs();
 
     Stopwatch writeClock;
     switch (options_.format) {
     case OutputFormat::Tree:
-        writeOutput(options_, out_, [&](std::ostream& out) { host::TreeWriter::write(out, result.nodes); });
+        writeOutput(options_, out_, [&](std::ostream& out) { host::TreeWriter::write(out, nodes); });
         break;
-    case OutputFormat::Json:
+    case OutputFormat::Json: {
+        document::vxzero::ModelJsonWriter::Options json;
+        json.pretty = !options_.compact;
         writeOutput(options_, out_,
-                    [&](std::ostream& out) { document::vxzero::ModelJsonWriter::write(out, result.nodes); });
-        break;
-    case OutputFormat::Html: {
-        host::HtmlWriter::Options html;
-        html.title = options_.input == "-" ? std::string("richmarkup document") : options_.input;
-        writeOutput(options_, out_, [&](std::ostream& out) { host::HtmlWriter::write(out, result.nodes, html); });
+                    [&](std::ostream& out) {
+                        document::vxzero::ModelJsonWriter::write(out, nodes, json);
+                        if (options_.compact) {
+                            out << '\n';  // one document a line, as jq -c writes
+                        }
+                    });
         break;
     }
+    case OutputFormat::Html: {
+        host::HtmlWriter::Options html;
+        html.title = pageTitle(options_, nodes);
+        html.fragment = options_.fragment;
+        html.stylesheet = options_.css;
+        writeOutput(options_, out_, [&](std::ostream& out) { host::HtmlWriter::write(out, nodes, html); });
+        break;
+    }
+    case OutputFormat::Markdown:
+        writeOutput(options_, out_, [&](std::ostream& out) { host::MarkdownWriter::write(out, nodes); });
+        break;
     case OutputFormat::None:
         break;
     }
@@ -233,13 +277,13 @@ int BuildCommand::buildDocument() {
     if (options_.stats) {
         std::ostringstream stats;
         stats << std::fixed << std::setprecision(3);
-        stats << "stats: elements: " << document->size() << " top-level, " << elements << " in total\n"
+        stats << "stats: elements: " << topLevel << " top-level, " << elements << " in total\n"
               << "stats: nodes: " << model.nodeCount() << '\n'
               << "stats: records: " << logging.records()
               << (logging.enabled() ? "" : " (level 8 is off; --log turns it on)") << '\n'
               << "stats: read+parse: " << parseMs << " ms\n"
               << "stats: build: " << buildMs << " ms (the elements' conversion included)\n"
-              << "stats: released while building: " << document->releasedBytes() / 1024 << " KiB of the parsed document\n"
+              << "stats: released while building: " << released / 1024 << " KiB of the parsed document\n"
               << "stats: write: " << writeMs << " ms\n";
         err_ << stats.str();
     }

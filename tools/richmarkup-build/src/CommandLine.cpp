@@ -2,7 +2,9 @@
 
 #include <CLI/CLI.hpp>
 
-#include <map>
+#include <algorithm>
+#include <cctype>
+#include <utility>
 
 #ifndef RICHMARKUP_VERSION
 #define RICHMARKUP_VERSION "unknown"
@@ -10,26 +12,99 @@
 
 namespace richmarkup::tool {
 
-std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOptions& options,
-                                      std::ostream& out, std::ostream& err) {
-    CLI::App app("Builds a rich-text JSON document into a document model and writes the model.",
-                 "richmarkup-build");
-    app.set_version_flag("--version", std::string("richmarkup-build ") + RICHMARKUP_VERSION);
+namespace {
 
-    std::map<std::string, OutputFormat> const formats{{"tree", OutputFormat::Tree},
-                                                      {"json", OutputFormat::Json},
-                                                      {"html", OutputFormat::Html},
-                                                      {"none", OutputFormat::None}};
+constexpr std::pair<char const*, OutputFormat> outputFormats[] = {{"tree", OutputFormat::Tree},
+                                                                   {"json", OutputFormat::Json},
+                                                                   {"html", OutputFormat::Html},
+                                                                   {"markdown", OutputFormat::Markdown},
+                                                                   {"none", OutputFormat::None}};
+
+constexpr char const* exitStatuses =
+    "Exit status: 0 done (warnings included); 1 a build failed, nothing written; 2 a usage, input or\n"
+    "output error.";
+
+std::string lowered(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+std::optional<OutputFormat> outputFormatNamed(std::string const& name) {
+    for (auto const& [known, format] : outputFormats) {
+        if (lowered(name) == known) {
+            return format;
+        }
+    }
+    return std::nullopt;
+}
+
+// CLI11 words its messages over several lines at times; a usage error is one line here.
+std::string oneLine(std::string text) {
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    while (!text.empty() && text.back() == ' ') {
+        text.pop_back();
+    }
+    return text;
+}
+
+} // namespace
+
+std::optional<OutputFormat> CommandLine::formatOfExtension(std::string const& path) {
+    std::size_t const dot = path.rfind('.');
+    if (dot == std::string::npos || path.find('/', dot) != std::string::npos) {
+        return std::nullopt;
+    }
+    std::string const extension = lowered(path.substr(dot + 1));
+    if (extension == "html" || extension == "htm") {
+        return OutputFormat::Html;
+    }
+    if (extension == "json") {
+        return OutputFormat::Json;
+    }
+    if (extension == "md") {
+        return OutputFormat::Markdown;
+    }
+    if (extension == "txt") {
+        return OutputFormat::Tree;
+    }
+    return std::nullopt;
+}
+
+std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOptions& options, std::ostream& out,
+                                      std::ostream& err, bool standardInputIsTerminal) {
+    CLI::App app("Builds rich-text JSON documents into a document model and writes the model.",
+                 "richmarkup-build");
+    app.set_version_flag("-V,--version", std::string("richmarkup-build ") + RICHMARKUP_VERSION);
+    app.footer(exitStatuses);
+
+    std::vector<std::string> inputs;
+    std::string from = "richtext";
+    std::string to;
     std::string output;
     std::string log;
+    std::string title;
+    std::string css;
     bool noCodeElements = false;
 
-    app.add_option("INPUT", options.input, "A JSON file; '-' or none: standard input");
-    app.add_option("-f,--format", options.format, "Output: tree, json, html or none (default tree)")
-        ->transform(CLI::CheckedTransformer(formats, CLI::ignore_case))
-        ->option_text("tree|json|html|none");
-    auto* outputOption = app.add_option("-o,--output", output, "Write there instead of standard output")
+    app.add_option("INPUT", inputs, "JSON files, built in order into one document; '-' or none: standard input");
+    app.add_option("-f,--from", from, "Input format: richtext (one element or an array of them)")
+        ->option_text("FORMAT");
+    auto* toOption = app.add_option("-t,--to,--format", to,
+                                    "Output: tree, json, html, markdown or none (default: by the extension "
+                                    "of --output, else tree)")
+                         ->option_text("FORMAT");
+    auto* outputOption = app.add_option("-o,--output", output,
+                                        "Write there instead of standard output ('-': standard output)")
                              ->option_text("FILE");
+    app.add_flag("-c,--compact", options.compact, "The model JSON on one line");
+    app.add_flag("-q,--quiet", options.quiet, "No warnings");
+    auto* titleOption = app.add_option("--title", title,
+                                       "HTML page title (default: the first heading's text, else the input's "
+                                       "file name)")
+                            ->option_text("TEXT");
+    app.add_flag("--fragment", options.fragment, "HTML: only the body's content, to embed in another page");
+    auto* cssOption = app.add_option("--css", css, "HTML: link this stylesheet in place of the built-in one")
+                          ->option_text("URL");
     auto* logOption = app.add_option("--log", log,
                                      "Enable the builders' records (level 8), one a line, message text "
                                      "only ('-': standard error)")
@@ -59,15 +134,30 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
         out << e.what() << '\n';
         return 0;
     } catch (CLI::ParseError const& e) {
-        err << "error: " << e.what() << "\nRun 'richmarkup-build --help' for the options.\n";
+        err << "error: " << oneLine(e.what()) << "; see richmarkup-build --help\n";
+        return 2;
+    }
+
+    if (lowered(from) != "richtext") {
+        err << "error: unknown input format \"" << from << "\"; choose richtext\n";
         return 2;
     }
     if (outputOption->count() > 0) {
         if (output.empty()) {
-            err << "error: --output needs a file name\n";
+            err << "error: --output needs a file name, or '-'\n";
             return 2;
         }
         options.output = output;
+    }
+    if (toOption->count() > 0) {
+        auto const format = outputFormatNamed(to);
+        if (!format) {
+            err << "error: unknown output format \"" << to << "\"; choose tree, json, html, markdown or none\n";
+            return 2;
+        }
+        options.format = *format;
+    } else if (options.output && *options.output != "-") {
+        options.format = formatOfExtension(*options.output).value_or(OutputFormat::Tree);
     }
     if (logOption->count() > 0) {
         if (log.empty()) {
@@ -76,6 +166,25 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
         }
         options.log = log;
     }
+    if (titleOption->count() > 0) {
+        options.title = title;
+    }
+    if (cssOption->count() > 0) {
+        options.css = css;
+    }
+    if (inputs.empty()) {
+        if (standardInputIsTerminal && !options.listBuilders) {
+            err << "usage: richmarkup-build [OPTIONS] INPUT... (no INPUT given and standard input is a "
+                   "terminal; '-' reads it; --help for more)\n";
+            return 2;
+        }
+        inputs.push_back("-");
+    }
+    if (std::count(inputs.begin(), inputs.end(), "-") > 1) {
+        err << "error: standard input ('-') can be read only once\n";
+        return 2;
+    }
+    options.inputs = std::move(inputs);
     options.codeElements = !noCodeElements;
     return std::nullopt;
 }

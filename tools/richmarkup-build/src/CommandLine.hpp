@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <ostream>
+#include <string>
 
 namespace richmarkup::tool {
 
@@ -11,9 +12,14 @@ namespace richmarkup::tool {
 class CommandLine {
 public:
     /// Fills `options`, or answers the exit status when the tool is done already: 0 after
-    /// --help or --version (written to `out`), 2 after a usage error (written to `err`).
-    static std::optional<int> parse(int argc, char const* const* argv, ToolOptions& options,
-                                    std::ostream& out, std::ostream& err);
+    /// --help or --version (written to `out`), 2 after a usage error (one line on `err`).
+    /// standardInputIsTerminal: with no INPUT, standard input would be read from a person's
+    /// terminal; the tool then says how it is used instead of waiting in silence.
+    static std::optional<int> parse(int argc, char const* const* argv, ToolOptions& options, std::ostream& out,
+                                    std::ostream& err, bool standardInputIsTerminal = false);
+
+    /// The output format a file name's extension implies: .html/.htm, .json, .md, .txt.
+    static std::optional<OutputFormat> formatOfExtension(std::string const& path);
 };
 
 } // namespace richmarkup::tool

@@ -6,14 +6,14 @@
 
 namespace richmarkup::tool {
 
-enum class OutputFormat { Tree, Json, Html, None };
+enum class OutputFormat { Tree, Json, Html, Markdown, None };
 
 /// What the command line asked for.
 struct ToolOptions {
-    /// A JSON file, or "-" for standard input.
-    std::string input = "-";
+    /// JSON files, "-" for standard input; built in order into one model.
+    std::vector<std::string> inputs{"-"};
     OutputFormat format = OutputFormat::Tree;
-    /// Write there instead of standard output.
+    /// Write there instead of standard output ("-": standard output).
     std::optional<std::string> output;
     /// Write the level-8 records there ("-": standard error).
     std::optional<std::string> log;
@@ -23,6 +23,15 @@ struct ToolOptions {
     bool codeElements = true;
     bool listBuilders = false;
     bool stats = false;
+    /// The model JSON on one line.
+    bool compact = false;
+    /// No warnings on standard error.
+    bool quiet = false;
+    /// HTML: the page title (default: the first heading's text, else the input's file name),
+    /// only the body's content, a stylesheet to link in place of the built-in one.
+    std::optional<std::string> title;
+    bool fragment = false;
+    std::optional<std::string> css;
 };
 
 } // namespace richmarkup::tool
