@@ -367,10 +367,7 @@ private:
     }
 
     std::string openLink(dv::HyperlinkNode::Impl const& link) {
-        std::string address = link.getTarget() ? text::toUtf8(*link.getTarget()) : std::string();
-        if (link.getAnchor() && !link.getAnchor()->empty() && address.find('#') == std::string::npos) {
-            address += "#" + text::toUtf8(*link.getAnchor());
-        }
+        std::string const address = text::linkAddress(link.getTarget(), link.getAnchor());
         bool const nested = linkDepth_ > 0;
         ++linkDepth_;
         // HTML has no link inside a link: a browser would close the outer one early.

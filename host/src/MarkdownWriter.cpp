@@ -208,11 +208,7 @@ std::string destination(std::string_view url) {
 }
 
 std::optional<std::string> linkDestination(dv::HyperlinkNode::Impl const& link) {
-    std::string address = link.getTarget() ? text::toUtf8(*link.getTarget()) : std::string();
-    if (link.getAnchor() && !link.getAnchor()->empty() && address.find('#') == std::string::npos) {
-        address += "#" + text::toUtf8(*link.getAnchor());
-    }
-    std::optional<std::string> safe = UrlFilter::forLink(address);
+    std::optional<std::string> safe = UrlFilter::forLink(text::linkAddress(link.getTarget(), link.getAnchor()));
     if (!safe || safe->empty()) {
         return std::nullopt;
     }

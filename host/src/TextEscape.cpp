@@ -98,4 +98,12 @@ void appendHtmlEscaped(std::string& out, std::string_view text) {
     }
 }
 
+std::string linkAddress(std::optional<std::u16string> const& target, std::optional<std::u16string> const& anchor) {
+    std::string address = target ? toUtf8(*target) : std::string();
+    if (anchor && !anchor->empty() && address.find('#') == std::string::npos) {
+        address += "#" + toUtf8(*anchor);
+    }
+    return address;
+}
+
 } // namespace richmarkup::host::text

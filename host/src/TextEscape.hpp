@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,5 +18,8 @@ void appendQuoted(std::string& out, std::string_view text);
 /// `text` for HTML text or a double-quoted attribute value: & < > " ' as entities; control
 /// characters other than tab, line feed and carriage return become U+FFFD.
 void appendHtmlEscaped(std::string& out, std::string_view text);
+
+/// The address a link names: its target, with "#anchor" added when the target has no fragment.
+std::string linkAddress(std::optional<std::u16string> const& target, std::optional<std::u16string> const& anchor);
 
 } // namespace richmarkup::host::text
