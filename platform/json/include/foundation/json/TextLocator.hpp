@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+namespace foundation::json {
+
+/// Where a value stands in the text it was parsed from.
+struct TextPosition {
+    std::size_t offset = 0;  ///< byte offset of the value's first character
+    std::size_t line = 1;    ///< counted from 1
+    std::size_t column = 1;  ///< bytes, counted from 1
+};
+
+/// Finds values of well-formed JSON text by RFC 6901 pointer ("/0/children/2/text"), only when a
+/// message needs a position, so that parsing keeps no positions at all. Of an object's members
+/// with the same key, the last is found, as the parser keeps the last. Lookups in document
+/// order of the top-level array are cheap: the locator goes on from the element it found last.
+class TextLocator {
+public:
+    explicit TextLocator(std::string_view text) noexcept : text_(text) {}
+
+    /// The value's position, or nothing when the pointer names no value of the text.
+    std::optional<TextPosition> locate(std::string_view pointer);
+
+private:
+    std::string_view text_;
+    // The top-level array element found last and where it starts; the line count up to it.
+    std::size_t lastIndex_ = 0;
+    std::size_t lastOffset_ = 0;
+    bool haveLast_ = false;
+    std::size_t countedTo_ = 0;
+    std::size_t linesBefore_ = 1;
+    std::size_t lineStart_ = 0;
+};
+
+} // namespace foundation::json
