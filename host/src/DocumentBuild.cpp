@@ -10,12 +10,25 @@
 
 namespace richmarkup::host {
 
-void DocumentBuild::State::warn(std::string message) {
-    result.warnings.push_back(BuildWarning{added, std::move(message)});
+void DocumentBuild::State::warn(std::string message, std::string pointer) {
+    result.warnings.push_back(BuildWarning{added, std::move(message), std::move(pointer)});
     if (onWarning) {
         onWarning(result.warnings.back());
     }
 }
+
+namespace {
+
+// A builder's error as it was, with the place the host finds for it.
+ElementBuildError located(DocumentBuild::State const& s, foundation::json::Value const& element,
+                          std::string const& pointer, std::string const& message) {
+    if (auto cause = s.checker.locateError(element, pointer)) {
+        return ElementBuildError(s.added, message, std::move(cause->pointer), std::move(cause->message));
+    }
+    return ElementBuildError(s.added, message, pointer);
+}
+
+} // namespace
 
 DocumentBuild::DocumentBuild(std::unique_ptr<State> state) noexcept : state_(std::move(state)) {}
 DocumentBuild::DocumentBuild(DocumentBuild&&) noexcept = default;
@@ -25,6 +38,8 @@ DocumentBuild::~DocumentBuild() = default;
 void DocumentBuild::add(foundation::json::Value const& element) {
     State& s = *state_;
     ++s.added;
+    std::string const pointer = s.elementPointer();
+    bool built = false;
     try {
         for (auto const& builder : s.builders) {
             if (builder->canBuild(element)) {
@@ -32,17 +47,27 @@ void DocumentBuild::add(foundation::json::Value const& element) {
                 if (node) {
                     s.result.nodes.push_back(std::move(node));
                 } else {
-                    s.warn("the builder gave no node; skipped");
+                    s.warn("the builder gave no node; skipped", pointer);
                 }
-                return;
+                built = true;
+                break;
             }
         }
     } catch (std::exception const& e) {
-        throw ElementBuildError(s.added, e.what());
+        throw located(s, element, pointer, e.what());
     } catch (...) {
-        throw ElementBuildError(s.added, "unknown exception");
+        throw located(s, element, pointer, "unknown exception");
     }
-    s.warn(phrases::skippedMessage(element));
+    if (!built) {
+        s.warn(phrases::skippedMessage(element), pointer);
+        return;
+    }
+    // What the builders left out without a word, found by the host.
+    std::vector<Finding> findings;
+    s.checker.check(element, pointer, findings);
+    for (auto& finding : findings) {
+        s.warn(std::move(finding.message), std::move(finding.pointer));
+    }
 }
 
 std::size_t DocumentBuild::added() const noexcept { return state_->added; }

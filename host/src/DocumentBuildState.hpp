@@ -2,6 +2,8 @@
 
 #include <richmarkup/host/DocumentBuild.hpp>
 
+#include "ElementChecker.hpp"
+
 #include <richmarkup/build/json/NodeBuilder.hpp>
 
 #include <memory>
@@ -16,8 +18,13 @@ struct DocumentBuild::State {
     WarningHandler onWarning;
     BuildResult result;
     std::size_t added = 0;
+    /// Whether the elements are those of an array (pointers "/0", "/1", ...) or the one element
+    /// of a document (pointer "").
+    bool inArray = true;
+    ElementChecker checker{{}};
 
-    void warn(std::string message);
+    std::string elementPointer() const { return inArray ? "/" + std::to_string(added - 1) : std::string(); }
+    void warn(std::string message, std::string pointer);
 };
 
 } // namespace richmarkup::host

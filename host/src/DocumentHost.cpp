@@ -22,6 +22,7 @@
 #include <cppmicroservices/ServiceReference.h>
 
 #include <chrono>
+#include <set>
 #include <stdexcept>
 #include <string>
 
@@ -142,13 +143,21 @@ DocumentBuild DocumentHost::begin(vx::zero::Model const& model, WarningHandler o
     auto state = std::make_unique<DocumentBuild::State>();
     state->model = &model;
     state->onWarning = std::move(onWarning);
-    // One snapshot of the block builders serves the whole document.
+    // One snapshot of the block builders serves the whole document; the kinds they take are
+    // those a table cell may hold.
     auto context = state_->framework->GetBundleContext();
+    std::set<std::string> blockKinds;
     for (auto const& reference : context.GetServiceReferences<NodeBuilder>()) {
         if (auto builder = context.GetService(reference)) {
             state->builders.push_back(std::move(builder));
+            if (auto const id = reference.GetProperty("test_id"); !id.Empty()) {
+                if (auto kind = ElementChecker::kindOfTestId(propertyText(id))) {
+                    blockKinds.insert(std::move(*kind));
+                }
+            }
         }
     }
+    state->checker = ElementChecker(std::move(blockKinds));
     return DocumentBuild(std::move(state));
 }
 
@@ -156,6 +165,7 @@ BuildResult DocumentHost::build(vx::zero::Model const& model, foundation::json::
                                 WarningHandler const& onWarning) const {
     requireBuildable(document.kind());
     DocumentBuild build = begin(model, onWarning);
+    build.state_->inArray = !document.isObject();
     if (document.isObject()) {
         build.add(document);
     } else {
@@ -170,6 +180,7 @@ BuildResult DocumentHost::build(vx::zero::Model const& model, foundation::json::
                                 WarningHandler const& onWarning, ElementHandler const& onElement) const {
     requireBuildable(document.documentKind());
     DocumentBuild build = begin(model, onWarning);
+    build.state_->inArray = document.documentKind() == foundation::json::Kind::Array;
     foundation::json::Value element;
     while (document.next(element)) {
         if (onElement) {

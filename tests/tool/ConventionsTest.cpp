@@ -56,12 +56,12 @@ TEST(ConventionsTest, SeveralInputsAreOneDocumentAndMessagesNameTheirFile) {
     ToolRun run = tool.run("a.json b.json");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, treeOf("one") + treeOf("two"));
-    EXPECT_EQ(run.err, "warning: a.json: element 2: no builder for className \"Mystery\"; skipped\n");
+    EXPECT_EQ(run.err, "warning: a.json:1:95: /1: no builder for className \"Mystery\"; skipped\n");
 
     tool.file("bad.json", R"({"className":"HeadingNode","level":"high","children":[]})");
     run = tool.run("-o out.txt a.json bad.json");
     EXPECT_EQ(run.status, 1);
-    EXPECT_THAT(run.err, HasSubstr("error: bad.json: element 1: invalid conversion: string to double\n"));
+    EXPECT_THAT(run.err, HasSubstr("error: bad.json:1:36: /level: invalid conversion: string to double"));
     EXPECT_FALSE(std::filesystem::exists(tool.directory() / "out.txt"));
 
     tool.file("broken.json", "[1,");

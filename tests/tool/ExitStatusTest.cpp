@@ -20,8 +20,8 @@ TEST(ExitStatusTest, SkippedElementsWarnAndTheRestIsBuilt) {
     ToolRunner tool;
     ToolRun const run = tool.run("-", "[" + paragraph + R"(, {"className":"Mystery"}, {"text":"x"}, )" + paragraph + "]");
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.err, "warning: <stdin>: element 2: no builder for className \"Mystery\"; skipped\n"
-                       "warning: <stdin>: element 3: no builder for className <none>; skipped\n");
+    EXPECT_EQ(run.err, "warning: <stdin>:1:97: /1: no builder for className \"Mystery\"; skipped\n"
+                       "warning: <stdin>:1:122: /2: no builder for className <none>; skipped\n");
     EXPECT_EQ(run.out, "RichTextParagraphNode alignment=left\n  RichTextNode \"kept\"\n"
                        "RichTextParagraphNode alignment=left\n  RichTextNode \"kept\"\n");
 }
@@ -30,8 +30,9 @@ TEST(ExitStatusTest, ABuilderErrorIsStatusOneAndWritesNoOutput) {
     ToolRunner tool;
     ToolRun const run = tool.run("-", "[" + paragraph + R"(, {"className":"Mystery"}, )" + badHeading + "]");
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "warning: <stdin>: element 2: no builder for className \"Mystery\"; skipped\n"
-                       "error: <stdin>: element 3: invalid conversion: string to double\n");
+    EXPECT_EQ(run.err, "warning: <stdin>:1:97: /1: no builder for className \"Mystery\"; skipped\n"
+                       "error: <stdin>:1:157: /2/level: invalid conversion: string to double "
+                       "(\"level\" must be a double, not a string)\n");
     EXPECT_EQ(run.out, "");
 }
 
@@ -130,6 +131,31 @@ TEST_F(OutputFileTest, AnUnwritablePlaceIsStatusTwo) {
     ToolRun const run = tool.run("-o no/such/dir/out.txt -", paragraph);
     EXPECT_EQ(run.status, 2);
     EXPECT_THAT(run.err, StartsWith("error: cannot write no/such/dir/out.txt: "));
+}
+
+} // namespace
+} // namespace richmarkup::tool::test
+
+namespace richmarkup::tool::test {
+namespace {
+
+TEST(DiagnosticsTest, WarningsNameFileLineColumnAndPointerAndStrictMakesThemErrors) {
+    ToolRunner tool;
+    tool.file("doc.json", "[\n  {\"className\": \"TableNode\", \"hasheader\": true,\n   \"children\": []}\n]\n");
+    ToolRun run = tool.run("doc.json");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "warning: doc.json:2:43: /0/hasheader: unknown key \"hasheader\" is ignored: did you mean "
+                       "\"hasHeader\"?\n");
+    EXPECT_EQ(tool.run("-q doc.json").err, "");
+
+    run = tool.run("--strict -o out.txt doc.json");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_THAT(run.err, StartsWith("error: doc.json:2:43: /0/hasheader: "));
+    EXPECT_FALSE(fs::exists(tool.directory() / "out.txt"));
+
+    // The whole document is one element: its pointer is the empty one, shown as "/".
+    run = tool.run("-", R"({"className":"Mystery"})");
+    EXPECT_EQ(run.err, "warning: <stdin>:1:1: /: no builder for className \"Mystery\"; skipped\n");
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "BuildCommand.hpp"
 
+#include "InputText.hpp"
 #include "OutputTarget.hpp"
 
 #include <richmarkup/host/DocumentHost.hpp>
@@ -133,6 +134,9 @@ void writeOutput(ToolOptions const& options, std::ostream& out,
 
 std::string displayName(std::string const& input) { return input == "-" ? std::string("<stdin>") : input; }
 
+// The whole document's pointer is empty; a message shows it as "/".
+std::string pointerText(std::string const& pointer) { return pointer.empty() ? std::string("/") : pointer; }
+
 // --title, else the first heading's text, else the first input's file name without its folder.
 std::string pageTitle(ToolOptions const& options, std::vector<document::vxzero::Node> const& nodes) {
     if (options.title) {
@@ -187,11 +191,20 @@ int BuildCommand::buildDocument() {
     // built; then each element is converted, built and let go before the next.
     Stopwatch parseClock;
     std::vector<foundation::json::ElementStream> documents;
+    std::vector<InputText> texts;
     documents.reserve(options_.inputs.size());
+    texts.reserve(options_.inputs.size());
     for (auto const& input : options_.inputs) {
         try {
             foundation::json::Parser parser;
-            documents.push_back(parser.streamAndRelease(input == "-" ? readStandardInput() : readFile(input)));
+            if (input == "-") {
+                std::string text = readStandardInput();
+                texts.emplace_back(input, text);
+                documents.push_back(parser.streamAndRelease(std::move(text)));
+            } else {
+                texts.emplace_back(input);
+                documents.push_back(parser.streamAndRelease(readFile(input)));
+            }
         } catch (foundation::json::ParseError const& e) {
             err_ << "error: " << displayName(input) << ':' << e.line() << ':' << e.column() << ": " << e.reason()
                  << '\n';
@@ -209,17 +222,23 @@ int BuildCommand::buildDocument() {
     std::size_t elements = 0;
     std::size_t topLevel = 0;
     std::size_t released = 0;
+    std::size_t strictErrors = 0;
     for (std::size_t i = 0; i < documents.size(); ++i) {
         std::string const name = displayName(options_.inputs[i]);
         auto& document = documents[i];
+        auto& text = texts[i];
         try {
             host::BuildResult result = host.build(
                 model, document,
                 [&](host::BuildWarning const& warning) {
-                    if (!options_.quiet) {
-                        err_ << "warning: " << name << ": element " << warning.elementNumber << ": "
-                             << warning.message << '\n';
+                    if (options_.strict) {
+                        ++strictErrors;
+                    } else if (options_.quiet) {
+                        return;
                     }
+                    err_ << (options_.strict ? "error: " : "warning: ") << name << ':'
+                         << text.position(warning.pointer) << ": " << pointerText(warning.pointer) << ": "
+                         << warning.message << '\n';
                 },
                 [&](foundation::json::Value const& element) {
                     if (options_.stats) {
@@ -229,7 +248,8 @@ int BuildCommand::buildDocument() {
             nodes.insert(nodes.end(), std::make_move_iterator(result.nodes.begin()),
                          std::make_move_iterator(result.nodes.end()));
         } catch (host::ElementBuildError const& e) {
-            err_ << "error: " << name << ": element " << e.elementNumber() << ": " << e.what() << '\n';
+            err_ << "error: " << name << ':' << text.position(e.pointer()) << ": " << pointerText(e.pointer()) << ": "
+                 << e.what() << (e.cause().empty() ? "" : " (" + e.cause() + ")") << '\n';
             return 1;
         } catch (std::invalid_argument const& e) {
             // A document of the wrong shape: neither an element nor an array of them.
@@ -240,6 +260,9 @@ int BuildCommand::buildDocument() {
         released += document.releasedBytes();
     }
     double const buildMs = buildClock.elapsedMs();
+    if (strictErrors > 0) {
+        return 1;  // --strict: every warning was an error; nothing is written
+    }
 
     Stopwatch writeClock;
     switch (options_.format) {

@@ -98,6 +98,7 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
                              ->option_text("FILE");
     app.add_flag("-c,--compact", options.compact, "The model JSON on one line");
     app.add_flag("-q,--quiet", options.quiet, "No warnings");
+    app.add_flag("--strict", options.strict, "Every warning is an error: exit 1, nothing written");
     auto* titleOption = app.add_option("--title", title,
                                        "HTML page title (default: the first heading's text, else the input's "
                                        "file name)")

@@ -27,6 +27,8 @@ struct ToolOptions {
     bool compact = false;
     /// No warnings on standard error.
     bool quiet = false;
+    /// Every warning is an error: exit 1, nothing written.
+    bool strict = false;
     /// HTML: the page title (default: the first heading's text, else the input's file name),
     /// only the body's content, a stylesheet to link in place of the built-in one.
     std::optional<std::string> title;

@@ -11,6 +11,9 @@ struct BuildWarning {
     std::size_t elementNumber = 0;
     /// What happened, e.g. `no builder for className "X"; skipped`.
     std::string message;
+    /// Where in the document: an RFC 6901 pointer to the value concerned ("/0/children/1/level"),
+    /// or to the object that lacks a key.
+    std::string pointer;
 };
 
 } // namespace richmarkup::host

@@ -12,14 +12,25 @@ namespace richmarkup::host {
 /// be referenced once the host is gone.
 class ElementBuildError : public std::runtime_error {
 public:
-    ElementBuildError(std::size_t elementNumber, std::string const& message)
-        : std::runtime_error(message), elementNumber_(elementNumber) {}
+    ElementBuildError(std::size_t elementNumber, std::string const& message, std::string pointer = {},
+                      std::string cause = {})
+        : std::runtime_error(message),
+          elementNumber_(elementNumber),
+          pointer_(std::move(pointer)),
+          cause_(std::move(cause)) {}
 
     /// The top-level element being built, counted from 1.
     std::size_t elementNumber() const noexcept { return elementNumber_; }
+    /// Where in the document: an RFC 6901 pointer to the value the builders could not read, or
+    /// to the object that lacks the key they need; else to the element.
+    std::string const& pointer() const noexcept { return pointer_; }
+    /// What the host found there (`"level" must be a double, not a string`), or empty.
+    std::string const& cause() const noexcept { return cause_; }
 
 private:
     std::size_t elementNumber_;
+    std::string pointer_;
+    std::string cause_;
 };
 
 } // namespace richmarkup::host

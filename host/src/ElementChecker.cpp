@@ -1,0 +1,451 @@
+#include "ElementChecker.hpp"
+
+#include "ElementPhrases.hpp"
+#include "TextEscape.hpp"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <sstream>
+#include <string_view>
+
+namespace richmarkup::host {
+
+namespace {
+
+namespace fj = foundation::json;
+using fj::Kind;
+
+// Where a kind's children go: which builder takes each one there.
+enum class Route { None, Inline, ListItems, TocEntries, TableRows, TableCells, AnyBlock, CodeLines, CodeElements };
+
+// Skip: a value of another kind is passed over; Strict: it fails the build.
+enum class Read { Skip, Strict };
+
+// A value the model keeps otherwise than written.
+enum class Stored { AsWritten, HeadingLevel, ImageSize, ColumnWidths };
+
+struct KeyRule {
+    std::string_view key;
+    Kind kind;
+    bool required;
+    Read read;
+    Stored stored = Stored::AsWritten;
+};
+
+struct KindRule {
+    std::string_view className;
+    Route children;
+    bool anchor;     // reads "anchorId", else "id"
+    bool alignment;  // reads "alignment"
+    std::vector<KeyRule> keys;
+};
+
+std::vector<KindRule> const& kindRules() {
+    static std::vector<KindRule> const rules = {
+        {"RichTextNode", Route::None, false, false,
+         {{"text", Kind::String, true, Read::Strict},
+          {"bold", Kind::Bool, false, Read::Strict},
+          {"italic", Kind::Bool, false, Read::Strict},
+          {"monospace", Kind::Bool, false, Read::Strict},
+          {"underline", Kind::Bool, false, Read::Strict}}},
+        {"HyperlinkNode", Route::Inline, false, false, {{"hyperlink", Kind::Object, false, Read::Skip}}},
+        {"ImageNode", Route::None, false, false,
+         {{"imageId", Kind::String, false, Read::Skip},
+          {"imgSrc", Kind::String, false, Read::Skip},
+          {"height", Kind::Double, false, Read::Skip, Stored::ImageSize},
+          {"width", Kind::Double, false, Read::Skip, Stored::ImageSize},
+          {"altText", Kind::String, false, Read::Skip},
+          {"verticalAlign", Kind::String, false, Read::Skip}}},
+        {"EquationNode", Route::None, false, false,
+         {{"texString", Kind::String, false, Read::Skip},
+          {"displayStyle", Kind::Bool, false, Read::Skip},
+          {"encoding", Kind::String, false, Read::Skip},
+          {"altTextString", Kind::String, false, Read::Skip}}},
+        {"RichTextParagraphNode", Route::Inline, true, true, {}},
+        {"HeadingNode", Route::Inline, true, true, {{"level", Kind::Double, true, Read::Strict, Stored::HeadingLevel}}},
+        {"ListParagraph", Route::ListItems, true, false, {{"type", Kind::String, false, Read::Skip}}},
+        {"ListItem", Route::Inline, false, true, {}},
+        {"TableOfContentsContainer", Route::TocEntries, true, false, {}},
+        {"TableOfContentsHeadingNode", Route::Inline, false, true, {}},
+        {"CodeExampleBlockNode", Route::CodeLines, true, false, {{"type", Kind::String, true, Read::Strict}}},
+        {"CodeExampleLineNode", Route::CodeElements, false, false, {}},
+        {"TableNode", Route::TableRows, true, false,
+         {{"hasHeader", Kind::Bool, false, Read::Skip},
+          {"columnWidths", Kind::Array, false, Read::Skip, Stored::ColumnWidths}}},
+        {"TableRowNode", Route::TableCells, false, false, {}},
+        {"TableCellNode", Route::AnyBlock, false, false, {}},
+        {"CodeTextNode", Route::None, false, false,
+         {{"text", Kind::String, true, Read::Strict}, {"tokenKind", Kind::String, false, Read::Strict}}},
+        {"CodeIndentNode", Route::None, false, false, {{"width", Kind::Double, true, Read::Strict}}},
+    };
+    return rules;
+}
+
+KindRule const* ruleOf(std::string_view className) {
+    for (auto const& rule : kindRules()) {
+        if (rule.className == className) {
+            return &rule;
+        }
+    }
+    return nullptr;
+}
+
+constexpr std::string_view inlineKinds[] = {"RichTextNode", "HyperlinkNode", "ImageNode", "EquationNode"};
+constexpr std::string_view codeElementKinds[] = {"CodeTextNode", "CodeIndentNode"};
+constexpr std::string_view hyperlinkKeys[] = {"target", "anchor", "targetType"};
+constexpr std::string_view alignmentWords[] = {"left", "center", "right", "justify"};
+
+std::string quoted(std::string_view text) {
+    std::string out;
+    text::appendQuoted(out, text);
+    return out;
+}
+
+std::string number(double value) {
+    std::ostringstream out;
+    out.precision(15);  // as written in the document, not the double's last bits
+    out << value;
+    return out.str();
+}
+
+// "/" and "~" escaped as RFC 6901 asks.
+void appendToken(std::string& pointer, std::string_view token) {
+    pointer.push_back('/');
+    for (char const c : token) {
+        if (c == '~') {
+            pointer += "~0";
+        } else if (c == '/') {
+            pointer += "~1";
+        } else {
+            pointer.push_back(c);
+        }
+    }
+}
+
+std::size_t editDistance(std::string_view a, std::string_view b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) {
+        row[j] = j;
+    }
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            std::size_t const above = row[j];
+            bool const same = std::tolower(static_cast<unsigned char>(a[i - 1])) ==
+                              std::tolower(static_cast<unsigned char>(b[j - 1]));
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// The kind a child takes at its place, or nothing when no builder takes it there.
+class Walk {
+public:
+    Walk(std::set<std::string> const& blockKinds, std::string pointer, std::vector<Finding>& warnings,
+         std::vector<Finding>& errors)
+        : blockKinds_(blockKinds), pointer_(std::move(pointer)), warnings_(warnings), errors_(errors) {}
+
+    void element(fj::Value const& element, KindRule const& rule) {
+        for (auto const& key : rule.keys) {
+            this->key(element, rule, key);
+        }
+        if (rule.className == "HyperlinkNode") {
+            hyperlink(element);
+        }
+        if (rule.anchor) {
+            for (std::string_view const key : {std::string_view("anchorId"), std::string_view("id")}) {
+                if (element.hasOwnProperty(key) && element[key].isString()) {
+                    break;  // the first of them that is a string is the one read
+                }
+                ignoredIfNot(element, key, Kind::String);
+            }
+        }
+        if (rule.alignment && element.hasOwnProperty("alignment")) {
+            fj::Value const& word = element["alignment"];
+            if (!word.isString()) {
+                ignoredIfNot(element, "alignment", Kind::String);
+            } else if (std::find(std::begin(alignmentWords), std::end(alignmentWords), word.asString()) ==
+                       std::end(alignmentWords)) {
+                warn("alignment", "alignment " + quoted(word.asString()) +
+                                      " is not one the model knows (left, center, right, justify); stored as left");
+            }
+        }
+        unknownKeys(element, rule);
+        if (rule.children != Route::None) {
+            children(element, rule);
+        }
+    }
+
+private:
+    void key(fj::Value const& element, KindRule const& rule, KeyRule const& key) {
+        if (!element.hasOwnProperty(key.key)) {
+            if (key.required) {
+                errors_.push_back({pointer_, "\"" + std::string(rule.className) + "\" needs the key " +
+                                                 quoted(key.key) + ", which is missing"});
+            }
+            return;
+        }
+        fj::Value const& value = element[key.key];
+        if (value.kind() != key.kind) {
+            if (key.read == Read::Strict) {
+                errors_.push_back({at(key.key), mistyped(key.key, value.kind(), key.kind)});
+            } else {
+                warn(key.key, quoted(key.key) + " is ignored: it must be " + phrases::kindPhrase(key.kind) +
+                                  ", not " + phrases::kindPhrase(value.kind()));
+            }
+            return;
+        }
+        switch (key.stored) {
+        case Stored::AsWritten:
+            break;
+        case Stored::HeadingLevel: {
+            double const level = value.asDouble();
+            if (!(level >= 0 && level <= 255 && std::floor(level) == level)) {
+                warn(key.key, "level " + number(level) + " is not a whole number from 0 to 255; the model stores " +
+                                  std::to_string(static_cast<std::uint32_t>(static_cast<std::int32_t>(
+                                                     std::isfinite(level) && std::fabs(level) < 2147483648.0 ? level : 0)) &
+                                                 0xFFu));
+            }
+            break;
+        }
+        case Stored::ImageSize: {
+            double const size = value.asDouble();
+            if (!(size >= 0 && size < 18446744073709551616.0 && std::floor(size) == size)) {
+                warn(key.key, quoted(key.key) + " " + number(size) +
+                                  " is not a whole number of 0 or more; the model stores it otherwise");
+            }
+            break;
+        }
+        case Stored::ColumnWidths:
+            columnWidths(value);
+            break;
+        }
+    }
+
+    void columnWidths(fj::Value const& widths) {
+        auto const& array = widths.asArray();
+        for (std::size_t i = 0; i < array.size(); ++i) {
+            std::string const pointer = at("columnWidths") + "/" + std::to_string(i);
+            if (!array[i].isDouble()) {
+                errors_.push_back({pointer, "a column width must be " + phrases::kindPhrase(Kind::Double) +
+                                                ", not " + phrases::kindPhrase(array[i].kind())});
+                continue;
+            }
+            double const width = array[i].asDouble();
+            if (!(std::floor(width) == width && std::fabs(width) < 9223372036854775808.0)) {
+                warnings_.push_back({pointer, "column width " + number(width) +
+                                                  " is not a whole number; the model stores it without its fraction"});
+            }
+        }
+    }
+
+    void hyperlink(fj::Value const& element) {
+        if (!element.hasOwnProperty("hyperlink") || !element["hyperlink"].isObject()) {
+            return;
+        }
+        fj::Value const& link = element["hyperlink"];
+        for (std::string_view const key : hyperlinkKeys) {
+            if (link.hasOwnProperty(key) && !link[key].isString()) {
+                std::string pointer = at("hyperlink");
+                appendToken(pointer, key);
+                warnings_.push_back({pointer, quoted(key) + " is ignored: it must be a string, not " +
+                                                  phrases::kindPhrase(link[key].kind())});
+            }
+        }
+        for (auto const& member : link.asObject()) {
+            nearKey(member.first, std::begin(hyperlinkKeys), std::end(hyperlinkKeys), "hyperlink");
+        }
+    }
+
+    void ignoredIfNot(fj::Value const& element, std::string_view key, Kind kind) {
+        if (element.hasOwnProperty(key) && element[key].kind() != kind) {
+            warn(key, quoted(key) + " is ignored: it must be " + phrases::kindPhrase(kind) + ", not " +
+                          phrases::kindPhrase(element[key].kind()));
+        }
+    }
+
+    void unknownKeys(fj::Value const& element, KindRule const& rule) {
+        std::vector<std::string_view> known = {"className"};
+        if (rule.children != Route::None) {
+            known.push_back("children");
+        }
+        if (rule.anchor) {
+            known.insert(known.end(), {"anchorId", "id"});
+        }
+        if (rule.alignment) {
+            known.push_back("alignment");
+        }
+        for (auto const& key : rule.keys) {
+            known.push_back(key.key);
+        }
+        for (auto const& member : element.asObject()) {
+            nearKey(member.first, known.begin(), known.end(), {});
+        }
+    }
+
+    // An unknown key close to a known one is most likely that key misspelt, and so ignored.
+    template <class It>
+    void nearKey(std::string_view key, It first, It last, std::string_view parent) {
+        if (std::find(first, last, key) != last) {
+            return;
+        }
+        for (It known = first; known != last; ++known) {
+            std::size_t const distance = editDistance(key, *known);
+            if (distance == 0 || (distance <= 2 && known->size() > 3)) {
+                std::string pointer = parent.empty() ? pointer_ : at(parent);
+                appendToken(pointer, key);
+                warnings_.push_back({pointer, "unknown key " + quoted(key) + " is ignored: did you mean " +
+                                                  quoted(*known) + "?"});
+                return;
+            }
+        }
+    }
+
+    void children(fj::Value const& element, KindRule const& rule) {
+        if (!element.hasOwnProperty("children")) {
+            errors_.push_back({pointer_, "\"" + std::string(rule.className) +
+                                             "\" needs the key \"children\", which is missing"});
+            return;
+        }
+        fj::Value const& children = element["children"];
+        if (!children.isArray()) {
+            errors_.push_back({at("children"), mistyped("children", children.kind(), Kind::Array)});
+            return;
+        }
+        auto const& array = children.asArray();
+        for (std::size_t i = 0; i < array.size(); ++i) {
+            std::string const pointer = at("children") + "/" + std::to_string(i);
+            fj::Value const& child = array[i];
+            KindRule const* taken = takenAt(child, rule.children);
+            if (taken == nullptr) {
+                if (child.isObject() && child.hasOwnProperty("className") && !child["className"].isString() &&
+                    (rule.children == Route::Inline || rule.children == Route::ListItems)) {
+                    // The inline and list-item builders read className strictly.
+                    errors_.push_back({pointer + "/className", mistyped("className", child["className"].kind(),
+                                                                         Kind::String)});
+                    continue;
+                }
+                warnings_.push_back({pointer, dropped(child, rule)});
+                continue;
+            }
+            Walk inner(blockKinds_, pointer, warnings_, errors_);
+            inner.element(child, *taken);
+        }
+    }
+
+    KindRule const* takenAt(fj::Value const& child, Route route) const {
+        if (!child.isObject() || !child.hasOwnProperty("className") || !child["className"].isString()) {
+            return nullptr;
+        }
+        std::string const& name = child["className"].asString();
+        auto const is = [&](std::string_view wanted) { return name == wanted ? ruleOf(wanted) : nullptr; };
+        auto const oneOf = [&](auto const& kinds) -> KindRule const* {
+            return std::find(std::begin(kinds), std::end(kinds), name) != std::end(kinds) ? ruleOf(name) : nullptr;
+        };
+        switch (route) {
+        case Route::Inline: return oneOf(inlineKinds);
+        case Route::ListItems: return is("ListItem");
+        case Route::TocEntries: return is("TableOfContentsHeadingNode");
+        case Route::TableRows: return is("TableRowNode");
+        case Route::TableCells: return is("TableCellNode");
+        case Route::AnyBlock: return blockKinds_.count(name) != 0 ? ruleOf(name) : nullptr;
+        case Route::CodeLines: return is("CodeExampleLineNode");
+        case Route::CodeElements: return oneOf(codeElementKinds);
+        case Route::None: break;
+        }
+        return nullptr;
+    }
+
+    static std::string dropped(fj::Value const& child, KindRule const& parent) {
+        std::string what;
+        if (!child.isObject()) {
+            what = phrases::kindPhrase(child.kind());
+        } else if (!child.hasOwnProperty("className")) {
+            what = "an element without \"className\"";
+        } else if (!child["className"].isString()) {
+            what = "an element whose \"className\" is " + phrases::kindPhrase(child["className"].kind());
+        } else {
+            what = "a " + quoted(child["className"].asString()) + " element";
+        }
+        return what + " is skipped: no builder takes it among the children of \"" + std::string(parent.className) +
+               "\"";
+    }
+
+    static std::string mistyped(std::string_view key, Kind held, Kind wanted) {
+        return quoted(key) + " must be " + phrases::kindPhrase(wanted) + ", not " + phrases::kindPhrase(held);
+    }
+
+    std::string at(std::string_view key) const {
+        std::string pointer = pointer_;
+        appendToken(pointer, key);
+        return pointer;
+    }
+
+    void warn(std::string_view key, std::string message) { warnings_.push_back({at(key), std::move(message)}); }
+
+    std::set<std::string> const& blockKinds_;
+    std::string pointer_;
+    std::vector<Finding>& warnings_;
+    std::vector<Finding>& errors_;
+};
+
+} // namespace
+
+ElementChecker::ElementChecker(std::set<std::string> blockKinds) : blockKinds_(std::move(blockKinds)) {}
+
+void ElementChecker::check(fj::Value const& element, std::string const& pointer, std::vector<Finding>& out) const {
+    if (!element.isObject() || !element["className"].isString()) {
+        return;
+    }
+    KindRule const* rule = ruleOf(element["className"].asString());
+    if (rule == nullptr) {
+        return;  // a kind of another bundle's: its keys are its own
+    }
+    std::vector<Finding> errors;
+    Walk(blockKinds_, pointer, out, errors).element(element, *rule);
+}
+
+std::optional<Finding> ElementChecker::locateError(fj::Value const& element, std::string const& pointer) const {
+    if (!element.isObject() || !element["className"].isString()) {
+        return std::nullopt;
+    }
+    KindRule const* rule = ruleOf(element["className"].asString());
+    if (rule == nullptr) {
+        return std::nullopt;
+    }
+    std::vector<Finding> warnings;
+    std::vector<Finding> errors;
+    Walk(blockKinds_, pointer, warnings, errors).element(element, *rule);
+    if (errors.empty()) {
+        return std::nullopt;
+    }
+    return errors.front();
+}
+
+std::optional<std::string> ElementChecker::kindOfTestId(std::string const& testId) {
+    static constexpr std::pair<std::string_view, std::string_view> kinds[] = {
+        {"RichTextParagraphNodeBuilderImpl", "RichTextParagraphNode"},
+        {"HeadingNodeBuilderImpl", "HeadingNode"},
+        {"ListContainerBuilderImpl", "ListParagraph"},
+        {"ListItemBuilderImpl", "ListItem"},
+        {"TableOfContentsContainerBuilderImpl", "TableOfContentsContainer"},
+        {"TableOfContentsHeadingNodeBuilderImpl", "TableOfContentsHeadingNode"},
+        {"CodeExampleBlockBuilderImpl", "CodeExampleBlockNode"},
+        {"CodeExampleLineBuilderImpl", "CodeExampleLineNode"},
+        {"TableNodeBuilderImpl", "TableNode"},
+        {"TableRowNodeBuilderImpl", "TableRowNode"},
+        {"TableCellNodeBuilderImpl", "TableCellNode"},
+    };
+    for (auto const& [id, kind] : kinds) {
+        if (id == testId) {
+            return std::string(kind);
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace richmarkup::host
