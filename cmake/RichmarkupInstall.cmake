@@ -57,6 +57,8 @@ foreach(include_dir
   endif()
 endforeach()
 
+install(FILES ${PROJECT_SOURCE_DIR}/schema/richtext.schema.json DESTINATION ${CMAKE_INSTALL_DATADIR}/richmarkup)
+
 install(EXPORT richmarkupTargets
   NAMESPACE richmarkup::
   DESTINATION "${richmarkup_install_cmakedir}")

@@ -91,6 +91,9 @@ KindRule const* ruleOf(std::string_view className) {
     return nullptr;
 }
 
+// The largest whole number every JSON reader keeps exact (2^53 - 1); beyond it one may round.
+constexpr double maxExactWhole = 9007199254740991.0;
+
 constexpr std::string_view inlineKinds[] = {"RichTextNode", "HyperlinkNode", "ImageNode", "EquationNode"};
 constexpr std::string_view codeElementKinds[] = {"CodeTextNode", "CodeIndentNode"};
 constexpr std::string_view hyperlinkKeys[] = {"target", "anchor", "targetType"};
@@ -142,62 +145,91 @@ std::size_t editDistance(std::string_view a, std::string_view b) {
     return row[b.size()];
 }
 
-// The kind a child takes at its place, or nothing when no builder takes it there.
+// Walks an element as the builders read it. The pointer of a value is put together only when
+// something is found there: a clean element costs no allocation.
 class Walk {
 public:
-    Walk(std::set<std::string> const& blockKinds, std::string pointer, std::vector<Finding>& warnings,
+    Walk(std::set<std::string> const& blockKinds, std::string const& base, std::vector<Finding>& warnings,
          std::vector<Finding>& errors)
-        : blockKinds_(blockKinds), pointer_(std::move(pointer)), warnings_(warnings), errors_(errors) {}
+        : blockKinds_(blockKinds), base_(base), warnings_(warnings), errors_(errors) {}
 
+    // One pass over the element's members: each is read where the builders read it.
     void element(fj::Value const& element, KindRule const& rule) {
-        for (auto const& key : rule.keys) {
-            this->key(element, rule, key);
-        }
-        if (rule.className == "HyperlinkNode") {
-            hyperlink(element);
-        }
-        if (rule.anchor) {
-            for (std::string_view const key : {std::string_view("anchorId"), std::string_view("id")}) {
-                if (element.hasOwnProperty(key) && element[key].isString()) {
-                    break;  // the first of them that is a string is the one read
-                }
-                ignoredIfNot(element, key, Kind::String);
+        std::uint32_t seen = 0;  // bit i: rule.keys[i] is present
+        fj::Value const* children = nullptr;
+        fj::Value const* anchorId = nullptr;
+        fj::Value const* id = nullptr;
+        for (auto const& [name, value] : element.asObject()) {
+            std::string_view const key = name;
+            if (key == "className") {
+                continue;
+            }
+            if (rule.children != Route::None && key == "children") {
+                children = &value;
+                continue;
+            }
+            if (rule.anchor && key == "anchorId") {
+                anchorId = &value;
+                continue;
+            }
+            if (rule.anchor && key == "id") {
+                id = &value;
+                continue;
+            }
+            if (rule.alignment && key == "alignment") {
+                alignment(value);
+                continue;
+            }
+            std::size_t i = 0;
+            while (i < rule.keys.size() && rule.keys[i].key != key) {
+                ++i;
+            }
+            if (i < rule.keys.size()) {
+                seen |= 1u << i;
+                this->key(rule.keys[i], value);
+            } else {
+                nearKey(key, knownKeys(rule), {});
             }
         }
-        if (rule.alignment && element.hasOwnProperty("alignment")) {
-            fj::Value const& word = element["alignment"];
-            if (!word.isString()) {
-                ignoredIfNot(element, "alignment", Kind::String);
-            } else if (std::find(std::begin(alignmentWords), std::end(alignmentWords), word.asString()) ==
-                       std::end(alignmentWords)) {
-                warn("alignment", "alignment " + quoted(word.asString()) +
-                                      " is not one the model knows (left, center, right, justify); stored as left");
+        for (std::size_t i = 0; i < rule.keys.size(); ++i) {
+            if (rule.keys[i].required && (seen & (1u << i)) == 0) {
+                error({}, quoted(rule.className) + " needs the key " + quoted(rule.keys[i].key) + ", which is missing");
             }
         }
-        unknownKeys(element, rule);
+        // "id" is read only when "anchorId" is no string.
+        if (anchorId != nullptr && !anchorId->isString()) {
+            ignored("anchorId", *anchorId, Kind::String);
+        }
+        if ((anchorId == nullptr || !anchorId->isString()) && id != nullptr && !id->isString()) {
+            ignored("id", *id, Kind::String);
+        }
         if (rule.children != Route::None) {
-            children(element, rule);
+            this->children(children, rule);
         }
     }
 
 private:
-    void key(fj::Value const& element, KindRule const& rule, KeyRule const& key) {
-        if (!element.hasOwnProperty(key.key)) {
-            if (key.required) {
-                errors_.push_back({pointer_, "\"" + std::string(rule.className) + "\" needs the key " +
-                                                 quoted(key.key) + ", which is missing"});
+    // One step of a pointer below the current value: a key, or an array index.
+    struct Step {
+        static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+        Step(char const* name) : key(name) {}
+        Step(std::string_view name) : key(name) {}
+        Step(std::size_t position) : index(position) {}
+        std::string_view key;
+        std::size_t index = npos;
+    };
+
+    void key(KeyRule const& key, fj::Value const& value) {
+        if (value.kind() != key.kind) {
+            if (key.read == Read::Strict) {
+                error({key.key}, mistyped(key.key, value.kind(), key.kind));
+            } else {
+                ignored(key.key, value, key.kind);
             }
             return;
         }
-        fj::Value const& value = element[key.key];
-        if (value.kind() != key.kind) {
-            if (key.read == Read::Strict) {
-                errors_.push_back({at(key.key), mistyped(key.key, value.kind(), key.kind)});
-            } else {
-                warn(key.key, quoted(key.key) + " is ignored: it must be " + phrases::kindPhrase(key.kind) +
-                                  ", not " + phrases::kindPhrase(value.kind()));
-            }
-            return;
+        if (key.key == "hyperlink") {
+            hyperlink(value);
         }
         switch (key.stored) {
         case Stored::AsWritten:
@@ -205,18 +237,19 @@ private:
         case Stored::HeadingLevel: {
             double const level = value.asDouble();
             if (!(level >= 0 && level <= 255 && std::floor(level) == level)) {
-                warn(key.key, "level " + number(level) + " is not a whole number from 0 to 255; the model stores " +
-                                  std::to_string(static_cast<std::uint32_t>(static_cast<std::int32_t>(
-                                                     std::isfinite(level) && std::fabs(level) < 2147483648.0 ? level : 0)) &
-                                                 0xFFu));
+                bool const representable = std::isfinite(level) && std::fabs(level) < 2147483648.0;
+                auto const stored =
+                    static_cast<std::uint32_t>(static_cast<std::int32_t>(representable ? level : 0)) & 0xFFu;
+                warn({key.key}, "level " + number(level) + " is not a whole number from 0 to 255; the model stores " +
+                                    std::to_string(stored));
             }
             break;
         }
         case Stored::ImageSize: {
             double const size = value.asDouble();
-            if (!(size >= 0 && size < 18446744073709551616.0 && std::floor(size) == size)) {
-                warn(key.key, quoted(key.key) + " " + number(size) +
-                                  " is not a whole number of 0 or more; the model stores it otherwise");
+            if (!(size >= 0 && size <= maxExactWhole && std::floor(size) == size)) {
+                warn({key.key}, quoted(key.key) + " " + number(size) +
+                                    " is not a whole number of 0 or more; the model stores it otherwise");
             }
             break;
         }
@@ -229,46 +262,50 @@ private:
     void columnWidths(fj::Value const& widths) {
         auto const& array = widths.asArray();
         for (std::size_t i = 0; i < array.size(); ++i) {
-            std::string const pointer = at("columnWidths") + "/" + std::to_string(i);
             if (!array[i].isDouble()) {
-                errors_.push_back({pointer, "a column width must be " + phrases::kindPhrase(Kind::Double) +
-                                                ", not " + phrases::kindPhrase(array[i].kind())});
+                error({"columnWidths", {i}}, "a column width must be " + phrases::kindPhrase(Kind::Double) +
+                                                 ", not " + phrases::kindPhrase(array[i].kind()));
                 continue;
             }
             double const width = array[i].asDouble();
-            if (!(std::floor(width) == width && std::fabs(width) < 9223372036854775808.0)) {
-                warnings_.push_back({pointer, "column width " + number(width) +
-                                                  " is not a whole number; the model stores it without its fraction"});
+            if (!(std::floor(width) == width && std::fabs(width) <= maxExactWhole)) {
+                warn({"columnWidths", {i}}, "column width " + number(width) +
+                                                " is not a whole number; the model stores it without its fraction");
             }
         }
     }
 
-    void hyperlink(fj::Value const& element) {
-        if (!element.hasOwnProperty("hyperlink") || !element["hyperlink"].isObject()) {
-            return;
-        }
-        fj::Value const& link = element["hyperlink"];
+    void hyperlink(fj::Value const& link) {
         for (std::string_view const key : hyperlinkKeys) {
             if (link.hasOwnProperty(key) && !link[key].isString()) {
-                std::string pointer = at("hyperlink");
-                appendToken(pointer, key);
-                warnings_.push_back({pointer, quoted(key) + " is ignored: it must be a string, not " +
-                                                  phrases::kindPhrase(link[key].kind())});
+                warn({"hyperlink", {key}}, quoted(key) + " is ignored: it must be a string, not " +
+                                               phrases::kindPhrase(link[key].kind()));
             }
         }
         for (auto const& member : link.asObject()) {
-            nearKey(member.first, std::begin(hyperlinkKeys), std::end(hyperlinkKeys), "hyperlink");
+            if (std::find(std::begin(hyperlinkKeys), std::end(hyperlinkKeys), member.first) == std::end(hyperlinkKeys)) {
+                nearKey(member.first, {std::begin(hyperlinkKeys), std::end(hyperlinkKeys)}, "hyperlink");
+            }
         }
     }
 
-    void ignoredIfNot(fj::Value const& element, std::string_view key, Kind kind) {
-        if (element.hasOwnProperty(key) && element[key].kind() != kind) {
-            warn(key, quoted(key) + " is ignored: it must be " + phrases::kindPhrase(kind) + ", not " +
-                          phrases::kindPhrase(element[key].kind()));
+    void ignored(std::string_view key, fj::Value const& value, Kind wanted) {
+        warn({key}, quoted(key) + " is ignored: it must be " + phrases::kindPhrase(wanted) + ", not " +
+                        phrases::kindPhrase(value.kind()));
+    }
+
+    void alignment(fj::Value const& word) {
+        if (!word.isString()) {
+            ignored("alignment", word, Kind::String);
+        } else if (std::find(std::begin(alignmentWords), std::end(alignmentWords), word.asString()) ==
+                   std::end(alignmentWords)) {
+            warn({"alignment"}, "alignment " + quoted(word.asString()) +
+                                    " is not one the model knows (left, center, right, justify); stored as left");
         }
     }
 
-    void unknownKeys(fj::Value const& element, KindRule const& rule) {
+    // Only for an unknown key, which is rare: the list is made when one turns up.
+    static std::vector<std::string_view> knownKeys(KindRule const& rule) {
         std::vector<std::string_view> known = {"className"};
         if (rule.children != Route::None) {
             known.push_back("children");
@@ -282,66 +319,65 @@ private:
         for (auto const& key : rule.keys) {
             known.push_back(key.key);
         }
-        for (auto const& member : element.asObject()) {
-            nearKey(member.first, known.begin(), known.end(), {});
-        }
+        return known;
     }
 
     // An unknown key close to a known one is most likely that key misspelt, and so ignored.
-    template <class It>
-    void nearKey(std::string_view key, It first, It last, std::string_view parent) {
-        if (std::find(first, last, key) != last) {
-            return;
-        }
-        for (It known = first; known != last; ++known) {
-            std::size_t const distance = editDistance(key, *known);
-            if (distance == 0 || (distance <= 2 && known->size() > 3)) {
-                std::string pointer = parent.empty() ? pointer_ : at(parent);
-                appendToken(pointer, key);
-                warnings_.push_back({pointer, "unknown key " + quoted(key) + " is ignored: did you mean " +
-                                                  quoted(*known) + "?"});
+    void nearKey(std::string_view key, std::vector<std::string_view> const& known, std::string_view parent) {
+        for (auto const& candidate : known) {
+            std::size_t const distance = editDistance(key, candidate);
+            if (distance == 0 || (distance <= 2 && candidate.size() > 3)) {
+                std::string const message =
+                    "unknown key " + quoted(key) + " is ignored: did you mean " + quoted(candidate) + "?";
+                if (parent.empty()) {
+                    warn({key}, message);
+                } else {
+                    warn({parent, {key}}, message);
+                }
                 return;
             }
         }
     }
 
-    void children(fj::Value const& element, KindRule const& rule) {
-        if (!element.hasOwnProperty("children")) {
-            errors_.push_back({pointer_, "\"" + std::string(rule.className) +
-                                             "\" needs the key \"children\", which is missing"});
+    void children(fj::Value const* value, KindRule const& rule) {
+        if (value == nullptr) {
+            error({}, quoted(rule.className) + " needs the key \"children\", which is missing");
             return;
         }
-        fj::Value const& children = element["children"];
+        fj::Value const& children = *value;
         if (!children.isArray()) {
-            errors_.push_back({at("children"), mistyped("children", children.kind(), Kind::Array)});
+            error({"children"}, mistyped("children", children.kind(), Kind::Array));
             return;
         }
         auto const& array = children.asArray();
         for (std::size_t i = 0; i < array.size(); ++i) {
-            std::string const pointer = at("children") + "/" + std::to_string(i);
             fj::Value const& child = array[i];
             KindRule const* taken = takenAt(child, rule.children);
-            if (taken == nullptr) {
-                if (child.isObject() && child.hasOwnProperty("className") && !child["className"].isString() &&
-                    (rule.children == Route::Inline || rule.children == Route::ListItems)) {
-                    // The inline and list-item builders read className strictly.
-                    errors_.push_back({pointer + "/className", mistyped("className", child["className"].kind(),
-                                                                         Kind::String)});
-                    continue;
-                }
-                warnings_.push_back({pointer, dropped(child, rule)});
+            if (taken != nullptr) {
+                path_.emplace_back("children");
+                path_.emplace_back(i);
+                this->element(child, *taken);
+                path_.pop_back();
+                path_.pop_back();
                 continue;
             }
-            Walk inner(blockKinds_, pointer, warnings_, errors_);
-            inner.element(child, *taken);
+            if (child.isObject() && child.hasOwnProperty("className") && !child["className"].isString() &&
+                (rule.children == Route::Inline || rule.children == Route::ListItems)) {
+                // The inline and list-item builders read className strictly.
+                error({"children", {i}, {"className"}},
+                      mistyped("className", child["className"].kind(), Kind::String));
+                continue;
+            }
+            warn({"children", {i}}, dropped(child, rule));
         }
     }
 
     KindRule const* takenAt(fj::Value const& child, Route route) const {
-        if (!child.isObject() || !child.hasOwnProperty("className") || !child["className"].isString()) {
+        fj::Value const* className = child.isObject() ? child.asObject().get("className") : nullptr;
+        if (className == nullptr || !className->isString()) {
             return nullptr;
         }
-        std::string const& name = child["className"].asString();
+        std::string const& name = className->asString();
         auto const is = [&](std::string_view wanted) { return name == wanted ? ruleOf(wanted) : nullptr; };
         auto const oneOf = [&](auto const& kinds) -> KindRule const* {
             return std::find(std::begin(kinds), std::end(kinds), name) != std::end(kinds) ? ruleOf(name) : nullptr;
@@ -371,24 +407,42 @@ private:
         } else {
             what = "a " + quoted(child["className"].asString()) + " element";
         }
-        return what + " is skipped: no builder takes it among the children of \"" + std::string(parent.className) +
-               "\"";
+        return what + " is skipped: no builder takes it among the children of " + quoted(parent.className);
     }
 
     static std::string mistyped(std::string_view key, Kind held, Kind wanted) {
         return quoted(key) + " must be " + phrases::kindPhrase(wanted) + ", not " + phrases::kindPhrase(held);
     }
 
-    std::string at(std::string_view key) const {
-        std::string pointer = pointer_;
-        appendToken(pointer, key);
-        return pointer;
+    // The pointer of the current value, followed by `below`.
+    std::string pointer(std::initializer_list<Step> below) const {
+        std::string out = base_;
+        auto append = [&](Step const& step) {
+            if (step.index != Step::npos) {
+                out += "/" + std::to_string(step.index);
+            } else {
+                appendToken(out, step.key);
+            }
+        };
+        for (auto const& step : path_) {
+            append(step);
+        }
+        for (auto const& step : below) {
+            append(step);
+        }
+        return out;
     }
 
-    void warn(std::string_view key, std::string message) { warnings_.push_back({at(key), std::move(message)}); }
+    void warn(std::initializer_list<Step> below, std::string message) {
+        warnings_.push_back({pointer(below), std::move(message)});
+    }
+    void error(std::initializer_list<Step> below, std::string message) {
+        errors_.push_back({pointer(below), std::move(message)});
+    }
 
     std::set<std::string> const& blockKinds_;
-    std::string pointer_;
+    std::string const& base_;
+    std::vector<Step> path_;
     std::vector<Finding>& warnings_;
     std::vector<Finding>& errors_;
 };
