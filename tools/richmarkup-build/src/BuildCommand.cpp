@@ -1,6 +1,5 @@
 #include "BuildCommand.hpp"
 
-#include "InputText.hpp"
 #include "OutputTarget.hpp"
 
 #include <richmarkup/host/DocumentHost.hpp>
@@ -11,6 +10,7 @@
 #include <richmarkup/host/MarkdownWriter.hpp>
 #include <richmarkup/host/RecordCounter.hpp>
 #include <richmarkup/host/RecordFileSink.hpp>
+#include <richmarkup/host/SourceText.hpp>
 #include <richmarkup/host/TreeWriter.hpp>
 
 #include <document/vxzero/ModelJsonWriter.hpp>
@@ -134,8 +134,6 @@ void writeOutput(ToolOptions const& options, std::ostream& out,
 
 std::string displayName(std::string const& input) { return input == "-" ? std::string("<stdin>") : input; }
 
-// The whole document's pointer is empty; a message shows it as "/".
-std::string pointerText(std::string const& pointer) { return pointer.empty() ? std::string("/") : pointer; }
 
 // --title, else the first heading's text, else the first input's file name without its folder.
 std::string pageTitle(ToolOptions const& options, std::vector<document::vxzero::Node> const& nodes) {
@@ -191,7 +189,7 @@ int BuildCommand::buildDocument() {
     // built; then each element is converted, built and let go before the next.
     Stopwatch parseClock;
     std::vector<foundation::json::ElementStream> documents;
-    std::vector<InputText> texts;
+    std::vector<host::SourceText> texts;
     documents.reserve(options_.inputs.size());
     texts.reserve(options_.inputs.size());
     for (auto const& input : options_.inputs) {
@@ -199,10 +197,10 @@ int BuildCommand::buildDocument() {
             foundation::json::Parser parser;
             if (input == "-") {
                 std::string text = readStandardInput();
-                texts.emplace_back(input, text);
+                texts.emplace_back(displayName(input), std::string(), text);
                 documents.push_back(parser.streamAndRelease(std::move(text)));
             } else {
-                texts.emplace_back(input);
+                texts.emplace_back(input, input);
                 documents.push_back(parser.streamAndRelease(readFile(input)));
             }
         } catch (foundation::json::ParseError const& e) {
@@ -236,9 +234,9 @@ int BuildCommand::buildDocument() {
                     } else if (options_.quiet) {
                         return;
                     }
-                    err_ << (options_.strict ? "error: " : "warning: ") << name << ':'
-                         << text.position(warning.pointer) << ": " << pointerText(warning.pointer) << ": "
-                         << warning.message << '\n';
+                    using Severity = host::Diagnostic::Severity;
+                    err_ << text.locate(warning, options_.strict ? Severity::Error : Severity::Warning).toString()
+                         << '\n';
                 },
                 [&](foundation::json::Value const& element) {
                     if (options_.stats) {
@@ -248,8 +246,7 @@ int BuildCommand::buildDocument() {
             nodes.insert(nodes.end(), std::make_move_iterator(result.nodes.begin()),
                          std::make_move_iterator(result.nodes.end()));
         } catch (host::ElementBuildError const& e) {
-            err_ << "error: " << name << ':' << text.position(e.pointer()) << ": " << pointerText(e.pointer()) << ": "
-                 << e.what() << (e.cause().empty() ? "" : " (" + e.cause() + ")") << '\n';
+            err_ << text.locate(e).toString() << '\n';
             return 1;
         } catch (std::invalid_argument const& e) {
             // A document of the wrong shape: neither an element nor an array of them.

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace richmarkup::host {
+
+/// One thing a build says about its input, located: where in which file, and what.
+struct Diagnostic {
+    enum class Severity { Warning, Error };
+
+    Severity severity = Severity::Warning;
+    /// The input as named ("<stdin>" for standard input).
+    std::string file;
+    /// Where the value concerned starts, counted from 1; the column in bytes.
+    std::size_t line = 1;
+    std::size_t column = 1;
+    /// RFC 6901 pointer into the input: the value concerned, or the object that lacks a key.
+    std::string pointer;
+    std::string message;
+
+    /// "warning: FILE:LINE:COL: POINTER: message" (the whole document's pointer shown as "/").
+    std::string toString() const;
+};
+
+} // namespace richmarkup::host
