@@ -362,7 +362,8 @@ private:
                 continue;
             }
             if (child.isObject() && child.hasOwnProperty("className") && !child["className"].isString() &&
-                (rule.children == Route::Inline || rule.children == Route::ListItems)) {
+                (rule.children == Route::Inline || rule.children == Route::ListItems ||
+                 (rule.children == Route::AnyBlock && blockKinds_.count("ListItem") != 0))) {
                 // The inline and list-item builders read className strictly.
                 error({"children", {i}, {"className"}},
                       mistyped("className", child["className"].kind(), Kind::String));
