@@ -19,10 +19,17 @@ foreach(library
     list(APPEND richmarkup_exported ${library})
   endif()
 endforeach()
+# Shared libraries carry the ABI in their SONAME (librichmarkup_host.so.0): a program built against
+# one release finds the libraries it can run with.
+foreach(library IN LISTS richmarkup_exported)
+  set_target_properties(${library} PROPERTIES VERSION "${PROJECT_VERSION}" SOVERSION "${PROJECT_VERSION_MAJOR}")
+endforeach()
+
 # The bundled runtime goes with them as richmarkup::runtime; a CppMicroServices install is
 # the consumer's own, found again by the package configuration.
 if(RICHMARKUP_RUNTIME STREQUAL "bundled")
-  set_target_properties(CppMicroServices PROPERTIES EXPORT_NAME runtime)
+  set_target_properties(CppMicroServices PROPERTIES EXPORT_NAME runtime
+    VERSION "${PROJECT_VERSION}" SOVERSION "${PROJECT_VERSION_MAJOR}")
   list(APPEND richmarkup_exported CppMicroServices)
 endif()
 install(TARGETS ${richmarkup_exported}
@@ -75,3 +82,10 @@ install(FILES
   "${PROJECT_BINARY_DIR}/richmarkupConfig.cmake"
   "${PROJECT_BINARY_DIR}/richmarkupConfigVersion.cmake"
   DESTINATION "${richmarkup_install_cmakedir}")
+
+# pkg-config: richmarkup.pc finds its prefix from where it lies, so the tree can be installed
+# anywhere (cmake --install --prefix, or the Debian package under /usr).
+file(RELATIVE_PATH richmarkup_pc_to_prefix "${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig" "${CMAKE_INSTALL_PREFIX}")
+string(REGEX REPLACE "/$" "" richmarkup_pc_to_prefix "${richmarkup_pc_to_prefix}")
+configure_file("${PROJECT_SOURCE_DIR}/cmake/richmarkup.pc.in" "${PROJECT_BINARY_DIR}/richmarkup.pc" @ONLY)
+install(FILES "${PROJECT_BINARY_DIR}/richmarkup.pc" DESTINATION "${CMAKE_INSTALL_LIBDIR}/pkgconfig")

@@ -39,6 +39,28 @@ if(NOT step_output STREQUAL expected)
   message(FATAL_ERROR "the consumer printed:\n${step_output}\nexpected:\n${expected}")
 endif()
 
+# The same program built with pkg-config alone, as a Makefile would build it.
+file(GLOB_RECURSE pc_file "${prefix}/*/richmarkup.pc")
+if(NOT pc_file)
+  message(FATAL_ERROR "the install tree has no richmarkup.pc")
+endif()
+get_filename_component(pc_dir "${pc_file}" DIRECTORY)
+run_step("pkg-config" "${CMAKE_COMMAND}" -E env "PKG_CONFIG_PATH=${pc_dir}" pkg-config --cflags --libs richmarkup)
+string(STRIP "${step_output}" pc_flags)
+separate_arguments(pc_flags UNIX_COMMAND "${pc_flags}")
+separate_arguments(extra_flags UNIX_COMMAND "${CXX_FLAGS}")
+set(compiler "${CXX}")
+if(NOT compiler)
+  set(compiler c++)
+endif()
+run_step("the pkg-config build" "${compiler}" -std=c++17 ${extra_flags} "${CONSUMER_DIR}/main.cpp" ${pc_flags}
+         -o "${WORK_DIR}/pc-consumer")
+get_filename_component(lib_dir "${pc_dir}" DIRECTORY)
+run_step("the pkg-config consumer" "${CMAKE_COMMAND}" -E env "LD_LIBRARY_PATH=${lib_dir}" "${WORK_DIR}/pc-consumer")
+if(NOT step_output STREQUAL expected)
+  message(FATAL_ERROR "the pkg-config consumer printed:\n${step_output}")
+endif()
+
 # The installed tool finds the installed bundles beside itself.
 file(GLOB tool "${prefix}/bin/richmarkup-build")
 run_step("the installed tool" "${tool}" --list-builders)
