@@ -1,5 +1,6 @@
 #include <richmarkup/host/HtmlWriter.hpp>
 
+#include "NodeWalk.hpp"
 #include "TextEscape.hpp"
 #include "UrlFilter.hpp"
 
@@ -63,24 +64,6 @@ char const* textAlign(std::optional<dv::Alignment> const& alignment) {
     case dv::Alignment::Left: break;
     }
     return nullptr;
-}
-
-// Visits the subtree under root depth first, in document order, with a stack of its own.
-template <class Visit>
-void forEachNode(dv::Node::Impl const* root, Visit const& visit) {
-    std::vector<dv::Node::Impl const*> stack{root};
-    while (!stack.empty()) {
-        dv::Node::Impl const* node = stack.back();
-        stack.pop_back();
-        if (node == nullptr) {
-            continue;
-        }
-        visit(*node);
-        auto const& children = node->getChildren();
-        for (std::size_t i = children.size(); i > 0; --i) {
-            stack.push_back(children[i - 1].getImpl());
-        }
-    }
 }
 
 std::unordered_set<std::string> anchorIdsOf(std::vector<dv::Node> const& topLevel) {

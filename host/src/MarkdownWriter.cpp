@@ -1,5 +1,6 @@
 #include <richmarkup/host/MarkdownWriter.hpp>
 
+#include "NodeWalk.hpp"
 #include "TextEscape.hpp"
 #include "UrlFilter.hpp"
 
@@ -774,33 +775,24 @@ private:
     // The texts under `node` as they stand, for a code block.
     static std::string textOf(dv::Node::Impl const& node) {
         std::string out;
-        std::vector<dv::Node::Impl const*> stack{&node};
-        while (!stack.empty()) {
-            dv::Node::Impl const* current = stack.back();
-            stack.pop_back();
-            switch (current->getKind()) {
+        forEachNode(&node, [&](dv::Node::Impl const& current) {
+            switch (current.getKind()) {
             case dv::NodeKind::RichTextNode:
             case dv::NodeKind::CodeTextNode:
-                out += cleanText(static_cast<dv::TextNode::Impl const&>(*current).getText());
+                out += cleanText(static_cast<dv::TextNode::Impl const&>(current).getText());
                 break;
             case dv::NodeKind::EquationNode:
-                out += cleanText(static_cast<dv::EquationNode::Impl const&>(*current).getTexString());
+                out += cleanText(static_cast<dv::EquationNode::Impl const&>(current).getTexString());
                 break;
             case dv::NodeKind::ImageNode:
-                if (auto const& data = static_cast<dv::ImageNode::Impl const&>(*current).getData()) {
+                if (auto const& data = static_cast<dv::ImageNode::Impl const&>(current).getData()) {
                     out += cleanText(data->getAltText());
                 }
                 break;
             default:
                 break;
             }
-            auto const& children = current->getChildren();
-            for (std::size_t i = children.size(); i > 0; --i) {
-                if (children[i - 1]) {
-                    stack.push_back(children[i - 1].getImpl());
-                }
-            }
-        }
+        });
         return out;
     }
 

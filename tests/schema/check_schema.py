@@ -14,23 +14,9 @@ import sys
 import unittest
 from pathlib import Path
 
-try:
-    import jsonschema
-except ImportError:
-    # Debian's python3-jsonschema belongs to the system interpreter; another python3 found
-    # first on PATH may lack it.
-    system_python = "/usr/bin/python3"
-    if os.path.exists(system_python) and os.path.realpath(sys.executable) != os.path.realpath(system_python):
-        os.execv(system_python, [system_python] + sys.argv)
-    sys.exit("check_schema: the jsonschema module is missing; scripts/setup installs python3-jsonschema")
+from schema_support import ROOT, SCHEMA, SCHEMA_PATH, VALIDATOR, jsonschema
 
-ROOT = Path(os.environ.get("RICHMARKUP_ROOT", Path(__file__).resolve().parents[2]))
-SCHEMA_PATH = ROOT / "schema" / "richtext.schema.json"
 FORMAT_DOC = ROOT / "docs" / "format.md"
-
-with open(SCHEMA_PATH, encoding="utf-8") as f:
-    SCHEMA = json.load(f)
-VALIDATOR = jsonschema.Draft202012Validator(SCHEMA)
 
 BLOCK_KINDS = ["RichTextParagraphNode", "HeadingNode", "ListParagraph", "ListItem",
                "TableOfContentsContainer", "TableOfContentsHeadingNode", "CodeExampleBlockNode",

@@ -8,22 +8,12 @@ Misspelt-key warnings are left out of the comparison: the schema allows keys it 
 
 import copy
 import json
-import os
 import subprocess
 import sys
 import tempfile
 from pathlib import Path
 
-try:
-    import jsonschema
-except ImportError:
-    system_python = "/usr/bin/python3"
-    if os.path.exists(system_python) and os.path.realpath(sys.executable) != os.path.realpath(system_python):
-        os.execv(system_python, [system_python] + sys.argv)
-    sys.exit("diagnostics_agree: the jsonschema module is missing; scripts/setup installs python3-jsonschema")
-
-ROOT = Path(__file__).resolve().parents[2]
-VALIDATOR = jsonschema.Draft202012Validator(json.loads((ROOT / "schema" / "richtext.schema.json").read_text()))
+from schema_support import ROOT, VALIDATOR
 
 OTHER_KIND = {str: 7, bool: "yes", int: "7", float: "7", list: {}, dict: [], type(None): "x"}
 

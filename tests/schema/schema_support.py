@@ -1,0 +1,23 @@
+"""What the schema checks share: the jsonschema module, the repository and the schema's validator."""
+
+import json
+import os
+import sys
+from pathlib import Path
+
+try:
+    import jsonschema
+except ImportError:
+    # Debian's python3-jsonschema belongs to the system interpreter; another python3 found
+    # first on PATH may lack it. The calling script starts again under the system one.
+    system_python = "/usr/bin/python3"
+    if os.path.exists(system_python) and os.path.realpath(sys.executable) != os.path.realpath(system_python):
+        os.execv(system_python, [system_python] + sys.argv)
+    sys.exit(f"{Path(sys.argv[0]).name}: the jsonschema module is missing; scripts/setup installs python3-jsonschema")
+
+ROOT = Path(os.environ.get("RICHMARKUP_ROOT", Path(__file__).resolve().parents[2]))
+SCHEMA_PATH = ROOT / "schema" / "richtext.schema.json"
+
+with open(SCHEMA_PATH, encoding="utf-8") as f:
+    SCHEMA = json.load(f)
+VALIDATOR = jsonschema.Draft202012Validator(SCHEMA)
