@@ -1,7 +1,9 @@
-# Installs the build tree into a fresh prefix, builds the consumer project against that prefix
-# alone, and runs both the consumer and the installed tool.
-#   cmake -DBUILD_DIR=... -DCONSUMER_DIR=... -DWORK_DIR=... -DGENERATOR=... [-DCXX=...] [-DCXX_FLAGS=...]
-#         -P ConsumerTest.cmake
+# Installs the build tree into a fresh prefix, builds the README's embedding example against that
+# prefix alone (with the consumer project's CMake file, and again with pkg-config), and runs it and
+# the installed tool. The example's source and its output are the README's ```cpp and ```text
+# blocks under "## Embed", so the README cannot drift from what works.
+#   cmake -DBUILD_DIR=... -DCONSUMER_DIR=... -DWORK_DIR=... -DGENERATOR=... [-DREADME=...]
+#         [-DCXX=...] [-DCXX_FLAGS=...] -P ConsumerTest.cmake
 foreach(var BUILD_DIR CONSUMER_DIR WORK_DIR GENERATOR)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "ConsumerTest.cmake needs -D${var}=...")
@@ -9,10 +11,42 @@ foreach(var BUILD_DIR CONSUMER_DIR WORK_DIR GENERATOR)
 endforeach()
 
 include("${CMAKE_CURRENT_LIST_DIR}/../support/RunStep.cmake")
+if(NOT README)
+  set(README "${CMAKE_CURRENT_LIST_DIR}/../../README.md")
+endif()
 
 set(prefix "${WORK_DIR}/prefix")
 set(build "${WORK_DIR}/build")
+set(source "${WORK_DIR}/source")
 file(REMOVE_RECURSE "${WORK_DIR}")
+
+# The text of the first ```LANG block after `text`'s start, and the rest after it.
+function(next_block text lang out_block out_rest)
+  string(FIND "${text}" "```${lang}\n" open)
+  if(open EQUAL -1)
+    message(FATAL_ERROR "${README}: no ```${lang} block under \"## Embed\"")
+  endif()
+  string(LENGTH "```${lang}\n" fence)
+  math(EXPR open "${open} + ${fence}")
+  string(SUBSTRING "${text}" ${open} -1 rest)
+  string(FIND "${rest}" "```" close)
+  string(SUBSTRING "${rest}" 0 ${close} block)
+  math(EXPR close "${close} + 3")
+  string(SUBSTRING "${rest}" ${close} -1 rest)
+  set(${out_block} "${block}" PARENT_SCOPE)
+  set(${out_rest} "${rest}" PARENT_SCOPE)
+endfunction()
+
+file(READ "${README}" readme)
+string(FIND "${readme}" "\n## Embed\n" section)
+if(section EQUAL -1)
+  message(FATAL_ERROR "${README} has no \"## Embed\" section")
+endif()
+string(SUBSTRING "${readme}" ${section} -1 readme)
+next_block("${readme}" "cpp" program readme)
+next_block("${readme}" "text" expected readme)
+file(WRITE "${source}/main.cpp" "${program}")
+file(COPY "${CONSUMER_DIR}/CMakeLists.txt" DESTINATION "${source}")
 
 run_step("install" "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${prefix}")
 
@@ -23,12 +57,11 @@ endif()
 if(CXX_FLAGS)
   list(APPEND compiler_args "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${CXX_FLAGS}")
 endif()
-run_step("configure of the consumer" "${CMAKE_COMMAND}" -S "${CONSUMER_DIR}" -B "${build}" -G "${GENERATOR}"
+run_step("configure of the consumer" "${CMAKE_COMMAND}" -S "${source}" -B "${build}" -G "${GENERATOR}"
          "-DCMAKE_PREFIX_PATH=${prefix}" -DCMAKE_BUILD_TYPE=Release ${compiler_args})
 run_step("build of the consumer" "${CMAKE_COMMAND}" --build "${build}")
 
 run_step("the consumer" "${build}/consumer")
-set(expected "RichTextParagraphNode alignment=left\n  RichTextNode \"installed\"\n")
 if(NOT step_output STREQUAL expected)
   message(FATAL_ERROR "the consumer printed:\n${step_output}\nexpected:\n${expected}")
 endif()
@@ -47,12 +80,12 @@ set(compiler "${CXX}")
 if(NOT compiler)
   set(compiler c++)
 endif()
-run_step("the pkg-config build" "${compiler}" -std=c++17 ${extra_flags} "${CONSUMER_DIR}/main.cpp" ${pc_flags}
+run_step("the pkg-config build" "${compiler}" -std=c++17 ${extra_flags} "${source}/main.cpp" ${pc_flags}
          -o "${WORK_DIR}/pc-consumer")
 get_filename_component(lib_dir "${pc_dir}" DIRECTORY)
 run_step("the pkg-config consumer" "${CMAKE_COMMAND}" -E env "LD_LIBRARY_PATH=${lib_dir}" "${WORK_DIR}/pc-consumer")
 if(NOT step_output STREQUAL expected)
-  message(FATAL_ERROR "the pkg-config consumer printed:\n${step_output}")
+  message(FATAL_ERROR "the pkg-config consumer printed:\n${step_output}\nexpected:\n${expected}")
 endif()
 
 # The installed tool finds the installed bundles beside itself.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <richmarkup/host/BuildResult.hpp>
+#include <richmarkup/host/Conversion.hpp>
 #include <richmarkup/host/DocumentBuild.hpp>
 #include <richmarkup/host/BuildWarning.hpp>
 #include <richmarkup/host/BuilderInfo.hpp>
@@ -12,6 +13,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace richmarkup::host {
@@ -21,6 +24,7 @@ namespace richmarkup::host {
 /// host lives. The destructor clears that and stops the framework.
 ///
 /// Only one host should live at a time in a process: the published framework is process-wide.
+/// Its const calls may run on several threads at once, each building into a model of its own.
 class DocumentHost {
 public:
     using WarningHandler = DocumentBuild::WarningHandler;
@@ -31,6 +35,12 @@ public:
     ~DocumentHost();
     DocumentHost(DocumentHost const&) = delete;
     DocumentHost& operator=(DocumentHost const&) = delete;
+
+    /// Converts JSON text in one call: parses it, builds it into a model of its own and locates
+    /// every diagnostic in the text, naming the input `name`. Malformed JSON, a document of the
+    /// wrong shape and a builder's error come back as an error diagnostic and no nodes, not as
+    /// exceptions. The text may go once this returns.
+    Conversion convert(std::string_view json, std::string name = "<string>") const;
 
     /// Builds a document (one block element, or an array of them) into `model`. Each top-level
     /// element goes to the first NodeBuilder service, in the framework's order, that accepts it;

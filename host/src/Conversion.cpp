@@ -1,0 +1,50 @@
+#include <richmarkup/host/Conversion.hpp>
+#include <richmarkup/host/DocumentHost.hpp>
+#include <richmarkup/host/ElementBuildError.hpp>
+#include <richmarkup/host/SourceText.hpp>
+
+#include <foundation/json/ParseError.hpp>
+#include <foundation/json/Parser.hpp>
+
+#include <optional>
+#include <stdexcept>
+
+namespace richmarkup::host {
+
+Conversion DocumentHost::convert(std::string_view json, std::string name) const {
+    Conversion out;
+    out.model = std::make_unique<vx::zero::Model>();
+    // Most documents have no diagnostic: the text is copied for locating only when one comes.
+    std::optional<SourceText> source;
+    auto locator = [&]() -> SourceText& {
+        if (!source) {
+            source.emplace(name, std::string(), std::string(json));
+        }
+        return *source;
+    };
+    std::vector<BuildWarning> warnings;
+    auto locateWarnings = [&] {
+        for (auto const& warning : warnings) {
+            out.diagnostics.push_back(locator().locate(warning));
+        }
+    };
+    try {
+        foundation::json::Parser parser;
+        foundation::json::ElementStream document = parser.stream(json);
+        BuildResult result = build(*out.model, document, [&](BuildWarning const& w) { warnings.push_back(w); });
+        out.nodes = std::move(result.nodes);
+        locateWarnings();
+    } catch (foundation::json::ParseError const& e) {
+        out.diagnostics.push_back(
+            Diagnostic{Diagnostic::Severity::Error, std::move(name), e.line(), e.column(), std::string(), e.reason()});
+    } catch (ElementBuildError const& e) {
+        locateWarnings();
+        out.diagnostics.push_back(locator().locate(e));
+    } catch (std::invalid_argument const& e) {
+        // A document that is neither an element nor an array of them.
+        out.diagnostics.push_back(locator().locate(BuildWarning{0, e.what(), std::string()}, Diagnostic::Severity::Error));
+    }
+    return out;
+}
+
+} // namespace richmarkup::host

@@ -1,0 +1,189 @@
+#include <richmarkup/host/DocumentHost.hpp>
+#include <richmarkup/host/NodeView.hpp>
+#include <richmarkup/host/Subtree.hpp>
+#include <richmarkup/host/TreeWriter.hpp>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace richmarkup::host {
+namespace {
+
+using document::vxzero::NodeKind;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using Severity = Diagnostic::Severity;
+
+HostOptions testOptions() {
+    HostOptions options;
+    options.bundleDirectories = {RICHMARKUP_TEST_BUNDLE_DIR};
+    return options;
+}
+
+// Every text property once, with text outside the BMP so that UTF-16 pairs must survive.
+std::string const inlineDocument = R"([
+{"className":"HeadingNode","level":2,"children":[{"className":"RichTextNode","text":"Grüße 🎉"}]},
+{"className":"RichTextParagraphNode","anchorId":"p1","children":[
+  {"className":"RichTextNode","text":"see "},
+  {"className":"HyperlinkNode","hyperlink":{"target":"https://example.org/","targetType":"url"},
+   "children":[{"className":"RichTextNode","text":"here"}]},
+  {"className":"ImageNode","imgSrc":"a.png","altText":"An image"},
+  {"className":"EquationNode","texString":"x^2","altTextString":"x squared"}]},
+{"className":"CodeExampleBlockNode","type":"sh","children":[
+  {"className":"CodeExampleLineNode","children":[{"className":"CodeTextNode","text":"ls","tokenKind":"identifier"}]}]}
+])";
+
+class ConversionTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { host_ = std::make_unique<DocumentHost>(testOptions()); }
+    static void TearDownTestSuite() { host_.reset(); }
+    static std::unique_ptr<DocumentHost> host_;
+};
+
+std::unique_ptr<DocumentHost> ConversionTest::host_;
+
+std::vector<std::string> kindsOf(std::vector<document::vxzero::Node> const& nodes) {
+    std::vector<std::string> kinds;
+    for (NodeView node : Subtree(nodes)) {
+        kinds.emplace_back(std::string(node.depth(), ' ') + std::string(node.kindName()));
+    }
+    return kinds;
+}
+
+TEST_F(ConversionTest, ConvertsTextThatMayGoOnceTheCallReturns) {
+    Conversion conversion = host_->convert(std::string(inlineDocument), "doc.json");
+    ASSERT_TRUE(conversion.ok());
+    EXPECT_TRUE(conversion.diagnostics.empty());
+    EXPECT_THAT(kindsOf(conversion.nodes),
+                ElementsAre("HeadingNode", " RichTextNode", "RichTextParagraphNode", " RichTextNode", " HyperlinkNode",
+                            "  RichTextNode", " ImageNode", " EquationNode", "CodeExampleBlock", " CodeExampleLine",
+                            "  CodeTextNode"));
+    EXPECT_EQ(NodeView(conversion.nodes[0]).plainText(), "Grüße 🎉");
+    EXPECT_EQ(NodeView(conversion.nodes[1]).plainText(), "see herex^2");
+}
+
+TEST_F(ConversionTest, ErrorsComeBackLocatedWithNoNodes) {
+    struct Case {
+        char const* json;
+        std::size_t line, column;
+        char const* pointer;
+        char const* message;
+    };
+    Case const cases[] = {
+        {"[\n {\"className\": }\n]", 2, 16, "", ""},
+        {"\n  42", 2, 3, "", "it must be a block element"},
+        {R"([{"className":"HeadingNode","level":"two","children":[]}])", 1, 37, "/0/level", "invalid conversion"},
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.json);
+        Conversion const conversion = host_->convert(c.json, "in.json");
+        EXPECT_FALSE(conversion.ok());
+        EXPECT_TRUE(conversion.nodes.empty());
+        ASSERT_EQ(conversion.diagnostics.size(), 1u);
+        Diagnostic const& d = conversion.diagnostics[0];
+        EXPECT_EQ(d.severity, Severity::Error);
+        EXPECT_EQ(d.file, "in.json");
+        EXPECT_EQ(d.line, c.line);
+        EXPECT_EQ(d.column, c.column);
+        EXPECT_EQ(d.pointer, c.pointer);
+        EXPECT_THAT(d.message, HasSubstr(c.message));
+    }
+}
+
+TEST_F(ConversionTest, WarningsBeforeAnErrorAreKept) {
+    Conversion const conversion = host_->convert(R"([
+{"className":"NoSuchNode"},
+{"className":"HeadingNode","level":"two","children":[]}])");
+    ASSERT_EQ(conversion.diagnostics.size(), 2u);
+    EXPECT_EQ(conversion.diagnostics[0].severity, Severity::Warning);
+    EXPECT_EQ(conversion.diagnostics[0].line, 2u);
+    EXPECT_EQ(conversion.diagnostics[0].file, "<string>");
+    EXPECT_EQ(conversion.diagnostics[1].severity, Severity::Error);
+    EXPECT_EQ(conversion.diagnostics[1].line, 3u);
+    EXPECT_TRUE(conversion.nodes.empty());
+}
+
+TEST_F(ConversionTest, WarningsLeaveTheRestConverted) {
+    Conversion const conversion = host_->convert(R"([{"className":"NoSuchNode"},)" + inlineDocument.substr(1));
+    EXPECT_TRUE(conversion.ok());
+    ASSERT_EQ(conversion.diagnostics.size(), 1u);
+    EXPECT_EQ(conversion.diagnostics[0].pointer, "/0");
+    EXPECT_EQ(conversion.nodes.size(), 3u);
+}
+
+TEST_F(ConversionTest, EveryTextPropertyReadsAsUtf8AndOnlyOnItsKind) {
+    Conversion const conversion = host_->convert(inlineDocument);
+    ASSERT_TRUE(conversion.ok());
+    std::vector<NodeView> nodes;
+    for (NodeView node : Subtree(conversion.nodes)) {
+        nodes.push_back(node);
+    }
+    ASSERT_EQ(nodes.size(), 11u);
+    NodeView const heading = nodes[0], run = nodes[1], paragraph = nodes[2], link = nodes[4], image = nodes[6],
+                   equation = nodes[7], block = nodes[8], code = nodes[10];
+
+    EXPECT_EQ(heading.level(), 2);
+    EXPECT_EQ(run.text(), "Grüße 🎉");
+    EXPECT_EQ(paragraph.anchorId(), "p1");
+    EXPECT_EQ(link.target(), "https://example.org/");
+    EXPECT_EQ(link.targetType(), "url");
+    EXPECT_EQ(image.imageSource(), "a.png");
+    EXPECT_EQ(image.altText(), "An image");
+    EXPECT_EQ(equation.tex(), "x^2");
+    EXPECT_EQ(equation.altText(), "x squared");
+    EXPECT_EQ(block.codeExampleType(), "sh");
+    EXPECT_EQ(code.text(), "ls");
+    EXPECT_EQ(code.tokenKind(), "identifier");
+
+    // A property of another kind is absent, not an empty string or a crash.
+    EXPECT_EQ(paragraph.text(), std::nullopt);
+    EXPECT_EQ(run.target(), std::nullopt);
+    EXPECT_EQ(link.tex(), std::nullopt);
+    EXPECT_EQ(equation.imageSource(), std::nullopt);
+    EXPECT_EQ(run.level(), std::nullopt);
+    EXPECT_EQ(image.text(), std::nullopt);
+
+    EXPECT_EQ(link.parent(), paragraph);
+    EXPECT_EQ(paragraph.parent(), std::nullopt);
+    EXPECT_EQ(paragraph.child(1), link);
+}
+
+TEST(NodeViewTest, KindNamesRoundTrip) {
+    for (int i = 0; i < document::vxzero::nodeKindCount; ++i) {
+        auto const kind = static_cast<NodeKind>(i);
+        EXPECT_EQ(NodeView::kindNamed(document::vxzero::kindName(kind)), kind);
+    }
+    EXPECT_EQ(NodeView::kindNamed("CodeExampleBlockNode"), std::nullopt);  // the input's name, not the model's
+    EXPECT_EQ(NodeView::kindNamed(""), std::nullopt);
+}
+
+TEST(SubtreeTest, WalksATreeInTheOrderTheOutlineShowsIt) {
+    std::unique_ptr<DocumentHost> host = std::make_unique<DocumentHost>(testOptions());
+    Conversion conversion = host->convert(inlineDocument);
+    // Nodes stay readable once the host and its framework are gone: they belong to the model.
+    host.reset();
+    std::string outline;
+    Subtree const tree(conversion.nodes[1]);
+    for (auto it = tree.begin(); it != tree.end(); ++it) {
+        EXPECT_EQ(it.depth(), (*it).depth());
+        outline += std::string(2 * it.depth(), ' ') + std::string((*it).kindName()) + '\n';
+    }
+    std::string tree_text = TreeWriter::toString({conversion.nodes[1]});
+    // The outline's lines start with the same kinds at the same indentation.
+    std::string kinds_only;
+    for (std::size_t start = 0; start < tree_text.size();) {
+        std::size_t const end = tree_text.find('\n', start);
+        std::string const line = tree_text.substr(start, end - start);
+        kinds_only += line.substr(0, line.find(' ', line.find_first_not_of(' '))) + '\n';
+        start = end + 1;
+    }
+    EXPECT_EQ(outline, kinds_only);
+    EXPECT_EQ(Subtree(document::vxzero::Node()).begin(), Subtree(document::vxzero::Node()).end());
+}
+
+} // namespace
+} // namespace richmarkup::host
