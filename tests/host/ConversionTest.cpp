@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace richmarkup::host {
@@ -183,6 +184,31 @@ TEST(SubtreeTest, WalksATreeInTheOrderTheOutlineShowsIt) {
     }
     EXPECT_EQ(outline, kinds_only);
     EXPECT_EQ(Subtree(document::vxzero::Node()).begin(), Subtree(document::vxzero::Node()).end());
+}
+
+// Threads share the host and its builders, each with its own model; what they convert must equal
+// what one thread converts. Run under ThreadSanitizer too.
+TEST_F(ConversionTest, ConcurrentConversionsEachGetTheirOwnModel) {
+    std::string const expected = TreeWriter::toString(host_->convert(inlineDocument).nodes);
+    std::vector<std::string> outlines(4);
+    std::vector<std::thread> threads;
+    for (std::size_t t = 0; t < outlines.size(); ++t) {
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < 25; ++round) {
+                Conversion const conversion = host_->convert(inlineDocument);
+                outlines[t] = conversion.ok() ? TreeWriter::toString(conversion.nodes) : "failed";
+                if (outlines[t] != expected) {
+                    return;
+                }
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    for (auto const& outline : outlines) {
+        EXPECT_EQ(outline, expected);
+    }
 }
 
 } // namespace

@@ -7,7 +7,7 @@ namespace richmarkup::host {
 
 /// Writes every log record that reaches the logging core while it lives to a stream: its
 /// message text only, one record a line. A line feed inside a message is written as the two
-/// characters \n (a carriage return as \r) so that one line is always one record; everything
+/// characters `\n` (a carriage return as `\r`) so that one line is always one record; everything
 /// else, backslashes included, stays as it is.
 /// The stream must outlive the sink; it is flushed when the sink goes.
 class RecordFileSink {

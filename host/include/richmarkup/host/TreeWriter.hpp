@@ -16,7 +16,7 @@ namespace richmarkup::host {
 ///       HyperlinkNode target="https://example.org" targetType="url"
 ///         RichTextNode "a link"
 ///
-/// An empty anchor id is left out. Strings are quoted with \" \\ \n \r \t and \u00XX for other control characters.
+/// An empty anchor id is left out. Strings are quoted with `\"` `\\` `\n` `\r` `\t` and `\u00XX` for other control characters.
 class TreeWriter {
 public:
     static void write(std::ostream& out, std::vector<document::vxzero::Node> const& topLevel);
