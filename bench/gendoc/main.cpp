@@ -1,5 +1,8 @@
 // richmarkup-gendoc: writes a generated rich-text document, for benchmarks and by hand.
 #include <richmarkup/bench/DocumentGenerator.hpp>
+#include <richmarkup/bench/ProseMirrorJson.hpp>
+
+#include <foundation/json/Parser.hpp>
 
 #include <cerrno>
 #include <cstdio>
@@ -12,11 +15,25 @@
 namespace {
 
 constexpr char const* usage =
-    "usage: richmarkup-gendoc (--units N | --megabytes M) [--seed S] [--out FILE]\n"
+    "usage: richmarkup-gendoc (--units N | --megabytes M) [--seed S] [--out FILE] [--prosemirror FILE]\n"
     "  --units N      N top-level units (every tenth one a table)\n"
     "  --megabytes M  whole units until the text reaches M * 10^6 bytes (M may be fractional)\n"
     "  --seed S       the generator's seed (default 1); the same seed gives the same bytes\n"
-    "  --out FILE     where to write (default: standard output)\n";
+    "  --out FILE     where to write (default: standard output)\n"
+    "  --prosemirror FILE  also write the same content in ProseMirror's JSON there\n";
+
+bool writeFile(std::string const& path, std::string const& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (out) {
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        out.close();
+    }
+    if (!out) {
+        std::cerr << "richmarkup-gendoc: cannot write " << path << ": " << std::strerror(errno) << "\n";
+        return false;
+    }
+    return true;
+}
 
 [[noreturn]] void fail(std::string const& message) {
     std::cerr << "richmarkup-gendoc: " << message << "\n" << usage;
@@ -52,6 +69,7 @@ int main(int argc, char** argv) {
     double megabytes = 0;
     unsigned long long seed = 1;
     std::string outPath;
+    std::string proseMirrorPath;
     for (int i = 1; i < argc; ++i) {
         std::string const arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -72,6 +90,8 @@ int main(int argc, char** argv) {
             seed = wholeNumber("--seed", value);
         } else if (arg == "--out") {
             outPath = value;
+        } else if (arg == "--prosemirror") {
+            proseMirrorPath = value;
         } else {
             fail("unknown option: " + arg);
         }
@@ -86,19 +106,14 @@ int main(int argc, char** argv) {
     richmarkup::bench::DocumentGenerator generator(seed);
     std::string const text = haveUnits ? generator.document(static_cast<std::size_t>(units))
                                        : generator.documentOfSize(static_cast<std::size_t>(megabytes * 1e6));
+    if (!proseMirrorPath.empty() &&
+        !writeFile(proseMirrorPath, richmarkup::bench::toProseMirrorJson(foundation::json::parse(text)))) {
+        return 1;
+    }
     if (outPath.empty()) {
         std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));
         std::cout.flush();
         return std::cout ? 0 : 1;
     }
-    std::ofstream out(outPath, std::ios::binary | std::ios::trunc);
-    if (out) {
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.close();
-    }
-    if (!out) {
-        std::cerr << "richmarkup-gendoc: cannot write " << outPath << ": " << std::strerror(errno) << "\n";
-        return 1;
-    }
-    return 0;
+    return writeFile(outPath, text) ? 0 : 1;
 }

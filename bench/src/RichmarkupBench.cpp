@@ -3,6 +3,7 @@
 //
 //   richmarkup_bench [google benchmark flags]   the phases; a summary of ratios follows
 //   richmarkup_bench --peak-memory FILE          peak resident memory of one build of FILE
+//   richmarkup_bench --end-to-end FILE [--reps N] text to model of FILE, warm, medians as one JSON line
 #include "AllocationCount.hpp"
 #include "BenchHost.hpp"
 #include "LineFileSink.hpp"
@@ -30,6 +31,7 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -554,14 +556,76 @@ int peakMemory(char const* path) {
     return 0;
 }
 
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// The in-process figures of one file, as the peer benchmark's script prints them for its side:
+// a warm simdjson DOM parse of the bytes, and text to finished model as the tool builds it
+// (parsed and checked whole, then element by element), each the median of `reps` after a
+// warm-up. Model teardown is not timed.
+int endToEndOfFile(char const* path, int reps) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in || reps < 1) {
+        std::cerr << "richmarkup_bench: cannot read " << path << ": " << std::strerror(errno) << "\n";
+        return 1;
+    }
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    text.reserve(text.size() + foundation::json::kPadding);
+    simdjson::padded_string const padded(text);
+    simdjson::dom::parser dom;
+    simdjson::dom::element root;
+    foundation::json::Parser parser;
+    std::vector<double> domMs;
+    std::vector<double> buildMs;
+    std::size_t nodes = 0;
+    for (int rep = -1; rep < reps; ++rep) {  // rep -1 warms up
+        auto const t0 = Clock::now();
+        if (dom.parse(padded).get(root) != simdjson::SUCCESS) {
+            std::cerr << "richmarkup_bench: simdjson rejects " << path << "\n";
+            return 1;
+        }
+        auto const t1 = Clock::now();
+        auto model = std::make_unique<vx::zero::Model>();
+        std::vector<document::vxzero::Node> built;
+        foundation::json::ElementStream stream = parser.stream(text, text.capacity() - text.size());
+        host->build(*model, stream, built);
+        auto const t2 = Clock::now();
+        nodes = model->nodeCount();
+        if (rep >= 0) {
+            domMs.push_back(seconds(t0, t1) * 1e3);
+            buildMs.push_back(seconds(t1, t2) * 1e3);
+        }
+    }
+    double const dm = median(domMs);
+    double const bm = median(buildMs);
+    std::cout << "{\"file\":\"" << path << "\",\"bytes\":" << text.size() << ",\"nodes\":" << nodes
+              << ",\"dom_parse_ms\":" << dm << ",\"end_to_end_ms\":" << bm
+              << ",\"ns_per_node\":" << bm * 1e6 / static_cast<double>(nodes) << ",\"end_to_end_per_dom_parse\":" << bm / dm
+              << "}\n";
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     std::vector<char*> args(argv, argv + argc);
     char const* peakFile = nullptr;
+    char const* endToEndFile = nullptr;
+    int reps = 5;
     bool repetitionsGiven = false;
     for (std::size_t i = 1; i < args.size();) {
         std::string const arg = args[i];
+        if ((arg == "--end-to-end" || arg == "--reps") && i + 1 < args.size()) {
+            if (arg == "--reps") {
+                reps = std::atoi(args[i + 1]);
+            } else {
+                endToEndFile = args[i + 1];
+            }
+            args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
+            continue;
+        }
         if (arg == "--peak-memory" && i + 1 < args.size()) {
             peakFile = args[i + 1];
             args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
@@ -581,6 +645,9 @@ int main(int argc, char** argv) {
     setLogging(false);
     if (peakFile != nullptr) {
         return peakMemory(peakFile);
+    }
+    if (endToEndFile != nullptr) {
+        return endToEndOfFile(endToEndFile, reps);
     }
 
     // Medians of repeated runs unless asked otherwise: single runs are too noisy to quote.

@@ -3,6 +3,7 @@
 #include "BenchHost.hpp"
 
 #include <richmarkup/bench/DocumentGenerator.hpp>
+#include <richmarkup/bench/ProseMirrorJson.hpp>
 
 #include <document/vxzero/Node.hpp>
 #include <foundation/json/Parser.hpp>
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -110,3 +112,69 @@ TEST(DocumentGenerator, EveryElementBuildsIntoOneNode) {
 }
 
 } // namespace
+
+namespace {
+
+// Texts of every RichTextNode (and every equation's TeX) in document order, and the same of
+// the ProseMirror form: text nodes' texts in order.
+void richTexts(Value const& value, std::string& out) {
+    if (value.isArray()) {
+        for (Value const& item : value.asArray()) {
+            richTexts(item, out);
+        }
+    } else if (value.isObject()) {
+        std::string const kind = value["className"].isString() ? value["className"].asString() : "";
+        if (kind == "RichTextNode" || kind == "CodeTextNode") {
+            out += value["text"].asString();
+        } else if (kind == "EquationNode") {
+            out += value["texString"].asString();
+        }
+        richTexts(value["children"], out);
+    }
+}
+
+void proseMirrorTexts(Value const& value, std::string& out, std::map<std::string, std::size_t>& kinds) {
+    if (value.isArray()) {
+        for (Value const& item : value.asArray()) {
+            proseMirrorTexts(item, out, kinds);
+        }
+    } else if (value.isObject()) {
+        ++kinds[value["type"].asString()];
+        if (value["text"].isString()) {
+            out += value["text"].asString();
+        }
+        proseMirrorTexts(value["content"], out, kinds);
+    }
+}
+
+} // namespace
+
+// The peer benchmark is only fair if ProseMirror gets the same content: every text, every
+// block of each kind, every image.
+TEST(ProseMirrorJson, CarriesTheSameContent) {
+    Value const document = foundation::json::parse(DocumentGenerator(3).document(60));
+    Value const peer = foundation::json::parse(richmarkup::bench::toProseMirrorJson(document));
+    ASSERT_EQ(peer["type"].asString(), "doc");
+
+    std::string expected;
+    richTexts(document, expected);
+    std::string actual;
+    std::map<std::string, std::size_t> peerKinds;
+    proseMirrorTexts(peer["content"], actual, peerKinds);
+    // Code lines are joined with line feeds and indents become spaces; everything else is equal.
+    actual.erase(std::remove(actual.begin(), actual.end(), '\n'), actual.end());
+    actual.erase(std::remove(actual.begin(), actual.end(), ' '), actual.end());
+    expected.erase(std::remove(expected.begin(), expected.end(), ' '), expected.end());
+    EXPECT_EQ(actual, expected);
+
+    std::map<std::string, std::size_t> kinds;
+    countKinds(document, kinds);
+    EXPECT_EQ(peerKinds["heading"], kinds["HeadingNode"]);
+    EXPECT_EQ(peerKinds["table"], kinds["TableNode"]);
+    EXPECT_EQ(peerKinds["table_row"], kinds["TableRowNode"]);
+    EXPECT_EQ(peerKinds["table_cell"] + peerKinds["table_header"], kinds["TableCellNode"]);
+    EXPECT_EQ(peerKinds["list_item"], kinds["ListItem"]);
+    EXPECT_EQ(peerKinds["code_block"], kinds["CodeExampleBlockNode"]);
+    EXPECT_EQ(peerKinds["image"], kinds["ImageNode"]);
+    EXPECT_EQ(peerKinds["paragraph"], kinds["RichTextParagraphNode"] + kinds["ListItem"]);
+}
