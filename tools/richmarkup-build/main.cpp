@@ -1,5 +1,6 @@
 #include "src/BuildCommand.hpp"
 #include "src/CommandLine.hpp"
+#include "src/LargeHeap.hpp"
 
 #include <unistd.h>
 
@@ -13,5 +14,6 @@ int main(int argc, char** argv) {
                                                                  ::isatty(STDIN_FILENO) == 1)) {
         return *status;
     }
+    richmarkup::tool::LargeHeap::restartWithHugePagesIfLarge(options.inputs, argv);
     return richmarkup::tool::BuildCommand(std::move(options), std::cout, std::cerr).run();
 }

@@ -56,6 +56,15 @@ ElementStream Parser::stream(std::string_view text, std::size_t readableBeyondEn
 ElementStream Parser::streamAndRelease(std::string&& text) {
     std::string owned = std::move(text);
     load(owned, hasPadding(owned), &owned);
+    return handOver();
+}
+
+ElementStream Parser::streamAndRelease(std::string_view text, std::size_t readableBeyondEnd) {
+    load(text, readableBeyondEnd >= kPadding, nullptr);
+    return handOver();
+}
+
+ElementStream Parser::handOver() {
     auto document = std::make_unique<simdjson::dom::document>(std::move(state_->dom.doc));
     // The stream needs the parsed document only: the working buffers go now.
     state_ = std::make_shared<detail::ParserState>();

@@ -51,10 +51,15 @@ public:
     /// text is freed once parsed, the parser's working buffers once the document is
     /// checked, and the parsed document's pages as the stream passes them.
     ElementStream streamAndRelease(std::string&& text);
+    /// As above, for text the caller owns and lets go once this returns (a mapped file, say):
+    /// read in place when kPadding bytes past its end may be read.
+    ElementStream streamAndRelease(std::string_view text, std::size_t readableBeyondEnd);
 
 private:
     // Parses into the current buffers; throws ParseError.
     void load(std::string_view text, bool padded, std::string* release);
+    // A stream that owns what load parsed; the working buffers go.
+    ElementStream handOver();
     // The whole tree of what load parsed.
     Value convertLoaded();
     std::shared_ptr<detail::ParserState> state_;

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace richmarkup::tool {
+
+/// Memory settings for a process about to build a large model.
+///
+/// A 30 MB document makes over a hundred megabytes of fresh heap; faulting it in 4 KiB pages
+/// costs about a quarter of the whole run. glibc's malloc asks the kernel for transparent huge
+/// pages (2 MiB) only when its tunable `glibc.malloc.hugetlb` is set at process start, so for
+/// inputs that large the tool sets it and starts itself again, once. Smaller inputs, an
+/// explicit setting and `RICHMARKUP_HUGE_PAGES=0` leave the process as it is.
+class LargeHeap {
+public:
+    /// Inputs of this many bytes together are worth the second start.
+    static constexpr unsigned long long threshold = 8ull << 20;
+
+    /// Returns only when the process goes on as it is (including when the restart fails).
+    static void restartWithHugePagesIfLarge(std::vector<std::string> const& inputs, char** argv);
+
+    /// The GLIBC_TUNABLES value to restart with, or empty for none: `current` (which may be
+    /// null) with the huge-page setting added, unless it has one.
+    static std::string tunablesFor(char const* current);
+};
+
+} // namespace richmarkup::tool
