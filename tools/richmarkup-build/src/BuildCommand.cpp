@@ -1,5 +1,6 @@
 #include "BuildCommand.hpp"
 #include "InputText.hpp"
+#include "LargeHeap.hpp"
 
 #include "OutputTarget.hpp"
 
@@ -287,7 +288,8 @@ int BuildCommand::buildDocument() {
               << "stats: read+parse: " << parseMs << " ms\n"
               << "stats: build: " << buildMs << " ms (the elements' conversion included)\n"
               << "stats: released while building: " << released / 1024 << " KiB of the parsed document\n"
-              << "stats: write: " << writeMs << " ms\n";
+              << "stats: write: " << writeMs << " ms\n"
+              << "stats: huge pages: " << (LargeHeap::requested() ? "requested" : "not requested") << '\n';
         err_ << stats.str();
     }
     return 0;

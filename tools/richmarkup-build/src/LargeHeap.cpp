@@ -16,6 +16,11 @@ std::string LargeHeap::tunablesFor(char const* current) {
     return value.empty() ? "glibc.malloc.hugetlb=1" : value + ":glibc.malloc.hugetlb=1";
 }
 
+bool LargeHeap::requested() noexcept {
+    char const* tunables = std::getenv("GLIBC_TUNABLES");
+    return tunables != nullptr && std::strstr(tunables, "glibc.malloc.hugetlb=1") != nullptr;
+}
+
 void LargeHeap::restartWithHugePagesIfLarge(std::vector<std::string> const& inputs, char** argv) {
     if (char const* setting = std::getenv("RICHMARKUP_HUGE_PAGES"); setting != nullptr && std::strcmp(setting, "0") == 0) {
         return;

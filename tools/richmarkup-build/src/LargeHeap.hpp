@@ -23,6 +23,9 @@ public:
     /// The GLIBC_TUNABLES value to restart with, or empty for none: `current` (which may be
     /// null) with the huge-page setting added, unless it has one.
     static std::string tunablesFor(char const* current);
+
+    /// Whether this process started with malloc asking for huge pages.
+    static bool requested() noexcept;
 };
 
 } // namespace richmarkup::tool
