@@ -1,5 +1,7 @@
 #include "BenchHost.hpp"
 
+#include <foundation/json/ReadAheadStream.hpp>
+
 #include <foundation/cppmicroservices/FrameworkAccess.hpp>
 
 #include <cppmicroservices/Bundle.h>
@@ -79,6 +81,13 @@ std::size_t BenchHost::build(vx::zero::Model const& model, foundation::json::Ele
     auto const builders = blockBuilders();
     std::size_t skipped = 0;
     foundation::json::Value element;
+    if (foundation::json::ReadAheadStream::worthwhile(document)) {
+        foundation::json::ReadAheadStream ahead(document);
+        while (ahead.next(element)) {
+            skipped += buildOne(builders, model, element, nodes) ? 0 : 1;
+        }
+        return skipped;
+    }
     while (document.next(element)) {
         skipped += buildOne(builders, model, element, nodes) ? 0 : 1;
     }

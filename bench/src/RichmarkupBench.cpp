@@ -4,6 +4,7 @@
 //   richmarkup_bench [google benchmark flags]   the phases; a summary of ratios follows
 //   richmarkup_bench --peak-memory FILE          peak resident memory of one build of FILE
 //   richmarkup_bench --end-to-end FILE [--reps N] text to model of FILE, warm, medians as one JSON line
+//   --no-read-ahead (with any of the above)     one thread: no conversion ahead on a second core
 #include "AllocationCount.hpp"
 #include "BenchHost.hpp"
 #include "LineFileSink.hpp"
@@ -15,6 +16,7 @@
 
 #include <document/vxzero/Node.hpp>
 #include <foundation/json/Parser.hpp>
+#include <foundation/json/ReadAheadStream.hpp>
 #include <richmarkup/host/RecordCounter.hpp>
 #include <richmarkup/shared/logging/Logger.hpp>
 #include <vx/zero/Model.hpp>
@@ -633,6 +635,11 @@ int main(int argc, char** argv) {
         }
         if (arg.rfind("--output-dir=", 0) == 0) {
             outputDir = arg.substr(std::strlen("--output-dir="));
+            args.erase(args.begin() + static_cast<long>(i));
+            continue;
+        }
+        if (arg == "--no-read-ahead") {
+            foundation::json::ReadAheadStream::allow(false);
             args.erase(args.begin() + static_cast<long>(i));
             continue;
         }

@@ -9,6 +9,7 @@
 #include "ElementPhrases.hpp"
 
 #include <foundation/cppmicroservices/FrameworkAccess.hpp>
+#include <foundation/json/ReadAheadStream.hpp>
 #include <richmarkup/build/json/NodeBuilder.hpp>
 #include <richmarkup/build/json/text/TextElementBuilder.hpp>
 
@@ -181,12 +182,23 @@ BuildResult DocumentHost::build(vx::zero::Model const& model, foundation::json::
     requireBuildable(document.documentKind());
     DocumentBuild build = begin(model, onWarning);
     build.state_->inArray = document.documentKind() == foundation::json::Kind::Array;
-    foundation::json::Value element;
-    while (document.next(element)) {
+    auto const add = [&](foundation::json::Value const& element) {
         if (onElement) {
             onElement(element);
         }
         build.add(element);
+    };
+    foundation::json::Value element;
+    // A long document's next elements are converted on a second core while this one builds.
+    if (foundation::json::ReadAheadStream::worthwhile(document)) {
+        foundation::json::ReadAheadStream ahead(document);
+        while (ahead.next(element)) {
+            add(element);
+        }
+    } else {
+        while (document.next(element)) {
+            add(element);
+        }
     }
     return build.takeResult();
 }

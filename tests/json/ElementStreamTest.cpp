@@ -1,4 +1,5 @@
 #include <foundation/json/Parser.hpp>
+#include <foundation/json/ReadAheadStream.hpp>
 
 #include <gtest/gtest.h>
 
@@ -20,7 +21,7 @@ std::string entry(std::size_t i) {
     case 1:
         return R"({"b":)" + n + R"(,"a":-)" + n + R"(.5,"big":18446744073709551615,"neg":-9223372036854775807,"b":null})";
     case 2:
-        return R"(["a long string that will not fit any small-string cache slot at all, number )" + n +
+        return R"(["a long string well past the length of any short-string optimisation, number )" + n +
                R"(",[[],{}],false,)" + n + ",2522015791327477744]";  // its bits start with the byte of '"'
     case 3: return R"("just a string )" + n + R"(")";
     case 4: return n + ".25e1";
@@ -134,5 +135,51 @@ TEST(ElementStream, OutlivesNothingItNeedsAndSharesNoBuffersWithLaterParses) {
     ASSERT_EQ(kept.size(), expected.size());
     for (std::size_t i = 0; i < kept.size(); ++i) {
         ASSERT_EQ(kept[i], expected[i]) << "entry " << i;
+    }
+}
+
+// Reading ahead on a second thread must change nothing but the timing: the same elements in
+// the same order, whatever the window, and elements kept stay whole once the reader is gone.
+TEST(ReadAheadStreamThreads, HandsOutTheStreamsElementsInOrder) {
+    std::string const text = document(20000);
+    Array const whole = parse(text).asArray();
+    for (std::size_t window : {std::size_t(1), std::size_t(64), std::size_t(100000)}) {
+        SCOPED_TRACE(window);
+        Parser parser;
+        ElementStream stream = parser.streamAndRelease(std::string(text));
+        std::vector<Value> got;
+        {
+            ReadAheadStream ahead(stream, window);
+            Value element;
+            while (ahead.next(element)) {
+                got.push_back(element);
+            }
+            EXPECT_FALSE(ahead.next(element));
+        }
+        ASSERT_EQ(got.size(), whole.size());
+        for (std::size_t i = 0; i < got.size(); ++i) {
+            ASSERT_EQ(got[i], whole[i]) << "element " << i;
+        }
+    }
+}
+
+TEST(ReadAheadStreamThreads, StoppingEarlyEndsTheReaderAndLetsTheRestGo) {
+    std::string const text = document(5000);
+    Array const whole = parse(text).asArray();
+    for (std::size_t stopAfter : {std::size_t(0), std::size_t(1), std::size_t(33), std::size_t(4000)}) {
+        Parser parser;
+        ElementStream stream = parser.stream(text);
+        Value kept;
+        {
+            ReadAheadStream ahead(stream, 64);  // a small window: the reader waits for room when we stop
+            Value element;
+            for (std::size_t i = 0; i < stopAfter && ahead.next(element); ++i) {
+                kept = element;
+            }
+        }
+        if (stopAfter > 0) {
+            EXPECT_EQ(kept, whole[stopAfter - 1]);
+        }
+        EXPECT_LE(stream.position(), stream.size());
     }
 }

@@ -11,22 +11,6 @@
 
 namespace foundation::json::detail {
 
-namespace {
-
-// A cache index, not a general hash: length and the first, middle and last bytes tell the
-// repeated short strings of a document apart well enough.
-std::size_t slotOf(std::string_view text, std::size_t slots) noexcept {
-    std::size_t h = text.size();
-    if (!text.empty()) {
-        h = h * 131 + static_cast<unsigned char>(text.front());
-        h = h * 131 + static_cast<unsigned char>(text[text.size() / 2]);
-        h = h * 131 + static_cast<unsigned char>(text.back());
-    }
-    return (h ^ (h >> 7)) % slots;
-}
-
-} // namespace
-
 Converter::Converter(std::shared_ptr<BlockPool> pool) : pool_(std::move(pool)), arena_(Arena::create(pool_)) {}
 
 Converter::~Converter() { arena_->seal(); }
@@ -104,16 +88,7 @@ Value Converter::object(simdjson::dom::object o) {
 }
 
 Value Converter::string(std::string_view text) {
-    if (text.size() > kShortString) {
-        return ValueAccess::adopt(makeIn<StringRep>(*arena_, std::string(text)));
-    }
-    // Cached strings are shared by many elements: they stay on the heap, out of any one
-    // element's arena.
-    Value& slot = recent_[slotOf(text, kSlots)];
-    if (!slot.isString() || !shortEqual(slot.asString(), text)) {
-        slot = Value(text);
-    }
-    return slot;
+    return ValueAccess::adopt(makeIn<StringRep>(*arena_, std::string(text)));
 }
 
 } // namespace foundation::json::detail

@@ -4,7 +4,6 @@
 
 #include <simdjson.h>
 
-#include <array>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -16,8 +15,7 @@ class Arena;
 class BlockPool;
 
 /// Turns parsed DOM elements into Values, their payloads made in an arena. One converter
-/// may serve many elements of one document: its cache of recent short strings then spans
-/// them all.
+/// may serve many elements of one document, each in an arena of its own.
 class Converter {
 public:
     /// The arenas' blocks come from `pool`.
@@ -42,13 +40,10 @@ private:
     std::vector<std::pair<std::string_view, Value>> pending_;
 
     std::shared_ptr<BlockPool> pool_;
+    // Every string is the element's own, even a repeated one: a string shared between
+    // elements would have its count stepped by whichever thread frees an element, and a
+    // reading-ahead stream frees them on another core than the one reading them.
     Arena* arena_;
-    // Short strings repeat all over a document ("className" values, alignments, list
-    // types). Values are immutable, so a recent equal one is shared instead of allocated
-    // again; a small direct-mapped table keeps the look-up cheaper than an allocation.
-    static constexpr std::size_t kShortString = 32;
-    static constexpr std::size_t kSlots = 256;
-    std::array<Value, kSlots> recent_;
 };
 
 } // namespace foundation::json::detail

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <foundation/json/ElementStream.hpp>
+#include <foundation/json/Value.hpp>
+
+#include <cstddef>
+#include <memory>
+
+namespace foundation::json {
+
+/// A stream's elements converted on a thread of its own, ahead of the caller, so that turning
+/// the next elements into Values overlaps the caller's work on this one. Hands them out in the
+/// stream's order, exactly as the stream would. At most about `window` elements wait converted
+/// at any time, so memory stays bounded whatever the document's length.
+///
+/// The stream must outlive this object and must not be used meanwhile. Not for concurrent
+/// use itself: one caller takes the elements.
+class ReadAheadStream {
+public:
+    explicit ReadAheadStream(ElementStream& stream, std::size_t window = 512);
+    /// Stops the converting thread; elements not taken are let go.
+    ~ReadAheadStream();
+    ReadAheadStream(ReadAheadStream const&) = delete;
+    ReadAheadStream& operator=(ReadAheadStream const&) = delete;
+
+    /// Gives the next element, or false when all have been handed out. Throws what the
+    /// stream threw while converting it (such as std::bad_alloc).
+    bool next(Value& element);
+
+    /// Whether reading ahead pays for a stream: more than a few elements, a second core, and
+    /// not turned off.
+    static bool worthwhile(ElementStream const& stream) noexcept;
+    /// Turns reading ahead on or off for the whole process (on by default); for comparisons,
+    /// and for hosts that keep their second core for something else.
+    static void allow(bool allow) noexcept;
+
+    struct Shared;
+
+private:
+    std::shared_ptr<Shared> shared_;
+};
+
+} // namespace foundation::json

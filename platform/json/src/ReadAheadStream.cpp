@@ -1,0 +1,126 @@
+#include <foundation/json/ReadAheadStream.hpp>
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace foundation::json {
+
+namespace {
+
+// Elements change hands in batches: one lock per batch instead of one per element keeps the
+// hand-over cheap next to the conversion of a small element.
+constexpr std::size_t kBatch = 32;
+
+std::atomic<bool> allowed{true};
+
+} // namespace
+
+struct ReadAheadStream::Shared {
+    ElementStream* stream = nullptr;
+    std::size_t windowBatches = 1;
+
+    std::mutex mutex;
+    std::condition_variable ready;  // a batch was queued, or the producer finished
+    std::condition_variable room;   // a batch was taken, or the consumer left
+    std::deque<std::vector<Value>> queued;
+    // Batches the consumer is done with, freed by the producer: a tree is then made and freed
+    // on one thread, and its counts and allocator arenas never move between cores.
+    std::vector<std::vector<Value>> done;
+    bool finished = false;
+    bool stopping = false;
+    std::exception_ptr error;
+
+    // The consumer's side: the batch it takes elements from.
+    std::vector<Value> current;
+    std::size_t taken = 0;
+
+    std::thread producer;
+
+    void produce() noexcept {
+        try {
+            bool more = true;
+            while (more) {
+                std::vector<std::vector<Value>> finished;
+                {
+                    std::lock_guard lock(mutex);
+                    finished.swap(done);
+                }
+                finished.clear();
+                std::vector<Value> batch;
+                batch.reserve(kBatch);
+                Value element;
+                while (batch.size() < kBatch && (more = stream->next(element))) {
+                    batch.push_back(std::move(element));
+                }
+                std::unique_lock lock(mutex);
+                room.wait(lock, [&] { return stopping || queued.size() < windowBatches; });
+                if (stopping) {
+                    return;
+                }
+                if (!batch.empty()) {
+                    queued.push_back(std::move(batch));
+                    ready.notify_one();
+                }
+            }
+        } catch (...) {
+            std::lock_guard lock(mutex);
+            error = std::current_exception();
+        }
+        std::lock_guard lock(mutex);
+        finished = true;
+        ready.notify_one();
+    }
+};
+
+ReadAheadStream::ReadAheadStream(ElementStream& stream, std::size_t window) : shared_(std::make_shared<Shared>()) {
+    shared_->stream = &stream;
+    shared_->windowBatches = window / kBatch > 0 ? window / kBatch : 1;
+    shared_->producer = std::thread([shared = shared_.get()] { shared->produce(); });
+}
+
+ReadAheadStream::~ReadAheadStream() {
+    {
+        std::lock_guard lock(shared_->mutex);
+        shared_->stopping = true;
+    }
+    shared_->room.notify_one();
+    shared_->producer.join();
+}
+
+bool ReadAheadStream::next(Value& element) {
+    Shared& s = *shared_;
+    if (s.taken == s.current.size()) {
+        std::unique_lock lock(s.mutex);
+        s.ready.wait(lock, [&] { return !s.queued.empty() || s.finished; });
+        if (s.queued.empty()) {
+            if (s.error) {
+                std::rethrow_exception(std::exchange(s.error, nullptr));
+            }
+            return false;
+        }
+        if (!s.current.empty()) {
+            s.done.push_back(std::move(s.current));
+        }
+        s.current = std::move(s.queued.front());
+        s.queued.pop_front();
+        s.taken = 0;
+        s.room.notify_one();
+    }
+    element = s.current[s.taken++];  // a copy: the batch's own reference is freed by the producer
+    return true;
+}
+
+bool ReadAheadStream::worthwhile(ElementStream const& stream) noexcept {
+    return allowed.load(std::memory_order_relaxed) && stream.size() - stream.position() > kBatch &&
+           std::thread::hardware_concurrency() > 1;
+}
+
+void ReadAheadStream::allow(bool allow) noexcept { allowed.store(allow, std::memory_order_relaxed); }
+
+} // namespace foundation::json
