@@ -1,0 +1,208 @@
+#include "DocumentConversion.hpp"
+
+#include "InputText.hpp"
+#include "OutputTarget.hpp"
+
+#include <richmarkup/host/ElementBuildError.hpp>
+#include <richmarkup/host/ElementCounter.hpp>
+#include <richmarkup/host/HtmlWriter.hpp>
+#include <richmarkup/host/MarkdownWriter.hpp>
+#include <richmarkup/host/SourceText.hpp>
+#include <richmarkup/host/TreeWriter.hpp>
+
+#include <document/vxzero/ModelJsonWriter.hpp>
+#include <foundation/json/Parser.hpp>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <iterator>
+#include <memory>
+#include <stdexcept>
+
+namespace richmarkup::tool {
+
+namespace {
+
+class Stopwatch {
+public:
+    double elapsedMs() const {
+        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start_).count();
+    }
+
+private:
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
+
+std::string readStandardInput() {
+    std::string text;
+    char buffer[1 << 16];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) {
+        text.append(buffer, n);
+    }
+    if (std::ferror(stdin)) {
+        throw std::runtime_error(std::string("cannot read standard input: ") + std::strerror(errno));
+    }
+    return text;
+}
+
+
+// --title, else the first heading's text, else the first input's file name without its folder.
+std::string pageTitle(ToolOptions const& options, std::vector<document::vxzero::Node> const& nodes,
+                      std::string const& firstInput) {
+    if (options.title) {
+        return *options.title;
+    }
+    if (auto heading = host::HtmlWriter::firstHeadingText(nodes); heading && !heading->empty()) {
+        return *heading;
+    }
+    return firstInput == "-" ? std::string("richmarkup document")
+                             : std::filesystem::path(firstInput).filename().string();
+}
+
+// Writes to standard output or to the output target, all of it or an error.
+void writeOutput(std::optional<std::string> const& output, std::ostream& out,
+                 std::function<void(std::ostream&)> const& write) {
+    if (!output) {
+        OutputTarget::writeStandardOutput(out, write);
+        return;
+    }
+    OutputTarget(*output, out).write(write);
+}
+
+// Models a process leaves to the system at its end; see DocumentConversion.
+std::vector<vx::zero::Model*> modelsKeptToTheEnd;
+
+} // namespace
+
+std::string displayName(std::string const& input) { return input == "-" ? std::string("<stdin>") : input; }
+
+DocumentConversion::DocumentConversion(ToolOptions const& options, HostSource host, std::ostream& out,
+                                       std::ostream& err, bool keepModel)
+    : options_(options), host_(std::move(host)), out_(out), err_(err), keepModel_(keepModel) {}
+
+int DocumentConversion::run(std::vector<std::string> const& inputs, std::optional<std::string> const& output) {
+    // Every input is parsed and checked first, so malformed JSON fails before anything is
+    // built; then each element is converted, built and let go before the next.
+    Stopwatch parseClock;
+    std::vector<foundation::json::ElementStream> documents;
+    std::vector<host::SourceText> texts;
+    documents.reserve(inputs.size());
+    texts.reserve(inputs.size());
+    for (auto const& input : inputs) {
+        try {
+            foundation::json::Parser parser;
+            if (input == "-") {
+                std::string text = readStandardInput();
+                texts.emplace_back(displayName(input), std::string(), text);
+                documents.push_back(parser.streamAndRelease(std::move(text)));
+            } else {
+                texts.emplace_back(input, input);
+                InputText const file = InputText::read(input);
+                documents.push_back(parser.streamAndRelease(file.text(), file.readableBeyondEnd()));
+            }
+        } catch (foundation::json::ParseError const& e) {
+            err_ << "error: " << displayName(input) << ':' << e.line() << ':' << e.column() << ": " << e.reason()
+                 << '\n';
+            return 2;
+        }
+    }
+    counts_.parseMs = parseClock.elapsedMs();
+
+    host::DocumentHost const& host = host_();
+
+    // One model for all inputs, written as one document, as their concatenation. A process
+    // that ends soon after lets the system take the pages back at once: freeing every node one
+    // by one would cost as much as a sixth of the build. Such a model is kept to the end,
+    // reachable (leak checkers stay quiet), never freed.
+    std::unique_ptr<vx::zero::Model> ownModel = std::make_unique<vx::zero::Model>();
+    vx::zero::Model const& model = *ownModel;
+    if (keepModel_) {
+        modelsKeptToTheEnd.push_back(ownModel.release());
+    }
+    Stopwatch buildClock;
+    std::vector<document::vxzero::Node> nodes;
+    std::size_t strictErrors = 0;
+    for (std::size_t i = 0; i < documents.size(); ++i) {
+        auto& document = documents[i];
+        auto& text = texts[i];
+        try {
+            host::BuildResult result = host.build(
+                model, document,
+                [&](host::BuildWarning const& warning) {
+                    if (options_.strict) {
+                        ++strictErrors;
+                    } else if (options_.quiet) {
+                        return;
+                    }
+                    using Severity = host::Diagnostic::Severity;
+                    err_ << text.locate(warning, options_.strict ? Severity::Error : Severity::Warning).toString()
+                         << '\n';
+                },
+                [&](foundation::json::Value const& element) {
+                    if (options_.stats) {
+                        counts_.elements += host::ElementCounter::count(element).total;
+                    }
+                });
+            nodes.insert(nodes.end(), std::make_move_iterator(result.nodes.begin()),
+                         std::make_move_iterator(result.nodes.end()));
+        } catch (host::ElementBuildError const& e) {
+            err_ << text.locate(e).toString() << '\n';
+            return 1;
+        } catch (std::invalid_argument const& e) {
+            // A document of the wrong shape: neither an element nor an array of them.
+            err_ << "error: " << displayName(inputs[i]) << ": " << e.what() << '\n';
+            return 2;
+        }
+        counts_.topLevel += document.size();
+        counts_.released += document.releasedBytes();
+    }
+    counts_.buildMs = buildClock.elapsedMs();
+    counts_.nodes = model.nodeCount();
+    if (strictErrors > 0) {
+        return 1;  // --strict: every warning was an error; nothing is written
+    }
+    Stopwatch writeClock;
+    write(nodes, inputs, output);
+    counts_.writeMs = writeClock.elapsedMs();
+    return 0;
+}
+
+void DocumentConversion::write(std::vector<document::vxzero::Node> const& nodes,
+                               std::vector<std::string> const& inputs, std::optional<std::string> const& output) {
+    switch (options_.format) {
+    case OutputFormat::Tree:
+        writeOutput(output, out_, [&](std::ostream& out) { host::TreeWriter::write(out, nodes); });
+        break;
+    case OutputFormat::Json: {
+        document::vxzero::ModelJsonWriter::Options json;
+        json.pretty = !options_.compact;
+        writeOutput(output, out_, [&](std::ostream& out) {
+            document::vxzero::ModelJsonWriter::write(out, nodes, json);
+            if (options_.compact) {
+                out << '\n';  // one document a line, as jq -c writes
+            }
+        });
+        break;
+    }
+    case OutputFormat::Html: {
+        host::HtmlWriter::Options html;
+        html.title = pageTitle(options_, nodes, inputs.front());
+        html.fragment = options_.fragment;
+        html.stylesheet = options_.css;
+        writeOutput(output, out_, [&](std::ostream& out) { host::HtmlWriter::write(out, nodes, html); });
+        break;
+    }
+    case OutputFormat::Markdown:
+        writeOutput(output, out_, [&](std::ostream& out) { host::MarkdownWriter::write(out, nodes); });
+        break;
+    case OutputFormat::None:
+        break;
+    }
+}
+
+} // namespace richmarkup::tool

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "ToolOptions.hpp"
+
+#include <richmarkup/host/DocumentHost.hpp>
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace richmarkup::tool {
+
+/// One document made of some inputs, built into one model and written to one output: read and
+/// parse every input (malformed JSON fails before anything is built), build, write.
+class DocumentConversion {
+public:
+    /// What --stats reports of a conversion.
+    struct Counts {
+        std::size_t topLevel = 0;
+        std::size_t elements = 0;  // counted only with --stats
+        std::size_t nodes = 0;
+        std::size_t released = 0;
+        double parseMs = 0;
+        double buildMs = 0;
+        double writeMs = 0;
+    };
+    using HostSource = std::function<host::DocumentHost const&()>;
+
+    /// options: format, flags and the output as the command line gave them; inputs and output
+    /// are given here. host: asked for once the inputs are parsed. err: diagnostics. With
+    /// `keepModel` the model is never freed (for a process that ends right after).
+    DocumentConversion(ToolOptions const& options, HostSource host, std::ostream& out, std::ostream& err,
+                       bool keepModel);
+
+    /// Exit status: 0 done, 1 a build failed (nothing written), 2 an input that is no document.
+    int run(std::vector<std::string> const& inputs, std::optional<std::string> const& output);
+
+    Counts const& counts() const noexcept { return counts_; }
+
+private:
+    void write(std::vector<document::vxzero::Node> const& nodes, std::vector<std::string> const& inputs,
+               std::optional<std::string> const& output);
+
+    ToolOptions const& options_;
+    HostSource host_;
+    std::ostream& out_;
+    std::ostream& err_;
+    bool keepModel_;
+    Counts counts_;
+};
+
+/// "<stdin>" for "-", else the input as given.
+std::string displayName(std::string const& input);
+
+} // namespace richmarkup::tool
