@@ -6,8 +6,13 @@
 namespace richmarkup::host {
 
 std::string Diagnostic::toString() const {
-    return std::string(severity == Severity::Error ? "error: " : "warning: ") + file + ':' + std::to_string(line) +
-           ':' + std::to_string(column) + ": " + (pointer.empty() ? std::string("/") : pointer) + ": " + message;
+    std::string out = std::string(severity == Severity::Error ? "error: " : "warning: ") + file + ':' +
+                      std::to_string(line) + ':' + std::to_string(column) + ": ";
+    if (!malformed) {
+        out += pointer.empty() ? std::string("/") : pointer;
+        out += ": ";
+    }
+    return out + message;
 }
 
 SourceText::SourceText(std::string name, std::string path, std::optional<std::string> kept)

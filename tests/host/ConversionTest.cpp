@@ -93,6 +93,13 @@ TEST_F(ConversionTest, ErrorsComeBackLocatedWithNoNodes) {
         EXPECT_EQ(d.pointer, c.pointer);
         EXPECT_THAT(d.message, HasSubstr(c.message));
     }
+    // Malformed text has no place in a document: its line shows no pointer, the others do.
+    EXPECT_EQ(host_->convert("[\n {\"className\": }\n]", "in.json").diagnostics.at(0).toString().rfind(
+                  "error: in.json:2:16: ", 0),
+              0u);
+    EXPECT_THAT(host_->convert("[\n {\"className\": }\n]", "in.json").diagnostics.at(0).toString(),
+                ::testing::Not(HasSubstr(": /")));
+    EXPECT_THAT(host_->convert("\n  42", "in.json").diagnostics.at(0).toString(), HasSubstr("in.json:2:3: /: "));
 }
 
 TEST_F(ConversionTest, WarningsBeforeAnErrorAreKept) {

@@ -6,9 +6,11 @@
 #include <unistd.h>
 
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <stdexcept>
 #include <vector>
 
@@ -36,16 +38,24 @@ std::string baseNameOf(std::string const& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The temporary a signal must not leave behind. The handler may only read what is set
-// before the flag and call what is async-signal-safe (unlink, sigaction, raise).
+// The temporaries a signal must not leave behind, one slot each, for files written at once on
+// several threads. The handler may only read a slot's path once its flag is set, and call what
+// is async-signal-safe (unlink, sigaction, raise); the flags are lock-free atomics.
 constexpr int endingSignals[] = {SIGINT, SIGTERM, SIGHUP};
-char pendingTemporary[4096];
-volatile sig_atomic_t hasPendingTemporary = 0;
+constexpr std::size_t kSlots = 64;
+char pendingTemporaries[kSlots][4096];
+std::atomic<int> slotArmed[kSlots];
+static_assert(std::atomic<int>::is_always_lock_free, "the signal handler reads the flags");
+
+std::mutex guardMutex;  // guards installing and restoring the handler, and the count
+std::size_t armedCount = 0;
 std::array<struct sigaction, 3> previousActions{};
 
 extern "C" void removeTemporaryAndEnd(int signal) {
-    if (hasPendingTemporary) {
-        ::unlink(pendingTemporary);
+    for (std::size_t i = 0; i < kSlots; ++i) {
+        if (slotArmed[i].load() == 1) {
+            ::unlink(pendingTemporaries[i]);
+        }
     }
     // End as the signal would have ended the process.
     struct sigaction action {};
@@ -55,28 +65,47 @@ extern "C" void removeTemporaryAndEnd(int signal) {
     ::raise(signal);
 }
 
-void guardTemporary(std::string const& temporary) {
-    if (temporary.size() >= sizeof pendingTemporary) {
-        return;  // no room: the signal then leaves it, as before
+// The slot guarding `temporary`, or kSlots when none is free or the path does not fit: the
+// signal then leaves that temporary behind, as nothing else would remove it either.
+std::size_t guardTemporary(std::string const& temporary) {
+    if (temporary.size() >= sizeof pendingTemporaries[0]) {
+        return kSlots;
     }
-    std::memcpy(pendingTemporary, temporary.c_str(), temporary.size() + 1);
-    hasPendingTemporary = 1;
-    struct sigaction action {};
-    action.sa_handler = removeTemporaryAndEnd;
-    ::sigemptyset(&action.sa_mask);
-    for (std::size_t i = 0; i < previousActions.size(); ++i) {
-        ::sigaction(endingSignals[i], &action, &previousActions[i]);
+    std::lock_guard lock(guardMutex);
+    std::size_t slot = 0;
+    while (slot < kSlots && slotArmed[slot].load() != 0) {
+        ++slot;
     }
+    if (slot == kSlots) {
+        return kSlots;
+    }
+    std::memcpy(pendingTemporaries[slot], temporary.c_str(), temporary.size() + 1);
+    slotArmed[slot].store(1);
+    if (armedCount++ == 0) {
+        struct sigaction action {};
+        action.sa_handler = removeTemporaryAndEnd;
+        ::sigemptyset(&action.sa_mask);
+        for (std::size_t i = 0; i < previousActions.size(); ++i) {
+            ::sigaction(endingSignals[i], &action, &previousActions[i]);
+        }
+    }
+    return slot;
 }
 
-void releaseTemporary() {
-    if (!hasPendingTemporary) {
+void releaseTemporary(std::size_t slot) {
+    if (slot >= kSlots) {  // unguarded, or kNoSlot
         return;
     }
-    for (std::size_t i = 0; i < previousActions.size(); ++i) {
-        ::sigaction(endingSignals[i], &previousActions[i], nullptr);
+    std::lock_guard lock(guardMutex);
+    if (slotArmed[slot].load() == 0) {
+        return;
     }
-    hasPendingTemporary = 0;
+    slotArmed[slot].store(0);
+    if (--armedCount == 0) {
+        for (std::size_t i = 0; i < previousActions.size(); ++i) {
+            ::sigaction(endingSignals[i], &previousActions[i], nullptr);
+        }
+    }
 }
 
 } // namespace
@@ -92,7 +121,7 @@ AtomicOutputFile::AtomicOutputFile(std::string path, std::string name)
         fail(std::strerror(errno));
     }
     temporary_.assign(buffer.data());
-    guardTemporary(temporary_);
+    slot_ = guardTemporary(temporary_);
     // mkstemp makes the file private; give it the mode the target has, or a new file would get.
     struct stat existing {};
     mode_t const mode = ::stat(path_.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : newFileMode();
@@ -102,7 +131,8 @@ AtomicOutputFile::AtomicOutputFile(std::string path, std::string name)
     if (!stream_) {
         int const error = errno;
         std::remove(temporary_.c_str());
-        releaseTemporary();
+        releaseTemporary(slot_);
+        slot_ = kNoSlot;
         temporary_.clear();
         fail(std::strerror(error));
     }
@@ -113,7 +143,8 @@ AtomicOutputFile::~AtomicOutputFile() {
         stream_.close();
         std::remove(temporary_.c_str());
     }
-    releaseTemporary();
+    releaseTemporary(slot_);
+    slot_ = kNoSlot;
 }
 
 void AtomicOutputFile::commit() {
@@ -134,7 +165,8 @@ void AtomicOutputFile::commit() {
         fail(std::strerror(errno));
     }
     committed_ = true;
-    releaseTemporary();
+    releaseTemporary(slot_);
+    slot_ = kNoSlot;
 }
 
 void AtomicOutputFile::fail(std::string const& why) {

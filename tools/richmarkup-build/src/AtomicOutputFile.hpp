@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <fstream>
 #include <string>
 
@@ -8,7 +9,7 @@ namespace richmarkup::tool {
 /// A file that appears whole or not at all: everything is written to a temporary file beside
 /// the target, which replaces the target only on commit(). Destroyed without commit, or ended
 /// by SIGINT, SIGTERM or SIGHUP, the temporary is removed and an existing target is left as it
-/// was. One at a time per process.
+/// was. Several may be written at once, on several threads.
 class AtomicOutputFile {
 public:
     /// name: the target as the user named it, for messages (default: path). Throws
@@ -31,6 +32,8 @@ private:
     std::string temporary_;
     std::ofstream stream_;
     bool committed_ = false;
+    static constexpr std::size_t kNoSlot = ~std::size_t(0);
+    std::size_t slot_ = kNoSlot;  // where the signal handler finds the temporary
 };
 
 } // namespace richmarkup::tool

@@ -1,4 +1,5 @@
 #include "BuildCommand.hpp"
+#include "BatchCommand.hpp"
 #include "DocumentConversion.hpp"
 #include "LargeHeap.hpp"
 #include "OutputTarget.hpp"
@@ -71,12 +72,18 @@ host::HostOptions hostOptionsOf(ToolOptions const& options) {
 
 } // namespace
 
-BuildCommand::BuildCommand(ToolOptions options, std::ostream& out, std::ostream& err)
-    : options_(std::move(options)), out_(out), err_(err) {}
+BuildCommand::BuildCommand(ToolOptions options, std::ostream& out, std::ostream& err, bool errIsTerminal)
+    : options_(std::move(options)), out_(out), err_(err), errIsTerminal_(errIsTerminal) {}
 
 int BuildCommand::run() {
     try {
-        return options_.listBuilders ? listBuilders() : buildDocument();
+        if (options_.listBuilders) {
+            return listBuilders();
+        }
+        if (options_.from == InputFormat::JsonLines || options_.outputDir) {
+            return buildBatch();
+        }
+        return buildDocument();
     } catch (std::exception const& e) {
         // Whatever is left is about the surroundings: files, the host's start.
         err_ << "error: " << e.what() << '\n';
@@ -99,6 +106,12 @@ int BuildCommand::listBuilders() {
         OutputTarget::writeStandardOutput(out_, list);
     }
     return 0;
+}
+
+int BuildCommand::buildBatch() {
+    Logging logging(options_, err_);
+    host::DocumentHost const host(hostOptionsOf(options_));
+    return BatchCommand(options_, host, out_, err_, errIsTerminal_).run();
 }
 
 int BuildCommand::buildDocument() {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <thread>
 #include <utility>
 
 #ifndef RICHMARKUP_VERSION
@@ -21,8 +22,8 @@ constexpr std::pair<char const*, OutputFormat> outputFormats[] = {{"tree", Outpu
                                                                    {"none", OutputFormat::None}};
 
 constexpr char const* exitStatuses =
-    "Exit status: 0 done (warnings included); 1 a build failed, nothing written; 2 a usage, input or\n"
-    "output error.";
+    "Exit status: 0 done (warnings included); 1 a build failed, nothing written (with -f jsonl: a line\n"
+    "failed, the others written); 2 a usage, input or output error.";
 
 std::string lowered(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
@@ -79,6 +80,8 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
 
     std::vector<std::string> inputs;
     std::string from = "richtext";
+    std::size_t jobs = 0;
+    std::string outputDir;
     std::string to;
     std::string output;
     std::string log;
@@ -86,9 +89,21 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
     std::string css;
     bool noCodeElements = false;
 
-    app.add_option("INPUT", inputs, "JSON files, built in order into one document; '-' or none: standard input");
-    app.add_option("-f,--from", from, "Input format: richtext (one element or an array of them)")
+    app.add_option("INPUT", inputs,
+                   "JSON files, built in order into one document (with --output-dir: each its own); '-' or "
+                   "none: standard input");
+    app.add_option("-f,--from", from,
+                   "Input format: richtext (one element or an array of them) or jsonl (JSON Lines: one such "
+                   "document a line, written as one line of model JSON each)")
         ->option_text("FORMAT");
+    auto* jobsOption = app.add_option("-j,--jobs", jobs,
+                                      "Documents built at once, on as many threads (default: the number of "
+                                      "cores; 1 with --log)")
+                           ->option_text("N");
+    auto* outputDirOption = app.add_option("--output-dir", outputDir,
+                                           "Each INPUT to its own output in DIR, named after it with the "
+                                           "format's extension")
+                                ->option_text("DIR");
     auto* toOption = app.add_option("-t,--to,--format", to,
                                     "Output: tree, json, html, markdown or none (default: by the extension "
                                     "of --output, else tree)")
@@ -139,8 +154,10 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
         return 2;
     }
 
-    if (lowered(from) != "richtext") {
-        err << "error: unknown input format \"" << from << "\"; choose richtext\n";
+    if (lowered(from) == "jsonl") {
+        options.from = InputFormat::JsonLines;
+    } else if (lowered(from) != "richtext") {
+        err << "error: unknown input format \"" << from << "\"; choose richtext or jsonl\n";
         return 2;
     }
     if (outputOption->count() > 0) {
@@ -157,8 +174,15 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
             return 2;
         }
         options.format = *format;
+    } else if (options.from == InputFormat::JsonLines) {
+        options.format = OutputFormat::Json;
     } else if (options.output && *options.output != "-") {
         options.format = formatOfExtension(*options.output).value_or(OutputFormat::Tree);
+    }
+    if (options.from == InputFormat::JsonLines && options.format != OutputFormat::Json &&
+        options.format != OutputFormat::None) {
+        err << "error: -f jsonl writes JSON Lines: choose -t json or none\n";
+        return 2;
     }
     if (logOption->count() > 0) {
         if (log.empty()) {
@@ -184,6 +208,39 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
     if (std::count(inputs.begin(), inputs.end(), "-") > 1) {
         err << "error: standard input ('-') can be read only once\n";
         return 2;
+    }
+    if (jobsOption->count() > 0) {
+        if (jobs == 0) {
+            err << "error: -j needs at least 1\n";
+            return 2;
+        }
+        if (options.log && jobs > 1) {
+            err << "error: --log needs -j 1: the records of documents built at once would interleave\n";
+            return 2;
+        }
+        options.jobs = jobs;
+    } else {
+        unsigned const cores = std::thread::hardware_concurrency();
+        options.jobs = options.log || cores == 0 ? 1 : cores;
+    }
+    if (outputDirOption->count() > 0) {
+        if (outputDir.empty()) {
+            err << "error: --output-dir needs a folder\n";
+            return 2;
+        }
+        if (options.output) {
+            err << "error: choose one of -o and --output-dir\n";
+            return 2;
+        }
+        if (options.format == OutputFormat::None) {
+            err << "error: --output-dir with -t none has nothing to write\n";
+            return 2;
+        }
+        if (std::count(inputs.begin(), inputs.end(), "-") > 0) {
+            err << "error: --output-dir names each output after its input; standard input ('-') has no name\n";
+            return 2;
+        }
+        options.outputDir = outputDir;
     }
     options.inputs = std::move(inputs);
     options.codeElements = !noCodeElements;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -7,12 +8,19 @@
 namespace richmarkup::tool {
 
 enum class OutputFormat { Tree, Json, Html, Markdown, None };
+/// richtext: each input is one document; jsonl: each line of each input is one.
+enum class InputFormat { RichText, JsonLines };
 
 /// What the command line asked for.
 struct ToolOptions {
     /// JSON files, "-" for standard input; built in order into one model.
     std::vector<std::string> inputs{"-"};
+    InputFormat from = InputFormat::RichText;
     OutputFormat format = OutputFormat::Tree;
+    /// Documents built at once, each on a thread of its own with a model of its own.
+    std::size_t jobs = 1;
+    /// Each input to its own output in this folder, named after it.
+    std::optional<std::string> outputDir;
     /// Write there instead of standard output ("-": standard output).
     std::optional<std::string> output;
     /// Write the level-8 records there ("-": standard error).

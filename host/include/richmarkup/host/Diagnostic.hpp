@@ -18,8 +18,11 @@ struct Diagnostic {
     /// RFC 6901 pointer into the input: the value concerned, or the object that lacks a key.
     std::string pointer;
     std::string message;
+    /// The text is no JSON (or not all of it): the place is a line and column only, no pointer.
+    bool malformed = false;
 
-    /// "warning: FILE:LINE:COL: POINTER: message" (the whole document's pointer shown as "/").
+    /// "warning: FILE:LINE:COL: POINTER: message" (the whole document's pointer shown as "/";
+    /// malformed text: "error: FILE:LINE:COL: message").
     std::string toString() const;
 };
 

@@ -1,0 +1,254 @@
+#include "BatchCommand.hpp"
+
+#include "DocumentConversion.hpp"
+#include "LineReader.hpp"
+#include "OrderedWork.hpp"
+#include "OutputTarget.hpp"
+#include "Progress.hpp"
+
+#include <document/vxzero/ModelJsonWriter.hpp>
+#include <foundation/json/ReadAheadStream.hpp>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <iomanip>
+#include <map>
+#include <sstream>
+#include <stdexcept>
+#include <system_error>
+
+namespace richmarkup::tool {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// What one document gave: its output line (or file status) and its messages for stderr.
+struct Outcome {
+    std::string output;
+    std::string messages;
+    bool failed = false;
+    int status = 0;
+};
+
+std::string jsonString(std::string const& text) {
+    std::string out = "\"";
+    for (char const c : text) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+                out += escaped;
+            } else {
+                out.push_back(c);
+            }
+        }
+    }
+    return out + "\"";
+}
+
+bool blank(std::string const& line) { return line.find_first_not_of(" \t") == std::string::npos; }
+
+// Jobs given but not yet written, per thread: enough to keep every thread busy while the
+// front waits for a slow document, few enough that a long stream needs no more memory than a
+// short one.
+constexpr std::size_t kWindowPerThread = 16;
+
+std::string extensionOf(OutputFormat format, InputFormat from) {
+    if (from == InputFormat::JsonLines) {
+        return ".jsonl";
+    }
+    switch (format) {
+    case OutputFormat::Tree: return ".txt";
+    case OutputFormat::Json: return ".json";
+    case OutputFormat::Html: return ".html";
+    case OutputFormat::Markdown: return ".md";
+    case OutputFormat::None: break;
+    }
+    return "";
+}
+
+} // namespace
+
+BatchCommand::BatchCommand(ToolOptions const& options, host::DocumentHost const& host, std::ostream& out,
+                           std::ostream& err, bool errIsTerminal)
+    : options_(options), host_(host), out_(out), err_(err), errIsTerminal_(errIsTerminal) {}
+
+int BatchCommand::run() {
+    // Documents are already built on every core at once; a document reading ahead on another
+    // thread would only take a core from a neighbour.
+    if (options_.jobs > 1) {
+        foundation::json::ReadAheadStream::allow(false);
+    }
+    if (options_.outputDir) {
+        return convertEach();
+    }
+    Totals totals;
+    auto const start = std::chrono::steady_clock::now();
+    auto const write = [&](std::ostream& out) { convertLines(options_.inputs, out, totals); };
+    if (options_.format == OutputFormat::None) {
+        std::ostringstream none;
+        write(none);
+    } else if (options_.output) {
+        OutputTarget(*options_.output, out_).write(write);
+    } else {
+        OutputTarget::writeStandardOutput(out_, write);
+    }
+    if (options_.stats) {
+        double const seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        std::ostringstream stats;
+        stats << std::fixed << std::setprecision(1) << "stats: documents: " << totals.documents << " ("
+              << totals.failed << " failed) in " << std::setprecision(3) << seconds << " s with " << options_.jobs
+              << (options_.jobs == 1 ? " thread" : " threads") << ": " << std::setprecision(1)
+              << static_cast<double>(totals.documents) / seconds << " documents/s, "
+              << static_cast<double>(totals.bytes) / 1e6 / seconds << " MB/s\n";
+        err_ << stats.str();
+    }
+    return totals.failed > 0 ? 1 : 0;
+}
+
+void BatchCommand::convertLines(std::vector<std::string> const& inputs, std::ostream& out, Totals& totals) {
+    Progress progress(err_, errIsTerminal_);
+    bool const writeLines = options_.format == OutputFormat::Json;
+    OrderedWork<Outcome> work(options_.jobs, options_.jobs * kWindowPerThread, [&](Outcome& outcome) {
+        if (!outcome.messages.empty()) {
+            progress.clear();
+            err_ << outcome.messages << std::flush;
+        }
+        if (writeLines) {
+            out << outcome.output << '\n';
+        }
+        ++totals.documents;
+        totals.failed += outcome.failed ? 1 : 0;
+        progress.done(outcome.failed);
+    });
+    for (auto const& input : inputs) {
+        std::string const name = displayName(input);
+        LineReader reader(input);
+        std::string line;
+        std::size_t number = 0;
+        while (reader.next(line, number)) {
+            if (blank(line)) {
+                continue;  // no document: nothing to write for it
+            }
+            totals.bytes += line.size() + 1;
+            work.submit([this, &name, number, text = std::move(line)] {
+                Outcome outcome;
+                host::Conversion conversion = host_.convert(text, name);
+                std::string firstError;
+                for (auto& diagnostic : conversion.diagnostics) {
+                    diagnostic.line += number - 1;  // the line of the input, not of the document
+                    if (options_.strict) {
+                        diagnostic.severity = host::Diagnostic::Severity::Error;
+                    }
+                    std::string located = diagnostic.toString();
+                    if (diagnostic.severity == host::Diagnostic::Severity::Error) {
+                        if (firstError.empty()) {
+                            firstError = located.substr(located.find(' ') + 1);  // without "error: "
+                        }
+                    } else if (options_.quiet) {
+                        continue;
+                    }
+                    outcome.messages += located;
+                    outcome.messages += '\n';
+                }
+                if (!firstError.empty()) {
+                    outcome.failed = true;
+                    outcome.output = "{\"error\": " + jsonString(firstError) + "}";
+                } else if (options_.format == OutputFormat::Json) {
+                    std::ostringstream json;
+                    document::vxzero::ModelJsonWriter::Options compact;
+                    compact.pretty = false;
+                    document::vxzero::ModelJsonWriter::write(json, conversion.nodes, compact);
+                    outcome.output = json.str();
+                }
+                return outcome;
+            });
+        }
+    }
+    work.finish();
+}
+
+std::string BatchCommand::outputPathOf(std::string const& input) const {
+    fs::path const name = fs::path(input).stem();
+    return (fs::path(*options_.outputDir) / name).string() + extensionOf(options_.format, options_.from);
+}
+
+int BatchCommand::convertEach() {
+    std::error_code error;
+    fs::create_directories(*options_.outputDir, error);
+    if (error || !fs::is_directory(*options_.outputDir)) {
+        err_ << "error: cannot write " << *options_.outputDir << ": "
+             << (error ? error.message() : std::string("it is not a folder")) << '\n';
+        return 2;
+    }
+    // Every output is planned before anything is written: two inputs of one name, or an
+    // output that is its own input, are refused whole.
+    std::map<std::string, std::string> planned;
+    for (auto const& input : options_.inputs) {
+        std::string const path = outputPathOf(input);
+        if (auto [it, fresh] = planned.emplace(path, input); !fresh) {
+            err_ << "error: " << it->second << " and " << input << " would both be written to " << path << '\n';
+            return 2;
+        }
+        if (fs::equivalent(input, path, error)) {
+            err_ << "error: " << input << " would be written over by its own output; choose another --output-dir\n";
+            return 2;
+        }
+    }
+
+    int worst = 0;
+    Progress progress(err_, errIsTerminal_);
+    if (options_.from == InputFormat::JsonLines) {
+        // Each input's lines are built on every thread; the inputs one after the other.
+        for (auto const& input : options_.inputs) {
+            Totals totals;
+            try {
+                OutputTarget(outputPathOf(input), out_).write([&](std::ostream& out) {
+                    convertLines({input}, out, totals);
+                });
+            } catch (std::exception const& e) {
+                err_ << "error: " << e.what() << '\n';
+                worst = 2;
+                continue;
+            }
+            worst = std::max(worst, totals.failed > 0 ? 1 : 0);
+        }
+        return worst;
+    }
+    OrderedWork<Outcome> work(options_.jobs, options_.jobs * 2, [&](Outcome& outcome) {
+        if (!outcome.messages.empty()) {
+            progress.clear();
+            err_ << outcome.messages << std::flush;
+        }
+        worst = std::max(worst, outcome.status);
+        progress.done(outcome.status != 0);
+    });
+    for (auto const& input : options_.inputs) {
+        work.submit([this, input] {
+            Outcome outcome;
+            std::ostringstream messages;
+            try {
+                DocumentConversion conversion(
+                    options_, [this]() -> host::DocumentHost const& { return host_; }, out_, messages, false);
+                outcome.status = conversion.run({input}, outputPathOf(input));
+            } catch (std::exception const& e) {
+                messages << "error: " << e.what() << '\n';
+                outcome.status = 2;
+            }
+            outcome.messages = messages.str();
+            return outcome;
+        });
+    }
+    work.finish();
+    return worst;
+}
+
+} // namespace richmarkup::tool

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "ToolOptions.hpp"
+
+#include <richmarkup/host/DocumentHost.hpp>
+
+#include <cstddef>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace richmarkup::tool {
+
+/// The conversions of many documents: the lines of JSON Lines inputs, or inputs written each to
+/// its own output. Up to `jobs` documents are built at once on threads sharing the host, each
+/// into a model of its own; results are written in input order, so the output is byte for byte
+/// that of one thread. A document that fails is reported and the run goes on.
+class BatchCommand {
+public:
+    BatchCommand(ToolOptions const& options, host::DocumentHost const& host, std::ostream& out, std::ostream& err,
+                 bool errIsTerminal);
+
+    /// Exit status: 0 every document done; 1 some failed (the rest written); 2 an input or
+    /// output error that ended the run.
+    int run();
+
+private:
+    struct Totals {
+        std::size_t documents = 0;
+        std::size_t failed = 0;
+        std::size_t bytes = 0;
+    };
+
+    // Every line of `inputs` (as one stream) to one output.
+    void convertLines(std::vector<std::string> const& inputs, std::ostream& out, Totals& totals);
+    // Each input to its own file in the output folder.
+    int convertEach();
+    std::string outputPathOf(std::string const& input) const;
+
+    ToolOptions const& options_;
+    host::DocumentHost const& host_;
+    std::ostream& out_;
+    std::ostream& err_;
+    bool errIsTerminal_;
+};
+
+} // namespace richmarkup::tool
