@@ -16,11 +16,13 @@ namespace {
 
 constexpr char const* usage =
     "usage: richmarkup-gendoc (--units N | --megabytes M) [--seed S] [--out FILE] [--prosemirror FILE]\n"
+    "       richmarkup-gendoc --jsonl LINES [--units N] [--seed S] [--out FILE]\n"
     "  --units N      N top-level units (every tenth one a table)\n"
     "  --megabytes M  whole units until the text reaches M * 10^6 bytes (M may be fractional)\n"
     "  --seed S       the generator's seed (default 1); the same seed gives the same bytes\n"
     "  --out FILE     where to write (default: standard output)\n"
-    "  --prosemirror FILE  also write the same content in ProseMirror's JSON there\n";
+    "  --prosemirror FILE  also write the same content in ProseMirror's JSON there\n"
+    "  --jsonl LINES  JSON Lines: LINES documents of N units each (default 10), one a line\n";
 
 bool writeFile(std::string const& path, std::string const& text) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -33,6 +35,45 @@ bool writeFile(std::string const& path, std::string const& text) {
         return false;
     }
     return true;
+}
+
+[[noreturn]] void fail(std::string const& message);
+
+// One document a line, each of `units` units, written as it is made: a stream of any length
+// takes no more memory than one line.
+int writeLines(unsigned long long lines, unsigned long long units, unsigned long long seed,
+               std::string const& outPath) {
+    if (units == 0 || units > 1'000'000ull) {
+        fail("--units with --jsonl must be between 1 and 1000000");
+    }
+    std::ofstream file;
+    if (!outPath.empty()) {
+        file.open(outPath, std::ios::binary | std::ios::trunc);
+    }
+    std::ostream& out = outPath.empty() ? std::cout : file;
+    richmarkup::bench::DocumentGenerator generator(seed);
+    std::string line;
+    for (unsigned long long i = 0; i < lines && out; ++i) {
+        line = generator.document(static_cast<std::size_t>(units));
+        // document() writes one unit a line; a JSON Lines document must be one line.
+        for (char& c : line) {
+            if (c == '\n') {
+                c = ' ';
+            }
+        }
+        while (!line.empty() && line.back() == ' ') {
+            line.pop_back();
+        }
+        line.push_back('\n');
+        out.write(line.data(), static_cast<std::streamsize>(line.size()));
+    }
+    out.flush();
+    if (!out) {
+        std::cerr << "richmarkup-gendoc: cannot write " << (outPath.empty() ? "<stdout>" : outPath) << ": "
+                  << std::strerror(errno) << "\n";
+        return 1;
+    }
+    return 0;
 }
 
 [[noreturn]] void fail(std::string const& message) {
@@ -70,6 +111,8 @@ int main(int argc, char** argv) {
     unsigned long long seed = 1;
     std::string outPath;
     std::string proseMirrorPath;
+    bool haveLines = false;
+    unsigned long long lines = 0;
     for (int i = 1; i < argc; ++i) {
         std::string const arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -90,11 +133,20 @@ int main(int argc, char** argv) {
             seed = wholeNumber("--seed", value);
         } else if (arg == "--out") {
             outPath = value;
+        } else if (arg == "--jsonl") {
+            lines = wholeNumber("--jsonl", value);
+            haveLines = true;
         } else if (arg == "--prosemirror") {
             proseMirrorPath = value;
         } else {
             fail("unknown option: " + arg);
         }
+    }
+    if (haveLines) {
+        if (haveSize || !proseMirrorPath.empty()) {
+            fail("--jsonl goes with --units only");
+        }
+        return writeLines(lines, haveUnits ? units : 10, seed, outPath);
     }
     if (haveUnits == haveSize) {
         fail("give exactly one of --units and --megabytes");

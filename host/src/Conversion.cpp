@@ -11,6 +11,17 @@
 
 namespace richmarkup::host {
 
+namespace {
+
+constexpr std::size_t kWarmParserLimit = std::size_t(1) << 20;
+
+foundation::json::Parser& warmParser() {
+    thread_local foundation::json::Parser parser;
+    return parser;
+}
+
+} // namespace
+
 Conversion DocumentHost::convert(std::string_view json, std::string name) const {
     Conversion out;
     out.model = std::make_unique<vx::zero::Model>();
@@ -29,8 +40,16 @@ Conversion DocumentHost::convert(std::string_view json, std::string name) const 
         }
     };
     try {
-        foundation::json::Parser parser;
-        foundation::json::ElementStream document = parser.stream(json);
+        // Small documents, which come many after another in a batch, share a warm parser per
+        // thread: fresh buffers for each would be mapped, faulted in and unmapped every time,
+        // and unmapping stops every other thread of the process for a TLB flush. A large one
+        // gets a parser of its own, so that no thread keeps its buffers afterwards.
+        std::optional<foundation::json::Parser> ownParser;
+        foundation::json::Parser* parser = &warmParser();
+        if (json.size() > kWarmParserLimit) {
+            parser = &ownParser.emplace();
+        }
+        foundation::json::ElementStream document = parser->stream(json);
         BuildResult result = build(*out.model, document, [&](BuildWarning const& w) { warnings.push_back(w); });
         out.nodes = std::move(result.nodes);
         locateWarnings();

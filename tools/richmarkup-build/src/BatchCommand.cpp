@@ -24,14 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// What one document gave: its output line (or file status) and its messages for stderr.
-struct Outcome {
-    std::string output;
-    std::string messages;
-    bool failed = false;
-    int status = 0;
-};
-
 std::string jsonString(std::string const& text) {
     std::string out = "\"";
     for (char const c : text) {
@@ -59,7 +51,10 @@ bool blank(std::string const& line) { return line.find_first_not_of(" \t") == st
 // Jobs given but not yet written, per thread: enough to keep every thread busy while the
 // front waits for a slow document, few enough that a long stream needs no more memory than a
 // short one.
-constexpr std::size_t kWindowPerThread = 16;
+constexpr std::size_t kWindowPerThread = 4;
+// A chunk of lines for one thread: a few dozen documents, or fewer large ones.
+constexpr std::size_t kChunkLines = 32;
+constexpr std::size_t kChunkBytes = 1 << 20;
 
 std::string extensionOf(OutputFormat format, InputFormat from) {
     if (from == InputFormat::JsonLines) {
@@ -114,23 +109,83 @@ int BatchCommand::run() {
     return totals.failed > 0 ? 1 : 0;
 }
 
+Outcome BatchCommand::convertLine(std::string const& text, std::string const& name, std::size_t number) const {
+    Outcome outcome;
+    host::Conversion conversion = host_.convert(text, name);
+    std::string firstError;
+    for (auto& diagnostic : conversion.diagnostics) {
+        diagnostic.line += number - 1;  // the line of the input, not of the document
+        if (options_.strict) {
+            diagnostic.severity = host::Diagnostic::Severity::Error;
+        }
+        std::string located = diagnostic.toString();
+        if (diagnostic.severity == host::Diagnostic::Severity::Error) {
+            if (firstError.empty()) {
+                firstError = located.substr(located.find(' ') + 1);  // without "error: "
+            }
+        } else if (options_.quiet) {
+            continue;
+        }
+        outcome.messages += located;
+        outcome.messages += '\n';
+    }
+    if (!firstError.empty()) {
+        outcome.failed = true;
+        outcome.output = "{\"error\": " + jsonString(firstError) + "}";
+    } else if (options_.format == OutputFormat::Json) {
+        std::ostringstream json;
+        document::vxzero::ModelJsonWriter::Options compact;
+        compact.pretty = false;
+        document::vxzero::ModelJsonWriter::write(json, conversion.nodes, compact);
+        outcome.output = json.str();
+    }
+    return outcome;
+}
+
 void BatchCommand::convertLines(std::vector<std::string> const& inputs, std::ostream& out, Totals& totals) {
     Progress progress(err_, errIsTerminal_);
     bool const writeLines = options_.format == OutputFormat::Json;
-    OrderedWork<Outcome> work(options_.jobs, options_.jobs * kWindowPerThread, [&](Outcome& outcome) {
-        if (!outcome.messages.empty()) {
-            progress.clear();
-            err_ << outcome.messages << std::flush;
+    OrderedWork<std::vector<Outcome>> work(
+        options_.jobs, options_.jobs * kWindowPerThread, [&](std::vector<Outcome>& outcomes) {
+            for (auto const& outcome : outcomes) {
+                if (!outcome.messages.empty()) {
+                    progress.clear();
+                    err_ << outcome.messages << std::flush;
+                }
+                if (writeLines) {
+                    out << outcome.output << '\n';
+                }
+                ++totals.documents;
+                totals.failed += outcome.failed ? 1 : 0;
+                progress.done(outcome.failed);
+            }
+        });
+    // Consecutive lines go to a thread together: one hand-over per chunk instead of per line,
+    // since most documents of a stream take less time than waking a thread.
+    struct Chunk {
+        std::vector<std::string> lines;
+        std::vector<std::size_t> numbers;
+        std::size_t bytes = 0;
+    };
+    Chunk chunk;
+    std::string const* chunkName = nullptr;
+    auto const flush = [&] {
+        if (chunk.lines.empty()) {
+            return;
         }
-        if (writeLines) {
-            out << outcome.output << '\n';
-        }
-        ++totals.documents;
-        totals.failed += outcome.failed ? 1 : 0;
-        progress.done(outcome.failed);
-    });
+        work.submit([this, name = *chunkName, chunk = std::move(chunk)] {
+            std::vector<Outcome> outcomes;
+            outcomes.reserve(chunk.lines.size());
+            for (std::size_t i = 0; i < chunk.lines.size(); ++i) {
+                outcomes.push_back(convertLine(chunk.lines[i], name, chunk.numbers[i]));
+            }
+            return outcomes;
+        });
+        chunk = Chunk();
+    };
     for (auto const& input : inputs) {
         std::string const name = displayName(input);
+        chunkName = &name;
         LineReader reader(input);
         std::string line;
         std::size_t number = 0;
@@ -139,39 +194,14 @@ void BatchCommand::convertLines(std::vector<std::string> const& inputs, std::ost
                 continue;  // no document: nothing to write for it
             }
             totals.bytes += line.size() + 1;
-            work.submit([this, &name, number, text = std::move(line)] {
-                Outcome outcome;
-                host::Conversion conversion = host_.convert(text, name);
-                std::string firstError;
-                for (auto& diagnostic : conversion.diagnostics) {
-                    diagnostic.line += number - 1;  // the line of the input, not of the document
-                    if (options_.strict) {
-                        diagnostic.severity = host::Diagnostic::Severity::Error;
-                    }
-                    std::string located = diagnostic.toString();
-                    if (diagnostic.severity == host::Diagnostic::Severity::Error) {
-                        if (firstError.empty()) {
-                            firstError = located.substr(located.find(' ') + 1);  // without "error: "
-                        }
-                    } else if (options_.quiet) {
-                        continue;
-                    }
-                    outcome.messages += located;
-                    outcome.messages += '\n';
-                }
-                if (!firstError.empty()) {
-                    outcome.failed = true;
-                    outcome.output = "{\"error\": " + jsonString(firstError) + "}";
-                } else if (options_.format == OutputFormat::Json) {
-                    std::ostringstream json;
-                    document::vxzero::ModelJsonWriter::Options compact;
-                    compact.pretty = false;
-                    document::vxzero::ModelJsonWriter::write(json, conversion.nodes, compact);
-                    outcome.output = json.str();
-                }
-                return outcome;
-            });
+            chunk.bytes += line.size();
+            chunk.numbers.push_back(number);
+            chunk.lines.push_back(std::move(line));
+            if (chunk.lines.size() == kChunkLines || chunk.bytes >= kChunkBytes) {
+                flush();
+            }
         }
+        flush();  // a chunk holds the lines of one input: its name goes with it
     }
     work.finish();
 }

@@ -12,6 +12,15 @@
 
 namespace richmarkup::tool {
 
+/// What one document of a batch gave: its output line (or its file's status) and its messages
+/// for standard error.
+struct Outcome {
+    std::string output;
+    std::string messages;
+    bool failed = false;
+    int status = 0;
+};
+
 /// The conversions of many documents: the lines of JSON Lines inputs, or inputs written each to
 /// its own output. Up to `jobs` documents are built at once on threads sharing the host, each
 /// into a model of its own; results are written in input order, so the output is byte for byte
@@ -32,6 +41,8 @@ private:
         std::size_t bytes = 0;
     };
 
+    // One line's document: its model JSON line or error line, and its messages.
+    Outcome convertLine(std::string const& text, std::string const& name, std::size_t number) const;
     // Every line of `inputs` (as one stream) to one output.
     void convertLines(std::vector<std::string> const& inputs, std::ostream& out, Totals& totals);
     // Each input to its own file in the output folder.
