@@ -22,8 +22,8 @@ constexpr std::pair<char const*, OutputFormat> outputFormats[] = {{"tree", Outpu
                                                                    {"none", OutputFormat::None}};
 
 constexpr char const* exitStatuses =
-    "Exit status: 0 done (warnings included); 1 a build failed, nothing written (with -f jsonl: a line\n"
-    "failed, the others written); 2 a usage, input or output error.";
+    "Exit status: 0 done (warnings included); 1 a build failed, nothing written; 2 a usage, input or\n"
+    "output error. A batch (-f jsonl, --output-dir) writes what did not fail and gives 1 when anything did.";
 
 std::string lowered(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
