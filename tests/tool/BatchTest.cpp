@@ -78,6 +78,7 @@ TEST(JsonLinesTest, AnyNumberOfThreadsWritesTheBytesOfOne) {
     runner.file("many.jsonl", text);
     ToolRun const one = runner.run("-f jsonl -j 1 many.jsonl");
     ASSERT_EQ(linesOf(one.out).size(), 3000u);
+    EXPECT_EQ(one.err.find('\r'), std::string::npos);  // no progress line off a terminal
     for (char const* jobs : {"2", "5"}) {
         ToolRun const several = runner.run(std::string("-f jsonl -j ") + jobs + " many.jsonl");
         EXPECT_EQ(several.out, one.out) << jobs;
