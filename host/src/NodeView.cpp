@@ -8,7 +8,8 @@
 #include <document/vxzero/HyperlinkNode.hpp>
 #include <document/vxzero/ImageNode.hpp>
 #include <document/vxzero/TextNode.hpp>
-#include <fl/i18n/ustring.hpp>
+
+#include "TextEscape.hpp"
 
 namespace richmarkup::host {
 
@@ -20,7 +21,7 @@ std::optional<std::string> utf8(std::optional<std::u16string> const& text) {
     if (!text) {
         return std::nullopt;
     }
-    return fl::i18n::ustring_to_utf8(*text);
+    return text::toUtf8(*text);
 }
 
 // The node as Impl when it is of that class (or one derived from it), else null. The kinds
@@ -128,7 +129,7 @@ std::string NodeView::plainText() const {
             text += equation->getTexString().value_or(std::u16string());
         }
     });
-    return fl::i18n::ustring_to_utf8(text);
+    return text::toUtf8(text);
 }
 
 std::optional<int> NodeView::level() const noexcept {

@@ -1,5 +1,7 @@
 #include "TextEscape.hpp"
 
+#include <richmarkup/host/JsonText.hpp>
+
 #include <cstdint>
 
 namespace richmarkup::host::text {
@@ -107,3 +109,14 @@ std::string linkAddress(std::optional<std::u16string> const& target, std::option
 }
 
 } // namespace richmarkup::host::text
+
+namespace richmarkup::host {
+
+std::string jsonQuoted(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 2);
+    text::appendQuoted(out, text);
+    return out;
+}
+
+} // namespace richmarkup::host

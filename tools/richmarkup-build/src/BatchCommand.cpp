@@ -6,11 +6,12 @@
 #include "OutputTarget.hpp"
 #include "Progress.hpp"
 
+#include <richmarkup/host/JsonText.hpp>
+
 #include <document/vxzero/ModelJsonWriter.hpp>
 #include <foundation/json/ReadAheadStream.hpp>
 
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <iomanip>
 #include <map>
@@ -23,28 +24,6 @@ namespace richmarkup::tool {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string jsonString(std::string const& text) {
-    std::string out = "\"";
-    for (char const c : text) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-                out += escaped;
-            } else {
-                out.push_back(c);
-            }
-        }
-    }
-    return out + "\"";
-}
 
 bool blank(std::string const& line) { return line.find_first_not_of(" \t") == std::string::npos; }
 
@@ -131,7 +110,7 @@ Outcome BatchCommand::convertLine(std::string const& text, std::string const& na
     }
     if (!firstError.empty()) {
         outcome.failed = true;
-        outcome.output = "{\"error\": " + jsonString(firstError) + "}";
+        outcome.output = "{\"error\": " + host::jsonQuoted(firstError) + "}";
     } else if (options_.format == OutputFormat::Json) {
         std::ostringstream json;
         document::vxzero::ModelJsonWriter::Options compact;

@@ -31,7 +31,8 @@ public:
     static std::optional<document::vxzero::NodeKind> kindNamed(std::string_view name) noexcept;
 
     // Text properties. Each is nullopt when the node's kind has no such property or the
-    // document left it out; an empty string is a property set to "".
+    // document left it out; an empty string is a property set to "". They never throw: a lone
+    // UTF-16 surrogate, which no builder stores, reads as U+FFFD.
 
     /// Anchor id (any kind; headings, tables and equations get one that links reach).
     std::optional<std::string> anchorId() const;
