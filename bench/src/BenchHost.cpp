@@ -80,17 +80,9 @@ std::size_t BenchHost::build(vx::zero::Model const& model, foundation::json::Ele
                              std::vector<document::vxzero::Node>& nodes) const {
     auto const builders = blockBuilders();
     std::size_t skipped = 0;
-    foundation::json::Value element;
-    if (foundation::json::ReadAheadStream::worthwhile(document)) {
-        foundation::json::ReadAheadStream ahead(document);
-        while (ahead.next(element)) {
-            skipped += buildOne(builders, model, element, nodes) ? 0 : 1;
-        }
-        return skipped;
-    }
-    while (document.next(element)) {
+    foundation::json::forEachElement(document, [&](foundation::json::Value const& element) {
         skipped += buildOne(builders, model, element, nodes) ? 0 : 1;
-    }
+    });
     return skipped;
 }
 

@@ -182,24 +182,13 @@ BuildResult DocumentHost::build(vx::zero::Model const& model, foundation::json::
     requireBuildable(document.documentKind());
     DocumentBuild build = begin(model, onWarning);
     build.state_->inArray = document.documentKind() == foundation::json::Kind::Array;
-    auto const add = [&](foundation::json::Value const& element) {
+    // A long document's next elements are converted on a second core while this one builds.
+    foundation::json::forEachElement(document, [&](foundation::json::Value const& element) {
         if (onElement) {
             onElement(element);
         }
         build.add(element);
-    };
-    foundation::json::Value element;
-    // A long document's next elements are converted on a second core while this one builds.
-    if (foundation::json::ReadAheadStream::worthwhile(document)) {
-        foundation::json::ReadAheadStream ahead(document);
-        while (ahead.next(element)) {
-            add(element);
-        }
-    } else {
-        while (document.next(element)) {
-            add(element);
-        }
-    }
+    });
     return build.takeResult();
 }
 

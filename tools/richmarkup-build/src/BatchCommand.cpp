@@ -214,7 +214,6 @@ int BatchCommand::convertEach() {
     }
 
     int worst = 0;
-    Progress progress(err_, errIsTerminal_);
     if (options_.from == InputFormat::JsonLines) {
         // Each input's lines are built on every thread; the inputs one after the other.
         for (auto const& input : options_.inputs) {
@@ -232,6 +231,7 @@ int BatchCommand::convertEach() {
         }
         return worst;
     }
+    Progress progress(err_, errIsTerminal_);
     OrderedWork<Outcome> work(options_.jobs, options_.jobs * 2, [&](Outcome& outcome) {
         if (!outcome.messages.empty()) {
             progress.clear();

@@ -40,4 +40,21 @@ private:
     std::shared_ptr<Shared> shared_;
 };
 
+/// Calls take(element) for each element of the stream in order, reading ahead on a second core
+/// when that pays (ReadAheadStream::worthwhile).
+template <class Take>
+void forEachElement(ElementStream& stream, Take&& take) {
+    Value element;
+    if (ReadAheadStream::worthwhile(stream)) {
+        ReadAheadStream ahead(stream);
+        while (ahead.next(element)) {
+            take(static_cast<Value const&>(element));
+        }
+        return;
+    }
+    while (stream.next(element)) {
+        take(static_cast<Value const&>(element));
+    }
+}
+
 } // namespace foundation::json
