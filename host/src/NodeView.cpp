@@ -39,6 +39,18 @@ dv::TextNode::Impl const* asText(dv::Node::Impl const* node) noexcept {
                : nullptr;
 }
 
+// A text property of nodes of class Impl: `read` gives where the node keeps it, or
+// null when the record that would hold it is absent.
+template <class Impl, class Read>
+std::optional<std::string> property(dv::Node::Impl const* node, Read read) {
+    auto const* typed = dynamic_cast<Impl const*>(node);
+    if (typed == nullptr) {
+        return std::nullopt;
+    }
+    std::optional<std::u16string> const* value = read(*typed);
+    return value != nullptr ? utf8(*value) : std::nullopt;
+}
+
 } // namespace
 
 std::optional<dv::NodeKind> NodeView::kindNamed(std::string_view name) noexcept {
@@ -59,64 +71,58 @@ std::optional<std::string> NodeView::text() const {
 }
 
 std::optional<std::string> NodeView::target() const {
-    auto const* node = as<dv::HyperlinkNode::Impl>(node_, dv::NodeKind::HyperlinkNode);
-    return node != nullptr ? utf8(node->getTarget()) : std::nullopt;
+    return property<dv::HyperlinkNode::Impl>(node_, [](auto const& link) { return &link.getTarget(); });
 }
 
 std::optional<std::string> NodeView::anchor() const {
-    auto const* node = as<dv::HyperlinkNode::Impl>(node_, dv::NodeKind::HyperlinkNode);
-    return node != nullptr ? utf8(node->getAnchor()) : std::nullopt;
+    return property<dv::HyperlinkNode::Impl>(node_, [](auto const& link) { return &link.getAnchor(); });
 }
 
 std::optional<std::string> NodeView::targetType() const {
-    auto const* node = as<dv::HyperlinkNode::Impl>(node_, dv::NodeKind::HyperlinkNode);
-    return node != nullptr ? utf8(node->getTargetType()) : std::nullopt;
+    return property<dv::HyperlinkNode::Impl>(node_, [](auto const& link) { return &link.getTargetType(); });
 }
 
 std::optional<std::string> NodeView::imageId() const {
-    auto const* node = as<dv::ImageNode::Impl>(node_, dv::NodeKind::ImageNode);
-    return node != nullptr ? utf8(node->getId()) : std::nullopt;
+    return property<dv::ImageNode::Impl>(node_, [](auto const& image) { return &image.getId(); });
 }
 
 std::optional<std::string> NodeView::imageSource() const {
-    auto const* node = as<dv::ImageNode::Impl>(node_, dv::NodeKind::ImageNode);
-    return node != nullptr && node->getData() ? utf8(node->getData()->getImgSrc()) : std::nullopt;
+    return property<dv::ImageNode::Impl>(
+        node_, [](auto const& image) { return image.getData() ? &image.getData()->getImgSrc() : nullptr; });
 }
 
 std::optional<std::string> NodeView::altText() const {
-    if (auto const* image = as<dv::ImageNode::Impl>(node_, dv::NodeKind::ImageNode)) {
-        return image->getData() ? utf8(image->getData()->getAltText()) : std::nullopt;
+    if (node_->getKind() == dv::NodeKind::EquationNode) {
+        return property<dv::EquationNode::Impl>(node_, [](auto const& equation) {
+            return equation.getEquationData() ? &equation.getEquationData()->getAltText() : nullptr;
+        });
     }
-    if (auto const* equation = as<dv::EquationNode::Impl>(node_, dv::NodeKind::EquationNode)) {
-        return equation->getEquationData() ? utf8(equation->getEquationData()->getAltText()) : std::nullopt;
-    }
-    return std::nullopt;
+    return property<dv::ImageNode::Impl>(
+        node_, [](auto const& image) { return image.getData() ? &image.getData()->getAltText() : nullptr; });
 }
 
 std::optional<std::string> NodeView::verticalAlignment() const {
-    auto const* node = as<dv::ImageNode::Impl>(node_, dv::NodeKind::ImageNode);
-    return node != nullptr && node->getData() ? utf8(node->getData()->getVerticalAlignment()) : std::nullopt;
+    return property<dv::ImageNode::Impl>(node_, [](auto const& image) {
+        return image.getData() ? &image.getData()->getVerticalAlignment() : nullptr;
+    });
 }
 
 std::optional<std::string> NodeView::tex() const {
-    auto const* node = as<dv::EquationNode::Impl>(node_, dv::NodeKind::EquationNode);
-    return node != nullptr ? utf8(node->getTexString()) : std::nullopt;
+    return property<dv::EquationNode::Impl>(node_, [](auto const& equation) { return &equation.getTexString(); });
 }
 
 std::optional<std::string> NodeView::encoding() const {
-    auto const* node = as<dv::EquationNode::Impl>(node_, dv::NodeKind::EquationNode);
-    return node != nullptr && node->getEquationData() ? utf8(node->getEquationData()->getEncoding())
-                                                      : std::nullopt;
+    return property<dv::EquationNode::Impl>(node_, [](auto const& equation) {
+        return equation.getEquationData() ? &equation.getEquationData()->getEncoding() : nullptr;
+    });
 }
 
 std::optional<std::string> NodeView::codeExampleType() const {
-    auto const* node = as<dv::CodeExampleBlock::Impl>(node_, dv::NodeKind::CodeExampleBlock);
-    return node != nullptr ? utf8(node->getCodeExampleType()) : std::nullopt;
+    return property<dv::CodeExampleBlock::Impl>(node_, [](auto const& block) { return &block.getCodeExampleType(); });
 }
 
 std::optional<std::string> NodeView::tokenKind() const {
-    auto const* node = as<dv::CodeTextNode::Impl>(node_, dv::NodeKind::CodeTextNode);
-    return node != nullptr ? utf8(node->getTokenKind()) : std::nullopt;
+    return property<dv::CodeTextNode::Impl>(node_, [](auto const& code) { return &code.getTokenKind(); });
 }
 
 std::string NodeView::plainText() const {
