@@ -24,6 +24,9 @@ std::atomic<bool> allowed{true};
 struct ReadAheadStream::Shared {
     ElementStream* stream = nullptr;
     std::size_t windowBatches = 1;
+    // A producer that found the window full sleeps until it has drained to here: woken once
+    // for several batches, not for each batch taken.
+    std::size_t lowWater = 0;
 
     std::mutex mutex;
     std::condition_variable ready;  // a batch was queued, or the producer finished
@@ -59,7 +62,9 @@ struct ReadAheadStream::Shared {
                     batch.push_back(std::move(element));
                 }
                 std::unique_lock lock(mutex);
-                room.wait(lock, [&] { return stopping || queued.size() < windowBatches; });
+                if (queued.size() >= windowBatches) {
+                    room.wait(lock, [&] { return stopping || queued.size() <= lowWater; });
+                }
                 if (stopping) {
                     return;
                 }
@@ -81,6 +86,7 @@ struct ReadAheadStream::Shared {
 ReadAheadStream::ReadAheadStream(ElementStream& stream, std::size_t window) : shared_(std::make_shared<Shared>()) {
     shared_->stream = &stream;
     shared_->windowBatches = window / kBatch > 0 ? window / kBatch : 1;
+    shared_->lowWater = shared_->windowBatches / 2;
     shared_->producer = std::thread([shared = shared_.get()] { shared->produce(); });
 }
 
@@ -110,7 +116,9 @@ bool ReadAheadStream::next(Value& element) {
         s.current = std::move(s.queued.front());
         s.queued.pop_front();
         s.taken = 0;
-        s.room.notify_one();
+        if (s.queued.size() == s.lowWater) {
+            s.room.notify_one();
+        }
     }
     element = s.current[s.taken++];  // a copy: the batch's own reference is freed by the producer
     return true;
