@@ -158,7 +158,8 @@ TEST(Parser, TakenTextParsesAsTheSameWithOrWithoutRoomForPadding) {
 // must keep it, whatever goes first (the sanitizer builds check the frees).
 TEST(Parser, PartsOfATreeOutliveTheTreeAndTheParser) {
     std::string longText(200, 'L');
-    std::string text = R"({"keep": {"name": "a", "long": ")" + longText + R"("}, "list": [)";
+    std::string text = R"({"keep": {"name": "a", "long": ")" + longText + R"(", "a key longer than a short string": [")" +
+                       longText + R"("]}, "list": [)";
     for (int i = 0; i < 5000; ++i) {
         text += (i ? ",{\"i\":" : "{\"i\":") + std::to_string(i) + ",\"s\":\"" + longText + "\"}";
     }
@@ -166,12 +167,14 @@ TEST(Parser, PartsOfATreeOutliveTheTreeAndTheParser) {
     Value kept;
     Value last;
     Object copied;
+    Array elements;
     {
         Parser parser;
         Value const tree = parser.parse(text);
         kept = tree["keep"];
         last = tree["list"].asArray().back();
         copied = tree["keep"].asObject();  // a copy of a parsed object is one of its own
+        elements = tree["list"].asArray();
         Value const again = parser.parse(text);  // the parser's second tree beside the first
         EXPECT_EQ(again, tree);
     }
@@ -183,6 +186,10 @@ TEST(Parser, PartsOfATreeOutliveTheTreeAndTheParser) {
     copied.set("name", Value("b"));
     EXPECT_EQ(copied.at("name").asString(), "b");
     EXPECT_EQ(last["s"].asString(), longText);
+    last = Value();
+    EXPECT_EQ(copied.at("a key longer than a short string").asArray()[0].asString(), longText);
+    copied = Object();
+    EXPECT_EQ(elements[2500]["s"].asString(), longText);
 }
 
 // Objects come out sorted by key with the last of equal keys kept, small or large (the two

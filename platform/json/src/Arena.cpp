@@ -1,5 +1,6 @@
 #include "Arena.hpp"
 
+#include <cstddef>
 #include <cstdlib>
 #include <new>
 
@@ -39,6 +40,11 @@ void BlockPool::give(void* block) noexcept {
 Arena* Arena::create(std::shared_ptr<BlockPool> pool) { return new Arena(std::move(pool)); }
 
 Arena::~Arena() {
+    for (Adopted* a = adopted_; a != nullptr; a = a->previous) {
+        for (std::uint32_t i = 0; i < a->used; ++i) {
+            ::operator delete(a->buffers[i]);
+        }
+    }
     while (last_ != nullptr) {
         Block* previous = last_->previous;
         if (last_->pooled) {
@@ -53,10 +59,19 @@ Arena::~Arena() {
 void Arena::destroy() noexcept { delete this; }
 
 void Arena::seal() noexcept {
-    std::uint64_t const settle = kCredit - payloads_;
-    if (live_.fetch_sub(settle, std::memory_order_acq_rel) == settle) {
+    if (live_.fetch_sub(kCredit, std::memory_order_acq_rel) == kCredit) {
         destroy();
     }
+}
+
+void Arena::growAdoptions(std::uint32_t count) {
+    std::uint32_t const capacity = count > 30 ? count : 30;
+    std::size_t const bytes = offsetof(Adopted, buffers) + capacity * sizeof(void*);
+    auto* fresh = static_cast<Adopted*>(allocate(bytes, alignof(Adopted)));
+    fresh->previous = adopted_;
+    fresh->used = 0;
+    fresh->capacity = capacity;
+    adopted_ = fresh;
 }
 
 void* Arena::grow(std::size_t bytes, std::size_t alignment) {

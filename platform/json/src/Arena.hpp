@@ -32,32 +32,40 @@ private:
     std::vector<void*> free_;
 };
 
-/// Memory for the shared payloads of one parsed tree (or one streamed element): taken from
-/// a pool's blocks by bumping a pointer, and given back all at once when the last payload
-/// made in it goes. Parsed trees are immutable, so nothing in them is freed alone.
+/// Memory for the payloads of one parsed tree (or one streamed element): taken from a pool's
+/// blocks by bumping a pointer, and given back all at once when the last handle into the tree
+/// goes. Parsed trees are immutable, so nothing in them is freed alone, and no payload's
+/// destructor runs: the heap memory that payloads hold (long strings, array buffers) is handed
+/// to the arena and freed with it, so letting a tree go costs no walk through it.
 ///
-/// The arena counts the payloads alive in it. While the converter still fills it, it holds
-/// a large credit on that count, so payloads that come and go meanwhile can never bring it
-/// to zero; `seal` settles the credit against the payloads made.
+/// The arena counts the owning handles into its tree. While the converter still fills it, it
+/// holds a large credit on that count, so handles that come and go meanwhile can never bring it
+/// to zero; `seal` takes the credit back.
 class Arena final : public std::pmr::memory_resource {
 public:
     /// All blocks but those for single large requests come from the pool.
     static Arena* create(std::shared_ptr<BlockPool> pool);
 
-    /// Room for one payload; counted alive until released.
-    void* allocatePayload(std::size_t bytes, std::size_t alignment) {
-        void* place = allocate(bytes, alignment);
-        ++payloads_;
-        return place;
-    }
-    /// `count` payloads made here are gone; the last one frees the arena.
+    /// One more owning handle.
+    void retain() noexcept { live_.fetch_add(1, std::memory_order_relaxed); }
+    /// `count` owning handles are gone; the last one frees the arena and its tree. A sole
+    /// holder needs no atomic step: with no other handle, nobody can count it up meanwhile.
     void release(std::uint64_t count) noexcept {
-        if (live_.fetch_sub(count, std::memory_order_acq_rel) == count) {
+        if (live_.load(std::memory_order_acquire) == count || live_.fetch_sub(count, std::memory_order_acq_rel) == count) {
             destroy();
         }
     }
-    /// The converter is done with the arena; frees it at once when nothing was kept.
+    /// The converter is done with the arena; frees it at once when no handle was kept.
     void seal() noexcept;
+
+    /// Makes sure the next `count` adoptions need no memory; may throw std::bad_alloc.
+    void reserveAdoptions(std::uint32_t count = 1) {
+        if (adopted_ == nullptr || adopted_->capacity - adopted_->used < count) {
+            growAdoptions(count);
+        }
+    }
+    /// Frees `buffer` (from ::operator new) with the arena. Call reserveAdoptions first.
+    void adopt(void* buffer) noexcept { adopted_->buffers[adopted_->used++] = buffer; }
 
     Arena(Arena const&) = delete;
     Arena& operator=(Arena const&) = delete;
@@ -68,11 +76,18 @@ private:
         Block* previous;
         bool pooled;
     };
+    struct Adopted {
+        Adopted* previous;
+        std::uint32_t used;
+        std::uint32_t capacity;
+        void* buffers[1];  // `capacity` of them: the chunk is made that long
+    };
 
     explicit Arena(std::shared_ptr<BlockPool> pool) noexcept : pool_(std::move(pool)) {}
     ~Arena() override;
     void destroy() noexcept;
     void* grow(std::size_t bytes, std::size_t alignment);
+    void growAdoptions(std::uint32_t count);
 
     void* do_allocate(std::size_t bytes, std::size_t alignment) override {
         auto const at = (reinterpret_cast<std::uintptr_t>(cursor_) + alignment - 1) & ~(std::uintptr_t(alignment) - 1);
@@ -87,10 +102,10 @@ private:
     bool do_is_equal(std::pmr::memory_resource const& other) const noexcept override { return this == &other; }
 
     std::atomic<std::uint64_t> live_{kCredit};
-    std::uint64_t payloads_ = 0;
     char* cursor_ = nullptr;
     char* end_ = nullptr;
     Block* last_ = nullptr;
+    Adopted* adopted_ = nullptr;  // in the arena's own blocks
     std::shared_ptr<BlockPool> pool_;
 };
 

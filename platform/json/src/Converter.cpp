@@ -21,7 +21,20 @@ void Converter::startArena() {
     arena_ = fresh;
 }
 
+namespace {
+// Whether a string keeps its characters on the heap rather than inside itself.
+bool onHeap(std::string const& s) noexcept { return s.capacity() > std::string().capacity(); }
+} // namespace
+
 Value Converter::convert(simdjson::dom::element e) {
+    Value const tree = value(e);
+    // The caller's handle is the one that counts: a copy owns, while every Value inside the
+    // tree borrows. (Named, so that the copy cannot be elided into the borrowing one.)
+    Value owned(tree);
+    return owned;
+}
+
+Value Converter::value(simdjson::dom::element e) {
     using T = simdjson::dom::element_type;
     switch (e.type()) {
     case T::ARRAY: {
@@ -29,9 +42,17 @@ Value Converter::convert(simdjson::dom::element e) {
         Array items;
         items.reserve(a.size());
         for (simdjson::dom::element child : a) {
-            items.push_back(convert(child));
+            items.push_back(value(child));
         }
-        return ValueAccess::adopt(makeIn<ArrayRep>(*arena_, std::move(items)));
+        bool const buffer = items.capacity() != 0;
+        if (buffer) {
+            arena_->reserveAdoptions();
+        }
+        ArrayRep* rep = makeIn<ArrayRep>(*arena_, std::move(items));
+        if (buffer) {
+            arena_->adopt(rep->value.data());
+        }
+        return ValueAccess::borrow(rep);
     }
     case T::OBJECT: return object(e.get_object().value_unsafe());
     case T::STRING: return string(e.get_string().value_unsafe());
@@ -53,8 +74,8 @@ Value Converter::object(simdjson::dom::object o) {
     } const unwind{pending_, first};
 
     for (simdjson::dom::key_value_pair field : o) {
-        Value value = convert(field.value);
-        pending_.emplace_back(field.key, std::move(value));
+        Value member = value(field.value);
+        pending_.emplace_back(field.key, std::move(member));
     }
     auto const begin = pending_.begin() + static_cast<std::ptrdiff_t>(first);
     auto const end = pending_.end();
@@ -84,11 +105,35 @@ Value Converter::object(simdjson::dom::object o) {
         members.emplace_back(std::piecewise_construct, std::forward_as_tuple(i->first.data(), i->first.size()),
                              std::forward_as_tuple(std::move(i->second)));
     }
-    return ValueAccess::adopt(makeIn<ObjectRep>(*arena_, Object(std::move(members), SortedUnique{})));
+    std::uint32_t longKeys = 0;  // rare
+    for (auto const& member : members) {
+        longKeys += onHeap(member.first) ? 1 : 0;
+    }
+    if (longKeys != 0) {
+        arena_->reserveAdoptions(longKeys);
+    }
+    ObjectRep* rep = makeIn<ObjectRep>(*arena_, Object(std::move(members), SortedUnique{}));
+    if (longKeys != 0) {
+        for (auto const& member : rep->value) {
+            if (onHeap(member.first)) {
+                arena_->adopt(const_cast<char*>(member.first.data()));
+            }
+        }
+    }
+    return ValueAccess::borrow(rep);
 }
 
 Value Converter::string(std::string_view text) {
-    return ValueAccess::adopt(makeIn<StringRep>(*arena_, std::string(text)));
+    std::string s(text);
+    bool const heap = onHeap(s);
+    if (heap) {
+        arena_->reserveAdoptions();
+    }
+    StringRep* rep = makeIn<StringRep>(*arena_, std::move(s));
+    if (heap) {
+        arena_->adopt(rep->value.data());
+    }
+    return ValueAccess::borrow(rep);
 }
 
 } // namespace foundation::json::detail

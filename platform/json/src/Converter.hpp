@@ -27,10 +27,13 @@ public:
     /// Further elements go to a fresh arena, so that each can be freed on its own.
     void startArena();
 
-    // Depth is bounded by the parser's own limit, so this recursion is bounded too.
+    /// The element as an owning Value.
     Value convert(simdjson::dom::element e);
 
 private:
+    // A borrowing Value: the arena owns it. Depth is bounded by the parser's own limit, so
+    // this recursion is bounded too.
+    Value value(simdjson::dom::element e);
     Value string(std::string_view text);
     Value object(simdjson::dom::object o);
 

@@ -29,38 +29,36 @@ Value::Value(char const* s) : Value(std::string(s)) {}
 Value::Value(Array a) : kind_(Kind::Array) { u_.a = new detail::ArrayRep(std::move(a)); }
 Value::Value(Object o) : kind_(Kind::Object) { u_.o = new detail::ObjectRep(std::move(o)); }
 
-namespace detail {
-
-PendingReleases& pendingReleases() noexcept {
-    // Initial-exec: the library is loaded with the program or a bundle, and a general
-    // thread-local look-up would cost a call on every freed payload.
-    static thread_local PendingReleases pending __attribute__((tls_model("initial-exec")));
-    return pending;
+namespace {
+// Only for the shared kinds.
+detail::RepHeader* header(Kind kind, void* rep) noexcept {
+    switch (kind) {
+    case Kind::String: return static_cast<detail::StringRep*>(rep);
+    case Kind::Array: return static_cast<detail::ArrayRep*>(rep);
+    default: return static_cast<detail::ObjectRep*>(rep);
+    }
 }
-
-} // namespace detail
+} // namespace
 
 void Value::retain() const noexcept {
-    switch (kind_) {
-    case Kind::String: u_.s->refs.fetch_add(1, std::memory_order_relaxed); break;
-    case Kind::Array: u_.a->refs.fetch_add(1, std::memory_order_relaxed); break;
-    case Kind::Object: u_.o->refs.fetch_add(1, std::memory_order_relaxed); break;
-    default: break;
+    detail::RepHeader* h = header(kind_, u_.p);
+    if (h->arena != nullptr) {
+        h->arena->retain();
+    } else {
+        h->refs.fetch_add(1, std::memory_order_relaxed);
     }
 }
 
 void Value::release() noexcept {
-    switch (kind_) {
-    case Kind::String:
-        detail::releaseRep(u_.s);
-        break;
-    case Kind::Array:
-        detail::releaseRep(u_.a);
-        break;
-    case Kind::Object:
-        detail::releaseRep(u_.o);
-        break;
-    default: break;
+    if (detail::Arena* arena = header(kind_, u_.p)->arena) {
+        arena->release(1);
+    } else {
+        switch (kind_) {
+        case Kind::String: detail::releaseRep(u_.s); break;
+        case Kind::Array: detail::releaseRep(u_.a); break;
+        case Kind::Object: detail::releaseRep(u_.o); break;
+        default: break;
+        }
     }
     kind_ = Kind::Undefined;
 }

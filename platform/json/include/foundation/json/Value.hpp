@@ -44,7 +44,8 @@ struct ValueAccess;
 
 /// One JSON element. Strings, arrays and objects are immutable and shared: copying a
 /// Value copies a handle (one atomic count step), never the subtree, so values can be
-/// passed around and kept freely, also across threads.
+/// passed around and kept freely, also across threads. A handle to any part of a parsed
+/// tree keeps the whole tree.
 class Value {
 public:
     Value() noexcept : kind_(Kind::Undefined) { u_.u = 0; }
@@ -68,8 +69,9 @@ public:
             retain();
         }
     }
-    Value(Value&& other) noexcept : kind_(other.kind_), u_(other.u_) {
+    Value(Value&& other) noexcept : kind_(other.kind_), borrowed_(other.borrowed_), u_(other.u_) {
         other.kind_ = Kind::Undefined;
+        other.borrowed_ = false;
         other.u_.u = 0;
     }
     Value& operator=(Value const& other) noexcept {
@@ -83,12 +85,13 @@ public:
         return *this;
     }
     ~Value() {
-        if (shared()) {  // scalars and moved-from values need no call
+        if (shared() && !borrowed_) {  // scalars, moved-from and borrowed values need no call
             release();
         }
     }
     void swap(Value& other) noexcept {
         std::swap(kind_, other.kind_);
+        std::swap(borrowed_, other.borrowed_);
         std::swap(u_, other.u_);
     }
 
@@ -163,7 +166,7 @@ public:
 
 private:
     friend struct detail::ValueAccess;
-    Value(Kind kind, void* rep) noexcept : kind_(kind) { u_.p = rep; }
+    Value(Kind kind, void* rep, bool borrowed) noexcept : kind_(kind), borrowed_(borrowed) { u_.p = rep; }
 
     void check(Kind wanted) const {
         if (kind_ != wanted) {
@@ -177,6 +180,9 @@ private:
     void release() noexcept;
 
     Kind kind_;
+    // A Value inside a parsed tree holds no count: the tree's arena owns its payload. Every
+    // copy, of such a Value too, is an owning handle.
+    bool borrowed_ = false;
     union Payload {
         bool b;
         double d;
