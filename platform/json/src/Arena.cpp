@@ -64,6 +64,30 @@ void Arena::seal() noexcept {
     }
 }
 
+void Arena::prefetch() const noexcept {
+    constexpr std::size_t line = 64;
+    char const* end = cursor_;
+    for (Block const* block = last_; block != nullptr; block = block->previous) {
+        char const* const start = reinterpret_cast<char const*>(block + 1);
+        if (!block->pooled) {
+            __builtin_prefetch(start, 0, 2);  // a block of its own for one large payload: its head
+            continue;
+        }
+        if (end == nullptr || end < start || end > start + pool_->blockSize()) {
+            end = reinterpret_cast<char const*>(block) + pool_->blockSize();  // an earlier, full block
+        }
+        for (char const* p = start; p < end; p += line) {
+            __builtin_prefetch(p, 0, 2);
+        }
+        end = nullptr;
+    }
+    for (Adopted const* a = adopted_; a != nullptr; a = a->previous) {
+        for (std::uint32_t i = 0; i < a->used; ++i) {
+            __builtin_prefetch(a->buffers[i], 0, 2);
+        }
+    }
+}
+
 void Arena::growAdoptions(std::uint32_t count) {
     std::uint32_t const capacity = count > 30 ? count : 30;
     std::size_t const bytes = offsetof(Adopted, buffers) + capacity * sizeof(void*);

@@ -67,6 +67,10 @@ public:
     /// Frees `buffer` (from ::operator new) with the arena. Call reserveAdoptions first.
     void adopt(void* buffer) noexcept { adopted_->buffers[adopted_->used++] = buffer; }
 
+    /// Asks the cache for the tree's memory ahead of its reader: the arena's blocks as far as
+    /// they are used, and the first line of each adopted buffer. Only for a sealed arena.
+    void prefetch() const noexcept;
+
     Arena(Arena const&) = delete;
     Arena& operator=(Arena const&) = delete;
 

@@ -1,5 +1,7 @@
 #include <foundation/json/ReadAheadStream.hpp>
 
+#include "Reps.hpp"
+
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -121,6 +123,11 @@ bool ReadAheadStream::next(Value& element) {
         }
     }
     element = s.current[s.taken++];  // a copy: the batch's own reference is freed by the producer
+    if (s.taken < s.current.size()) {
+        // The next element was made on the other core: have its lines on their way here while
+        // this one is built.
+        detail::prefetchTree(s.current[s.taken]);
+    }
     return true;
 }
 

@@ -55,12 +55,29 @@ void releaseRep(Rep* rep) noexcept {
     }
 }
 
+/// Asks the cache for a parsed tree's memory ahead of its reader; nothing for other Values.
+inline void prefetchTree(Value const& value) noexcept;
+
 /// Wraps payloads in Values; for the converter, which makes its payloads in arenas.
 struct ValueAccess {
     /// A Value inside an arena's tree: it holds no count.
     static Value borrow(StringRep* rep) noexcept { return Value(Kind::String, rep, true); }
     static Value borrow(ArrayRep* rep) noexcept { return Value(Kind::Array, rep, true); }
     static Value borrow(ObjectRep* rep) noexcept { return Value(Kind::Object, rep, true); }
+    template <class Rep>
+    static Rep const* rep(Value const& value) noexcept { return static_cast<Rep const*>(value.u_.p); }
 };
+
+inline void prefetchTree(Value const& value) noexcept {
+    RepHeader const* header = nullptr;
+    switch (value.kind()) {
+    case Kind::Object: header = ValueAccess::rep<ObjectRep>(value); break;
+    case Kind::Array: header = ValueAccess::rep<ArrayRep>(value); break;
+    default: return;
+    }
+    if (header->arena != nullptr) {
+        header->arena->prefetch();
+    }
+}
 
 } // namespace foundation::json::detail
