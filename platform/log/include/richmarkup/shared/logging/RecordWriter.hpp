@@ -18,17 +18,30 @@ struct RecordWriter {
     static constexpr unsigned level = 8;
 
     static void write(char const* literal) {
-        write([literal](auto& stream) { stream << literal; });
+        if (enabled()) {
+            writeEnabled([literal](auto& stream) { stream << literal; });
+        }
     }
 
     template <class Pieces>
     static void write(Pieces&& pieces) {
-        // The shared logger lives as long as the process: asked for once, so a disabled
-        // record costs a load and a branch, not a call into another library.
-        static auto& logger = getLogger();
-        if (!logger.isEnabled(level)) {
-            return;
+        if (enabled()) {
+            writeEnabled(std::forward<Pieces>(pieces));
         }
+    }
+
+private:
+    // Inlined where a record is written: a disabled record (the usual case) costs a load
+    // and a branch there, not a call. The shared logger lives as long as the process, so it
+    // is asked for once.
+    static bool enabled() noexcept {
+        static auto& logger = getLogger();
+        return __builtin_expect(logger.isEnabled(level), 0);
+    }
+
+    template <class Pieces>
+    [[gnu::noinline]] static void writeEnabled(Pieces&& pieces) {
+        auto& logger = getLogger();
         if (!logger.core()->get_logging_enabled()) {
             return;
         }
@@ -45,7 +58,6 @@ struct RecordWriter {
         std::forward<Pieces>(pieces)(pump.stream());
     }
 
-private:
     // Pushes the record when the pieces are written, and drops it when an exception
     // began unwinding meanwhile (a half-written message is worse than none). The stream
     // comes from Boost.Log's per-thread pool, as its own logging macros take it: building
