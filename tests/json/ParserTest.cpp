@@ -215,3 +215,37 @@ TEST(Parser, ObjectsAreSortedAndKeepTheLastOfEqualKeys) {
         }
     }
 }
+
+// A large text has the pages of the parser's buffers (and its own) mapped on a second core
+// while the parse writes them: every value must come out as written, near the start, in the
+// middle and at the end, and an error late in such a text is still found where it is.
+TEST(Parser, ALargeTextReadsTheSameWhileItsPagesAreMappedAhead) {
+    std::string text = "[";
+    int const n = 60000;
+    for (int i = 0; i < n; ++i) {
+        text += (i ? "," : "") + std::string(R"({"className":"RichTextNode","n":)") + std::to_string(i) +
+                R"(,"text":"run )" + std::to_string(i) + std::string(40 + i % 50, 'x') + R"(","bold":true})";
+    }
+    text += "]";
+    ASSERT_GT(text.size(), std::size_t(6) << 20);
+    Parser parser;
+    for (int round = 0; round < 2; ++round) {  // fresh buffers, then the same ones again
+        Value const tree = parser.parse(text);
+        ASSERT_EQ(tree.size(), std::size_t(n));
+        for (int i = 0; i < n; i += 997) {
+            Value const& element = tree.asArray()[static_cast<std::size_t>(i)];
+            EXPECT_EQ(element["n"].asDouble(), i);
+            EXPECT_EQ(element["text"].asString(), "run " + std::to_string(i) + std::string(40 + i % 50, 'x'));
+        }
+        EXPECT_EQ(tree.asArray().back()["n"].asDouble(), n - 1);
+    }
+    std::string broken = text;
+    broken[broken.size() - 3] = ',';  // `true,}` near the very end
+    try {
+        (void)parser.parse(broken);
+        ADD_FAILURE() << "no error";
+    } catch (ParseError const& e) {
+        EXPECT_EQ(e.line(), 1u);
+        EXPECT_GE(e.column(), broken.size() - 5);
+    }
+}

@@ -3,11 +3,15 @@
 #include "Converter.hpp"
 #include "ElementStreamImpl.hpp"
 #include "ErrorLocator.hpp"
+#include "PagesAhead.hpp"
 #include "ParserState.hpp"
 
 #include <simdjson.h>
 
+#include <algorithm>
 #include <array>
+#include <optional>
+#include <vector>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -30,6 +34,38 @@ bool hasPadding(std::string const& text) noexcept { return text.capacity() - tex
 [[noreturn]] void throwAt(std::string_view text, std::size_t offset, std::string reason) {
     auto [line, column] = detail::lineAndColumn(text, offset);
     throw ParseError(line, column, std::move(reason));
+}
+
+// The parts of simdjson's buffers that a parse of `text` fills, as far as text made mostly
+// of strings (rich text) needs them, in the order the parse fills them: the structural
+// indexes first, then the tape and the strings side by side. Kept short of what
+// such text uses, so that mapping ahead never leaves pages resident that go unused.
+std::vector<detail::PagesAhead::Range> pagesToFill(simdjson::dom::parser& dom, std::string_view text) {
+    std::size_t const bytes = text.size();
+    std::vector<detail::PagesAhead::Range> ranges;
+    // The text (a mapped file's pages may not be read in yet) beside the structural indexes
+    // that the first pass writes as it reads.
+    auto* indexes = reinterpret_cast<char*>(dom.implementation->structural_indexes.get());
+    std::size_t const indexBytes = bytes / 10 * 6;
+    constexpr std::size_t piece = std::size_t(4) << 20;
+    for (std::size_t at = 0; at < bytes; at += piece) {
+        ranges.push_back({text.data() + at, std::min(piece, bytes - at), false});
+        std::size_t const index = at / 10 * 6;
+        if (index < indexBytes) {
+            ranges.push_back({indexes + index, std::min(piece / 10 * 6, indexBytes - index)});
+        }
+    }
+    auto* tape = reinterpret_cast<char*>(dom.doc.tape.get());
+    auto* strings = reinterpret_cast<char*>(dom.doc.string_buf.get());
+    std::size_t const tapeBytes = bytes / 10 * 8;
+    std::size_t const stringBytes = bytes / 10 * 9;
+    for (std::size_t at = 0; at < stringBytes; at += piece) {
+        if (at < tapeBytes) {
+            ranges.push_back({tape + at, std::min(piece, tapeBytes - at)});
+        }
+        ranges.push_back({strings + at, std::min(piece, stringBytes - at)});
+    }
+    return ranges;
 }
 
 } // namespace
@@ -88,8 +124,18 @@ void Parser::load(std::string_view text, bool padded, std::string* release) {
         }
     }
     simdjson::dom::element root;
-    // Without room for the padding beyond its end, simdjson reads a copy of the text.
-    auto const error = dom.parse(body.data(), body.size(), !padded).get(root);
+    simdjson::error_code error;
+    {
+        std::optional<detail::PagesAhead> ahead;
+        // The tape and string buffers are made here rather than by the parse, so that their
+        // pages can be mapped ahead.
+        if (detail::PagesAhead::worthwhile(body.size()) &&
+            (dom.doc.capacity() >= body.size() || dom.doc.allocate(body.size()) == simdjson::SUCCESS)) {
+            ahead.emplace(pagesToFill(dom, body));
+        }
+        // Without room for the padding beyond its end, simdjson reads a copy of the text.
+        error = dom.parse(body.data(), body.size(), !padded).get(root);
+    }
     if (error == simdjson::SUCCESS) {
         if (release != nullptr) {
             std::string().swap(*release);  // the parser holds all it needs: free the text before the tree grows
