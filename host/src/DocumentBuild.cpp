@@ -35,8 +35,16 @@ DocumentBuild::DocumentBuild(DocumentBuild&&) noexcept = default;
 DocumentBuild& DocumentBuild::operator=(DocumentBuild&&) noexcept = default;
 DocumentBuild::~DocumentBuild() = default;
 
-void DocumentBuild::add(foundation::json::Value const& element) {
-    State& s = *state_;
+void DocumentBuild::add(foundation::json::Value const& element) { state_->add(element, nullptr); }
+
+std::shared_ptr<void> DocumentBuild::State::check(foundation::json::Value const& element) const {
+    std::vector<Finding> findings;
+    checker.check(element, std::string(), findings);
+    return findings.empty() ? nullptr : std::make_shared<std::vector<Finding>>(std::move(findings));
+}
+
+void DocumentBuild::State::add(foundation::json::Value const& element, std::vector<Finding> const* checked) {
+    State& s = *this;
     ++s.added;
     std::string const pointer = s.elementPointer();
     bool built = false;
@@ -63,6 +71,12 @@ void DocumentBuild::add(foundation::json::Value const& element) {
         return;
     }
     // What the builders left out without a word, found by the host.
+    if (checked != nullptr) {
+        for (Finding const& finding : *checked) {
+            s.warn(finding.message, pointer + finding.pointer);
+        }
+        return;
+    }
     std::vector<Finding> findings;
     s.checker.check(element, pointer, findings);
     for (auto& finding : findings) {

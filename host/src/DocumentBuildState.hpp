@@ -25,6 +25,13 @@ struct DocumentBuild::State {
 
     std::string elementPointer() const { return inArray ? "/" + std::to_string(added - 1) : std::string(); }
     void warn(std::string message, std::string pointer);
+    /// Builds one element. `findings`: what the checker found in it, at pointers relative to
+    /// the element, when that was worked out beforehand (on another thread); else nullptr,
+    /// and the element is checked here.
+    void add(foundation::json::Value const& element, std::vector<Finding> const* findings);
+    /// The checker's findings of an element, at pointers relative to it; nullptr for none.
+    /// Reads the element only: may run on any thread.
+    std::shared_ptr<void> check(foundation::json::Value const& element) const;
 };
 
 } // namespace richmarkup::host

@@ -182,13 +182,18 @@ BuildResult DocumentHost::build(vx::zero::Model const& model, foundation::json::
     requireBuildable(document.documentKind());
     DocumentBuild build = begin(model, onWarning);
     build.state_->inArray = document.documentKind() == foundation::json::Kind::Array;
-    // A long document's next elements are converted on a second core while this one builds.
-    foundation::json::forEachElement(document, [&](foundation::json::Value const& element) {
-        if (onElement) {
-            onElement(element);
-        }
-        build.add(element);
-    });
+    // A long document's next elements are converted, and checked, on a second core while
+    // this one builds.
+    DocumentBuild::State& state = *build.state_;
+    static std::vector<Finding> const none;
+    foundation::json::forEachElement(
+        document, [&state](foundation::json::Value const& element) { return state.check(element); },
+        [&](foundation::json::Value const& element, std::shared_ptr<void> const& findings) {
+            if (onElement) {
+                onElement(element);
+            }
+            state.add(element, findings ? static_cast<std::vector<Finding> const*>(findings.get()) : &none);
+        });
     return build.takeResult();
 }
 

@@ -103,6 +103,42 @@ TEST_P(DocumentHostBuildTest, ElementsNoBuilderTakesAreSkippedWithNumberedWarnin
     EXPECT_EQ(heard[3].message, result.warnings[3].message);
 }
 
+// A long document is checked on a second core while it builds: each element's findings still
+// come in document order, after that element's own, at its pointer, heard as they are kept.
+TEST_P(DocumentHostBuildTest, FindingsOfALongDocumentComeInOrderAtTheirElements) {
+    std::string json = "[";
+    for (int i = 0; i < 300; ++i) {
+        json += (i ? "," : "");
+        if (i % 7 == 3) {
+            json += R"({"className":"HeadingNode","level":257,"children":[]})";
+        } else if (i % 50 == 10) {
+            json += R"({"className":"Mystery"})";
+        } else {
+            json += paragraph;
+        }
+    }
+    json += "]";
+    std::vector<BuildWarning> heard;
+    BuildResult const result = build(json, &heard);
+    std::vector<std::string> expected;
+    for (int i = 0; i < 300; ++i) {
+        if (i % 7 == 3) {
+            expected.push_back(std::to_string(i + 1) + " /" + std::to_string(i) +
+                               "/level: level 257 is not a whole number from 0 to 255; the model stores 1");
+        } else if (i % 50 == 10) {
+            expected.push_back(std::to_string(i + 1) + " /" + std::to_string(i) +
+                               ": no builder for className \"Mystery\"; skipped");
+        }
+    }
+    std::vector<std::string> got;
+    for (BuildWarning const& w : result.warnings) {
+        got.push_back(std::to_string(w.elementNumber) + " " + w.pointer + ": " + w.message);
+    }
+    EXPECT_EQ(got, expected);
+    ASSERT_EQ(heard.size(), result.warnings.size());
+    EXPECT_EQ(heard.back().pointer, result.warnings.back().pointer);
+}
+
 TEST_P(DocumentHostBuildTest, ABuilderErrorNamesTheElementAfterEarlierWarningsWereHeard) {
     std::vector<BuildWarning> heard;
     try {

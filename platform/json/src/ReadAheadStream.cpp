@@ -30,19 +30,26 @@ struct ReadAheadStream::Shared {
     // for several batches, not for each batch taken.
     std::size_t lowWater = 0;
 
+    ReadAheadStream::Prepare prepare;
+
+    struct Batch {
+        std::vector<Value> elements;
+        std::vector<std::shared_ptr<void>> prepared;  // one for each element, with a `prepare`
+    };
+
     std::mutex mutex;
     std::condition_variable ready;  // a batch was queued, or the producer finished
     std::condition_variable room;   // a batch was taken, or the consumer left
-    std::deque<std::vector<Value>> queued;
+    std::deque<Batch> queued;
     // Batches the consumer is done with, freed by the producer: a tree is then made and freed
     // on one thread, and its counts and allocator arenas never move between cores.
-    std::vector<std::vector<Value>> done;
+    std::vector<Batch> done;
     bool finished = false;
     bool stopping = false;
     std::exception_ptr error;
 
     // The consumer's side: the batch it takes elements from.
-    std::vector<Value> current;
+    Batch current;
     std::size_t taken = 0;
 
     std::thread producer;
@@ -51,17 +58,20 @@ struct ReadAheadStream::Shared {
         try {
             bool more = true;
             while (more) {
-                std::vector<std::vector<Value>> finished;
+                std::vector<Batch> finished;
                 {
                     std::lock_guard lock(mutex);
                     finished.swap(done);
                 }
                 finished.clear();
-                std::vector<Value> batch;
-                batch.reserve(kBatch);
+                Batch batch;
+                batch.elements.reserve(kBatch);
                 Value element;
-                while (batch.size() < kBatch && (more = stream->next(element))) {
-                    batch.push_back(std::move(element));
+                while (batch.elements.size() < kBatch && (more = stream->next(element))) {
+                    if (prepare) {
+                        batch.prepared.push_back(prepare(element));
+                    }
+                    batch.elements.push_back(std::move(element));
                 }
                 std::unique_lock lock(mutex);
                 if (queued.size() >= windowBatches) {
@@ -70,7 +80,7 @@ struct ReadAheadStream::Shared {
                 if (stopping) {
                     return;
                 }
-                if (!batch.empty()) {
+                if (!batch.elements.empty()) {
                     queued.push_back(std::move(batch));
                     ready.notify_one();
                 }
@@ -85,8 +95,10 @@ struct ReadAheadStream::Shared {
     }
 };
 
-ReadAheadStream::ReadAheadStream(ElementStream& stream, std::size_t window) : shared_(std::make_shared<Shared>()) {
+ReadAheadStream::ReadAheadStream(ElementStream& stream, std::size_t window, Prepare prepare)
+    : shared_(std::make_shared<Shared>()) {
     shared_->stream = &stream;
+    shared_->prepare = std::move(prepare);
     shared_->windowBatches = window / kBatch > 0 ? window / kBatch : 1;
     shared_->lowWater = shared_->windowBatches / 2;
     shared_->producer = std::thread([shared = shared_.get()] { shared->produce(); });
@@ -102,8 +114,13 @@ ReadAheadStream::~ReadAheadStream() {
 }
 
 bool ReadAheadStream::next(Value& element) {
+    std::shared_ptr<void> prepared;
+    return next(element, prepared);
+}
+
+bool ReadAheadStream::next(Value& element, std::shared_ptr<void>& prepared) {
     Shared& s = *shared_;
-    if (s.taken == s.current.size()) {
+    if (s.taken == s.current.elements.size()) {
         std::unique_lock lock(s.mutex);
         s.ready.wait(lock, [&] { return !s.queued.empty() || s.finished; });
         if (s.queued.empty()) {
@@ -112,7 +129,7 @@ bool ReadAheadStream::next(Value& element) {
             }
             return false;
         }
-        if (!s.current.empty()) {
+        if (!s.current.elements.empty()) {
             s.done.push_back(std::move(s.current));
         }
         s.current = std::move(s.queued.front());
@@ -122,11 +139,13 @@ bool ReadAheadStream::next(Value& element) {
             s.room.notify_one();
         }
     }
-    element = s.current[s.taken++];  // a copy: the batch's own reference is freed by the producer
-    if (s.taken < s.current.size()) {
+    std::size_t const at = s.taken++;
+    element = s.current.elements[at];  // a copy: the batch's own reference is freed by the producer
+    prepared = at < s.current.prepared.size() ? std::move(s.current.prepared[at]) : nullptr;
+    if (s.taken < s.current.elements.size()) {
         // The next element was made on the other core: have its lines on their way here while
         // this one is built.
-        detail::prefetchTree(s.current[s.taken]);
+        detail::prefetchTree(s.current.elements[s.taken]);
     }
     return true;
 }

@@ -4,6 +4,7 @@
 #include <foundation/json/Value.hpp>
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 
 namespace foundation::json {
@@ -17,7 +18,12 @@ namespace foundation::json {
 /// use itself: one caller takes the elements.
 class ReadAheadStream {
 public:
-    explicit ReadAheadStream(ElementStream& stream, std::size_t window = 512);
+    /// Work on each element done on the converting thread too, ahead of the caller; what it
+    /// gives (often nothing) is handed out with the element. It runs on another thread than
+    /// the caller's: it may only read the element and what it holds itself.
+    using Prepare = std::function<std::shared_ptr<void>(Value const& element)>;
+
+    explicit ReadAheadStream(ElementStream& stream, std::size_t window = 512, Prepare prepare = {});
     /// Stops the converting thread; elements not taken are let go.
     ~ReadAheadStream();
     ReadAheadStream(ReadAheadStream const&) = delete;
@@ -26,6 +32,8 @@ public:
     /// Gives the next element, or false when all have been handed out. Throws what the
     /// stream threw while converting it (such as std::bad_alloc).
     bool next(Value& element);
+    /// The same, with what `prepare` gave for the element (nothing without a `prepare`).
+    bool next(Value& element, std::shared_ptr<void>& prepared);
 
     /// Whether reading ahead pays for a stream: more than a few elements, a second core, and
     /// not turned off.
@@ -39,6 +47,26 @@ public:
 private:
     std::shared_ptr<Shared> shared_;
 };
+
+/// Calls take(element, prepare(element)) for each element of the stream in order, reading
+/// ahead on a second core when that pays (ReadAheadStream::worthwhile); prepare then runs on
+/// that core (see ReadAheadStream::Prepare).
+template <class Take>
+void forEachElement(ElementStream& stream, ReadAheadStream::Prepare prepare, Take&& take) {
+    Value element;
+    std::shared_ptr<void> prepared;
+    if (ReadAheadStream::worthwhile(stream)) {
+        ReadAheadStream ahead(stream, 512, std::move(prepare));
+        while (ahead.next(element, prepared)) {
+            take(static_cast<Value const&>(element), static_cast<std::shared_ptr<void> const&>(prepared));
+        }
+        return;
+    }
+    while (stream.next(element)) {
+        prepared = prepare ? prepare(element) : nullptr;
+        take(static_cast<Value const&>(element), static_cast<std::shared_ptr<void> const&>(prepared));
+    }
+}
 
 /// Calls take(element) for each element of the stream in order, reading ahead on a second core
 /// when that pays (ReadAheadStream::worthwhile).
