@@ -183,11 +183,15 @@ BuildResult DocumentHost::build(vx::zero::Model const& model, foundation::json::
     DocumentBuild build = begin(model, onWarning);
     build.state_->inArray = document.documentKind() == foundation::json::Kind::Array;
     // A long document's next elements are converted, and checked, on a second core while
-    // this one builds.
+    // this one builds; that core also maps the model's next block.
     DocumentBuild::State& state = *build.state_;
     static std::vector<Finding> const none;
     foundation::json::forEachElement(
-        document, [&state](foundation::json::Value const& element) { return state.check(element); },
+        document,
+        [&state](foundation::json::Value const& element) {
+            state.model->warmAhead();  // the builders' next model block, mapped on this core
+            return state.check(element);
+        },
         [&](foundation::json::Value const& element, std::shared_ptr<void> const& findings) {
             if (onElement) {
                 onElement(element);

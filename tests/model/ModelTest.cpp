@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -121,6 +123,29 @@ TEST(ModelOwnership, ManyNodesOfEveryKind) {
     }
     for (std::size_t i = 0; i < nodes.size(); i += 997) {
         EXPECT_EQ(*nodes[i]->getAnchorId(), numberText(i)) << "nodes must not overlap";
+    }
+}
+
+// A reader ahead of a long build maps the model's next block from its own thread while nodes
+// are made and filled in the blocks before it: nothing written may change.
+TEST(ModelOwnership, WarmingAheadFromAnotherThreadChangesNoNode) {
+    Model model;
+    std::atomic<bool> done{false};
+    std::thread warmer([&] {
+        while (!done.load()) {
+            model.warmAhead();
+        }
+    });
+    std::vector<RichTextNode> runs;
+    for (std::size_t i = 0; i < 60000; ++i) {  // several of the largest blocks
+        runs.push_back(RichTextNode::Builder(model).createRichTextNode(nil));
+        runs.back()->setText(numberText(i));
+    }
+    done = true;
+    warmer.join();
+    model.warmAhead();
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        ASSERT_EQ(*runs[i]->getText(), numberText(i));
     }
 }
 

@@ -2,6 +2,15 @@
 
 #include "ModelState.hpp"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
+
+#ifndef MADV_POPULATE_WRITE
+#define MADV_POPULATE_WRITE 23  // Linux 5.14; older kernels answer EINVAL and nothing is mapped
+#endif
+
 namespace vx::zero {
 
 Model::Model() : state_(new detail::ModelState(*this)) {}
@@ -32,6 +41,22 @@ Model::~Model() {
 std::size_t Model::nodeCount() const noexcept { return state_->elements; }
 
 std::size_t Model::typeNameQueries() const noexcept { return state_->typeNameQueries; }
+
+void Model::warmAhead() const noexcept {
+    detail::ModelState& state = *state_;
+    std::byte* const block = state.warmable.load(std::memory_order_acquire);
+    if (block == nullptr || state.warmed.exchange(block, std::memory_order_relaxed) == block) {
+        return;
+    }
+    // Mapping changes no byte, so the model's thread may already be writing in the block.
+    // Blocks are only freed with the model, which outlives the build that calls this.
+    auto const page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    auto const start = (reinterpret_cast<std::uintptr_t>(block) + page - 1) & ~(page - 1);
+    auto const end = (reinterpret_cast<std::uintptr_t>(block) + detail::ModelState::largestBlockSize) & ~(page - 1);
+    if (end > start) {
+        (void)madvise(reinterpret_cast<void*>(start), end - start, MADV_POPULATE_WRITE);
+    }
+}
 
 void Model::noteTypeNameQuery() const noexcept { ++state_->typeNameQueries; }
 

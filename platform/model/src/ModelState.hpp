@@ -4,6 +4,7 @@
 #include <vx/zero/ModelElement.hpp>
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <vector>
@@ -24,14 +25,33 @@ struct ModelState {
         if (void* place = std::align(alignment, size, cursor, left)) {
             return take(place, size);
         }
-        std::size_t const blockSize = std::max(nextBlockSize, size + alignment);
-        nextBlockSize = std::min(nextBlockSize * 2, largestBlockSize);
-        // Left uninitialised: every element is constructed in place, and zeroing a block
-        // would touch each page once more for nothing.
-        blocks.push_back(std::unique_ptr<std::byte[]>(new std::byte[blockSize]));
+        std::size_t blockSize = std::max(nextBlockSize, size + alignment);
+        blocks.reserve(blocks.size() + 2);
+        if (spare && spareSize >= blockSize) {
+            // Made one block early, so that another thread could map its pages meanwhile.
+            blockSize = spareSize;
+            blocks.push_back(std::move(spare));
+            spareSize = 0;
+        } else {
+            // Left uninitialised: every element is constructed in place, and zeroing a block
+            // would touch each page once more for nothing.
+            blocks.push_back(std::unique_ptr<std::byte[]>(new std::byte[blockSize]));
+            nextBlockSize = std::min(nextBlockSize * 2, largestBlockSize);
+        }
         cursor = blocks.back().get();
         left = blockSize;
-        return take(std::align(alignment, size, cursor, left), size);
+        void* const place = take(std::align(alignment, size, cursor, left), size);
+        if (blockSize >= largestBlockSize) {
+            // Large documents: the next block is there before it is needed (warmAhead).
+            try {
+                spare.reset(new std::byte[largestBlockSize]);
+                spareSize = largestBlockSize;
+                warmable.store(spare.get(), std::memory_order_release);
+            } catch (std::bad_alloc const&) {
+                // No block ahead: the next one is made when needed.
+            }
+        }
+        return place;
     }
 
     void* take(void* place, std::size_t size) noexcept {
@@ -45,6 +65,12 @@ struct ModelState {
     void* cursor = nullptr;
     std::size_t left = 0;
     std::size_t nextBlockSize = firstBlockSize;
+    // The block made ahead of need, and the last one a warmAhead call has mapped (both only
+    // compared and mapped by that other thread, never written through).
+    std::unique_ptr<std::byte[]> spare;
+    std::size_t spareSize = 0;
+    std::atomic<std::byte*> warmable{nullptr};
+    std::atomic<std::byte*> warmed{nullptr};
 
     ModelElement* newest = nullptr;
     std::size_t elements = 0;

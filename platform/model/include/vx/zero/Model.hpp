@@ -29,6 +29,12 @@ public:
     std::size_t nodeCount() const noexcept;
     /// How often any node's type name was asked for.
     std::size_t typeNameQueries() const noexcept;
+
+    /// Maps the pages of the block the model will carve elements out of next, so that the
+    /// thread creating elements does not stop for a page fault at every 4 KiB. The one call
+    /// meant for another thread than the model's, running while elements are created: a
+    /// reader ahead of a long build calls it now and then. Cheap when there is nothing new.
+    void warmAhead() const noexcept;
     void noteTypeNameQuery() const noexcept;
 
     /// Creates an element of type ElementT, constructed from this model and `args`.
