@@ -40,7 +40,17 @@ void BlockPool::give(void* block) noexcept {
 Arena* Arena::create(std::shared_ptr<BlockPool> pool) { return new Arena(std::move(pool)); }
 
 Arena::~Arena() {
-    for (Adopted* a = adopted_; a != nullptr; a = a->previous) {
+    // Freed in the order they were made, as a walk of the tree would free them: the largest
+    // buffer, the root array's, is made last and freed last, so that glibc gathers its free
+    // lists during this free and not in the middle of the next tree's conversion.
+    Adopted* oldest = nullptr;
+    for (Adopted* a = adopted_; a != nullptr;) {
+        Adopted* const previous = a->previous;
+        a->previous = oldest;  // the chain turned round: oldest first
+        oldest = a;
+        a = previous;
+    }
+    for (Adopted* a = oldest; a != nullptr; a = a->previous) {
         for (std::uint32_t i = 0; i < a->used; ++i) {
             ::operator delete(a->buffers[i]);
         }
