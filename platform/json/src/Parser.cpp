@@ -118,19 +118,25 @@ void Parser::load(std::string_view text, bool padded, std::string* release) {
         body.remove_prefix(3);
     }
     simdjson::dom::parser& dom = state_->dom;
+    // Buffers made now have no page mapped yet; a warm parser's have theirs.
+    bool fresh = false;
     if (dom.capacity() < body.size() || dom.max_depth() != kMaxDepth) {
         if (dom.allocate(std::max(body.size(), dom.capacity()), kMaxDepth) != simdjson::SUCCESS) {
             throw std::runtime_error("cannot allocate parser buffers for " + std::to_string(body.size()) + " bytes");
         }
+        fresh = true;
     }
     simdjson::dom::element root;
     simdjson::error_code error;
     {
         std::optional<detail::PagesAhead> ahead;
         // The tape and string buffers are made here rather than by the parse, so that their
-        // pages can be mapped ahead.
-        if (detail::PagesAhead::worthwhile(body.size()) &&
-            (dom.doc.capacity() >= body.size() || dom.doc.allocate(body.size()) == simdjson::SUCCESS)) {
+        // pages can be mapped ahead. Mapping ahead pays only for fresh buffers: over pages
+        // already mapped it costs the parse time.
+        if (detail::PagesAhead::worthwhile(body.size()) && dom.doc.capacity() < body.size()) {
+            fresh = dom.doc.allocate(body.size()) == simdjson::SUCCESS || fresh;
+        }
+        if (fresh && detail::PagesAhead::worthwhile(body.size()) && dom.doc.capacity() >= body.size()) {
             ahead.emplace(pagesToFill(dom, body));
         }
         // Without room for the padding beyond its end, simdjson reads a copy of the text.
