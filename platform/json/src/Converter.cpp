@@ -22,8 +22,23 @@ void Converter::startArena() {
 }
 
 namespace {
+
 // Whether a string keeps its characters on the heap rather than inside itself.
 bool onHeap(std::string const& s) noexcept { return s.capacity() > std::string().capacity(); }
+
+// Makes a string or array payload in the arena, which frees the heap buffer it holds, if any.
+template <class Rep, class Payload>
+Rep* makeHolding(Arena& arena, Payload&& payload, bool heapBuffer) {
+    if (heapBuffer) {
+        arena.reserveAdoptions();  // may throw: before the payload is moved in
+    }
+    Rep* rep = makeIn<Rep>(arena, std::forward<Payload>(payload));
+    if (heapBuffer) {
+        arena.adopt(const_cast<void*>(static_cast<void const*>(rep->value.data())));
+    }
+    return rep;
+}
+
 } // namespace
 
 Value Converter::convert(simdjson::dom::element e) {
@@ -45,14 +60,7 @@ Value Converter::value(simdjson::dom::element e) {
             items.push_back(value(child));
         }
         bool const buffer = items.capacity() != 0;
-        if (buffer) {
-            arena_->reserveAdoptions();
-        }
-        ArrayRep* rep = makeIn<ArrayRep>(*arena_, std::move(items));
-        if (buffer) {
-            arena_->adopt(rep->value.data());
-        }
-        return ValueAccess::borrow(rep);
+        return ValueAccess::borrow(makeHolding<ArrayRep>(*arena_, std::move(items), buffer));
     }
     case T::OBJECT: return object(e.get_object().value_unsafe());
     case T::STRING: return string(e.get_string().value_unsafe());
@@ -126,14 +134,7 @@ Value Converter::object(simdjson::dom::object o) {
 Value Converter::string(std::string_view text) {
     std::string s(text);
     bool const heap = onHeap(s);
-    if (heap) {
-        arena_->reserveAdoptions();
-    }
-    StringRep* rep = makeIn<StringRep>(*arena_, std::move(s));
-    if (heap) {
-        arena_->adopt(rep->value.data());
-    }
-    return ValueAccess::borrow(rep);
+    return ValueAccess::borrow(makeHolding<StringRep>(*arena_, std::move(s), heap));
 }
 
 } // namespace foundation::json::detail
