@@ -72,17 +72,8 @@ void forEachElement(ElementStream& stream, ReadAheadStream::Prepare prepare, Tak
 /// when that pays (ReadAheadStream::worthwhile).
 template <class Take>
 void forEachElement(ElementStream& stream, Take&& take) {
-    Value element;
-    if (ReadAheadStream::worthwhile(stream)) {
-        ReadAheadStream ahead(stream);
-        while (ahead.next(element)) {
-            take(static_cast<Value const&>(element));
-        }
-        return;
-    }
-    while (stream.next(element)) {
-        take(static_cast<Value const&>(element));
-    }
+    forEachElement(stream, ReadAheadStream::Prepare(),
+                   [&take](Value const& element, std::shared_ptr<void> const&) { take(element); });
 }
 
 } // namespace foundation::json
