@@ -19,15 +19,6 @@ std::string paragraph(std::string const& text) {
     return R"({"className":"RichTextParagraphNode","children":[{"className":"RichTextNode","text":")" + text + R"("}]})";
 }
 
-std::vector<std::string> linesOf(std::string const& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
-
 // Good lines, a blank one, malformed JSON, a builder's error, a warning: each in its place.
 std::string const mixed = paragraph("one") + "\n" + "\n" + R"({"className": )" + "\n" +
                           R"([{"className":"HeadingNode","level":"x","children":[]}])" + "\r\n" +
@@ -38,7 +29,7 @@ TEST(JsonLinesTest, OneModelLineForEachDocumentAndALocatedErrorLineForEachFailur
     std::string const input = runner.file("in.jsonl", mixed);
     ToolRun const run = runner.run("-f jsonl in.jsonl");
     EXPECT_EQ(run.status, 1);  // some line failed; the others are written
-    std::vector<std::string> const lines = linesOf(run.out);
+    std::vector<std::string> const lines = ToolRunner::lines(run.out);
     ASSERT_EQ(lines.size(), 5u);  // the blank line is no document
     // Each model line is what the document alone gives with -t json -c.
     EXPECT_EQ(lines[0] + "\n", runner.run("-t json -c " + runner.file("one.json", paragraph("one"))).out);
@@ -51,7 +42,7 @@ TEST(JsonLinesTest, OneModelLineForEachDocumentAndALocatedErrorLineForEachFailur
 
     // --strict fails the line that warns; -q keeps warnings off stderr but not errors.
     ToolRun const strict = runner.run("-f jsonl --strict in.jsonl");
-    EXPECT_THAT(linesOf(strict.out)[3], HasSubstr(R"({"error": "in.jsonl:5:2: /0: no builder)"));
+    EXPECT_THAT(ToolRunner::lines(strict.out)[3], HasSubstr(R"({"error": "in.jsonl:5:2: /0: no builder)"));
     ToolRun const quiet = runner.run("-f jsonl -q in.jsonl");
     EXPECT_THAT(quiet.err, ::testing::Not(HasSubstr("warning")));
     EXPECT_THAT(quiet.err, HasSubstr("error: in.jsonl:3:15"));
@@ -77,7 +68,7 @@ TEST(JsonLinesTest, AnyNumberOfThreadsWritesTheBytesOfOne) {
     }
     runner.file("many.jsonl", text);
     ToolRun const one = runner.run("-f jsonl -j 1 many.jsonl");
-    ASSERT_EQ(linesOf(one.out).size(), 3000u);
+    ASSERT_EQ(ToolRunner::lines(one.out).size(), 3000u);
     EXPECT_EQ(one.err.find('\r'), std::string::npos);  // no progress line off a terminal
     for (char const* jobs : {"2", "5"}) {
         ToolRun const several = runner.run(std::string("-f jsonl -j ") + jobs + " many.jsonl");
@@ -109,7 +100,7 @@ TEST(OutputDirTest, EachInputToItsOwnOutputAndFailuresStayTheirOwn) {
 
     // JSON Lines in, JSON Lines out, named .jsonl.
     EXPECT_EQ(runner.run("-f jsonl --output-dir out lines.jsonl").status, 0);
-    EXPECT_EQ(linesOf(ToolRunner::read(runner.directory() / "out" / "lines.jsonl")).size(), 2u);
+    EXPECT_EQ(ToolRunner::lines(ToolRunner::read(runner.directory() / "out" / "lines.jsonl")).size(), 2u);
 
     // Refused before anything is written.
     fs::create_directory(runner.directory() / "sub");

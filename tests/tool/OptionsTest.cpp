@@ -18,15 +18,6 @@ using ::testing::StartsWith;
 std::string const paragraph =
     R"({"className":"RichTextParagraphNode","children":[{"className":"RichTextNode","text":"hello"}]})";
 
-std::vector<std::string> lines(std::string const& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        out.push_back(line);
-    }
-    return out;
-}
-
 TEST(OptionsTest, StandardInputIsReadForDashOrNoInput) {
     ToolRunner tool;
     std::string const expected = "RichTextParagraphNode alignment=left\n  RichTextNode \"hello\"\n";
@@ -42,8 +33,8 @@ TEST(OptionsTest, ListBuildersWithAndWithoutCodeElements) {
     ASSERT_EQ(with.status, 0) << with.err;
     ASSERT_EQ(without.status, 0) << without.err;
 
-    std::vector<std::string> const all = lines(with.out);
-    std::vector<std::string> const some = lines(without.out);
+    std::vector<std::string> const all = ToolRunner::lines(with.out);
+    std::vector<std::string> const some = ToolRunner::lines(without.out);
     EXPECT_EQ(all.size(), 15u);
     EXPECT_EQ(some.size(), 13u);
     for (auto const& line : all) {
@@ -61,7 +52,7 @@ TEST(OptionsTest, LogFileHoldsOneRecordALine) {
     ToolRun const run = tool.run("--log build.log -t none -",
                                  R"({"className":"RichTextParagraphNode","children":[{"className":"RichTextNode","text":"two\nlines"}]})");
     ASSERT_EQ(run.status, 0) << run.err;
-    std::vector<std::string> const records = lines(ToolRunner::read(tool.directory() / "build.log"));
+    std::vector<std::string> const records = ToolRunner::lines(ToolRunner::read(tool.directory() / "build.log"));
     ASSERT_FALSE(records.empty());
     EXPECT_EQ(records.front(), "Checking if can build RichTextParagraphNode");
     EXPECT_NE(std::find(records.begin(), records.end(), "Starting to build a RichTextNode"), records.end());
@@ -82,7 +73,7 @@ TEST(OptionsTest, StatsCountElementsNodesAndRecords) {
     ToolRunner tool;
     ToolRun const run = tool.run("--stats --log records.log -t none -", "[" + paragraph + "," + paragraph + "]");
     ASSERT_EQ(run.status, 0) << run.err;
-    std::size_t const written = lines(ToolRunner::read(tool.directory() / "records.log")).size();
+    std::size_t const written = ToolRunner::lines(ToolRunner::read(tool.directory() / "records.log")).size();
     EXPECT_THAT(run.err, HasSubstr("stats: elements: 2 top-level, 4 in total\n"));
     EXPECT_THAT(run.err, HasSubstr("stats: nodes: 4\n"));
     EXPECT_THAT(run.err, HasSubstr("stats: records: " + std::to_string(written) + "\n"));

@@ -50,6 +50,15 @@ std::string ToolRunner::file(std::string const& name, std::string const& content
     return path.string();
 }
 
+std::vector<std::string> ToolRunner::lines(std::string const& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        out.push_back(line);
+    }
+    return out;
+}
+
 std::string ToolRunner::read(fs::path const& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace richmarkup::tool::test {
 
@@ -31,6 +32,8 @@ public:
     std::string file(std::string const& name, std::string const& content) const;
 
     static std::string read(std::filesystem::path const& path);
+    /// The lines of `text`, without their line ends.
+    static std::vector<std::string> lines(std::string const& text);
     static std::string example(std::string const& name);
 
 private:
