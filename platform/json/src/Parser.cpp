@@ -10,13 +10,13 @@
 
 #include <algorithm>
 #include <array>
-#include <optional>
-#include <vector>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string_view>
+#include <vector>
 
 namespace foundation::json {
 
@@ -36,35 +36,33 @@ bool hasPadding(std::string const& text) noexcept { return text.capacity() - tex
     throw ParseError(line, column, std::move(reason));
 }
 
-// The parts of simdjson's buffers that a parse of `text` fills, as far as text made mostly
-// of strings (rich text) needs them, in the order the parse fills them: the structural
-// indexes first, then the tape and the strings side by side. Kept short of what
-// such text uses, so that mapping ahead never leaves pages resident that go unused.
-std::vector<detail::PagesAhead::Range> pagesToFill(simdjson::dom::parser& dom, std::string_view text) {
-    std::size_t const bytes = text.size();
-    std::vector<detail::PagesAhead::Range> ranges;
-    // The text (a mapped file's pages may not be read in yet) beside the structural indexes
-    // that the first pass writes as it reads.
-    auto* indexes = reinterpret_cast<char*>(dom.implementation->structural_indexes.get());
-    std::size_t const indexBytes = bytes / 10 * 6;
+using PageRange = detail::PagesAhead::Range;
+
+// Two regions that a pass of the parse fills side by side: in pieces of about 4 MiB, a piece
+// of each in turn, each the same share of its region.
+void sideBySide(std::vector<PageRange>& out, PageRange a, PageRange b) {
     constexpr std::size_t piece = std::size_t(4) << 20;
-    for (std::size_t at = 0; at < bytes; at += piece) {
-        ranges.push_back({text.data() + at, std::min(piece, bytes - at), false});
-        std::size_t const index = at / 10 * 6;
-        if (index < indexBytes) {
-            ranges.push_back({indexes + index, std::min(piece / 10 * 6, indexBytes - index)});
+    std::size_t const pieces = std::max<std::size_t>(1, (std::max(a.bytes, b.bytes) + piece - 1) / piece);
+    for (std::size_t i = 0; i < pieces; ++i) {
+        for (PageRange const& region : {a, b}) {
+            std::size_t const from = region.bytes * i / pieces;
+            std::size_t const to = region.bytes * (i + 1) / pieces;
+            if (to > from) {
+                out.push_back({static_cast<char const*>(region.start) + from, to - from, region.forWriting});
+            }
         }
     }
-    auto* tape = reinterpret_cast<char*>(dom.doc.tape.get());
-    auto* strings = reinterpret_cast<char*>(dom.doc.string_buf.get());
-    std::size_t const tapeBytes = bytes / 10 * 8;
-    std::size_t const stringBytes = bytes / 10 * 9;
-    for (std::size_t at = 0; at < stringBytes; at += piece) {
-        if (at < tapeBytes) {
-            ranges.push_back({tape + at, std::min(piece, tapeBytes - at)});
-        }
-        ranges.push_back({strings + at, std::min(piece, stringBytes - at)});
-    }
+}
+
+// The parts of simdjson's buffers that a parse of `text` fills, as far as text made mostly
+// of strings (rich text) needs them, in the order the parse fills them: the text, read while
+// the structural indexes are written, then the tape and the strings side by side. Kept short
+// of what such text uses, so that mapping ahead never leaves pages resident that go unused.
+std::vector<PageRange> pagesToFill(simdjson::dom::parser& dom, std::string_view text) {
+    std::size_t const bytes = text.size();
+    std::vector<PageRange> ranges;
+    sideBySide(ranges, {text.data(), bytes, false}, {dom.implementation->structural_indexes.get(), bytes / 10 * 6});
+    sideBySide(ranges, {dom.doc.tape.get(), bytes / 10 * 8}, {dom.doc.string_buf.get(), bytes / 10 * 9});
     return ranges;
 }
 

@@ -26,12 +26,10 @@ struct ModelState {
             return take(place, size);
         }
         std::size_t blockSize = std::max(nextBlockSize, size + alignment);
-        blocks.reserve(blocks.size() + 2);
-        if (spare && spareSize >= blockSize) {
+        if (spare && largestBlockSize >= blockSize) {
             // Made one block early, so that another thread could map its pages meanwhile.
-            blockSize = spareSize;
+            blockSize = largestBlockSize;
             blocks.push_back(std::move(spare));
-            spareSize = 0;
         } else {
             // Left uninitialised: every element is constructed in place, and zeroing a block
             // would touch each page once more for nothing.
@@ -45,7 +43,6 @@ struct ModelState {
             // Large documents: the next block is there before it is needed (warmAhead).
             try {
                 spare.reset(new std::byte[largestBlockSize]);
-                spareSize = largestBlockSize;
                 warmable.store(spare.get(), std::memory_order_release);
             } catch (std::bad_alloc const&) {
                 // No block ahead: the next one is made when needed.
@@ -65,10 +62,9 @@ struct ModelState {
     void* cursor = nullptr;
     std::size_t left = 0;
     std::size_t nextBlockSize = firstBlockSize;
-    // The block made ahead of need, and the last one a warmAhead call has mapped (both only
-    // compared and mapped by that other thread, never written through).
+    // The block made ahead of need (largestBlockSize long), and the last one a warmAhead call
+    // has mapped (both only compared and mapped by that other thread, never written through).
     std::unique_ptr<std::byte[]> spare;
-    std::size_t spareSize = 0;
     std::atomic<std::byte*> warmable{nullptr};
     std::atomic<std::byte*> warmed{nullptr};
 
