@@ -216,6 +216,54 @@ TEST(Parser, ObjectsAreSortedAndKeepTheLastOfEqualKeys) {
     }
 }
 
+// A parsed tree keeps its long strings, long keys and arrays in its own memory, beside the
+// objects that hold them: every length, around a short string's room and around the tree's
+// block size, must read back as written, end in a NUL, and copy out as an ordinary value.
+TEST(Parser, StringsKeysAndArraysOfEveryLengthReadBackAsWritten) {
+    auto const letters = [](std::size_t n) {
+        std::string s(n, ' ');
+        for (std::size_t i = 0; i < n; ++i) {
+            s[i] = static_cast<char>('a' + i % 26);
+        }
+        return s;
+    };
+    std::string text = "[";
+    Array expected;
+    for (std::size_t const n : {0, 1, 15, 16, 17, 255, 4095, 4096, 4097, 70000}) {
+        std::string const s = letters(n);
+        Array items;
+        std::string list;
+        for (std::size_t i = 0; i < n % 600; ++i) {
+            items.push_back(i % 2 ? Value(static_cast<double>(i)) : Value(letters(i % 40)));
+            list += (i ? "," : "") + (i % 2 ? std::to_string(i) : "\"" + letters(i % 40) + "\"");
+        }
+        text += (n ? ",{\"" : "{\"") + s + "x\":\"" + s + "\",\"items\":[" + list + "],\"nested\":[[],[\"" + s + "\"]]}";
+        expected.push_back(Value(Object{{s + "x", Value(s)},
+                                        {"items", Value(items)},
+                                        {"nested", Value(Array{Value(Array{}), Value(Array{Value(s)})})}}));
+    }
+    text += "]";
+    Value const tree = parse(text);
+    ASSERT_EQ(tree, Value(expected));
+    for (Value const& element : tree.asArray()) {
+        for (auto const& [key, value] : element.asObject()) {
+            EXPECT_EQ(key.c_str()[key.size()], '\0');
+            if (value.isString()) {
+                std::string const& s = value.asString();
+                EXPECT_EQ(s.c_str()[s.size()], '\0');
+                EXPECT_GE(s.capacity(), s.size());
+                std::string grown = s;  // a copy is the caller's own, to change at will
+                grown += "!";
+                EXPECT_EQ(grown.substr(0, s.size()), s);
+            }
+        }
+    }
+    Array copied = tree.asArray()[8]["items"].asArray();
+    copied.push_back(Value("more"));
+    EXPECT_EQ(copied.size(), 4097u % 600 + 1);
+    EXPECT_EQ(tree.asArray()[8]["items"].size(), 4097u % 600);
+}
+
 // A large text has the pages of the parser's buffers (and its own) mapped on a second core
 // while the parse writes them: every value must come out as written, near the start, in the
 // middle and at the end, and an error late in such a text is still found where it is.

@@ -1,17 +1,20 @@
 #include "Converter.hpp"
+#include "ArenaStorage.hpp"
 #include "Reps.hpp"
 #include "ShortEqual.hpp"
 
 #include <foundation/json/Object.hpp>
 
 #include <algorithm>
+#include <cstring>
 #include <tuple>
 #include <utility>
 #include <vector>
 
 namespace foundation::json::detail {
 
-Converter::Converter(std::shared_ptr<BlockPool> pool) : pool_(std::move(pool)), arena_(Arena::create(pool_)) {}
+Converter::Converter(std::shared_ptr<BlockPool> pool)
+    : pool_(std::move(pool)), arena_(Arena::create(pool_)), inArena_(ArenaStorage::available()) {}
 
 Converter::~Converter() { arena_->seal(); }
 
@@ -54,6 +57,9 @@ Value Converter::value(simdjson::dom::element e) {
     switch (e.type()) {
     case T::ARRAY: {
         simdjson::dom::array a = e.get_array().value_unsafe();
+        if (inArena_) {
+            return array(a);
+        }
         Array items;
         items.reserve(a.size());
         for (simdjson::dom::element child : a) {
@@ -110,12 +116,18 @@ Value Converter::object(simdjson::dom::object o) {
         if (i + 1 != end && shortEqual(i->first, (i + 1)->first)) {
             continue;  // of duplicate keys the last one stays
         }
+        if (inArena_ && !fitsInside(i->first)) {
+            members.emplace_back(std::piecewise_construct, std::forward_as_tuple(),
+                                 std::forward_as_tuple(std::move(i->second)));
+            ArenaStorage::point(members.back().first, copyToArena(i->first), i->first.size());
+            continue;
+        }
         members.emplace_back(std::piecewise_construct, std::forward_as_tuple(i->first.data(), i->first.size()),
                              std::forward_as_tuple(std::move(i->second)));
     }
-    std::uint32_t longKeys = 0;  // rare
+    std::uint32_t longKeys = 0;  // rare, and none when keys go to the arena
     for (auto const& member : members) {
-        longKeys += onHeap(member.first) ? 1 : 0;
+        longKeys += !inArena_ && onHeap(member.first) ? 1 : 0;
     }
     if (longKeys != 0) {
         arena_->reserveAdoptions(longKeys);
@@ -132,9 +144,46 @@ Value Converter::object(simdjson::dom::object o) {
 }
 
 Value Converter::string(std::string_view text) {
+    if (inArena_ && !fitsInside(text)) {
+        char* chars = copyToArena(text);
+        StringRep* rep = makeIn<StringRep>(*arena_, std::string());
+        ArenaStorage::point(rep->value, chars, text.size());
+        return ValueAccess::borrow(rep);
+    }
     std::string s(text);
     bool const heap = onHeap(s);
     return ValueAccess::borrow(makeHolding<StringRep>(*arena_, std::move(s), heap));
+}
+
+Value Converter::array(simdjson::dom::array a) {
+    std::size_t count = a.size();
+    if (count >= 0xFFFFFF) {  // simdjson's count saturates there: count the entries themselves
+        count = 0;
+        for (auto i = a.begin(); i != a.end(); ++i) {
+            ++count;
+        }
+    }
+    // The entries' places come first, so that nested payloads follow them in the arena.
+    // Until the array is made below, nothing refers to these places: a conversion that
+    // throws part way leaves no half-made Value behind.
+    auto* items = count == 0 ? nullptr : static_cast<Value*>(arena_->allocate(count * sizeof(Value), alignof(Value)));
+    std::size_t made = 0;
+    for (simdjson::dom::element child : a) {
+        new (items + made) Value(value(child));
+        ++made;
+    }
+    ArrayRep* rep = makeIn<ArrayRep>(*arena_, Array());
+    ArenaStorage::point(rep->value, items, made);
+    return ValueAccess::borrow(rep);
+}
+
+bool Converter::fitsInside(std::string_view text) noexcept { return text.size() <= std::string().capacity(); }
+
+char* Converter::copyToArena(std::string_view text) {
+    auto* chars = static_cast<char*>(arena_->allocate(text.size() + 1, 1));
+    std::memcpy(chars, text.data(), text.size());
+    chars[text.size()] = '\0';
+    return chars;
 }
 
 } // namespace foundation::json::detail

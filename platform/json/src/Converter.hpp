@@ -36,6 +36,12 @@ private:
     Value value(simdjson::dom::element e);
     Value string(std::string_view text);
     Value object(simdjson::dom::object o);
+    // With ArenaStorage: an array whose entries, and a string or key whose characters, lie in
+    // the arena, not on the heap.
+    Value array(simdjson::dom::array a);
+    char* copyToArena(std::string_view text);
+    // Short enough to sit inside a std::string itself.
+    static bool fitsInside(std::string_view text) noexcept;
 
     // Members of the objects being converted, nested ones above their parents': sorted here
     // by key, where moving one costs a string view and a Value, before each std::string key
@@ -47,6 +53,7 @@ private:
     // elements would have its count stepped by whichever thread frees an element, and a
     // reading-ahead stream frees them on another core than the one reading them.
     Arena* arena_;
+    bool const inArena_;
 };
 
 } // namespace foundation::json::detail

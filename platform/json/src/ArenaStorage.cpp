@@ -1,0 +1,112 @@
+#include "ArenaStorage.hpp"
+
+#include <cstdint>
+#include <cstring>
+#include <new>
+
+namespace foundation::json::detail {
+
+namespace {
+
+using Word = std::uintptr_t;
+
+Word address(void const* p) noexcept { return reinterpret_cast<Word>(p); }
+
+// The first three words of a container: its start, and its size or end, and its capacity.
+template <class Container>
+void writeWords(Container& container, Word start, Word second, Word third) noexcept {
+    Word const words[3] = {start, second, third};
+    std::memcpy(static_cast<void*>(&container), words, sizeof words);
+}
+
+template <class Container>
+void readWords(Container const& container, Word (&words)[3]) noexcept {
+    std::memcpy(words, static_cast<void const*>(&container), sizeof words);
+}
+
+// Writes a container's words, lets `reads` look at it, and puts its own bytes back before it
+// is destroyed, so that nothing is ever freed that it did not allocate.
+template <class Container, class Write, class Reads>
+bool pointedReads(Write write, Reads reads) noexcept {
+    Container target;
+    alignas(Container) unsigned char saved[sizeof(Container)];
+    std::memcpy(saved, static_cast<void const*>(&target), sizeof saved);
+    write(target);
+    bool const ok = reads(static_cast<Container const&>(target));
+    std::memcpy(static_cast<void*>(&target), saved, sizeof saved);
+    return ok;
+}
+
+bool stringLayout() noexcept {
+#if defined(__GLIBCXX__) && _GLIBCXX_USE_CXX11_ABI
+    if (sizeof(std::string) != 4 * sizeof(Word)) {
+        return false;
+    }
+    try {
+        std::string const probe(64, 'x');
+        Word words[3];
+        readWords(probe, words);
+        if (words[0] != address(probe.data()) || words[1] != probe.size() || words[2] != probe.capacity()) {
+            return false;
+        }
+    } catch (std::bad_alloc const&) {
+        return false;
+    }
+    char chars[] = "a string pointed at this buffer";
+    std::size_t const size = sizeof chars - 1;
+    return pointedReads<std::string>([&](std::string& s) { ArenaStorage::point(s, chars, size); },
+                                     [&](std::string const& s) {
+                                         return s.data() == chars && s.c_str() == chars && s.size() == size &&
+                                                s.capacity() == size && s == chars;
+                                     });
+#else
+    return false;  // another library's layout: not written to
+#endif
+}
+
+bool arrayLayout() noexcept {
+#if defined(__GLIBCXX__)
+    if (sizeof(Array) != 3 * sizeof(Word)) {
+        return false;
+    }
+    try {
+        Array probe;
+        probe.reserve(4);
+        probe.emplace_back();
+        probe.emplace_back();
+        Word words[3];
+        readWords(probe, words);
+        if (words[0] != address(probe.data()) || words[1] != address(probe.data() + 2) ||
+            words[2] != address(probe.data() + probe.capacity())) {
+            return false;
+        }
+    } catch (std::bad_alloc const&) {
+        return false;
+    }
+    Value values[2] = {Value(true), Value(2.0)};
+    return pointedReads<Array>([&](Array& a) { ArenaStorage::point(a, values, 2); },
+                               [&](Array const& a) {
+                                   return a.data() == values && a.size() == 2 && a.capacity() == 2 &&
+                                          &a.back() == &values[1] && a[1].asDouble() == 2.0;
+                               });
+#else
+    return false;
+#endif
+}
+
+} // namespace
+
+bool ArenaStorage::available() noexcept {
+    static bool const checked = stringLayout() && arrayLayout();
+    return checked;
+}
+
+void ArenaStorage::point(std::string& s, char* chars, std::size_t size) noexcept {
+    writeWords(s, address(chars), size, size);
+}
+
+void ArenaStorage::point(Array& items, Value* values, std::size_t size) noexcept {
+    writeWords(items, address(values), address(values + size), address(values + size));
+}
+
+} // namespace foundation::json::detail
