@@ -12,13 +12,6 @@ using Word = std::uintptr_t;
 
 Word address(void const* p) noexcept { return reinterpret_cast<Word>(p); }
 
-// The first three words of a container: its start, and its size or end, and its capacity.
-template <class Container>
-void writeWords(Container& container, Word start, Word second, Word third) noexcept {
-    Word const words[3] = {start, second, third};
-    std::memcpy(static_cast<void*>(&container), words, sizeof words);
-}
-
 template <class Container>
 void readWords(Container const& container, Word (&words)[3]) noexcept {
     std::memcpy(words, static_cast<void const*>(&container), sizeof words);
@@ -99,14 +92,6 @@ bool arrayLayout() noexcept {
 bool ArenaStorage::available() noexcept {
     static bool const checked = stringLayout() && arrayLayout();
     return checked;
-}
-
-void ArenaStorage::point(std::string& s, char* chars, std::size_t size) noexcept {
-    writeWords(s, address(chars), size, size);
-}
-
-void ArenaStorage::point(Array& items, Value* values, std::size_t size) noexcept {
-    writeWords(items, address(values), address(values + size), address(values + size));
 }
 
 } // namespace foundation::json::detail

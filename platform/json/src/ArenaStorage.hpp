@@ -3,6 +3,8 @@
 #include <foundation/json/Value.hpp>
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string>
 
 namespace foundation::json::detail {
@@ -24,9 +26,24 @@ public:
     static bool available() noexcept;
 
     /// `s`, empty, is made to read the `size` characters at `chars`, which end with a NUL.
-    static void point(std::string& s, char* chars, std::size_t size) noexcept;
+    static void point(std::string& s, char* chars, std::size_t size) noexcept {
+        write(s, address(chars), size, size);
+    }
     /// `items`, empty, is made to read the `size` Values at `values`.
-    static void point(Array& items, Value* values, std::size_t size) noexcept;
+    static void point(Array& items, Value* values, std::size_t size) noexcept {
+        write(items, address(values), address(values + size), address(values + size));
+    }
+
+private:
+    using Word = std::uintptr_t;
+    static Word address(void const* p) noexcept { return reinterpret_cast<Word>(p); }
+    // A container's first three words: its start, its size or end, and its capacity. Inline,
+    // so that they are three plain stores.
+    template <class Container>
+    static void write(Container& container, Word start, Word second, Word third) noexcept {
+        Word const words[3] = {start, second, third};
+        std::memcpy(static_cast<void*>(&container), words, sizeof words);
+    }
 };
 
 } // namespace foundation::json::detail
