@@ -27,6 +27,18 @@ vx::zero::meta::Type const& typeOf(NodeKind kind) noexcept {
 
 Node::Impl::~Impl() = default;
 
+std::optional<std::u16string>& Node::Impl::anchorSlot() {
+    if (anchorId_ == nullptr) {
+        anchorId_ = std::make_unique<std::optional<std::u16string>>();
+    }
+    return *anchorId_;
+}
+
+std::optional<std::u16string> const& Node::Impl::noAnchorId() noexcept {
+    static std::optional<std::u16string> const none;
+    return none;
+}
+
 std::u16string Node::Impl::getTypeName() const {
     getModel().noteTypeNameQuery();
     return getType().getImpl()->getQualifiedName();

@@ -10,6 +10,7 @@
 #include <boost/uuid/uuid.hpp>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -76,9 +77,11 @@ public:
     /// The identifier the node was created with.
     boost::uuids::uuid const& getUuid() const noexcept { return uuid_; }
 
-    void setAnchorId(std::u16string const& anchorId) { anchorId_ = anchorId; }
-    void setAnchorId(std::u16string&& anchorId) { anchorId_ = std::move(anchorId); }
-    std::optional<std::u16string> const& getAnchorId() const noexcept { return anchorId_; }
+    void setAnchorId(std::u16string const& anchorId) { anchorSlot() = anchorId; }
+    void setAnchorId(std::u16string&& anchorId) { anchorSlot() = std::move(anchorId); }
+    std::optional<std::u16string> const& getAnchorId() const noexcept {
+        return anchorId_ != nullptr ? *anchorId_ : noAnchorId();
+    }
 
     vx::zero::ElementSequence<Node>& getChildrenMutable() noexcept { return children_; }
     vx::zero::ElementSequence<Node> const& getChildren() const noexcept { return children_; }
@@ -99,9 +102,13 @@ protected:
 private:
     friend class vx::zero::ElementSequence<Node>;
 
+    std::optional<std::u16string>& anchorSlot();
+    static std::optional<std::u16string> const& noAnchorId() noexcept;
+
     vx::zero::ElementSequence<Node>* container_ = nullptr;
     boost::uuids::uuid uuid_;
-    std::optional<std::u16string> anchorId_;
+    // Most nodes have no anchor id: a pointer, not an empty optional string, in every node.
+    std::unique_ptr<std::optional<std::u16string>> anchorId_;
     vx::zero::ElementSequence<Node> children_;
 };
 
