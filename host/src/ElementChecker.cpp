@@ -84,12 +84,17 @@ std::vector<KindRule> const& kindRules() {
 
 KindRule const* ruleOf(std::string_view className) {
     for (auto const& rule : kindRules()) {
-        if (rule.className == className) {
+        // Length and first letter tell the kinds apart before any compare of the bytes: this
+        // runs for every element and child of a document.
+        if (rule.className.size() == className.size() && rule.className[0] == className[0] &&
+            rule.className == className) {
             return &rule;
         }
     }
     return nullptr;
 }
+
+std::size_t indexOf(KindRule const& rule) noexcept { return static_cast<std::size_t>(&rule - kindRules().data()); }
 
 // The largest whole number every JSON reader keeps exact (2^53 - 1); beyond it one may round.
 constexpr double maxExactWhole = 9007199254740991.0;
@@ -98,6 +103,30 @@ constexpr std::string_view inlineKinds[] = {"RichTextNode", "HyperlinkNode", "Im
 constexpr std::string_view codeElementKinds[] = {"CodeTextNode", "CodeIndentNode"};
 constexpr std::string_view hyperlinkKeys[] = {"target", "anchor", "targetType"};
 constexpr std::string_view alignmentWords[] = {"left", "center", "right", "justify"};
+
+// The route whose builder takes each kind, by rule index: every kind that none of the
+// fixed routes takes is a block, which a table cell takes when a block builder does.
+Route placeOf(KindRule const& rule) {
+    static std::vector<Route> const places = [] {
+        auto const in = [](std::string_view name, auto const& kinds) {
+            return std::find(std::begin(kinds), std::end(kinds), name) != std::end(kinds);
+        };
+        std::vector<Route> out;
+        for (auto const& r : kindRules()) {
+            std::string_view const name = r.className;
+            out.push_back(in(name, inlineKinds)                  ? Route::Inline
+                          : in(name, codeElementKinds)           ? Route::CodeElements
+                          : name == "ListItem"                   ? Route::ListItems
+                          : name == "TableOfContentsHeadingNode" ? Route::TocEntries
+                          : name == "TableRowNode"               ? Route::TableRows
+                          : name == "TableCellNode"              ? Route::TableCells
+                          : name == "CodeExampleLineNode"        ? Route::CodeLines
+                                                                 : Route::AnyBlock);
+        }
+        return out;
+    }();
+    return places[indexOf(rule)];
+}
 
 std::string quoted(std::string_view text) {
     std::string out;
@@ -149,9 +178,9 @@ std::size_t editDistance(std::string_view a, std::string_view b) {
 // something is found there: a clean element costs no allocation.
 class Walk {
 public:
-    Walk(std::set<std::string> const& blockKinds, std::string const& base, std::vector<Finding>& warnings,
-         std::vector<Finding>& errors)
-        : blockKinds_(blockKinds), base_(base), warnings_(warnings), errors_(errors) {}
+    Walk(std::set<std::string> const& blockKinds, std::vector<bool> const& blockRules, std::string const& base,
+         std::vector<Finding>& warnings, std::vector<Finding>& errors)
+        : blockKinds_(blockKinds), blockRules_(blockRules), base_(base), warnings_(warnings), errors_(errors) {}
 
     // One pass over the element's members: each is read where the builders read it.
     void element(fj::Value const& element, KindRule const& rule) {
@@ -378,23 +407,14 @@ private:
         if (className == nullptr || !className->isString()) {
             return nullptr;
         }
-        std::string const& name = className->asString();
-        auto const is = [&](std::string_view wanted) { return name == wanted ? ruleOf(wanted) : nullptr; };
-        auto const oneOf = [&](auto const& kinds) -> KindRule const* {
-            return std::find(std::begin(kinds), std::end(kinds), name) != std::end(kinds) ? ruleOf(name) : nullptr;
-        };
-        switch (route) {
-        case Route::Inline: return oneOf(inlineKinds);
-        case Route::ListItems: return is("ListItem");
-        case Route::TocEntries: return is("TableOfContentsHeadingNode");
-        case Route::TableRows: return is("TableRowNode");
-        case Route::TableCells: return is("TableCellNode");
-        case Route::AnyBlock: return blockKinds_.count(name) != 0 ? ruleOf(name) : nullptr;
-        case Route::CodeLines: return is("CodeExampleLineNode");
-        case Route::CodeElements: return oneOf(codeElementKinds);
-        case Route::None: break;
+        KindRule const* rule = ruleOf(className->asString());
+        if (rule == nullptr) {
+            return nullptr;
         }
-        return nullptr;
+        if (route == Route::AnyBlock) {
+            return blockRules_[indexOf(*rule)] ? rule : nullptr;
+        }
+        return route != Route::None && placeOf(*rule) == route ? rule : nullptr;
     }
 
     static std::string dropped(fj::Value const& child, KindRule const& parent) {
@@ -442,6 +462,7 @@ private:
     }
 
     std::set<std::string> const& blockKinds_;
+    std::vector<bool> const& blockRules_;  // by rule index: a kind of blockKinds_
     std::string const& base_;
     std::vector<Step> path_;
     std::vector<Finding>& warnings_;
@@ -450,7 +471,11 @@ private:
 
 } // namespace
 
-ElementChecker::ElementChecker(std::set<std::string> blockKinds) : blockKinds_(std::move(blockKinds)) {}
+ElementChecker::ElementChecker(std::set<std::string> blockKinds) : blockKinds_(std::move(blockKinds)) {
+    for (auto const& rule : kindRules()) {
+        blockRules_.push_back(blockKinds_.count(std::string(rule.className)) != 0);
+    }
+}
 
 void ElementChecker::check(fj::Value const& element, std::string const& pointer, std::vector<Finding>& out) const {
     if (!element.isObject() || !element["className"].isString()) {
@@ -461,7 +486,7 @@ void ElementChecker::check(fj::Value const& element, std::string const& pointer,
         return;  // a kind of another bundle's: its keys are its own
     }
     std::vector<Finding> errors;
-    Walk(blockKinds_, pointer, out, errors).element(element, *rule);
+    Walk(blockKinds_, blockRules_, pointer, out, errors).element(element, *rule);
 }
 
 std::optional<Finding> ElementChecker::locateError(fj::Value const& element, std::string const& pointer) const {
@@ -474,7 +499,7 @@ std::optional<Finding> ElementChecker::locateError(fj::Value const& element, std
     }
     std::vector<Finding> warnings;
     std::vector<Finding> errors;
-    Walk(blockKinds_, pointer, warnings, errors).element(element, *rule);
+    Walk(blockKinds_, blockRules_, pointer, warnings, errors).element(element, *rule);
     if (errors.empty()) {
         return std::nullopt;
     }

@@ -38,6 +38,7 @@ public:
 
 private:
     std::set<std::string> blockKinds_;
+    std::vector<bool> blockRules_;  // for each kind the checker knows: whether it is one of blockKinds_
 };
 
 } // namespace richmarkup::host
