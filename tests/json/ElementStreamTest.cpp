@@ -3,8 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace foundation::json;
@@ -181,5 +186,66 @@ TEST(ReadAheadStreamThreads, StoppingEarlyEndsTheReaderAndLetsTheRestGo) {
             EXPECT_EQ(kept, whole[stopAfter - 1]);
         }
         EXPECT_LE(stream.position(), stream.size());
+    }
+}
+
+// The per-element step runs on the converting thread while it is ahead and on the caller's
+// while it is behind; either way each element comes with its own result, in order, and a step
+// that fails reaches the caller at that element.
+TEST(ReadAheadStreamThreads, PreparedWorkFollowsItsElementOnWhicheverThreadRanIt) {
+    std::string const text = document(3000);
+    std::thread::id const caller = std::this_thread::get_id();
+    for (bool const slowCaller : {false, true}) {
+        SCOPED_TRACE(slowCaller);
+        Parser parser;
+        ElementStream stream = parser.stream(text);
+        std::atomic<std::size_t> index{0};
+        std::atomic<std::size_t> onCaller{0};
+        std::atomic<std::size_t> onReader{0};
+        ReadAheadStream ahead(stream, 256, [&](Value const& element) {
+            (std::this_thread::get_id() == caller ? onCaller : onReader)++;
+            if (!slowCaller && index % 7 == 0) {
+                std::this_thread::sleep_for(std::chrono::microseconds(100));  // the reader falls behind
+            }
+            ++index;
+            return std::make_shared<Value>(element);
+        });
+        Value element;
+        std::shared_ptr<void> prepared;
+        std::size_t taken = 0;
+        while (ahead.next(element, prepared)) {
+            ASSERT_NE(prepared, nullptr) << taken;
+            ASSERT_EQ(*static_cast<Value const*>(prepared.get()), element) << taken;
+            if (slowCaller && taken % 7 == 0) {
+                std::this_thread::sleep_for(std::chrono::microseconds(100));  // the reader gets ahead
+            }
+            ++taken;
+        }
+        EXPECT_EQ(taken, 3000u);
+        EXPECT_EQ(onCaller + onReader, 3000u);
+        EXPECT_GT(onCaller, 0u);  // the first batch at least: nothing is queued yet
+        if (slowCaller) {
+            EXPECT_GT(onReader, onCaller);
+        }
+    }
+    Parser parser;
+    ElementStream stream = parser.stream(text);
+    std::atomic<std::size_t> seen{0};
+    ReadAheadStream failing(stream, 64, [&](Value const&) -> std::shared_ptr<void> {
+        if (++seen == 40) {
+            throw std::runtime_error("prepare failed");
+        }
+        return nullptr;
+    });
+    Value element;
+    std::size_t taken = 0;
+    try {
+        while (failing.next(element)) {
+            ++taken;
+        }
+        ADD_FAILURE() << "no error";
+    } catch (std::runtime_error const& e) {
+        EXPECT_STREQ(e.what(), "prepare failed");
+        EXPECT_LT(taken, 40u);
     }
 }

@@ -18,6 +18,10 @@ namespace {
 // Elements change hands in batches: one lock per batch instead of one per element keeps the
 // hand-over cheap next to the conversion of a small element.
 constexpr std::size_t kBatch = 32;
+// A caller kept waiting gets what is ready in batches this short.
+constexpr std::size_t kHurriedBatch = 4;
+// Fewer batches than this queued: the converting thread is behind, and leaves `prepare` to the caller.
+constexpr std::size_t kQueuedToPrepare = 2;
 
 std::atomic<bool> allowed{true};
 
@@ -35,6 +39,7 @@ struct ReadAheadStream::Shared {
     struct Batch {
         std::vector<Value> elements;
         std::vector<std::shared_ptr<void>> prepared;  // one for each element, with a `prepare`
+        std::vector<bool> left;  // for each element, with a `prepare`: left to the caller to prepare
     };
 
     std::mutex mutex;
@@ -46,6 +51,11 @@ struct ReadAheadStream::Shared {
     std::vector<Batch> done;
     bool finished = false;
     bool stopping = false;
+    // Balances the two threads. With few batches queued this thread is the slower one: it
+    // leaves `prepare` to the caller, which would otherwise soon sit idle, and while the
+    // caller waits it hands elements over in short batches.
+    std::atomic<bool> starving{false};
+    std::atomic<std::size_t> queuedBatches{0};
     std::exception_ptr error;
 
     // The consumer's side: the batch it takes elements from.
@@ -68,10 +78,16 @@ struct ReadAheadStream::Shared {
                 batch.elements.reserve(kBatch);
                 Value element;
                 while (batch.elements.size() < kBatch && (more = stream->next(element))) {
+                    bool const hurry = starving.load(std::memory_order_relaxed);
                     if (prepare) {
-                        batch.prepared.push_back(prepare(element));
+                        bool const leave = queuedBatches.load(std::memory_order_relaxed) < kQueuedToPrepare;
+                        batch.prepared.push_back(leave ? nullptr : prepare(element));
+                        batch.left.push_back(leave);
                     }
                     batch.elements.push_back(std::move(element));
+                    if (hurry && batch.elements.size() >= kHurriedBatch) {
+                        break;  // a short batch now rather than a full one later
+                    }
                 }
                 std::unique_lock lock(mutex);
                 if (queued.size() >= windowBatches) {
@@ -82,6 +98,7 @@ struct ReadAheadStream::Shared {
                 }
                 if (!batch.elements.empty()) {
                     queued.push_back(std::move(batch));
+                    queuedBatches.store(queued.size(), std::memory_order_relaxed);
                     ready.notify_one();
                 }
             }
@@ -122,7 +139,11 @@ bool ReadAheadStream::next(Value& element, std::shared_ptr<void>& prepared) {
     Shared& s = *shared_;
     if (s.taken == s.current.elements.size()) {
         std::unique_lock lock(s.mutex);
-        s.ready.wait(lock, [&] { return !s.queued.empty() || s.finished; });
+        if (s.queued.empty() && !s.finished) {
+            s.starving.store(true, std::memory_order_relaxed);
+            s.ready.wait(lock, [&] { return !s.queued.empty() || s.finished; });
+            s.starving.store(false, std::memory_order_relaxed);
+        }
         if (s.queued.empty()) {
             if (s.error) {
                 std::rethrow_exception(std::exchange(s.error, nullptr));
@@ -134,6 +155,7 @@ bool ReadAheadStream::next(Value& element, std::shared_ptr<void>& prepared) {
         }
         s.current = std::move(s.queued.front());
         s.queued.pop_front();
+        s.queuedBatches.store(s.queued.size(), std::memory_order_relaxed);
         s.taken = 0;
         if (s.queued.size() == s.lowWater) {
             s.room.notify_one();
@@ -141,7 +163,11 @@ bool ReadAheadStream::next(Value& element, std::shared_ptr<void>& prepared) {
     }
     std::size_t const at = s.taken++;
     element = s.current.elements[at];  // a copy: the batch's own reference is freed by the producer
-    prepared = at < s.current.prepared.size() ? std::move(s.current.prepared[at]) : nullptr;
+    if (at < s.current.left.size() && s.current.left[at]) {
+        prepared = s.prepare(element);  // may throw, as the stream's own work may
+    } else {
+        prepared = at < s.current.prepared.size() ? std::move(s.current.prepared[at]) : nullptr;
+    }
     if (s.taken < s.current.elements.size()) {
         // The next element was made on the other core: have its lines on their way here while
         // this one is built.

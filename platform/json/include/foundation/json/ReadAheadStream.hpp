@@ -20,7 +20,9 @@ class ReadAheadStream {
 public:
     /// Work on each element done on the converting thread too, ahead of the caller; what it
     /// gives (often nothing) is handed out with the element. It runs on another thread than
-    /// the caller's: it may only read the element and what it holds itself.
+    /// the caller's: it may only read the element and what it holds itself. When the caller
+    /// is kept waiting for elements, the converting thread leaves this work to it, in `next`,
+    /// so that neither core sits idle while the other has work.
     using Prepare = std::function<std::shared_ptr<void>(Value const& element)>;
 
     explicit ReadAheadStream(ElementStream& stream, std::size_t window = 512, Prepare prepare = {});
@@ -50,7 +52,7 @@ private:
 
 /// Calls take(element, prepare(element)) for each element of the stream in order, reading
 /// ahead on a second core when that pays (ReadAheadStream::worthwhile); prepare then runs on
-/// that core (see ReadAheadStream::Prepare).
+/// that core, or on the caller's while that one would wait (see ReadAheadStream::Prepare).
 template <class Take>
 void forEachElement(ElementStream& stream, ReadAheadStream::Prepare prepare, Take&& take) {
     Value element;
