@@ -44,42 +44,47 @@ Rep* makeHolding(Arena& arena, Payload&& payload, bool heapBuffer) {
 
 } // namespace
 
-Value Converter::convert(simdjson::dom::element e) {
-    Value const tree = value(e);
+Value Converter::convert(Tape const& tape, std::size_t at) {
+    tape_ = &tape;
+    Value const tree = value(at);
     // The caller's handle is the one that counts: a copy owns, while every Value inside the
     // tree borrows. (Named, so that the copy cannot be elided into the borrowing one.)
     Value owned(tree);
     return owned;
 }
 
-Value Converter::value(simdjson::dom::element e) {
-    using T = simdjson::dom::element_type;
-    switch (e.type()) {
-    case T::ARRAY: {
-        simdjson::dom::array a = e.get_array().value_unsafe();
-        if (inArena_) {
-            return array(a);
-        }
-        Array items;
-        items.reserve(a.size());
-        for (simdjson::dom::element child : a) {
-            items.push_back(value(child));
-        }
-        bool const buffer = items.capacity() != 0;
-        return ValueAccess::borrow(makeHolding<ArrayRep>(*arena_, std::move(items), buffer));
+Value Converter::value(std::size_t& at) {
+    Tape const& tape = *tape_;
+    switch (tape.type(at)) {
+    case '{': return object(at);
+    case '[': return inArena_ ? arrayInArena(at) : array(at);
+    case '"': return string(tape.string(at++));
+    case 'l':
+    case 'u':
+    case 'd': {
+        double const d = tape.number(at);
+        at += 2;
+        return Value(d);
     }
-    case T::OBJECT: return object(e.get_object().value_unsafe());
-    case T::STRING: return string(e.get_string().value_unsafe());
-    case T::INT64: return Value(static_cast<double>(e.get_int64().value_unsafe()));
-    case T::UINT64: return Value(static_cast<double>(e.get_uint64().value_unsafe()));
-    case T::DOUBLE: return Value(e.get_double().value_unsafe());
-    case T::BOOL: return Value(e.get_bool().value_unsafe());
-    case T::NULL_VALUE: return Value(Null{});
+    case 't': ++at; return Value(true);
+    case 'f': ++at; return Value(false);
+    default: ++at; return Value(Null{});  // 'n'
     }
-    return Value();
 }
 
-Value Converter::object(simdjson::dom::object o) {
+Value Converter::array(std::size_t& at) {
+    std::size_t const end = tape_->close(at);
+    Array items;
+    items.reserve(tape_->count(at));
+    for (++at; at < end;) {
+        items.push_back(value(at));
+    }
+    at = end + 1;
+    bool const buffer = items.capacity() != 0;
+    return ValueAccess::borrow(makeHolding<ArrayRep>(*arena_, std::move(items), buffer));
+}
+
+Value Converter::object(std::size_t& at) {
     std::size_t const first = pending_.size();
     struct Unwind {  // this object's pending members go, however the conversion ends
         std::vector<std::pair<std::string_view, Value>>& pending;
@@ -87,10 +92,13 @@ Value Converter::object(simdjson::dom::object o) {
         ~Unwind() { pending.resize(first); }
     } const unwind{pending_, first};
 
-    for (simdjson::dom::key_value_pair field : o) {
-        Value member = value(field.value);
-        pending_.emplace_back(field.key, std::move(member));
+    std::size_t const close = tape_->close(at);
+    for (++at; at < close;) {
+        std::string_view const key = tape_->string(at++);
+        Value member = value(at);
+        pending_.emplace_back(key, std::move(member));
     }
+    at = close + 1;
     auto const begin = pending_.begin() + static_cast<std::ptrdiff_t>(first);
     auto const end = pending_.end();
     auto const byKey = [](auto const& a, auto const& b) { return shortLess(a.first, b.first); };
@@ -155,23 +163,18 @@ Value Converter::string(std::string_view text) {
     return ValueAccess::borrow(makeHolding<StringRep>(*arena_, std::move(s), heap));
 }
 
-Value Converter::array(simdjson::dom::array a) {
-    std::size_t count = a.size();
-    if (count >= 0xFFFFFF) {  // simdjson's count saturates there: count the entries themselves
-        count = 0;
-        for (auto i = a.begin(); i != a.end(); ++i) {
-            ++count;
-        }
-    }
+Value Converter::arrayInArena(std::size_t& at) {
+    std::size_t const count = tape_->count(at);
+    std::size_t const end = tape_->close(at);
     // The entries' places come first, so that nested payloads follow them in the arena.
     // Until the array is made below, nothing refers to these places: a conversion that
     // throws part way leaves no half-made Value behind.
     auto* items = count == 0 ? nullptr : static_cast<Value*>(arena_->allocate(count * sizeof(Value), alignof(Value)));
     std::size_t made = 0;
-    for (simdjson::dom::element child : a) {
-        new (items + made) Value(value(child));
-        ++made;
+    for (++at; at < end && made < count; ++made) {
+        new (items + made) Value(value(at));
     }
+    at = end + 1;
     ArrayRep* rep = makeIn<ArrayRep>(*arena_, Array());
     ArenaStorage::point(rep->value, items, made);
     return ValueAccess::borrow(rep);

@@ -2,7 +2,7 @@
 
 #include <foundation/json/Value.hpp>
 
-#include <simdjson.h>
+#include "Tape.hpp"
 
 #include <memory>
 #include <utility>
@@ -14,8 +14,8 @@ namespace foundation::json::detail {
 class Arena;
 class BlockPool;
 
-/// Turns parsed DOM elements into Values, their payloads made in an arena. One converter
-/// may serve many elements of one document, each in an arena of its own.
+/// Turns values of a parsed document into Values, their payloads made in an arena. One
+/// converter may serve many elements of one document, each in an arena of its own.
 class Converter {
 public:
     /// The arenas' blocks come from `pool`.
@@ -27,18 +27,19 @@ public:
     /// Further elements go to a fresh arena, so that each can be freed on its own.
     void startArena();
 
-    /// The element as an owning Value.
-    Value convert(simdjson::dom::element e);
+    /// The value that starts at tape word `at`, as an owning Value.
+    Value convert(Tape const& tape, std::size_t at);
 
 private:
-    // A borrowing Value: the arena owns it. Depth is bounded by the parser's own limit, so
-    // this recursion is bounded too.
-    Value value(simdjson::dom::element e);
+    // A borrowing Value, the arena owning it, of the value at `at`, which is moved past it.
+    // Depth is bounded by the parser's own limit, so this recursion is bounded too.
+    Value value(std::size_t& at);
     Value string(std::string_view text);
-    Value object(simdjson::dom::object o);
+    Value object(std::size_t& at);
+    Value array(std::size_t& at);
     // With ArenaStorage: an array whose entries, and a string or key whose characters, lie in
     // the arena, not on the heap.
-    Value array(simdjson::dom::array a);
+    Value arrayInArena(std::size_t& at);
     char* copyToArena(std::string_view text);
     // Short enough to sit inside a std::string itself.
     static bool fitsInside(std::string_view text) noexcept;
@@ -48,6 +49,7 @@ private:
     // is made once in its place.
     std::vector<std::pair<std::string_view, Value>> pending_;
 
+    Tape const* tape_ = nullptr;  // of the value being converted
     std::shared_ptr<BlockPool> pool_;
     // Every string is the element's own, even a repeated one: a string shared between
     // elements would have its count stepped by whichever thread frees an element, and a

@@ -12,65 +12,24 @@ namespace detail {
 
 namespace {
 
-Kind kindOf(simdjson::dom::element_type type) noexcept {
-    using T = simdjson::dom::element_type;
-    switch (type) {
-    case T::ARRAY: return Kind::Array;
-    case T::OBJECT: return Kind::Object;
-    case T::STRING: return Kind::String;
-    case T::BOOL: return Kind::Bool;
-    case T::NULL_VALUE: return Kind::Null;
-    case T::INT64:
-    case T::UINT64:
-    case T::DOUBLE: return Kind::Double;  // every number is read as a double
-    }
-    return Kind::Undefined;
-}
-
-char tapeType(std::uint64_t word) noexcept { return static_cast<char>(word >> 56); }
-
-// Whether a tape word may start an element of that type.
-bool starts(std::uint64_t word, simdjson::dom::element_type type) noexcept {
-    char const t = tapeType(word);
-    return type == simdjson::dom::element_type::BOOL ? (t == 't' || t == 'f') : t == static_cast<char>(type);
-}
-
-// The tape word after the element that starts at `index`.
-std::size_t after(std::uint64_t const* tape, std::size_t index) noexcept {
-    switch (tapeType(tape[index])) {
-    case '[':
-    case '{': return static_cast<std::uint32_t>(tape[index]);
-    case 'l':
-    case 'u':
-    case 'd': return index + 2;
-    default: return index + 1;
+Kind kindAt(Tape const& tape, std::size_t at) noexcept {
+    switch (tape.type(at)) {
+    case '[': return Kind::Array;
+    case '{': return Kind::Object;
+    case '"': return Kind::String;
+    case 't':
+    case 'f': return Kind::Bool;
+    case 'n': return Kind::Null;
+    default: return Kind::Double;  // every number is read as a double
     }
 }
 
 } // namespace
 
-StreamRelease::StreamRelease(simdjson::dom::document const& document) noexcept
-    : tape_(document.tape.get()), strings_(document.string_buf.get()),
-      tapePages_(tape_ + 2), stringPages_(strings_) {
-    // An array at the root: tape[0] opens the root, tape[1] the array, its entries follow.
-    active_ = tapeType(tape_[0]) == 'r' && tapeType(tape_[1]) == '[';
-}
-
-void StreamRelease::passedEntry(simdjson::dom::array::iterator const& nextEntry,
-                                simdjson::dom::array::iterator const& end) noexcept {
-    if (!active_) {
-        return;
-    }
+void StreamRelease::passed(std::size_t next) noexcept {
     std::size_t const start = index_;
-    index_ = after(tape_, start);
-    // The tape layout is simdjson's; check it against what the parser's own iterator says
-    // comes next, and stop releasing for good at the first disagreement.
-    bool const agrees = nextEntry == end ? tapeType(tape_[index_]) == ']' : starts(tape_[index_], (*nextEntry).type());
-    if (!agrees) {
-        active_ = false;
-        return;
-    }
-    tapePages_.passed(tape_ + index_);
+    index_ = next;
+    tapePages_.passed(tape_.words() + index_);
     // Strings sit in the string buffer in document order: the entry's last one ends all it
     // read. Walked forwards, since a number's second word is raw bits that may look like
     // any type.
@@ -80,17 +39,14 @@ void StreamRelease::passedEntry(simdjson::dom::array::iterator const& nextEntry,
     stringsCheckedAt_ = index_;
     std::size_t lastString = index_;
     for (std::size_t i = start; i < index_;) {
-        char const t = tapeType(tape_[i]);
+        char const t = tape_.type(i);
         if (t == '"') {
             lastString = i;
         }
         i += (t == 'l' || t == 'u' || t == 'd') ? 2 : 1;
     }
     if (lastString != index_) {
-        std::size_t const offset = tape_[lastString] & ((std::uint64_t(1) << 56) - 1);
-        std::uint32_t length = 0;
-        std::memcpy(&length, strings_ + offset, sizeof length);
-        stringPages_.passed(strings_ + offset + sizeof length + length + 1);
+        stringPages_.passed(tape_.stringEnd(lastString) + 1);
     }
 }
 
@@ -101,16 +57,15 @@ ElementStream::ElementStream(ElementStream&&) noexcept = default;
 ElementStream& ElementStream::operator=(ElementStream&&) noexcept = default;
 ElementStream::~ElementStream() = default;
 
-ElementStream::Impl::Impl(std::shared_ptr<detail::ParserState> lender, simdjson::dom::element root)
-    : borrowed(std::move(lender)) {
+ElementStream::Impl::Impl(std::shared_ptr<detail::ParserState> lender) : borrowed(std::move(lender)) {
     borrowed->lent = true;
-    start(root);
+    start(borrowed->dom.doc);
 }
 
 ElementStream::Impl::Impl(std::unique_ptr<simdjson::dom::document> document) : owned(std::move(document)) {
-    start(owned->root());
+    start(*owned);
     if (kind == Kind::Array) {
-        release.emplace(*owned);
+        release.emplace(*tape);
     }
 }
 
@@ -120,23 +75,15 @@ ElementStream::Impl::~Impl() {
     }
 }
 
-void ElementStream::Impl::start(simdjson::dom::element root) {
-    kind = detail::kindOf(root.type());
+void ElementStream::Impl::start(simdjson::dom::document const& document) {
+    tape.emplace(document);
+    kind = detail::kindAt(*tape, detail::Tape::kRoot);
     if (kind != Kind::Array) {
-        single = root;
         count = 1;
         return;
     }
-    simdjson::dom::array entries = root.get_array().value_unsafe();
-    it = entries.begin();
-    end = entries.end();
-    count = entries.size();
-    if (count >= 0xFFFFFF) {  // simdjson's count saturates there: count the entries themselves
-        count = 0;
-        for (auto i = it; i != end; ++i) {
-            ++count;
-        }
-    }
+    count = tape->count(detail::Tape::kRoot);
+    next = detail::Tape::kRoot + 1;  // the array's first entry
 }
 
 Kind ElementStream::documentKind() const noexcept { return impl_->kind; }
@@ -153,14 +100,11 @@ bool ElementStream::next(Value& element) {
     if (s.handedOut > 0) {
         s.converter.startArena();
     }
-    if (s.kind != Kind::Array) {
-        element = s.converter.convert(s.single);
-    } else {
-        element = s.converter.convert(*s.it);
-        ++s.it;
-        if (s.release) {
-            s.release->passedEntry(s.it, s.end);
-        }
+    std::size_t const at = s.next;
+    s.next = s.tape->after(at);
+    element = s.converter.convert(*s.tape, at);
+    if (s.release) {
+        s.release->passed(s.next);
     }
     ++s.handedOut;
     return true;

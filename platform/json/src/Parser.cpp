@@ -84,7 +84,7 @@ Value Parser::parseAndRelease(std::string&& text) {
 
 ElementStream Parser::stream(std::string_view text, std::size_t readableBeyondEnd) {
     load(text, readableBeyondEnd >= kPadding, nullptr);
-    return ElementStream(std::make_unique<ElementStream::Impl>(state_, state_->dom.doc.root()));
+    return ElementStream(std::make_unique<ElementStream::Impl>(state_));
 }
 
 ElementStream Parser::streamAndRelease(std::string&& text) {
@@ -105,7 +105,9 @@ ElementStream Parser::handOver() {
     return ElementStream(std::make_unique<ElementStream::Impl>(std::move(document)));
 }
 
-Value Parser::convertLoaded() { return detail::Converter(state_->blocks).convert(state_->dom.doc.root()); }
+Value Parser::convertLoaded() {
+    return detail::Converter(state_->blocks).convert(detail::Tape(state_->dom.doc), detail::Tape::kRoot);
+}
 
 void Parser::load(std::string_view text, bool padded, std::string* release) {
     if (state_->lent) {

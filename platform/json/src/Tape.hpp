@@ -1,0 +1,95 @@
+#pragma once
+
+#include <simdjson.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+namespace foundation::json::detail {
+
+/// A parsed document read where it lies: simdjson's tape, one word a value (a type letter in
+/// the top byte), two for a number, containers marked at both ends, and the string buffer
+/// (each string its 32-bit length, its bytes and a NUL). Read directly, a value costs a load
+/// or two, where the DOM's element objects look every word up again through the document.
+class Tape {
+public:
+    explicit Tape(simdjson::dom::document const& document) noexcept
+        : words_(document.tape.get()), strings_(document.string_buf.get()) {}
+
+    /// The tape word of the document's root value.
+    static constexpr std::size_t kRoot = 1;
+
+    char type(std::size_t at) const noexcept { return static_cast<char>(words_[at] >> 56); }
+    std::uint64_t word(std::size_t at) const noexcept { return words_[at]; }
+    std::uint64_t const* words() const noexcept { return words_; }
+    std::uint8_t const* strings() const noexcept { return strings_; }
+
+    /// The string at a '"' word.
+    std::string_view string(std::size_t at) const noexcept {
+        std::uint8_t const* const start = strings_ + (words_[at] & kPayload);
+        std::uint32_t length = 0;
+        std::memcpy(&length, start, sizeof length);
+        return {reinterpret_cast<char const*>(start + sizeof length), length};
+    }
+    /// Where a string's characters end in the string buffer (its NUL).
+    std::uint8_t const* stringEnd(std::size_t at) const noexcept {
+        std::string_view const s = string(at);
+        return reinterpret_cast<std::uint8_t const*>(s.data() + s.size());
+    }
+    /// The number at an 'l', 'u' or 'd' word, as a double.
+    double number(std::size_t at) const noexcept {
+        std::uint64_t const bits = words_[at + 1];
+        switch (type(at)) {
+        case 'l': {
+            std::int64_t i = 0;
+            std::memcpy(&i, &bits, sizeof i);
+            return static_cast<double>(i);
+        }
+        case 'u': return static_cast<double>(bits);
+        default: {
+            double d = 0;
+            std::memcpy(&d, &bits, sizeof d);
+            return d;
+        }
+        }
+    }
+
+    /// The word after the value that starts at `at`.
+    std::size_t after(std::size_t at) const noexcept {
+        switch (type(at)) {
+        case '[':
+        case '{': return static_cast<std::uint32_t>(words_[at]);
+        case 'l':
+        case 'u':
+        case 'd': return at + 2;
+        default: return at + 1;
+        }
+    }
+    /// The closing word of the array or object that starts at `at`.
+    std::size_t close(std::size_t at) const noexcept { return static_cast<std::uint32_t>(words_[at]) - 1; }
+    /// Entries of the array, or members of the object, that starts at `at`.
+    std::size_t count(std::size_t at) const noexcept {
+        std::size_t const counted = (words_[at] >> 32) & kSaturated;
+        if (counted < kSaturated) {
+            return counted;
+        }
+        // The count saturates there: count the entries themselves.
+        bool const object = type(at) == '{';
+        std::size_t n = 0;
+        for (std::size_t i = at + 1, end = close(at); i < end; ++n) {
+            i = after(object ? i + 1 : i);
+        }
+        return n;
+    }
+
+private:
+    static constexpr std::uint64_t kPayload = (std::uint64_t(1) << 56) - 1;
+    static constexpr std::size_t kSaturated = 0xFFFFFF;
+
+    std::uint64_t const* words_;
+    std::uint8_t const* strings_;
+};
+
+} // namespace foundation::json::detail
