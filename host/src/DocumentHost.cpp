@@ -6,6 +6,7 @@
 #include <richmarkup/host/HostError.hpp>
 
 #include "DocumentBuildState.hpp"
+#include "HeapAhead.hpp"
 #include "ElementPhrases.hpp"
 
 #include <foundation/cppmicroservices/FrameworkAccess.hpp>
@@ -186,10 +187,12 @@ BuildResult DocumentHost::build(vx::zero::Model const& model, foundation::json::
     // this one builds; that core also maps the model's next block.
     DocumentBuild::State& state = *build.state_;
     static std::vector<Finding> const none;
+    HeapAhead heap;
     foundation::json::forEachElement(
         document,
-        [&state](foundation::json::Value const& element) {
+        [&state, &heap](foundation::json::Value const& element) {
             state.model->warmAhead();  // the builders' next model block, mapped on this core
+            heap.step();               // and the heap they allocate from
             return state.check(element);
         },
         [&](foundation::json::Value const& element, std::shared_ptr<void> const& findings) {

@@ -66,10 +66,12 @@ TEST(InputTextTest, WhatCannotBeMappedIsRead) {
     }
 }
 
-TEST(LargeHeapTest, AddsTheHugePageTunableOnceAndKeepsTheUsersOwn) {
-    EXPECT_EQ(LargeHeap::tunablesFor(nullptr), "glibc.malloc.hugetlb=1");
-    EXPECT_EQ(LargeHeap::tunablesFor(""), "glibc.malloc.hugetlb=1");
-    EXPECT_EQ(LargeHeap::tunablesFor("glibc.malloc.check=3"), "glibc.malloc.check=3:glibc.malloc.hugetlb=1");
+TEST(LargeHeapTest, AddsTheHeapTunablesOnceAndKeepsTheUsersOwn) {
+    std::string const ours = "glibc.malloc.hugetlb=1:glibc.malloc.top_pad=4194304";
+    EXPECT_EQ(LargeHeap::tunablesFor(nullptr), ours);
+    EXPECT_EQ(LargeHeap::tunablesFor(""), ours);
+    EXPECT_EQ(LargeHeap::tunablesFor("glibc.malloc.check=3"), "glibc.malloc.check=3:" + ours);
+    EXPECT_EQ(LargeHeap::tunablesFor("glibc.malloc.top_pad=0"), "glibc.malloc.top_pad=0:glibc.malloc.hugetlb=1");
     EXPECT_EQ(LargeHeap::tunablesFor("glibc.malloc.hugetlb=0"), "");  // the user chose: no restart
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 namespace richmarkup::tool {
 
@@ -13,7 +14,16 @@ std::string LargeHeap::tunablesFor(char const* current) {
     if (value.find("glibc.malloc.hugetlb") != std::string::npos) {
         return std::string();  // the user's own choice, or this process was restarted already
     }
-    return value.empty() ? "glibc.malloc.hugetlb=1" : value + ":glibc.malloc.hugetlb=1";
+    // The heap grows 4 MiB beyond each need, so the reading-ahead thread can map those pages
+    // before the builders touch them (richmarkup::host's HeapAhead); at most that much more
+    // stays mapped at the end.
+    for (char const* setting : {"glibc.malloc.hugetlb=1", "glibc.malloc.top_pad=4194304"}) {
+        std::string_view const name(setting, std::strchr(setting, '=') - setting);
+        if (value.find(name) == std::string::npos) {
+            value += (value.empty() ? "" : ":") + std::string(setting);
+        }
+    }
+    return value;
 }
 
 bool LargeHeap::requested() noexcept {

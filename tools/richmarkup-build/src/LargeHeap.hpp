@@ -10,8 +10,10 @@ namespace richmarkup::tool {
 /// A 30 MB document makes over a hundred megabytes of fresh heap; faulting it in 4 KiB pages
 /// costs about a quarter of the whole run. glibc's malloc asks the kernel for transparent huge
 /// pages (2 MiB) only when its tunable `glibc.malloc.hugetlb` is set at process start, so for
-/// inputs that large the tool sets it and starts itself again, once. Smaller inputs, an
-/// explicit setting and `RICHMARKUP_HUGE_PAGES=0` leave the process as it is.
+/// inputs that large the tool sets it and starts itself again, once, and has the heap grow in
+/// steps of 4 MiB (`glibc.malloc.top_pad`), which the host maps ahead of the builders on its
+/// second thread. Smaller inputs, an explicit huge-page setting and `RICHMARKUP_HUGE_PAGES=0`
+/// leave the process as it is.
 class LargeHeap {
 public:
     /// Inputs of this many bytes together are worth the second start.
@@ -21,7 +23,8 @@ public:
     static void restartWithHugePagesIfLarge(std::vector<std::string> const& inputs, char** argv);
 
     /// The GLIBC_TUNABLES value to restart with, or empty for none: `current` (which may be
-    /// null) with the huge-page setting added, unless it has one.
+    /// null) with the huge-page and heap-step settings added that it lacks; empty when it has
+    /// a huge-page setting of its own.
     static std::string tunablesFor(char const* current);
 
     /// Whether this process started with malloc asking for huge pages.
