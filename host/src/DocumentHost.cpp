@@ -6,8 +6,8 @@
 #include <richmarkup/host/HostError.hpp>
 
 #include "DocumentBuildState.hpp"
-#include "HeapAhead.hpp"
 #include "ElementPhrases.hpp"
+#include "HeapAhead.hpp"
 
 #include <foundation/cppmicroservices/FrameworkAccess.hpp>
 #include <foundation/json/ReadAheadStream.hpp>

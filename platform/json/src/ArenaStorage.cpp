@@ -8,9 +8,7 @@ namespace foundation::json::detail {
 
 namespace {
 
-using Word = std::uintptr_t;
-
-Word address(void const* p) noexcept { return reinterpret_cast<Word>(p); }
+using Word = ArenaStorage::Word;
 
 template <class Container>
 void readWords(Container const& container, Word (&words)[3]) noexcept {
@@ -39,7 +37,7 @@ bool stringLayout() noexcept {
         std::string const probe(64, 'x');
         Word words[3];
         readWords(probe, words);
-        if (words[0] != address(probe.data()) || words[1] != probe.size() || words[2] != probe.capacity()) {
+        if (words[0] != ArenaStorage::address(probe.data()) || words[1] != probe.size() || words[2] != probe.capacity()) {
             return false;
         }
     } catch (std::bad_alloc const&) {
@@ -69,8 +67,8 @@ bool arrayLayout() noexcept {
         probe.emplace_back();
         Word words[3];
         readWords(probe, words);
-        if (words[0] != address(probe.data()) || words[1] != address(probe.data() + 2) ||
-            words[2] != address(probe.data() + probe.capacity())) {
+        if (words[0] != ArenaStorage::address(probe.data()) || words[1] != ArenaStorage::address(probe.data() + 2) ||
+            words[2] != ArenaStorage::address(probe.data() + probe.capacity())) {
             return false;
         }
     } catch (std::bad_alloc const&) {

@@ -21,6 +21,9 @@ namespace foundation::json::detail {
 /// arena are immutable and no destructor of theirs ever runs.
 class ArenaStorage {
 public:
+    using Word = std::uintptr_t;
+    static Word address(void const* p) noexcept { return reinterpret_cast<Word>(p); }
+
     /// Whether this standard library's std::string and std::vector<Value> have the layout
     /// these functions write; checked once.
     static bool available() noexcept;
@@ -35,8 +38,6 @@ public:
     }
 
 private:
-    using Word = std::uintptr_t;
-    static Word address(void const* p) noexcept { return reinterpret_cast<Word>(p); }
     // A container's first three words: its start, its size or end, and its capacity. Inline,
     // so that they are three plain stores.
     template <class Container>
