@@ -1,6 +1,8 @@
 #include <foundation/json/Parser.hpp>
 
+#include "Arena.hpp"
 #include "ArenaStorage.hpp"
+#include "Converter.hpp"
 
 #include <gtest/gtest.h>
 
@@ -264,6 +266,18 @@ TEST(Parser, StringsKeysAndArraysOfEveryLengthReadBackAsWritten) {
     // Here the tree's strings and arrays lie in its own memory: the layout check must pass.
     EXPECT_TRUE(detail::ArenaStorage::available());
 #endif
+    // A library whose layout is not checked keeps them on the heap: the same tree, which
+    // outlives its converter.
+    simdjson::dom::parser dom;
+    simdjson::padded_string const padded(text);
+    ASSERT_EQ(dom.parse(padded).error(), simdjson::SUCCESS);
+    Value onHeap;
+    {
+        detail::Converter converter(std::make_shared<detail::BlockPool>(4096), false);
+        onHeap = converter.convert(detail::Tape(dom.doc), detail::Tape::kRoot);
+    }
+    EXPECT_EQ(onHeap, tree);
+    EXPECT_EQ(onHeap.asArray()[8]["items"].size(), 4097u % 600);
     Array copied = tree.asArray()[8]["items"].asArray();
     copied.push_back(Value("more"));
     EXPECT_EQ(copied.size(), 4097u % 600 + 1);

@@ -35,8 +35,9 @@ private:
 /// Memory for the payloads of one parsed tree (or one streamed element): taken from a pool's
 /// blocks by bumping a pointer, and given back all at once when the last handle into the tree
 /// goes. Parsed trees are immutable, so nothing in them is freed alone, and no payload's
-/// destructor runs: the heap memory that payloads hold (long strings, array buffers) is handed
-/// to the arena and freed with it, so letting a tree go costs no walk through it.
+/// destructor runs: long strings and array entries lie in the arena too (ArenaStorage), or,
+/// where that is not available, their heap buffers are handed to the arena and freed with it,
+/// so letting a tree go costs no walk through it.
 ///
 /// The arena counts the owning handles into its tree. While the converter still fills it, it
 /// holds a large credit on that count, so handles that come and go meanwhile can never bring it

@@ -13,8 +13,8 @@
 
 namespace foundation::json::detail {
 
-Converter::Converter(std::shared_ptr<BlockPool> pool)
-    : pool_(std::move(pool)), arena_(Arena::create(pool_)), inArena_(ArenaStorage::available()) {}
+Converter::Converter(std::shared_ptr<BlockPool> pool, bool inArena)
+    : pool_(std::move(pool)), arena_(Arena::create(pool_)), inArena_(inArena && ArenaStorage::available()) {}
 
 Converter::~Converter() { arena_->seal(); }
 
@@ -26,8 +26,8 @@ void Converter::startArena() {
 
 namespace {
 
-// Whether a string keeps its characters on the heap rather than inside itself.
-bool onHeap(std::string const& s) noexcept { return s.capacity() > std::string().capacity(); }
+// Without ArenaStorage, long strings and array buffers are on the heap: their payloads are
+// made in the arena, which is handed the heap buffers to free.
 
 // Makes a string or array payload in the arena, which frees the heap buffer it holds, if any.
 template <class Rep, class Payload>
@@ -38,6 +38,26 @@ Rep* makeHolding(Arena& arena, Payload&& payload, bool heapBuffer) {
     Rep* rep = makeIn<Rep>(arena, std::forward<Payload>(payload));
     if (heapBuffer) {
         arena.adopt(const_cast<void*>(static_cast<void const*>(rep->value.data())));
+    }
+    return rep;
+}
+
+// Makes an object payload in the arena, which frees the heap buffers of its long keys.
+ObjectRep* makeHoldingKeys(Arena& arena, Object::Members members) {
+    std::uint32_t longKeys = 0;  // rare
+    for (auto const& member : members) {
+        longKeys += Converter::fitsInside(member.first) ? 0 : 1;
+    }
+    if (longKeys != 0) {
+        arena.reserveAdoptions(longKeys);
+    }
+    ObjectRep* rep = makeIn<ObjectRep>(arena, Object(std::move(members), SortedUnique{}));
+    if (longKeys != 0) {
+        for (auto const& member : rep->value) {
+            if (!Converter::fitsInside(member.first)) {
+                arena.adopt(const_cast<char*>(member.first.data()));
+            }
+        }
     }
     return rep;
 }
@@ -133,22 +153,10 @@ Value Converter::object(std::size_t& at) {
         members.emplace_back(std::piecewise_construct, std::forward_as_tuple(i->first.data(), i->first.size()),
                              std::forward_as_tuple(std::move(i->second)));
     }
-    std::uint32_t longKeys = 0;  // rare, and none when keys go to the arena
-    for (auto const& member : members) {
-        longKeys += !inArena_ && onHeap(member.first) ? 1 : 0;
+    if (!inArena_) {
+        return ValueAccess::borrow(makeHoldingKeys(*arena_, std::move(members)));
     }
-    if (longKeys != 0) {
-        arena_->reserveAdoptions(longKeys);
-    }
-    ObjectRep* rep = makeIn<ObjectRep>(*arena_, Object(std::move(members), SortedUnique{}));
-    if (longKeys != 0) {
-        for (auto const& member : rep->value) {
-            if (onHeap(member.first)) {
-                arena_->adopt(const_cast<char*>(member.first.data()));
-            }
-        }
-    }
-    return ValueAccess::borrow(rep);
+    return ValueAccess::borrow(makeIn<ObjectRep>(*arena_, Object(std::move(members), SortedUnique{})));
 }
 
 Value Converter::string(std::string_view text) {
@@ -158,9 +166,7 @@ Value Converter::string(std::string_view text) {
         ArenaStorage::point(rep->value, chars, text.size());
         return ValueAccess::borrow(rep);
     }
-    std::string s(text);
-    bool const heap = onHeap(s);
-    return ValueAccess::borrow(makeHolding<StringRep>(*arena_, std::move(s), heap));
+    return ValueAccess::borrow(makeHolding<StringRep>(*arena_, std::string(text), !fitsInside(text)));
 }
 
 Value Converter::arrayInArena(std::size_t& at) {

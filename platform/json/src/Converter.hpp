@@ -18,8 +18,9 @@ class BlockPool;
 /// converter may serve many elements of one document, each in an arena of its own.
 class Converter {
 public:
-    /// The arenas' blocks come from `pool`.
-    explicit Converter(std::shared_ptr<BlockPool> pool);
+    /// The arenas' blocks come from `pool`. Long strings and arrays go to the arena where
+    /// ArenaStorage is available, else to the heap (`inArena` false: always to the heap).
+    explicit Converter(std::shared_ptr<BlockPool> pool, bool inArena = true);
     ~Converter();
     Converter(Converter const&) = delete;
     Converter& operator=(Converter const&) = delete;
@@ -29,6 +30,9 @@ public:
 
     /// The value that starts at tape word `at`, as an owning Value.
     Value convert(Tape const& tape, std::size_t at);
+
+    /// Short enough to sit inside a std::string itself, with no buffer elsewhere.
+    static bool fitsInside(std::string_view text) noexcept;
 
 private:
     // A borrowing Value, the arena owning it, of the value at `at`, which is moved past it.
@@ -41,8 +45,6 @@ private:
     // the arena, not on the heap.
     Value arrayInArena(std::size_t& at);
     char* copyToArena(std::string_view text);
-    // Short enough to sit inside a std::string itself.
-    static bool fitsInside(std::string_view text) noexcept;
 
     // Members of the objects being converted, nested ones above their parents': sorted here
     // by key, where moving one costs a string view and a Value, before each std::string key

@@ -31,19 +31,16 @@ void StreamRelease::passed(std::size_t next) noexcept {
     index_ = next;
     tapePages_.passed(tape_.words() + index_);
     // Strings sit in the string buffer in document order: the entry's last one ends all it
-    // read. Walked forwards, since a number's second word is raw bits that may look like
-    // any type.
+    // read.
     if (index_ - stringsCheckedAt_ < kStringCheckWords) {
         return;
     }
     stringsCheckedAt_ = index_;
     std::size_t lastString = index_;
-    for (std::size_t i = start; i < index_;) {
-        char const t = tape_.type(i);
-        if (t == '"') {
+    for (std::size_t i = start; i < index_; i = tape_.step(i)) {
+        if (tape_.type(i) == '"') {
             lastString = i;
         }
-        i += (t == 'l' || t == 'u' || t == 'd') ? 2 : 1;
     }
     if (lastString != index_) {
         stringPages_.passed(tape_.stringEnd(lastString) + 1);

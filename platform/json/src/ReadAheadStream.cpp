@@ -50,9 +50,8 @@ struct ReadAheadStream::Shared {
     bool finished = false;
     bool stopping = false;
     // Balances the two threads. With few batches queued this thread is the slower one: it
-    // leaves `prepare` to the caller, which would otherwise soon sit idle. (Handing over
-    // shorter batches instead made a caller that is always faster wait for every few
-    // elements: three times slower.)
+    // leaves `prepare` to the caller, which would otherwise soon sit idle. Batches stay full
+    // even then: shorter ones would keep a caller that is always faster waiting at every few.
     std::atomic<std::size_t> queuedBatches{0};
     std::exception_ptr error;
 

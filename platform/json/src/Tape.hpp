@@ -56,16 +56,16 @@ public:
         }
     }
 
+    /// The word after the one at `at`, stepping over a number's second word (raw bits that may
+    /// look like any type) but into containers.
+    std::size_t step(std::size_t at) const noexcept {
+        char const t = type(at);
+        return at + (t == 'l' || t == 'u' || t == 'd' ? 2 : 1);
+    }
     /// The word after the value that starts at `at`.
     std::size_t after(std::size_t at) const noexcept {
-        switch (type(at)) {
-        case '[':
-        case '{': return static_cast<std::uint32_t>(words_[at]);
-        case 'l':
-        case 'u':
-        case 'd': return at + 2;
-        default: return at + 1;
-        }
+        char const t = type(at);
+        return t == '[' || t == '{' ? static_cast<std::uint32_t>(words_[at]) : step(at);
     }
     /// The closing word of the array or object that starts at `at`.
     std::size_t close(std::size_t at) const noexcept { return static_cast<std::uint32_t>(words_[at]) - 1; }
