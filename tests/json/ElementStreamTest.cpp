@@ -1,6 +1,8 @@
 #include <foundation/json/Parser.hpp>
 #include <foundation/json/ReadAheadStream.hpp>
 
+#include "ArrayCut.hpp"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -73,6 +75,7 @@ TEST(ElementStream, HandsOutWhatAWholeParseGivesAcrossReleasedPages) {
     std::vector<Value> const fromReleased = drain(released);
     EXPECT_GT(released.releasedBytes(), text.size() / 4);
     EXPECT_EQ(released.position(), whole.size());
+    EXPECT_EQ(released.parts(), 2u);  // its own text: written into, parsed in two parts at once
 
     ASSERT_EQ(fromWarm.size(), whole.size());
     ASSERT_EQ(fromReleased.size(), whole.size());
@@ -141,6 +144,104 @@ TEST(ElementStream, OutlivesNothingItNeedsAndSharesNoBuffersWithLaterParses) {
     for (std::size_t i = 0; i < kept.size(); ++i) {
         ASSERT_EQ(kept[i], expected[i]) << "entry " << i;
     }
+}
+
+namespace {
+
+std::string indented(std::size_t entries) {
+    // Pretty-printed: line breaks after commas inside the entries too, indented further.
+    std::string text = "[\n";
+    for (std::size_t i = 0; i < entries; ++i) {
+        text += i == 0 ? "" : ",\n";
+        text += "  {\n    \"className\": \"ListNode\",\n    \"children\": [\n      {\"text\": \"item " +
+                std::to_string(i) + ", first\"},\n      {\"text\": \"second\"}\n    ]\n  }";
+    }
+    return text + "\n]\n";
+}
+
+void expectSameElements(std::vector<Value> const& got, std::string const& text) {
+    Array const whole = parse(text).asArray();
+    ASSERT_EQ(got.size(), whole.size());
+    for (std::size_t i = 0; i < got.size(); ++i) {
+        ASSERT_EQ(got[i], whole[i]) << "entry " << i;
+    }
+}
+
+} // namespace
+
+TEST(ElementStream, WritableTextIsParsedInTwoPartsAndLeftAsItWas) {
+    for (std::string const& original : {document(40000), indented(20000), "\xEF\xBB\xBF" + document(40000)}) {
+        ASSERT_GT(original.size(), std::size_t(2) << 20);
+        std::string text = original;
+        Parser parser;
+        for (int round = 0; round < 2; ++round) {  // warm buffers the second time
+            ElementStream stream = parser.stream(WritableText{text.data(), text.size()});
+            EXPECT_EQ(stream.parts(), 2u);
+            EXPECT_EQ(stream.size(), parse(original).size());
+            EXPECT_EQ(text, original);
+            expectSameElements(drain(stream), original);
+        }
+        ElementStream released = parser.streamAndRelease(WritableText{text.data(), text.size()});
+        EXPECT_EQ(released.parts(), 2u);
+        expectSameElements(drain(released), original);
+        EXPECT_GT(released.releasedBytes(), 0u);
+        EXPECT_EQ(text, original);
+    }
+}
+
+TEST(ElementStream, ACutThatIsNoTopLevelCommaFallsBackToOneParse) {
+    // The first entry a long run of lines, well past the middle and the window after it:
+    // every comma there is inside it.
+    std::string inner;
+    for (int i = 0; i < 400000; ++i) {
+        inner += (i == 0 ? "\n    " : ",\n    ") + std::to_string(i);
+    }
+    std::string const original = "[\n  [" + inner + "\n  ],\n  [1,\n    2]\n]";
+    ASSERT_NE(detail::ArrayCut::find(original, kPadding + 1), detail::ArrayCut::npos);
+    std::string text = original;
+    ElementStream stream = Parser().stream(WritableText{text.data(), text.size()});
+    EXPECT_EQ(stream.parts(), 1u);
+    EXPECT_EQ(text, original);
+    expectSameElements(drain(stream), original);
+
+    // Without a line break after a comma (minified text) nothing is cut.
+    std::string minified = "[" + std::string(std::size_t(2) << 20, ' ') + "1,2]";
+    EXPECT_EQ(Parser().stream(WritableText{minified.data(), minified.size()}).parts(), 1u);
+}
+
+TEST(ElementStream, StrayCommasAtTheCutAreReportedAsWithoutCutting) {
+    std::string const big = "\"" + std::string(std::size_t(3) << 19, 'x') + "\"";
+    std::string const blank(std::size_t(2) << 20, ' ');  // longer than the string: the comma is past the middle
+    // Each part alone is a good array: a trailing comma leaves the second empty, a leading
+    // one the first, and a doubled one is caught by either part.
+    for (std::string const& original : {"[" + big + ",\n" + std::string(200, ' ') + "]",
+                                        "[" + blank + ",\n" + big + "]",
+                                        document(20000).insert(document(20000).size() / 2 + 200, ",\n,\n")}) {
+        std::optional<std::pair<std::size_t, std::size_t>> expected;
+        try {
+            (void)Parser().stream(original);
+        } catch (ParseError const& e) {
+            expected.emplace(e.line(), e.column());
+        }
+        ASSERT_TRUE(expected.has_value()) << original.substr(0, 40);
+        std::string text = original;
+        try {
+            (void)Parser().stream(WritableText{text.data(), text.size()});
+            ADD_FAILURE() << "no error for " << original.substr(0, 40);
+        } catch (ParseError const& e) {
+            EXPECT_EQ(std::make_pair(e.line(), e.column()), *expected);
+        }
+        EXPECT_EQ(text, original);
+    }
+}
+
+TEST(ArrayCut, TakesTheLeastIndentedLineBreakAfterACommaPastTheMiddle) {
+    std::string const text = "[\n" + std::string(100, ' ') + "[1,\n    2],\n  [3,\n    4],\n  5\n]";
+    std::size_t const cut = detail::ArrayCut::find(text, 2);
+    ASSERT_NE(cut, detail::ArrayCut::npos);
+    EXPECT_EQ(text.substr(cut - 2, 4), "2],\n");
+    EXPECT_EQ(detail::ArrayCut::find("{\"a\": [1,\n2,\n3]}", 1), detail::ArrayCut::npos);  // no array at the root
+    EXPECT_EQ(detail::ArrayCut::find("[1,\n2]", 64), detail::ArrayCut::npos);  // too short to leave the room asked
 }
 
 // Reading ahead on a second thread must change nothing but the timing: the same elements in

@@ -56,14 +56,20 @@ ElementStream::~ElementStream() = default;
 
 ElementStream::Impl::Impl(std::shared_ptr<detail::ParserState> lender) : borrowed(std::move(lender)) {
     borrowed->lent = true;
-    start(borrowed->dom.doc);
+    std::vector<simdjson::dom::document const*> documents{&borrowed->dom.doc};
+    if (borrowed->split) {
+        documents.push_back(&borrowed->second->doc);
+    }
+    start(documents, false);
 }
 
-ElementStream::Impl::Impl(std::unique_ptr<simdjson::dom::document> document) : owned(std::move(document)) {
-    start(*owned);
-    if (kind == Kind::Array) {
-        release.emplace(*tape);
+ElementStream::Impl::Impl(std::vector<std::unique_ptr<simdjson::dom::document>> documents)
+    : owned(std::move(documents)) {
+    std::vector<simdjson::dom::document const*> read;
+    for (auto const& document : owned) {
+        read.push_back(document.get());
     }
+    start(read, true);
 }
 
 ElementStream::Impl::~Impl() {
@@ -72,21 +78,48 @@ ElementStream::Impl::~Impl() {
     }
 }
 
-void ElementStream::Impl::start(simdjson::dom::document const& document) {
-    tape.emplace(document);
-    kind = detail::kindAt(*tape, detail::Tape::kRoot);
-    if (kind != Kind::Array) {
-        count = 1;
-        return;
+void ElementStream::Impl::start(std::vector<simdjson::dom::document const*> const& documents, bool releasing) {
+    parts.reserve(documents.size());
+    for (auto const* document : documents) {
+        detail::Tape const tape(*document);
+        kind = detail::kindAt(tape, detail::Tape::kRoot);
+        if (kind != Kind::Array) {  // only an array is ever parsed in parts
+            count = 1;
+            parts.push_back({tape, count, std::nullopt});
+            return;
+        }
+        count += tape.count(detail::Tape::kRoot);
+        parts.push_back({tape, count, std::nullopt});
+        if (releasing) {
+            parts.back().release.emplace(tape);
+        }
     }
-    count = tape->count(detail::Tape::kRoot);
     next = detail::Tape::kRoot + 1;  // the array's first entry
+}
+
+void ElementStream::Impl::nextPart() {
+    if (!owned.empty()) {
+        if (parts[part].release) {
+            releasedBehind += parts[part].release->released();
+            parts[part].release.reset();
+        }
+        owned[part].reset();  // nothing of it is read any more: its pages go at once
+    }
+    ++part;
+    next = detail::Tape::kRoot + 1;
 }
 
 Kind ElementStream::documentKind() const noexcept { return impl_->kind; }
 std::size_t ElementStream::size() const noexcept { return impl_->count; }
 std::size_t ElementStream::position() const noexcept { return impl_->handedOut; }
-std::size_t ElementStream::releasedBytes() const noexcept { return impl_->release ? impl_->release->released() : 0; }
+std::size_t ElementStream::releasedBytes() const noexcept {
+    std::size_t released = impl_->releasedBehind;
+    for (auto const& part : impl_->parts) {
+        released += part.release ? part.release->released() : 0;
+    }
+    return released;
+}
+std::size_t ElementStream::parts() const noexcept { return impl_->parts.size(); }
 
 bool ElementStream::next(Value& element) {
     Impl& s = *impl_;
@@ -97,11 +130,15 @@ bool ElementStream::next(Value& element) {
     if (s.handedOut > 0) {
         s.converter.startArena();
     }
+    while (s.handedOut == s.parts[s.part].end) {
+        s.nextPart();
+    }
+    Impl::Part& part = s.parts[s.part];
     std::size_t const at = s.next;
-    s.next = s.tape->after(at);
-    element = s.converter.convert(*s.tape, at);
-    if (s.release) {
-        s.release->passed(s.next);
+    s.next = part.tape.after(at);
+    element = s.converter.convert(part.tape, at);
+    if (part.release) {
+        part.release->passed(s.next);
     }
     ++s.handedOut;
     return true;

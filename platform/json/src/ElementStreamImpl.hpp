@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace foundation::json {
 
@@ -46,23 +47,34 @@ struct ElementStream::Impl {
 
     /// A stream over the parser's own buffers, which go back to it when the stream ends.
     explicit Impl(std::shared_ptr<detail::ParserState> lender);
-    /// A stream that owns the document and releases its pages as it passes them.
-    explicit Impl(std::unique_ptr<simdjson::dom::document> document);
+    /// A stream that owns the documents and releases their pages as it passes them: one, or
+    /// the parts of one array parsed apart, in order.
+    explicit Impl(std::vector<std::unique_ptr<simdjson::dom::document>> documents);
     ~Impl();
     Impl(Impl const&) = delete;
     Impl& operator=(Impl const&) = delete;
 
-    void start(simdjson::dom::document const& document);
+    /// One parsed document: the whole text, or a part of its array.
+    struct Part {
+        detail::Tape tape;
+        std::size_t end;  // the count handed out once this part's entries are all handed out
+        std::optional<detail::StreamRelease> release;
+    };
+
+    void start(std::vector<simdjson::dom::document const*> const& documents, bool releasing);
+    // Moves to the next part; an owned part behind is freed whole.
+    void nextPart();
 
     std::shared_ptr<detail::ParserState> borrowed;
-    std::unique_ptr<simdjson::dom::document> owned;
-    std::optional<detail::Tape> tape;
+    std::vector<std::unique_ptr<simdjson::dom::document>> owned;
+    std::vector<Part> parts;
+    std::size_t part = 0;  // the part being handed out
     Kind kind = Kind::Undefined;
     std::size_t count = 0;
     std::size_t handedOut = 0;
     std::size_t next = detail::Tape::kRoot;  // the tape word of the element handed out next
+    std::size_t releasedBehind = 0;  // by the parts already freed whole
     detail::Converter converter{std::make_shared<detail::BlockPool>(kElementBlock)};
-    std::optional<detail::StreamRelease> release;
 };
 
 } // namespace foundation::json

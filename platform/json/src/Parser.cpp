@@ -1,5 +1,6 @@
 #include <foundation/json/Parser.hpp>
 
+#include "ArrayCut.hpp"
 #include "Converter.hpp"
 #include "ElementStreamImpl.hpp"
 #include "ErrorLocator.hpp"
@@ -16,6 +17,8 @@
 #include <optional>
 #include <sstream>
 #include <string_view>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace foundation::json {
@@ -34,6 +37,29 @@ bool hasPadding(std::string const& text) noexcept { return text.capacity() - tex
 [[noreturn]] void throwAt(std::string_view text, std::size_t offset, std::string reason) {
     auto [line, column] = detail::lineAndColumn(text, offset);
     throw ParseError(line, column, std::move(reason));
+}
+
+// Writable text of this size and more is parsed in two parts at once where it can be cut: below
+// it, a thread's start is no longer small against half the parse.
+constexpr std::size_t kInPartsFrom = std::size_t(1) << 20;
+
+// Parses one part of a cut array; whether it is an array with entries (an empty part means
+// the cut was at a stray comma, which the whole text's parse must report).
+bool parsePart(simdjson::dom::parser& dom, char const* text, std::size_t size, bool padded) noexcept {
+    try {
+        if ((dom.capacity() < size || dom.max_depth() != kMaxDepth) &&
+            dom.allocate(std::max(size, dom.capacity()), kMaxDepth) != simdjson::SUCCESS) {
+            return false;
+        }
+        simdjson::dom::element root;
+        if (dom.parse(text, size, !padded).get(root) != simdjson::SUCCESS) {
+            return false;
+        }
+        detail::Tape const tape(dom.doc);
+        return tape.type(detail::Tape::kRoot) == '[' && tape.close(detail::Tape::kRoot) > detail::Tape::kRoot + 1;
+    } catch (...) {
+        return false;
+    }
 }
 
 using PageRange = detail::PagesAhead::Range;
@@ -87,9 +113,19 @@ ElementStream Parser::stream(std::string_view text, std::size_t readableBeyondEn
     return ElementStream(std::make_unique<ElementStream::Impl>(state_));
 }
 
+ElementStream Parser::stream(WritableText text) {
+    load({text.data, text.size}, text.readableBeyondEnd >= kPadding, nullptr, text.data);
+    return ElementStream(std::make_unique<ElementStream::Impl>(state_));
+}
+
 ElementStream Parser::streamAndRelease(std::string&& text) {
     std::string owned = std::move(text);
-    load(owned, hasPadding(owned), &owned);
+    load(owned, hasPadding(owned), &owned, owned.data());
+    return handOver();
+}
+
+ElementStream Parser::streamAndRelease(WritableText text) {
+    load({text.data, text.size}, text.readableBeyondEnd >= kPadding, nullptr, text.data);
     return handOver();
 }
 
@@ -99,23 +135,34 @@ ElementStream Parser::streamAndRelease(std::string_view text, std::size_t readab
 }
 
 ElementStream Parser::handOver() {
-    auto document = std::make_unique<simdjson::dom::document>(std::move(state_->dom.doc));
-    // The stream needs the parsed document only: the working buffers go now.
+    std::vector<std::unique_ptr<simdjson::dom::document>> documents;
+    documents.push_back(std::make_unique<simdjson::dom::document>(std::move(state_->dom.doc)));
+    if (state_->split) {
+        documents.push_back(std::make_unique<simdjson::dom::document>(std::move(state_->second->doc)));
+    }
+    // The stream needs the parsed documents only: the working buffers go now.
     state_ = std::make_shared<detail::ParserState>();
-    return ElementStream(std::make_unique<ElementStream::Impl>(std::move(document)));
+    return ElementStream(std::make_unique<ElementStream::Impl>(std::move(documents)));
 }
 
 Value Parser::convertLoaded() {
     return detail::Converter(state_->blocks).convert(detail::Tape(state_->dom.doc), detail::Tape::kRoot);
 }
 
-void Parser::load(std::string_view text, bool padded, std::string* release) {
+void Parser::load(std::string_view text, bool padded, std::string* release, char* writable) {
     if (state_->lent) {
         state_ = std::make_shared<detail::ParserState>();
     }
+    state_->split = false;
     std::string_view body = text;
     if (body.substr(0, 3) == "\xEF\xBB\xBF") {
         body.remove_prefix(3);
+    }
+    if (writable != nullptr && loadInParts(writable + (body.data() - text.data()), body.size(), padded)) {
+        if (release != nullptr) {
+            std::string().swap(*release);
+        }
+        return;
     }
     simdjson::dom::parser& dom = state_->dom;
     // Buffers made now have no page mapped yet; a warm parser's have theirs.
@@ -166,6 +213,52 @@ void Parser::load(std::string_view text, bool padded, std::string* release) {
         throwAt(text, 0, "nesting deeper than " + std::to_string(kMaxDepth));
     }
     throwAt(text, text.size(), simdjson::error_message(error));
+}
+
+bool Parser::loadInParts(char* text, std::size_t size, bool padded) {
+    if (size < kInPartsFrom || std::thread::hardware_concurrency() < 2) {
+        return false;
+    }
+    std::size_t const cut = detail::ArrayCut::find({text, size}, kPadding + 1);
+    if (cut == detail::ArrayCut::npos) {
+        return false;
+    }
+    detail::ParserState& state = *state_;
+    if (!state.second) {
+        state.second = std::make_unique<simdjson::dom::parser>();
+    }
+    // The first part ends with a bracket where the comma was, the second starts with one in
+    // the white space after it. Both parts parsing as arrays with entries proves the cut lay
+    // between top-level entries: the first part's closing bracket can only close the root.
+    struct Cut {
+        char* at;
+        char comma;
+        char blank;
+        explicit Cut(char* where) noexcept : at(where), comma(where[0]), blank(where[1]) {
+            at[0] = ']';
+            at[1] = '[';
+        }
+        ~Cut() {
+            at[0] = comma;
+            at[1] = blank;
+        }
+        Cut(Cut const&) = delete;
+        Cut& operator=(Cut const&) = delete;
+    } const restored(text + cut);
+    char const* const second = text + cut + 1;
+    std::size_t const secondSize = size - cut - 1;
+    bool secondParsed = false;
+    std::thread other;
+    try {
+        other = std::thread([&] { secondParsed = parsePart(*state.second, second, secondSize, padded); });
+    } catch (std::system_error const&) {
+        return false;  // no thread to spare: the whole text on this one
+    }
+    // The first part's padding is the second part's text: read, never written.
+    bool const firstParsed = parsePart(state.dom, text, cut + 1, true);
+    other.join();
+    state.split = firstParsed && secondParsed;
+    return state.split;
 }
 
 Value Parser::parseFile(std::string const& path) {

@@ -136,7 +136,8 @@ int BuildCommand::buildDocument() {
               << "stats: nodes: " << counts.nodes << '\n'
               << "stats: records: " << logging.records()
               << (logging.enabled() ? "" : " (level 8 is off; --log turns it on)") << '\n'
-              << "stats: read+parse: " << counts.parseMs << " ms\n"
+              << "stats: read+parse: " << counts.parseMs << " ms (" << counts.parsedParts << " parsed "
+              << (counts.parsedParts == 1 ? "part" : "parts") << ")\n"
               << "stats: build: " << counts.buildMs << " ms (the elements' conversion included)\n"
               << "stats: released while building: " << counts.released / 1024 << " KiB of the parsed document\n"
               << "stats: write: " << counts.writeMs << " ms\n"

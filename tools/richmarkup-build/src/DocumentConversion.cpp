@@ -104,8 +104,8 @@ int DocumentConversion::run(std::vector<std::string> const& inputs, std::optiona
                 documents.push_back(parser.streamAndRelease(std::move(text)));
             } else {
                 texts.emplace_back(input, input);
-                InputText const file = InputText::read(input);
-                documents.push_back(parser.streamAndRelease(file.text(), file.readableBeyondEnd()));
+                InputText file = InputText::read(input);
+                documents.push_back(parser.streamAndRelease(file.writable()));
             }
         } catch (foundation::json::ParseError const& e) {
             err_ << "error: " << displayName(input) << ':' << e.line() << ':' << e.column() << ": " << e.reason()
@@ -162,6 +162,7 @@ int DocumentConversion::run(std::vector<std::string> const& inputs, std::optiona
         }
         counts_.topLevel += document.size();
         counts_.released += document.releasedBytes();
+        counts_.parsedParts += document.parts();
     }
     counts_.buildMs = buildClock.elapsedMs();
     counts_.nodes = model.nodeCount();

@@ -23,6 +23,7 @@ public:
         std::size_t elements = 0;  // counted only with --stats
         std::size_t nodes = 0;
         std::size_t released = 0;
+        std::size_t parsedParts = 0;  // parsed documents: two for an input parsed in two parts at once
         double parseMs = 0;
         double buildMs = 0;
         double writeMs = 0;

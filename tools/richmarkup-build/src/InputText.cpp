@@ -47,10 +47,11 @@ InputText InputText::read(std::string const& path) {
         long const page = ::sysconf(_SC_PAGESIZE);
         auto const pageSize = static_cast<std::size_t>(page > 0 ? page : 4096);
         std::size_t const mapped = (size + pageSize - 1) / pageSize * pageSize;
-        // Read-only and private: a file changed meanwhile by someone else is their race, as
-        // with read(2); the pages past the end of the file read as zeros. Not populated here:
-        // the parser maps a large text's pages on a second core while it reads the first ones.
-        void* const mapping = ::mmap(nullptr, mapped, PROT_READ, MAP_PRIVATE, file.fd, 0);
+        // Private: the parser's writes (a byte or two, put back) stay in this process's copy of
+        // a page, and a file changed meanwhile by someone else is their race, as with read(2);
+        // the pages past the end of the file read as zeros. Not populated here: the parser
+        // maps a large text's pages on a second core while it reads the first ones.
+        void* const mapping = ::mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE, file.fd, 0);
         if (mapping != MAP_FAILED) {
             input.mapping_ = mapping;
             input.mappedBytes_ = mapped;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <foundation/json/Parser.hpp>
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -19,6 +21,12 @@ public:
     ~InputText();
 
     std::string_view text() const noexcept { return text_; }
+    /// The text for a parser that writes into it while it reads it and leaves it as it was:
+    /// a mapping is private, so nothing reaches the file.
+    foundation::json::WritableText writable() noexcept {
+        char* const data = mapping_ != nullptr ? static_cast<char*>(mapping_) : owned_.data();
+        return {data, text_.size(), readableBeyondEnd_};
+    }
     /// Bytes past the text's end that may be read (a mapping's rest of its last page).
     std::size_t readableBeyondEnd() const noexcept { return readableBeyondEnd_; }
 

@@ -30,6 +30,9 @@ public:
     bool next(Value& element);
     /// Bytes of the parsed document handed back to the system so far (streamAndRelease only).
     std::size_t releasedBytes() const noexcept;
+    /// Parsed documents the elements come from: 2 where a large array was parsed in two
+    /// parts at once (Parser's WritableText), else 1.
+    std::size_t parts() const noexcept;
 
     struct Impl;
 
