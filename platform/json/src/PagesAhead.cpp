@@ -42,6 +42,20 @@ bool PagesAhead::worthwhile(std::size_t bytes) noexcept {
     return bytes >= (std::size_t(4) << 20) && std::thread::hardware_concurrency() > 1;
 }
 
+void PagesAhead::adviseHugePages(void const* start, std::size_t bytes) noexcept {
+#ifdef MADV_HUGEPAGE
+    auto const page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    auto const from = (reinterpret_cast<std::uintptr_t>(start) + page - 1) / page * page;
+    auto const end = reinterpret_cast<std::uintptr_t>(start) + bytes;
+    if (start != nullptr && end > from) {
+        (void)madvise(reinterpret_cast<void*>(from), end - from, MADV_HUGEPAGE);
+    }
+#else
+    (void)start;
+    (void)bytes;
+#endif
+}
+
 void PagesAhead::run() noexcept {
     auto const page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
     for (Range const& range : ranges_) {

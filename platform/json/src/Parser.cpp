@@ -39,6 +39,40 @@ bool hasPadding(std::string const& text) noexcept { return text.capacity() - tex
     throw ParseError(line, column, std::move(reason));
 }
 
+// Text from this size on gets its parse's new buffers in 2 MiB pages where the system has them.
+constexpr std::size_t kHugePagesFrom = std::size_t(4) << 20;
+
+// Makes the parser's buffers hold `size` bytes of text: the working ones and the document's,
+// made here rather than by the parse so that their pages can be advised and mapped ahead.
+// `fresh`: whether any is new (its pages not mapped yet). A large parse touches each page of
+// its new buffers once, front to back: in 2 MiB pages that is one fault where it was 512.
+simdjson::error_code prepareBuffers(simdjson::dom::parser& dom, std::size_t size, bool& fresh) noexcept {
+    fresh = false;
+    bool const large = size >= kHugePagesFrom;
+    if (dom.capacity() < size || dom.max_depth() != kMaxDepth) {
+        if (auto const error = dom.allocate(std::max(size, dom.capacity()), kMaxDepth)) {
+            return error;
+        }
+        fresh = true;
+        if (large) {
+            detail::PagesAhead::adviseHugePages(dom.implementation->structural_indexes.get(),
+                                                dom.capacity() * sizeof(std::uint32_t));
+        }
+    }
+    if (dom.doc.capacity() < size) {
+        if (auto const error = dom.doc.allocate(size)) {
+            return error;
+        }
+        fresh = true;
+        if (large) {
+            // What simdjson makes for `size` at least: a tape word, and 5/3 of a string byte, a byte.
+            detail::PagesAhead::adviseHugePages(dom.doc.tape.get(), size * sizeof(std::uint64_t));
+            detail::PagesAhead::adviseHugePages(dom.doc.string_buf.get(), size / 3 * 5);
+        }
+    }
+    return simdjson::SUCCESS;
+}
+
 // Writable text of this size and more is parsed in two parts at once where it can be cut: below
 // it, a thread's start is no longer small against half the parse.
 constexpr std::size_t kInPartsFrom = std::size_t(1) << 20;
@@ -47,8 +81,8 @@ constexpr std::size_t kInPartsFrom = std::size_t(1) << 20;
 // the cut was at a stray comma, which the whole text's parse must report).
 bool parsePart(simdjson::dom::parser& dom, char const* text, std::size_t size, bool padded) noexcept {
     try {
-        if ((dom.capacity() < size || dom.max_depth() != kMaxDepth) &&
-            dom.allocate(std::max(size, dom.capacity()), kMaxDepth) != simdjson::SUCCESS) {
+        bool fresh = false;
+        if (prepareBuffers(dom, size, fresh) != simdjson::SUCCESS) {
             return false;
         }
         simdjson::dom::element root;
@@ -165,25 +199,17 @@ void Parser::load(std::string_view text, bool padded, std::string* release, char
         return;
     }
     simdjson::dom::parser& dom = state_->dom;
-    // Buffers made now have no page mapped yet; a warm parser's have theirs.
     bool fresh = false;
-    if (dom.capacity() < body.size() || dom.max_depth() != kMaxDepth) {
-        if (dom.allocate(std::max(body.size(), dom.capacity()), kMaxDepth) != simdjson::SUCCESS) {
-            throw std::runtime_error("cannot allocate parser buffers for " + std::to_string(body.size()) + " bytes");
-        }
-        fresh = true;
+    if (prepareBuffers(dom, body.size(), fresh) != simdjson::SUCCESS) {
+        throw std::runtime_error("cannot allocate parser buffers for " + std::to_string(body.size()) + " bytes");
     }
     simdjson::dom::element root;
     simdjson::error_code error;
     {
         std::optional<detail::PagesAhead> ahead;
-        // The tape and string buffers are made here rather than by the parse, so that their
-        // pages can be mapped ahead. Mapping ahead pays only for fresh buffers: over pages
-        // already mapped it costs the parse time.
-        if (detail::PagesAhead::worthwhile(body.size()) && dom.doc.capacity() < body.size()) {
-            fresh = dom.doc.allocate(body.size()) == simdjson::SUCCESS || fresh;
-        }
-        if (fresh && detail::PagesAhead::worthwhile(body.size()) && dom.doc.capacity() >= body.size()) {
+        // Mapping ahead pays only for fresh buffers: over pages already mapped it costs the
+        // parse time.
+        if (fresh && detail::PagesAhead::worthwhile(body.size())) {
             ahead.emplace(pagesToFill(dom, body));
         }
         // Without room for the padding beyond its end, simdjson reads a copy of the text.
