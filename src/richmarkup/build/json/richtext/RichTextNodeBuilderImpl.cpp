@@ -28,6 +28,16 @@ constexpr FormattingKey formattingKeys[] = {
     {"underline", &Formatting::setUnderline},
 };
 
+// The formatting a member's key sets, if any: told apart by the first letter.
+FormattingKey const* formattingKeyOf(std::string_view key) noexcept {
+    for (FormattingKey const& f : formattingKeys) {
+        if (!key.empty() && key[0] == f.key[0]) {
+            return key == f.key ? &f : nullptr;
+        }
+    }
+    return nullptr;
+}
+
 } // namespace
 
 bool RichTextNodeBuilderImpl::canBuild(foundation::json::Value const& element) {
@@ -46,12 +56,13 @@ document::vxzero::Node RichTextNodeBuilderImpl::build(vx::zero::Model const& mod
     node->setText(fl::i18n::utf8_to_ustring(text));
 
     Formatting formatting;
-    // Each key looked up once: present as an own member, then read strictly.
+    // One pass over the run's few members rather than a look-up per formatting key; read
+    // strictly. Members come sorted by key, as the keys above: a wrong one of two is found
+    // in the same order either way.
     if (element.isObject()) {
-        foundation::json::Object const& object = element.asObject();
-        for (FormattingKey const& f : formattingKeys) {
-            if (foundation::json::Value const* value = object.get(f.key)) {
-                (formatting.*f.set)(value->asBool());
+        for (auto const& member : element.asObject()) {
+            if (FormattingKey const* f = formattingKeyOf(member.first)) {
+                (formatting.*f->set)(member.second.asBool());
             }
         }
     }
