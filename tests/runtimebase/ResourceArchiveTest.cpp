@@ -11,6 +11,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using cppmicroservices::detail::ResourceArchive;
@@ -271,6 +272,48 @@ TEST_F(ResourceArchiveTest, TruncatedOrDamagedArchivesAreReportedAsSuch)
   std::string const archiveOnly = whole.substr(libraryBytes.size());
   WriteFile(library, archiveOnly.substr(archiveOnly.size() - 22));
   EXPECT_EQ(ErrorOf(library).rfind(library.string() + ": corrupt resource archive: ", 0), 0u) << ErrorOf(library);
+}
+
+TEST_F(ResourceArchiveTest, AnotherWritersStoredAndDeflatedEntriesReadAndTheirDamageIsNamed)
+{
+  // Written by libzip, not by the resource compiler: one entry stored, one deflated.
+  fs::path const zipPath = dir / "other.zip";
+  std::string const stored = "stored text, kept as it is " + std::string(200, 's');
+  std::string const deflated = "deflated text " + std::string(2000, 'd');
+  int error = 0;
+  zip_t* zip = zip_open(zipPath.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+  ASSERT_NE(zip, nullptr) << error;
+  for (auto const& [name, content, method] :
+       { std::make_tuple("a/stored.txt", &stored, ZIP_CM_STORE), std::make_tuple("a/deflated.txt", &deflated, ZIP_CM_DEFLATE) }) {
+    zip_source_t* source = zip_source_buffer(zip, content->data(), content->size(), 0);
+    zip_int64_t const index = zip_file_add(zip, name, source, ZIP_FL_ENC_UTF_8);
+    ASSERT_GE(index, 0);
+    ASSERT_EQ(zip_set_file_compression(zip, static_cast<zip_uint64_t>(index), method, 0), 0);
+  }
+  ASSERT_EQ(zip_close(zip), 0);
+  std::string const whole = libraryBytes + ReadFile(zipPath);
+  WriteFile(library, whole);
+  {
+    ResourceArchive const archive(library.string());
+    EXPECT_EQ(archive.Read("a/stored.txt"), stored);
+    EXPECT_EQ(archive.Read("a/deflated.txt"), deflated);
+  }
+
+  auto const errorAfter = [&](std::size_t at, char byte) {
+    std::string damaged = whole;
+    damaged[at] = byte;
+    WriteFile(library, damaged);
+    return ErrorOf(library);
+  };
+  std::size_t const storedData = whole.find("stored text");
+  EXPECT_NE(errorAfter(storedData + 3, 'X').find("entry a/stored.txt fails its CRC check"), std::string::npos);
+  std::size_t const central = whole.find("PK\x01\x02", libraryBytes.size());
+  ASSERT_EQ(whole.compare(central + 46, 12, "a/stored.txt"), 0);
+  EXPECT_NE(errorAfter(central + 10, '\x0c').find("entry a/stored.txt uses compression method 12"), std::string::npos);
+  EXPECT_NE(errorAfter(central + 8, '\x01').find("entry a/stored.txt is encrypted"), std::string::npos);
+  std::size_t const localName = whole.find("a/stored.txt", libraryBytes.size());
+  ASSERT_LT(localName, central);
+  EXPECT_NE(errorAfter(localName, 'b').find("the local header of entry a/stored.txt names another"), std::string::npos);
 }
 
 TEST_F(ResourceArchiveTest, EntriesAboveTheSizeLimitAreRefused)

@@ -1,8 +1,9 @@
 #include "ResourceArchive.hpp"
 
+#include "ZipFormat.hpp"
 #include "ZipLocator.hpp"
 
-#include <zip.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <fstream>
@@ -10,18 +11,7 @@
 
 namespace cppmicroservices::detail {
 
-namespace {
-
-std::string ErrorText(zip_error_t* error)
-{
-  std::string text = zip_error_strerror(error);
-  zip_error_fini(error);
-  return text;
-}
-
-} // namespace
-
-ResourceArchive::ResourceArchive(std::string path) : path_(std::move(path)), zip_(nullptr, zip_discard)
+ResourceArchive::ResourceArchive(std::string path) : path_(std::move(path))
 {
   std::optional<ZipLocation> const location = ZipLocator::LocateInFile(path_);
   if (!location) {
@@ -44,31 +34,70 @@ ResourceArchive::ResourceArchive(std::string path) : path_(std::move(path)), zip
   } catch (std::runtime_error const& e) {
     Corrupt(e.what());
   }
-
-  zip_error_t error;
-  zip_error_init(&error);
-  zip_source_t* source = zip_source_buffer_create(bytes_.data(), bytes_.size(), 0, &error);
-  if (!source) {
-    Corrupt(ErrorText(&error));
-  }
-  zip_.reset(zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error));
-  if (!zip_) {
-    zip_source_free(source);
-    Corrupt(ErrorText(&error));
-  }
-  zip_error_fini(&error);
-
-  zip_int64_t const count = zip_get_num_entries(zip_.get(), 0);
-  for (zip_int64_t i = 0; i < count; ++i) {
-    char const* name = zip_get_name(zip_.get(), static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
-    if (!name) {
-      Corrupt(std::string("unreadable entry name: ") + zip_strerror(zip_.get()));
-    }
-    names_.emplace_back(name);
-  }
+  ReadDirectory(location->endRecord - location->centralSize, location->centralSize, location->entryCount);
 }
 
 ResourceArchive::~ResourceArchive() = default;
+
+std::string_view ResourceArchive::Bytes(uint64_t offset, uint64_t size, char const* what) const
+{
+  if (offset > bytes_.size() || size > bytes_.size() - offset) {
+    Corrupt(std::string(what) + " beyond the end of the archive");
+  }
+  return std::string_view(bytes_.data() + offset, static_cast<std::size_t>(size));
+}
+
+void ResourceArchive::ReadDirectory(uint64_t centralOffset, uint64_t centralSize, uint64_t expectedEntries)
+{
+  using namespace zip;
+  uint64_t const end = centralOffset + centralSize;
+  for (uint64_t pos = centralOffset; pos < end;) {
+    std::string_view const header = Bytes(pos, kCentralHeaderSize, "a central directory entry");
+    if (Read32(header, 0) != kCentralSignature) {
+      Corrupt("no central directory entry at offset " + std::to_string(pos));
+    }
+    uint16_t const flags = Read16(header, 8);
+    Entry entry;
+    entry.method = Read16(header, 10);
+    entry.crc = Read32(header, 16);
+    entry.compressedSize = Read32(header, 20);
+    entry.size = Read32(header, 24);
+    uint16_t const nameLength = Read16(header, 28);
+    uint64_t const local = Read32(header, 42);
+    std::string name(Bytes(pos + kCentralHeaderSize, nameLength, "an entry name"));
+    pos += kCentralHeaderSize + nameLength + Read16(header, 30) + Read16(header, 32);
+    if (pos > end) {
+      Corrupt("entry " + name + " runs past the central directory");
+    }
+    if ((flags & 1) != 0) {
+      Corrupt("entry " + name + " is encrypted");
+    }
+    if (entry.method != Z_NO_COMPRESSION && entry.method != Z_DEFLATED) {
+      Corrupt("entry " + name + " uses compression method " + std::to_string(entry.method));
+    }
+    if (entry.method == Z_NO_COMPRESSION && entry.compressedSize != entry.size) {
+      Corrupt("stored entry " + name + " has two sizes");
+    }
+    // The local header must agree on the name; its own sizes may be left out (a data
+    // descriptor follows the data then), the directory's count.
+    std::string_view const localHeader = Bytes(local, kLocalHeaderSize, "a local header");
+    if (Read32(localHeader, 0) != kLocalSignature) {
+      Corrupt("no local header for entry " + name);
+    }
+    uint16_t const localNameLength = Read16(localHeader, 26);
+    if (Bytes(local + kLocalHeaderSize, localNameLength, "a local entry name") != name) {
+      Corrupt("the local header of entry " + name + " names another");
+    }
+    entry.dataOffset = local + kLocalHeaderSize + localNameLength + Read16(localHeader, 28);
+    (void)Bytes(entry.dataOffset, entry.compressedSize, "the data of an entry");
+    names_.push_back(std::move(name));
+    entries_.push_back(entry);
+  }
+  if (names_.size() != expectedEntries) {
+    Corrupt("the end record announces " + std::to_string(expectedEntries) + " entries, the directory holds " +
+            std::to_string(names_.size()));
+  }
+}
 
 std::vector<std::string> ResourceArchive::GetTopLevelDirectories() const
 {
@@ -93,43 +122,65 @@ bool ResourceArchive::Contains(std::string const& name) const
 
 std::string ResourceArchive::Read(std::string const& name) const
 {
-  std::lock_guard<std::mutex> lock(mutex_);
-  zip_int64_t const index = zip_name_locate(zip_.get(), name.c_str(), ZIP_FL_ENC_RAW);
-  if (index < 0) {
+  auto const it = std::find(names_.begin(), names_.end(), name);
+  if (it == names_.end()) {
     throw std::runtime_error(path_ + ": resource archive has no entry " + name);
   }
-  zip_stat_t stat;
-  zip_stat_init(&stat);
-  if (zip_stat_index(zip_.get(), static_cast<zip_uint64_t>(index), 0, &stat) != 0) {
-    Corrupt("cannot read entry " + name + ": " + zip_strerror(zip_.get()));
-  }
-  if ((stat.valid & ZIP_STAT_SIZE) && stat.size > kMaxEntrySize) {
-    Corrupt("entry " + name + " inflates to " + std::to_string(stat.size) + " bytes, more than the limit of " +
+  Entry const& entry = entries_[static_cast<std::size_t>(it - names_.begin())];
+  if (entry.size > kMaxEntrySize) {
+    Corrupt("entry " + name + " inflates to " + std::to_string(entry.size) + " bytes, more than the limit of " +
             std::to_string(kMaxEntrySize));
   }
-  zip_file_t* file = zip_fopen_index(zip_.get(), static_cast<zip_uint64_t>(index), 0);
-  if (!file) {
-    Corrupt("cannot open entry " + name + ": " + zip_strerror(zip_.get()));
+  std::string content = Inflate(entry, name);
+  if (content.size() != entry.size) {
+    Corrupt("entry " + name + " holds " + std::to_string(content.size()) + " bytes where the directory says " +
+            std::to_string(entry.size));
   }
-  std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> guard(file, zip_fclose);
-
-  // Read in chunks and count: the sizes in the headers may lie.
-  std::string content;
-  char buffer[16384];
-  while (true) {
-    zip_int64_t const got = zip_fread(file, buffer, sizeof buffer);
-    if (got < 0) {
-      Corrupt("cannot inflate entry " + name + ": " + zip_file_strerror(file));
-    }
-    if (got == 0) {
-      break;
-    }
-    if (content.size() + static_cast<std::size_t>(got) > kMaxEntrySize) {
-      Corrupt("entry " + name + " inflates to more than the limit of " + std::to_string(kMaxEntrySize) + " bytes");
-    }
-    content.append(buffer, static_cast<std::size_t>(got));
+  uLong const crc = crc32(0L, reinterpret_cast<Bytef const*>(content.data()), static_cast<uInt>(content.size()));
+  if (crc != entry.crc) {
+    Corrupt("entry " + name + " fails its CRC check");
   }
   return content;
+}
+
+std::string ResourceArchive::Inflate(Entry const& entry, std::string const& name) const
+{
+  std::string_view const data = Bytes(entry.dataOffset, entry.compressedSize, "the data of an entry");
+  if (entry.method == Z_NO_COMPRESSION) {
+    return std::string(data);
+  }
+  z_stream stream{};
+  if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) {  // raw deflate, as zip stores it
+    Corrupt("cannot inflate entry " + name + ": out of memory");
+  }
+  struct End
+  {
+    z_stream& stream;
+    ~End() { inflateEnd(&stream); }
+  } const end{ stream };
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+  stream.avail_in = static_cast<uInt>(data.size());  // at most kMaxArchiveSize
+  // Inflated in chunks and counted: the sizes in the headers may lie.
+  std::string content;
+  char buffer[16384];
+  for (;;) {
+    stream.next_out = reinterpret_cast<Bytef*>(buffer);
+    stream.avail_out = sizeof buffer;
+    int const status = inflate(&stream, Z_NO_FLUSH);
+    if (status != Z_OK && status != Z_STREAM_END) {
+      Corrupt("cannot inflate entry " + name + ": " +
+              (status == Z_BUF_ERROR ? std::string("its data ends early")
+                                     : std::string(stream.msg != nullptr ? stream.msg : "bad data")));
+    }
+    std::size_t const got = sizeof buffer - stream.avail_out;
+    if (content.size() + got > kMaxEntrySize) {
+      Corrupt("entry " + name + " inflates to more than the limit of " + std::to_string(kMaxEntrySize) + " bytes");
+    }
+    content.append(buffer, got);
+    if (status == Z_STREAM_END) {
+      return content;
+    }
+  }
 }
 
 void ResourceArchive::Corrupt(std::string const& why) const

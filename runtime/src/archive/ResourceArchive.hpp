@@ -4,21 +4,20 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
-#include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
-
-struct zip;
 
 namespace cppmicroservices::detail {
 
 /**
  * The zip archive appended to a bundle library: its entry names and contents.
  *
- * Only the archive's own bytes are read into memory and handed to libzip, so the rest of
- * the library is never parsed as zip data. Every failure is a std::runtime_error whose
- * text starts with the file's path. Safe to use from several threads.
+ * Only the archive's own bytes are read into memory, so the rest of the library is never
+ * parsed as zip data. The central directory is read and checked against each entry's local
+ * header when the archive opens; entries are stored or deflated (zlib), their CRCs checked.
+ * Every failure is a std::runtime_error whose text starts with the file's path. Safe to use
+ * from several threads: nothing changes after construction.
  */
 class US_Framework_EXPORT ResourceArchive
 {
@@ -59,14 +58,26 @@ public:
   std::string Read(std::string const& name) const;
 
 private:
+  /// Where one entry's data lies in the archive and what it inflates to.
+  struct Entry
+  {
+    uint16_t method = 0;
+    uint32_t crc = 0;
+    uint64_t compressedSize = 0;
+    uint64_t size = 0;
+    uint64_t dataOffset = 0;
+  };
+
   [[noreturn]] void Corrupt(std::string const& why) const;
+  void ReadDirectory(uint64_t centralOffset, uint64_t centralSize, uint64_t expectedEntries);
+  std::string_view Bytes(uint64_t offset, uint64_t size, char const* what) const;
+  std::string Inflate(Entry const& entry, std::string const& name) const;
 
   std::string path_;
   uint64_t offset_ = 0;
-  std::vector<char> bytes_; // the archive; libzip reads from it, so it outlives zip_
+  std::vector<char> bytes_; // the archive
   std::vector<std::string> names_;
-  std::unique_ptr<struct zip, void (*)(struct zip*)> zip_;
-  mutable std::mutex mutex_; // a libzip archive is not safe for concurrent use
+  std::vector<Entry> entries_; // in the order of names_
 };
 
 } // namespace cppmicroservices::detail

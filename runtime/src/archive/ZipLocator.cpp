@@ -1,31 +1,19 @@
 #include "ZipLocator.hpp"
 
+#include "ZipFormat.hpp"
+
 #include <fstream>
 #include <stdexcept>
 #include <vector>
 
 namespace cppmicroservices::detail {
 
-namespace {
-
-constexpr uint32_t kEndSignature = 0x06054b50;
-constexpr uint32_t kCentralSignature = 0x02014b50;
-constexpr uint32_t kLocalSignature = 0x04034b50;
-constexpr uint64_t kEndRecordSize = 22;
-
-uint32_t Read32(std::string_view bytes, std::size_t at) noexcept
-{
-  auto const b = [&](std::size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + i])); };
-  return b(0) | (b(1) << 8) | (b(2) << 16) | (b(3) << 24);
-}
-
-uint16_t Read16(std::string_view bytes, std::size_t at) noexcept
-{
-  auto const b = [&](std::size_t i) { return static_cast<uint16_t>(static_cast<unsigned char>(bytes[at + i])); };
-  return static_cast<uint16_t>(b(0) | (b(1) << 8));
-}
-
-} // namespace
+using zip::kCentralSignature;
+using zip::kEndRecordSize;
+using zip::kEndSignature;
+using zip::kLocalSignature;
+using zip::Read16;
+using zip::Read32;
 
 std::optional<ZipLocation> ZipLocator::Locate(std::string_view tail, uint64_t fileSize)
 {
