@@ -204,6 +204,18 @@ TEST(ElementStream, ACutThatIsNoTopLevelCommaFallsBackToOneParse) {
     EXPECT_EQ(text, original);
     expectSameElements(drain(stream), original);
 
+    // An integer beyond 64 bits in one half fails that half's parse; the whole parse reads it
+    // as a double, as it always has.
+    std::string big = document(40000);
+    big.insert(big.size() - 2, ",\n123456789012345678901234567890");
+    std::string const bigOriginal = big;
+    ElementStream widened = Parser().stream(WritableText{big.data(), big.size()});
+    EXPECT_EQ(widened.parts(), 1u);
+    EXPECT_EQ(big, bigOriginal);
+    std::vector<Value> const got = drain(widened);
+    ASSERT_EQ(got.size(), 40001u);
+    EXPECT_DOUBLE_EQ(got.back().asDouble(), 1.2345678901234568e29);
+
     // Without a line break after a comma (minified text) nothing is cut.
     std::string minified = "[" + std::string(std::size_t(2) << 20, ' ') + "1,2]";
     EXPECT_EQ(Parser().stream(WritableText{minified.data(), minified.size()}).parts(), 1u);
