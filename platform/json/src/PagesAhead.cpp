@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 
 // Linux 5.14; older kernels answer EINVAL, and nothing is mapped ahead.
 #ifndef MADV_POPULATE_READ
@@ -20,6 +21,13 @@ namespace {
 
 // Small enough that a stop is seen soon, large enough that the calls stay few.
 constexpr std::size_t kChunk = std::size_t(1) << 20;
+
+// The whole pages inside a range, [first, end): a page shared with other data is left alone.
+std::pair<std::uintptr_t, std::uintptr_t> wholePages(void const* start, std::size_t bytes) noexcept {
+    static auto const page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    auto const from = reinterpret_cast<std::uintptr_t>(start);
+    return {(from + page - 1) & ~(page - 1), (from + bytes) & ~(page - 1)};
+}
 
 } // namespace
 
@@ -44,9 +52,7 @@ bool PagesAhead::worthwhile(std::size_t bytes) noexcept {
 
 void PagesAhead::adviseHugePages(void const* start, std::size_t bytes) noexcept {
 #ifdef MADV_HUGEPAGE
-    auto const page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
-    auto const from = (reinterpret_cast<std::uintptr_t>(start) + page - 1) / page * page;
-    auto const end = reinterpret_cast<std::uintptr_t>(start) + bytes;
+    auto const [from, end] = wholePages(start, bytes);
     if (start != nullptr && end > from) {
         (void)madvise(reinterpret_cast<void*>(from), end - from, MADV_HUGEPAGE);
     }
@@ -57,11 +63,8 @@ void PagesAhead::adviseHugePages(void const* start, std::size_t bytes) noexcept 
 }
 
 void PagesAhead::run() noexcept {
-    auto const page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
     for (Range const& range : ranges_) {
-        // Whole pages inside the range only: a page shared with other data is left alone.
-        auto const start = (reinterpret_cast<std::uintptr_t>(range.start) + page - 1) & ~(page - 1);
-        auto const end = (reinterpret_cast<std::uintptr_t>(range.start) + range.bytes) & ~(page - 1);
+        auto const [start, end] = wholePages(range.start, range.bytes);
         for (std::uintptr_t at = start; at < end; at += kChunk) {
             if (stop_.load(std::memory_order_relaxed)) {
                 return;

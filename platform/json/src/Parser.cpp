@@ -65,7 +65,7 @@ simdjson::error_code prepareBuffers(simdjson::dom::parser& dom, std::size_t size
         }
         fresh = true;
         if (large) {
-            // What simdjson makes for `size` at least: a tape word, and 5/3 of a string byte, a byte.
+            // simdjson makes at least a tape word and 5/3 of a string byte for each byte of text.
             detail::PagesAhead::adviseHugePages(dom.doc.tape.get(), size * sizeof(std::uint64_t));
             detail::PagesAhead::adviseHugePages(dom.doc.string_buf.get(), size / 3 * 5);
         }
