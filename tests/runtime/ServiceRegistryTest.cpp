@@ -1,6 +1,7 @@
 #include "RuntimeFixture.hpp"
 
 #include <cppmicroservices/Constants.h>
+#include <cppmicroservices/PrototypeServiceFactory.h>
 
 #include <atomic>
 #include <iterator>
@@ -23,6 +24,38 @@ public:
 
 private:
   std::string name_;
+};
+
+// Two interfaces, so that the second lies at an offset from the object's start.
+class StorageAndConsumer final : public Storage, public Consumer
+{
+public:
+  explicit StorageAndConsumer(int serial) : serial_(serial) {}
+  std::string Name() const override { return "made " + std::to_string(serial_); }
+  std::string Describe() const override { return "consumer " + std::to_string(serial_); }
+
+private:
+  int serial_;
+};
+
+// Makes a new object at every call and counts what it gets back.
+template <class Base>
+class CountingFactory final : public Base
+{
+public:
+  cppmicroservices::InterfaceMapConstPtr GetService(cppmicroservices::Bundle const&,
+                                                    cppmicroservices::ServiceRegistrationBase const&) override
+  {
+    ++made;
+    return cppmicroservices::MakeInterfaceMap<Storage, Consumer>(std::make_shared<StorageAndConsumer>(made));
+  }
+  void UngetService(cppmicroservices::Bundle const&, cppmicroservices::ServiceRegistrationBase const&,
+                    cppmicroservices::InterfaceMapConstPtr const&) override
+  {
+    ++returned;
+  }
+  int made = 0;
+  int returned = 0;
 };
 
 class ServiceRegistry : public RuntimeTest
@@ -124,6 +157,48 @@ TEST_F(ServiceRegistry, MalformedFiltersAreRejectedWhereverTheyAreGiven)
   EXPECT_THROW(Context().AddServiceListener([](cppmicroservices::ServiceEvent const&) {}, "(a=1"),
                std::invalid_argument);
   EXPECT_EQ(TestIds<Storage>(), std::vector<std::string>{ "A" }) << "the registry is unaffected";
+}
+
+TEST_F(ServiceRegistry, FactoryObjectsAreHandedOutUnderEachInterfaceAndScope)
+{
+  auto context = Context();
+  auto bundled = std::make_shared<CountingFactory<cppmicroservices::ServiceFactory>>();
+  auto prototype = std::make_shared<CountingFactory<cppmicroservices::PrototypeServiceFactory>>();
+  auto b = context.RegisterService<Storage, Consumer>(std::static_pointer_cast<cppmicroservices::ServiceFactory>(bundled));
+  auto p = context.RegisterService<Storage, Consumer>(std::static_pointer_cast<cppmicroservices::ServiceFactory>(prototype));
+  auto const bundledRef = b.GetReference<Consumer>();
+  auto const prototypeRef = p.GetReference<Consumer>();
+
+  // Bundle scope: one object for the bundle, whichever way it is asked for, at the
+  // interface's own address.
+  auto const first = context.GetServiceObjects(bundledRef).GetService();
+  ASSERT_TRUE(first);
+  EXPECT_EQ(first->Describe(), "consumer 1");
+  EXPECT_EQ(context.GetServiceObjects(bundledRef).GetService(), first);
+  EXPECT_EQ(context.GetService(bundledRef), first);
+  EXPECT_EQ(context.GetServiceObjects(b.GetReference<Storage>()).GetService()->Name(), "made 1");
+  EXPECT_EQ(bundled->made, 1);
+
+  // Prototype scope: a new object from the service objects, handed back when let go; the
+  // plain lookup gives the bundle's one object.
+  {
+    auto const one = context.GetServiceObjects(prototypeRef).GetService();
+    auto const two = context.GetServiceObjects(prototypeRef).GetService();
+    ASSERT_TRUE(one && two);
+    EXPECT_NE(one, two);
+    EXPECT_EQ(two->Describe(), "consumer " + std::to_string(prototype->made));
+    EXPECT_EQ(prototype->returned, 0);
+  }
+  EXPECT_EQ(prototype->returned, 2);
+  auto const shared = context.GetService(prototypeRef);
+  ASSERT_TRUE(shared);
+  EXPECT_EQ(context.GetService(prototypeRef), shared);
+
+  // Once unregistered, nothing more is handed out, and the holder keeps its object.
+  b.Unregister();
+  EXPECT_EQ(context.GetServiceObjects(bundledRef).GetService(), nullptr);
+  EXPECT_EQ(first->Describe(), "consumer 1");
+  EXPECT_EQ(bundled->returned, 1);
 }
 
 TEST_F(ServiceRegistry, AnUnregisteredServiceIsNoLongerHandedOut)

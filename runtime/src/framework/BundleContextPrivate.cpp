@@ -41,9 +41,46 @@ InterfaceMapConstPtr BundleContextPrivate::GetServiceMap(ServiceReferenceBase co
   return registration->GetFactoryService(*bundle_);
 }
 
+namespace {
+
+// The reference's interface slot; nullptr when its registration has none.
+detail::InterfaceSlot const* SlotOf(ServiceReferenceBase const& reference,
+                                    ServiceRegistrationBasePrivate const& registration)
+{
+  detail::InterfaceSlot const* slot = detail::ReferenceAccess::Slot(reference);
+  if (slot == nullptr && !registration.Interfaces().empty()) {
+    slot = &registration.Interfaces().front();
+  }
+  return slot;
+}
+
+// A new object of a prototype factory under one interface, sharing ownership with the map,
+// whose release hands the object back to the factory.
+std::shared_ptr<void> PrototypeObject(InterfaceMapConstPtr const& map, detail::InterfaceSlot const& slot)
+{
+  if (!map) {
+    return nullptr;
+  }
+  auto const it = map->find(slot.id);
+  if (it == map->end()) {
+    return nullptr;
+  }
+  return std::shared_ptr<void>(map, it->second.get());
+}
+
+} // namespace
+
 std::shared_ptr<void> BundleContextPrivate::GetServiceObject(ServiceReferenceBase const& reference,
                                                              bool prototype) const
 {
+  std::shared_ptr<void> object;
+  auto const copy = [](std::shared_ptr<void> const& found, void* out) {
+    *static_cast<std::shared_ptr<void>*>(out) = found;
+  };
+  if (prototype) {
+    GetServiceObject(reference, copy, &object);
+    return object;
+  }
   CheckValid();
   auto const& registration = detail::ReferenceAccess::Registration(reference);
   if (!registration) {
@@ -52,31 +89,50 @@ std::shared_ptr<void> BundleContextPrivate::GetServiceObject(ServiceReferenceBas
   if (!registration->IsAvailable()) {
     return nullptr;
   }
-  detail::InterfaceSlot const* slot = detail::ReferenceAccess::Slot(reference);
+  detail::InterfaceSlot const* slot = SlotOf(reference, *registration);
   if (slot == nullptr) {
-    if (registration->Interfaces().empty()) {
-      return nullptr;
-    }
-    slot = &registration->Interfaces().front();
+    return nullptr;
   }
   if (!registration->IsFactory()) {
-    // The hot path: a plain registered object, handed out as a copy of its pointer.
     return slot->object;
   }
-  if (!(prototype && registration->IsPrototypeScope())) {
+  registration->GetFactoryObject(*bundle_, static_cast<std::size_t>(slot - registration->Interfaces().data()), copy,
+                                 &object);
+  return object;
+}
+
+void BundleContextPrivate::GetServiceObject(ServiceReferenceBase const& reference,
+                                            void (*take)(std::shared_ptr<void> const&, void*), void* typed) const
+{
+  CheckValid();
+  auto const& registration = detail::ReferenceAccess::Registration(reference);
+  if (!registration) {
+    throw std::invalid_argument("The service reference is invalid");
+  }
+  if (!registration->IsAvailable()) {
+    return;
+  }
+  detail::InterfaceSlot const* slot = SlotOf(reference, *registration);
+  if (slot == nullptr) {
+    return;
+  }
+  if (!registration->IsFactory()) {
+    // The hot path: a plain registered object, handed over where it lies.
+    if (slot->object) {
+      take(slot->object, typed);
+    }
+    return;
+  }
+  if (!registration->IsPrototypeScope()) {
     // A bundle-scoped (or singleton) object, resolved for this bundle once.
-    return registration->GetFactoryObject(*bundle_, static_cast<std::size_t>(slot - registration->Interfaces().data()));
+    registration->GetFactoryObject(*bundle_, static_cast<std::size_t>(slot - registration->Interfaces().data()), take,
+                                   typed);
+    return;
   }
-  InterfaceMapConstPtr const map = registration->GetPrototypeService(*bundle_);
-  if (!map) {
-    return nullptr;
+  std::shared_ptr<void> const object = PrototypeObject(registration->GetPrototypeService(*bundle_), *slot);
+  if (object) {
+    take(object, typed);
   }
-  auto const it = map->find(slot->id);
-  if (it == map->end()) {
-    return nullptr;
-  }
-  // Share ownership with the map, whose release hands the object back to the factory.
-  return std::shared_ptr<void>(map, it->second.get());
 }
 
 } // namespace cppmicroservices

@@ -53,6 +53,10 @@ public:
   /// The object for the reference's interface (the first one when it names none).
   std::shared_ptr<void> GetServiceObject(ServiceReferenceBase const& reference, bool prototype = false) const;
 
+  /// The same as a prototype request, handed to take while held (not called when empty).
+  void GetServiceObject(ServiceReferenceBase const& reference, void (*take)(std::shared_ptr<void> const&, void*),
+                        void* typed) const;
+
 private:
   BundlePrivate* const bundle_;
   std::atomic<bool> valid_{ true };

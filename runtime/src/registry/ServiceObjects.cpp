@@ -26,6 +26,14 @@ std::shared_ptr<void> ServiceObjectsBase::GetService() const
   return context->GetServiceObject(reference, true);
 }
 
+void ServiceObjectsBase::GetService(ObjectSink take, void* typed) const
+{
+  if (!context) {
+    BundleContextPrivate::ThrowInvalid();
+  }
+  context->GetServiceObject(reference, take, typed);
+}
+
 InterfaceMapConstPtr ServiceObjectsBase::GetServiceInterfaceMap() const
 {
   if (!context) {

@@ -186,9 +186,8 @@ InterfaceMapConstPtr ServiceRegistrationBasePrivate::GetFactoryService(BundlePri
 {
   {
     std::lock_guard<std::mutex> lock(cacheMutex_);
-    auto const it = cache_.find(user.id);
-    if (it != cache_.end()) {
-      return it->second.map;
+    if (FactoryObjects const* cached = CachedFor(user.id)) {
+      return cached->map;
     }
   }
   if (!IsAvailable()) {
@@ -207,11 +206,12 @@ InterfaceMapConstPtr ServiceRegistrationBasePrivate::GetFactoryService(BundlePri
       surplus = produced;
       produced = nullptr;
     } else {
-      auto const inserted = cache_.emplace(user.id, Resolve(produced));
-      if (!inserted.second) {
+      if (FactoryObjects const* cached = CachedFor(user.id)) {
         // Another thread asked at the same time; keep the first object.
         surplus = produced;
-        produced = inserted.first->second.map;
+        produced = cached->map;
+      } else {
+        cache_.emplace_back(user.id, Resolve(produced));
       }
     }
   }
@@ -237,25 +237,38 @@ ServiceRegistrationBasePrivate::FactoryObjects ServiceRegistrationBasePrivate::R
   return objects;
 }
 
-bool ServiceRegistrationBasePrivate::FindFactoryObject(long userId, std::size_t slot, std::shared_ptr<void>& object) const
+bool ServiceRegistrationBasePrivate::FindFactoryObject(long userId, std::size_t slot,
+                                                      void (*take)(std::shared_ptr<void> const&, void*),
+                                                      void* typed) const
 {
   std::lock_guard<std::mutex> lock(cacheMutex_);
-  auto const it = cache_.find(userId);
-  if (it == cache_.end()) {
+  FactoryObjects const* cached = CachedFor(userId);
+  if (cached == nullptr) {
     return false;
   }
-  object = slot < it->second.bySlot.size() ? it->second.bySlot[slot] : nullptr;
+  if (slot < cached->bySlot.size() && cached->bySlot[slot]) {
+    take(cached->bySlot[slot], typed);
+  }
   return true;
 }
 
-std::shared_ptr<void> ServiceRegistrationBasePrivate::GetFactoryObject(BundlePrivate& user, std::size_t slot)
+ServiceRegistrationBasePrivate::FactoryObjects const* ServiceRegistrationBasePrivate::CachedFor(long userId) const noexcept
 {
-  std::shared_ptr<void> object;
-  // Not made for this bundle yet: make and cache it, then read it from the cache.
-  if (!FindFactoryObject(user.id, slot, object) && GetFactoryService(user)) {
-    FindFactoryObject(user.id, slot, object);
+  for (auto const& entry : cache_) {
+    if (entry.first == userId) {
+      return &entry.second;
+    }
   }
-  return object;
+  return nullptr;
+}
+
+void ServiceRegistrationBasePrivate::GetFactoryObject(BundlePrivate& user, std::size_t slot,
+                                                      void (*take)(std::shared_ptr<void> const&, void*), void* typed)
+{
+  // Not made for this bundle yet: make and cache it, then read it from the cache.
+  if (!FindFactoryObject(user.id, slot, take, typed) && GetFactoryService(user)) {
+    FindFactoryObject(user.id, slot, take, typed);
+  }
 }
 
 InterfaceMapConstPtr ServiceRegistrationBasePrivate::GetPrototypeService(BundlePrivate& user)

@@ -85,7 +85,10 @@ public:
   /// The same object under one of the service's interfaces (an index into Interfaces()),
   /// or empty when the factory gave none for it. Resolved once per using bundle, so a
   /// repeated lookup costs one cache probe under the lock.
-  std::shared_ptr<void> GetFactoryObject(BundlePrivate& user, std::size_t slot);
+  /// Handed to take under the cache's lock, so that the caller's copy is the only count step;
+  /// take is not called when there is none.
+  void GetFactoryObject(BundlePrivate& user, std::size_t slot, void (*take)(std::shared_ptr<void> const&, void*),
+                        void* typed);
 
   /// A new object from a prototype factory, handed back to it when released.
   InterfaceMapConstPtr GetPrototypeService(BundlePrivate& user);
@@ -138,9 +141,13 @@ private:
     std::vector<std::shared_ptr<void>> bySlot; // map's object for each of interfaces_
   };
   FactoryObjects Resolve(InterfaceMapConstPtr map) const;
-  // The cached object of a using bundle under one interface; false when none is cached.
-  bool FindFactoryObject(long userId, std::size_t slot, std::shared_ptr<void>& object) const;
-  std::unordered_map<long, FactoryObjects> cache_; // using bundle id -> factory object
+  // Hands the cached object of a using bundle under one interface to take, if it is not
+  // empty; false when nothing is cached for that bundle.
+  bool FindFactoryObject(long userId, std::size_t slot, void (*take)(std::shared_ptr<void> const&, void*),
+                         void* typed) const;
+  // Using bundle id and its factory object: a handful at most, so a scan beats hashing.
+  std::vector<std::pair<long, FactoryObjects>> cache_;
+  FactoryObjects const* CachedFor(long userId) const noexcept;
   std::unordered_map<long, std::size_t> prototypeUses_;
 };
 
