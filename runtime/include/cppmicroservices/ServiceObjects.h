@@ -14,6 +14,11 @@ namespace cppmicroservices {
 class BundleContext;
 class BundleContextPrivate;
 
+namespace detail {
+/// Makes a typed pointer from a service object while the framework holds it.
+using ObjectSink = void (*)(std::shared_ptr<void> const& object, void* typed);
+} // namespace detail
+
 /// What ServiceObjects<S> share: the context asked and the reference. Move-only.
 class US_Framework_EXPORT ServiceObjectsBase
 {
@@ -31,12 +36,10 @@ protected:
   /// The object for the reference's interface: a new one for a prototype service.
   std::shared_ptr<void> GetService() const;
 
-  /// Makes a typed pointer from the object while the framework holds it.
-  using ObjectSink = void (*)(std::shared_ptr<void> const& object, void* typed);
   /// The same object, handed to take (not called when there is none): a typed pointer made
   /// there costs one count step, where a cast of the returned pointer would cost three
   /// (C++17 has no static_pointer_cast that moves).
-  void GetService(ObjectSink take, void* typed) const;
+  void GetService(detail::ObjectSink take, void* typed) const;
 
   InterfaceMapConstPtr GetServiceInterfaceMap() const;
 

@@ -101,8 +101,8 @@ std::shared_ptr<void> BundleContextPrivate::GetServiceObject(ServiceReferenceBas
   return object;
 }
 
-void BundleContextPrivate::GetServiceObject(ServiceReferenceBase const& reference,
-                                            void (*take)(std::shared_ptr<void> const&, void*), void* typed) const
+void BundleContextPrivate::GetServiceObject(ServiceReferenceBase const& reference, detail::ObjectSink take,
+                                            void* typed) const
 {
   CheckValid();
   auto const& registration = detail::ReferenceAccess::Registration(reference);

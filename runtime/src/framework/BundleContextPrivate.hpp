@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cppmicroservices/BundleContext.h"
+#include "cppmicroservices/ServiceObjects.h"
 
 #include <atomic>
 #include <memory>
@@ -54,8 +55,7 @@ public:
   std::shared_ptr<void> GetServiceObject(ServiceReferenceBase const& reference, bool prototype = false) const;
 
   /// The same as a prototype request, handed to take while held (not called when empty).
-  void GetServiceObject(ServiceReferenceBase const& reference, void (*take)(std::shared_ptr<void> const&, void*),
-                        void* typed) const;
+  void GetServiceObject(ServiceReferenceBase const& reference, detail::ObjectSink take, void* typed) const;
 
 private:
   BundlePrivate* const bundle_;

@@ -26,7 +26,7 @@ std::shared_ptr<void> ServiceObjectsBase::GetService() const
   return context->GetServiceObject(reference, true);
 }
 
-void ServiceObjectsBase::GetService(ObjectSink take, void* typed) const
+void ServiceObjectsBase::GetService(detail::ObjectSink take, void* typed) const
 {
   if (!context) {
     BundleContextPrivate::ThrowInvalid();

@@ -237,8 +237,7 @@ ServiceRegistrationBasePrivate::FactoryObjects ServiceRegistrationBasePrivate::R
   return objects;
 }
 
-bool ServiceRegistrationBasePrivate::FindFactoryObject(long userId, std::size_t slot,
-                                                      void (*take)(std::shared_ptr<void> const&, void*),
+bool ServiceRegistrationBasePrivate::FindFactoryObject(long userId, std::size_t slot, detail::ObjectSink take,
                                                       void* typed) const
 {
   std::lock_guard<std::mutex> lock(cacheMutex_);
@@ -262,8 +261,8 @@ ServiceRegistrationBasePrivate::FactoryObjects const* ServiceRegistrationBasePri
   return nullptr;
 }
 
-void ServiceRegistrationBasePrivate::GetFactoryObject(BundlePrivate& user, std::size_t slot,
-                                                      void (*take)(std::shared_ptr<void> const&, void*), void* typed)
+void ServiceRegistrationBasePrivate::GetFactoryObject(BundlePrivate& user, std::size_t slot, detail::ObjectSink take,
+                                                      void* typed)
 {
   // Not made for this bundle yet: make and cache it, then read it from the cache.
   if (!FindFactoryObject(user.id, slot, take, typed) && GetFactoryService(user)) {

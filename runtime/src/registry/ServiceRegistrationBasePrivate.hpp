@@ -7,6 +7,7 @@
 #include "cppmicroservices/LDAPFilter.h"
 #include "cppmicroservices/ServiceFactory.h"
 #include "cppmicroservices/ServiceInterface.h"
+#include "cppmicroservices/ServiceObjects.h"
 
 #include <atomic>
 #include <memory>
@@ -87,8 +88,7 @@ public:
   /// repeated lookup costs one cache probe under the lock.
   /// Handed to take under the cache's lock, so that the caller's copy is the only count step;
   /// take is not called when there is none.
-  void GetFactoryObject(BundlePrivate& user, std::size_t slot, void (*take)(std::shared_ptr<void> const&, void*),
-                        void* typed);
+  void GetFactoryObject(BundlePrivate& user, std::size_t slot, detail::ObjectSink take, void* typed);
 
   /// A new object from a prototype factory, handed back to it when released.
   InterfaceMapConstPtr GetPrototypeService(BundlePrivate& user);
@@ -143,8 +143,7 @@ private:
   FactoryObjects Resolve(InterfaceMapConstPtr map) const;
   // Hands the cached object of a using bundle under one interface to take, if it is not
   // empty; false when nothing is cached for that bundle.
-  bool FindFactoryObject(long userId, std::size_t slot, void (*take)(std::shared_ptr<void> const&, void*),
-                         void* typed) const;
+  bool FindFactoryObject(long userId, std::size_t slot, detail::ObjectSink take, void* typed) const;
   // Using bundle id and its factory object: a handful at most, so a scan beats hashing.
   std::vector<std::pair<long, FactoryObjects>> cache_;
   FactoryObjects const* CachedFor(long userId) const noexcept;
