@@ -74,35 +74,14 @@ std::shared_ptr<void> BundleContextPrivate::GetServiceObject(ServiceReferenceBas
                                                              bool prototype) const
 {
   std::shared_ptr<void> object;
-  auto const copy = [](std::shared_ptr<void> const& found, void* out) {
-    *static_cast<std::shared_ptr<void>*>(out) = found;
-  };
-  if (prototype) {
-    GetServiceObject(reference, copy, &object);
-    return object;
-  }
-  CheckValid();
-  auto const& registration = detail::ReferenceAccess::Registration(reference);
-  if (!registration) {
-    throw std::invalid_argument("The service reference is invalid");
-  }
-  if (!registration->IsAvailable()) {
-    return nullptr;
-  }
-  detail::InterfaceSlot const* slot = SlotOf(reference, *registration);
-  if (slot == nullptr) {
-    return nullptr;
-  }
-  if (!registration->IsFactory()) {
-    return slot->object;
-  }
-  registration->GetFactoryObject(*bundle_, static_cast<std::size_t>(slot - registration->Interfaces().data()), copy,
-                                 &object);
+  GetServiceObject(
+    reference, prototype,
+    [](std::shared_ptr<void> const& found, void* out) { *static_cast<std::shared_ptr<void>*>(out) = found; }, &object);
   return object;
 }
 
-void BundleContextPrivate::GetServiceObject(ServiceReferenceBase const& reference, detail::ObjectSink take,
-                                            void* typed) const
+void BundleContextPrivate::GetServiceObject(ServiceReferenceBase const& reference, bool prototype,
+                                            detail::ObjectSink take, void* typed) const
 {
   CheckValid();
   auto const& registration = detail::ReferenceAccess::Registration(reference);
@@ -123,7 +102,7 @@ void BundleContextPrivate::GetServiceObject(ServiceReferenceBase const& referenc
     }
     return;
   }
-  if (!registration->IsPrototypeScope()) {
+  if (!(prototype && registration->IsPrototypeScope())) {
     // A bundle-scoped (or singleton) object, resolved for this bundle once.
     registration->GetFactoryObject(*bundle_, static_cast<std::size_t>(slot - registration->Interfaces().data()), take,
                                    typed);

@@ -54,8 +54,9 @@ public:
   /// The object for the reference's interface (the first one when it names none).
   std::shared_ptr<void> GetServiceObject(ServiceReferenceBase const& reference, bool prototype = false) const;
 
-  /// The same as a prototype request, handed to take while held (not called when empty).
-  void GetServiceObject(ServiceReferenceBase const& reference, detail::ObjectSink take, void* typed) const;
+  /// The same object, handed to take while held (take is not called when there is none).
+  void GetServiceObject(ServiceReferenceBase const& reference, bool prototype, detail::ObjectSink take,
+                        void* typed) const;
 
 private:
   BundlePrivate* const bundle_;

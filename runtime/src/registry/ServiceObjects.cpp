@@ -31,7 +31,7 @@ void ServiceObjectsBase::GetService(detail::ObjectSink take, void* typed) const
   if (!context) {
     BundleContextPrivate::ThrowInvalid();
   }
-  context->GetServiceObject(reference, take, typed);
+  context->GetServiceObject(reference, true, take, typed);
 }
 
 InterfaceMapConstPtr ServiceObjectsBase::GetServiceInterfaceMap() const
