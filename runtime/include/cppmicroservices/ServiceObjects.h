@@ -33,12 +33,10 @@ protected:
   ServiceObjectsBase(std::shared_ptr<BundleContextPrivate> const& context, ServiceReferenceBase const& reference);
   ~ServiceObjectsBase();
 
-  /// The object for the reference's interface: a new one for a prototype service.
-  std::shared_ptr<void> GetService() const;
-
-  /// The same object, handed to take (not called when there is none): a typed pointer made
-  /// there costs one count step, where a cast of the returned pointer would cost three
-  /// (C++17 has no static_pointer_cast that moves).
+  /// The object for the reference's interface (a new one for a prototype service), handed to
+  /// take (not called when there is none): a typed pointer made there costs one count step,
+  /// where a cast of a returned shared_ptr<void> would cost three (C++17 has no
+  /// static_pointer_cast that moves).
   void GetService(detail::ObjectSink take, void* typed) const;
 
   InterfaceMapConstPtr GetServiceInterfaceMap() const;

@@ -70,12 +70,11 @@ std::shared_ptr<void> PrototypeObject(InterfaceMapConstPtr const& map, detail::I
 
 } // namespace
 
-std::shared_ptr<void> BundleContextPrivate::GetServiceObject(ServiceReferenceBase const& reference,
-                                                             bool prototype) const
+std::shared_ptr<void> BundleContextPrivate::GetServiceObject(ServiceReferenceBase const& reference) const
 {
   std::shared_ptr<void> object;
   GetServiceObject(
-    reference, prototype,
+    reference, false,
     [](std::shared_ptr<void> const& found, void* out) { *static_cast<std::shared_ptr<void>*>(out) = found; }, &object);
   return object;
 }

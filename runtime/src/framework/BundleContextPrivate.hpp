@@ -51,10 +51,12 @@ public:
    */
   InterfaceMapConstPtr GetServiceMap(ServiceReferenceBase const& reference, bool prototype = false) const;
 
-  /// The object for the reference's interface (the first one when it names none).
-  std::shared_ptr<void> GetServiceObject(ServiceReferenceBase const& reference, bool prototype = false) const;
+  /// The object for the reference's interface (the first one when it names none): the
+  /// bundle's own one, also of a prototype service.
+  std::shared_ptr<void> GetServiceObject(ServiceReferenceBase const& reference) const;
 
-  /// The same object, handed to take while held (take is not called when there is none).
+  /// The same, handed to take while held (take is not called when there is none); prototype
+  /// asks a prototype factory for a new one.
   void GetServiceObject(ServiceReferenceBase const& reference, bool prototype, detail::ObjectSink take,
                         void* typed) const;
 

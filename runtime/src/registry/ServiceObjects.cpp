@@ -18,14 +18,6 @@ ServiceObjectsBase::ServiceObjectsBase(ServiceObjectsBase&& other) noexcept = de
 ServiceObjectsBase& ServiceObjectsBase::operator=(ServiceObjectsBase&& other) noexcept = default;
 ServiceObjectsBase::~ServiceObjectsBase() = default;
 
-std::shared_ptr<void> ServiceObjectsBase::GetService() const
-{
-  if (!context) {
-    BundleContextPrivate::ThrowInvalid();
-  }
-  return context->GetServiceObject(reference, true);
-}
-
 void ServiceObjectsBase::GetService(detail::ObjectSink take, void* typed) const
 {
   if (!context) {

@@ -27,8 +27,6 @@ public:
         char* const data = mapping_ != nullptr ? static_cast<char*>(mapping_) : owned_.data();
         return {data, text_.size(), readableBeyondEnd_};
     }
-    /// Bytes past the text's end that may be read (a mapping's rest of its last page).
-    std::size_t readableBeyondEnd() const noexcept { return readableBeyondEnd_; }
 
 private:
     InputText() = default;

@@ -8,6 +8,7 @@
 #include <quillix/contentmodel/vxzero/Formatting.hpp>
 
 #include <boost/uuid/nil_generator.hpp>
+#include <iterator>
 #include <string_view>
 
 namespace richmarkup::build::json::text {
@@ -27,6 +28,18 @@ constexpr FormattingKey formattingKeys[] = {
     {"monospace", &Formatting::setMonospace},
     {"underline", &Formatting::setUnderline},
 };
+
+constexpr bool firstLettersDiffer() {
+    for (std::size_t i = 0; i < std::size(formattingKeys); ++i) {
+        for (std::size_t j = i + 1; j < std::size(formattingKeys); ++j) {
+            if (formattingKeys[i].key[0] == formattingKeys[j].key[0]) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+static_assert(firstLettersDiffer(), "formattingKeyOf tells the keys apart by their first letter");
 
 // The formatting a member's key sets, if any: told apart by the first letter.
 FormattingKey const* formattingKeyOf(std::string_view key) noexcept {
