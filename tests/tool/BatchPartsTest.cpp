@@ -91,7 +91,7 @@ TEST(LineReaderTest, EndsOfLinesAndLongLines) {
     EXPECT_THAT(readLines(runner.file("b", "")), ElementsAre());
     EXPECT_THAT(readLines(runner.file("c", "\n")), ElementsAre(""));
     // Lines across the reader's pieces, one longer than a piece.
-    std::string const longLine(3 << 20, 'x');
+    std::string const longLine = "[" + std::string(3 << 20, 'x');
     std::string const shortLine(1000, 'y');
     std::string text;
     for (int i = 0; i < 3000; ++i) {
@@ -104,6 +104,21 @@ TEST(LineReaderTest, EndsOfLinesAndLongLines) {
     EXPECT_EQ(lines[3000], longLine);
     EXPECT_EQ(lines[3001], shortLine);
     EXPECT_THROW(LineReader(runner.directory().string()), std::runtime_error);
+
+    // A long line no JSON starts like is given by its opening and read past, not kept.
+    std::string const hopeless = "  " + std::string(3 << 20, 'x');
+    LineReader reader(runner.file("e", hopeless + "\n" + shortLine + "\n"));
+    std::string line;
+    std::size_t number = 0;
+    ASSERT_TRUE(reader.next(line, number));
+    EXPECT_TRUE(reader.cut());
+    EXPECT_EQ(number, 1u);
+    EXPECT_EQ(line, hopeless.substr(0, 4096));
+    ASSERT_TRUE(reader.next(line, number));
+    EXPECT_FALSE(reader.cut());
+    EXPECT_EQ(number, 2u);
+    EXPECT_EQ(line, shortLine);
+    EXPECT_FALSE(reader.next(line, number));
 }
 
 TEST(ProgressTest, DrawsOnATerminalAfterItsDelayAndClearsForMessages) {

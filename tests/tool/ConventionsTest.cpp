@@ -42,7 +42,25 @@ TEST(ConventionsTest, WithoutToTheOutputFollowsItsExtension) {
     EXPECT_EQ(written("outline.txt"), treeOf("a"));
     EXPECT_EQ(written("no-extension"), treeOf("a"));
     std::filesystem::create_directory(tool.directory() / "dir.json");
-    EXPECT_EQ(written("dir.json/../other.out"), treeOf("a")) << "only the file name's extension counts";
+    EXPECT_EQ(written("dir.json/../other"), treeOf("a")) << "only the file name's extension counts";
+    EXPECT_EQ(written("notes.markdown"), "a\n");
+    EXPECT_EQ(written(".hidden"), treeOf("a"));
+
+    // An extension the tool does not know is refused rather than written as a tree.
+    for (char const* name : {"page.xhtml", "out.pdf", "dir.json/../other.out"}) {
+        ToolRun const unknown = tool.run(std::string("-o ") + name + " -", paragraphOf("a"));
+        EXPECT_EQ(unknown.status, 2) << name;
+        EXPECT_THAT(unknown.err, StartsWith("error: cannot tell the output format from \".")) << name;
+        EXPECT_FALSE(std::filesystem::exists(tool.directory() / name)) << name;
+    }
+
+    // The names pandoc users type are understood.
+    for (char const* to : {"md", "gfm", "commonmark", "MARKDOWN"}) {
+        EXPECT_EQ(tool.run(std::string("-t ") + to + " -", paragraphOf("a")).out, "a\n") << to;
+    }
+    EXPECT_THAT(tool.run("-t html5 -", paragraphOf("a")).out, StartsWith("<!DOCTYPE html>"));
+    EXPECT_EQ(tool.run("-f json -", paragraphOf("a")).out, treeOf("a"));
+    EXPECT_EQ(tool.run("-f ndjson -t none -", paragraphOf("a")).status, 0);
 
     ToolRun const forced = tool.run("-t tree -o forced.html -", paragraphOf("a"));
     EXPECT_EQ(forced.status, 0) << forced.err;

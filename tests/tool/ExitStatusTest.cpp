@@ -75,7 +75,7 @@ TEST(ExitStatusTest, UsageErrorsAreStatusTwo) {
     }
     EXPECT_EQ(tool.run("-t docx x.json").err,
               "error: unknown output format \"docx\"; choose tree, json, html, markdown or none\n");
-    EXPECT_EQ(tool.run("-f pdf x.json").err, "error: unknown input format \"pdf\"; choose richtext or jsonl\n");
+    EXPECT_EQ(tool.run("-f pdf x.json").err, "error: unknown input format \"pdf\"; choose richtext (json) or jsonl (ndjson)\n");
 }
 
 TEST(ExitStatusTest, ABundleThatWillNotInstallIsStatusTwoWithTheRuntimesText) {

@@ -90,6 +90,11 @@ TEST_F(OutputTargetTest, AFailedWriteIsAnErrorOnAnyOutput) {
     run = tool.run("-", paragraph, at("full"));
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err, "error: cannot write <stdout>: No space left on device\n");
+
+    // The JSON Lines writer too gives the reason, not just that it failed.
+    run = tool.run("-f jsonl -", paragraph + "\n", at("full"));
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "error: cannot write <stdout>: No space left on device\n");
 }
 
 TEST_F(OutputTargetTest, ASignalRemovesTheTemporaryAndKeepsTheTarget) {

@@ -113,34 +113,28 @@ void releaseTemporary(std::size_t slot) {
 AtomicOutputFile::AtomicOutputFile(std::string path, std::string name)
     : path_(std::move(path)), name_(name.empty() ? path_ : std::move(name)) {
     // Beside the target, so the final rename stays within one file system.
-    std::string pattern = directoryOf(path_) + "/." + baseNameOf(path_) + ".tmp-XXXXXX";
+    std::string const folder = directoryOf(path_);
+    std::string pattern = folder + "/." + baseNameOf(path_) + ".tmp-XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
-    int const fd = ::mkstemp(buffer.data());
+    int const fd = ::mkostemp(buffer.data(), O_CLOEXEC);
     if (fd < 0) {
-        fail(std::strerror(errno));
+        fail("cannot make a temporary file in " + folder + ": " + std::strerror(errno));
     }
+    fd_ = fd;
     temporary_.assign(buffer.data());
     slot_ = guardTemporary(temporary_);
     // mkstemp makes the file private; give it the mode the target has, or a new file would get.
     struct stat existing {};
     mode_t const mode = ::stat(path_.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : newFileMode();
-    ::fchmod(fd, mode);
-    ::close(fd);
-    stream_.open(temporary_, std::ios::binary | std::ios::trunc);
-    if (!stream_) {
-        int const error = errno;
-        std::remove(temporary_.c_str());
-        releaseTemporary(slot_);
-        slot_ = kNoSlot;
-        temporary_.clear();
-        fail(std::strerror(error));
-    }
+    ::fchmod(fd_, mode);
+    stream_ = std::make_unique<DescriptorStream>(fd_);
 }
 
 AtomicOutputFile::~AtomicOutputFile() {
     if (!committed_ && !temporary_.empty()) {
-        stream_.close();
+        stream_.reset();
+        ::close(fd_);
         std::remove(temporary_.c_str());
     }
     releaseTemporary(slot_);
@@ -148,23 +142,23 @@ AtomicOutputFile::~AtomicOutputFile() {
 }
 
 void AtomicOutputFile::commit() {
-    stream_.flush();
-    bool const written = static_cast<bool>(stream_);
-    stream_.close();
-    if (!written || stream_.fail()) {
-        fail("write failed");
+    stream_->flush();
+    if (!*stream_) {
+        int const error = DescriptorBuffer::errorOf(*stream_);
+        fail(error != 0 ? std::strerror(error) : "write failed");
     }
-    int const fd = ::open(temporary_.c_str(), O_RDONLY);
-    if (fd >= 0) {
-        // The data must be on disk before the name points at it, or a crash could leave an
-        // empty file where the old one was.
-        ::fsync(fd);
-        ::close(fd);
+    // The data must be on disk before the name points at it, or a crash could leave an empty
+    // file where the old one was.
+    if (::fsync(fd_) != 0 && errno != EINVAL) {
+        fail(std::strerror(errno));
     }
     if (std::rename(temporary_.c_str(), path_.c_str()) != 0) {
         fail(std::strerror(errno));
     }
     committed_ = true;
+    stream_.reset();
+    ::close(fd_);
+    fd_ = -1;
     releaseTemporary(slot_);
     slot_ = kNoSlot;
 }

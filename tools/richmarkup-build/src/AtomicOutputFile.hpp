@@ -1,7 +1,9 @@
 #pragma once
 
+#include "DescriptorStream.hpp"
+
 #include <cstddef>
-#include <fstream>
+#include <memory>
 #include <string>
 
 namespace richmarkup::tool {
@@ -13,13 +15,14 @@ namespace richmarkup::tool {
 class AtomicOutputFile {
 public:
     /// name: the target as the user named it, for messages (default: path). Throws
-    /// std::runtime_error("cannot write NAME: why") when the temporary cannot be made.
+    /// std::runtime_error("cannot write NAME: why") when the temporary cannot be made; the why
+    /// then names the folder it was to be made in, which is what lacks the permission or room.
     explicit AtomicOutputFile(std::string path, std::string name = {});
     ~AtomicOutputFile();
     AtomicOutputFile(AtomicOutputFile const&) = delete;
     AtomicOutputFile& operator=(AtomicOutputFile const&) = delete;
 
-    std::ostream& stream() { return stream_; }
+    std::ostream& stream() { return *stream_; }
     /// Flushes, syncs and renames the temporary over the target. Throws std::runtime_error
     /// ("cannot write PATH: why") on failure; the target then stays as it was.
     void commit();
@@ -30,7 +33,8 @@ private:
     std::string path_;
     std::string name_;
     std::string temporary_;
-    std::ofstream stream_;
+    int fd_ = -1;
+    std::unique_ptr<DescriptorStream> stream_;
     bool committed_ = false;
     static constexpr std::size_t kNoSlot = ~std::size_t(0);
     std::size_t slot_ = kNoSlot;  // where the signal handler finds the temporary

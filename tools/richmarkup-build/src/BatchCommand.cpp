@@ -1,12 +1,15 @@
 #include "BatchCommand.hpp"
 
 #include "DocumentConversion.hpp"
+#include "InputError.hpp"
 #include "LineReader.hpp"
 #include "OrderedWork.hpp"
 #include "OutputTarget.hpp"
 #include "Progress.hpp"
+#include "WarningLimit.hpp"
 
 #include <richmarkup/host/JsonText.hpp>
+#include <richmarkup/host/PrintableText.hpp>
 
 #include <document/vxzero/ModelJsonWriter.hpp>
 #include <foundation/json/ReadAheadStream.hpp>
@@ -88,6 +91,15 @@ int BatchCommand::run() {
     return totals.failed > 0 ? 1 : 0;
 }
 
+Outcome BatchCommand::unreadable(std::string const& why, std::size_t input) {
+    Outcome outcome;
+    outcome.messages = "error: " + why + "\n";
+    outcome.input = input;
+    outcome.failed = true;
+    outcome.status = 1;
+    return outcome;
+}
+
 Outcome BatchCommand::convertLine(std::string const& text, std::string const& name, std::size_t number) const {
     Outcome outcome;
     host::Conversion conversion = host_.convert(text, name);
@@ -105,8 +117,13 @@ Outcome BatchCommand::convertLine(std::string const& text, std::string const& na
         } else if (options_.quiet) {
             continue;
         }
-        outcome.messages += located;
-        outcome.messages += '\n';
+        // --strict turns warnings into errors; they are still as many, and as limited
+        if (diagnostic.severity == host::Diagnostic::Severity::Error && !options_.strict) {
+            outcome.messages += located;
+            outcome.messages += '\n';
+        } else {
+            outcome.warnings.push_back(std::move(located));
+        }
     }
     if (!firstError.empty()) {
         outcome.failed = true;
@@ -124,14 +141,36 @@ Outcome BatchCommand::convertLine(std::string const& text, std::string const& na
 void BatchCommand::convertLines(std::vector<std::string> const& inputs, std::ostream& out, Totals& totals) {
     Progress progress(err_, errIsTerminal_);
     bool const writeLines = options_.format == OutputFormat::Json;
+    // Warnings are limited per input, in input order, whichever thread located them.
+    std::size_t shownInput = 0;
+    WarningLimit limit(options_.maxWarnings);
+    auto const summarize = [&] {
+        if (auto const line = limit.summary(printableName(inputs[shownInput]), options_.strict)) {
+            progress.clear();
+            err_ << *line << '\n' << std::flush;
+        }
+    };
     OrderedWork<std::vector<Outcome>> work(
         options_.jobs, options_.jobs * kWindowPerThread, [&](std::vector<Outcome>& outcomes) {
             for (auto const& outcome : outcomes) {
-                if (!outcome.messages.empty()) {
-                    progress.clear();
-                    err_ << outcome.messages << std::flush;
+                if (outcome.input != shownInput) {
+                    summarize();
+                    shownInput = outcome.input;
+                    limit = WarningLimit(options_.maxWarnings);
                 }
-                if (writeLines) {
+                std::string shown;
+                for (auto const& warning : outcome.warnings) {
+                    if (limit.admit()) {
+                        shown += warning;
+                        shown += '\n';
+                    }
+                }
+                shown += outcome.messages;
+                if (!shown.empty()) {
+                    progress.clear();
+                    err_ << shown << std::flush;
+                }
+                if (writeLines && !outcome.output.empty()) {
                     out << outcome.output << '\n';
                 }
                 ++totals.documents;
@@ -147,28 +186,35 @@ void BatchCommand::convertLines(std::vector<std::string> const& inputs, std::ost
         std::size_t bytes = 0;
     };
     Chunk chunk;
-    std::string const* chunkName = nullptr;
+    std::size_t chunkInput = 0;
     auto const flush = [&] {
         if (chunk.lines.empty()) {
             return;
         }
-        work.submit([this, name = *chunkName, chunk = std::move(chunk)] {
+        work.submit([this, input = chunkInput, name = displayName(inputs[chunkInput]), chunk = std::move(chunk)] {
             std::vector<Outcome> outcomes;
             outcomes.reserve(chunk.lines.size());
             for (std::size_t i = 0; i < chunk.lines.size(); ++i) {
                 outcomes.push_back(convertLine(chunk.lines[i], name, chunk.numbers[i]));
+                outcomes.back().input = input;
             }
             return outcomes;
         });
         chunk = Chunk();
     };
-    for (auto const& input : inputs) {
-        std::string const name = displayName(input);
-        chunkName = &name;
-        LineReader reader(input);
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        chunkInput = i;
+        std::optional<LineReader> reader;
+        try {
+            reader.emplace(inputs[i]);
+        } catch (InputError const& e) {
+            // One input missing: reported in its place, and the others still converted.
+            work.submit([e, i] { return std::vector<Outcome>{unreadable(e.what(), i)}; });
+            continue;
+        }
         std::string line;
         std::size_t number = 0;
-        while (reader.next(line, number)) {
+        while (reader->next(line, number)) {
             if (blank(line)) {
                 continue;  // no document: nothing to write for it
             }
@@ -179,10 +225,17 @@ void BatchCommand::convertLines(std::vector<std::string> const& inputs, std::ost
             if (chunk.lines.size() == kChunkLines || chunk.bytes >= kChunkBytes) {
                 flush();
             }
+            if (reader->cut()) {
+                // Its error goes out now: passing the rest of that line may take long, or forever.
+                flush();
+                work.finish();
+                out.flush();
+            }
         }
         flush();  // a chunk holds the lines of one input: its name goes with it
     }
     work.finish();
+    summarize();
 }
 
 std::string BatchCommand::outputPathOf(std::string const& input) const {
@@ -194,7 +247,7 @@ int BatchCommand::convertEach() {
     std::error_code error;
     fs::create_directories(*options_.outputDir, error);
     if (error || !fs::is_directory(*options_.outputDir)) {
-        err_ << "error: cannot write " << *options_.outputDir << ": "
+        err_ << "error: cannot write " << host::printableText(*options_.outputDir) << ": "
              << (error ? error.message() : std::string("it is not a folder")) << '\n';
         return 2;
     }
@@ -204,11 +257,13 @@ int BatchCommand::convertEach() {
     for (auto const& input : options_.inputs) {
         std::string const path = outputPathOf(input);
         if (auto [it, fresh] = planned.emplace(path, input); !fresh) {
-            err_ << "error: " << it->second << " and " << input << " would both be written to " << path << '\n';
+            err_ << "error: " << host::printableText(it->second) << " and " << host::printableText(input)
+                 << " would both be written to " << host::printableText(path) << '\n';
             return 2;
         }
         if (fs::equivalent(input, path, error)) {
-            err_ << "error: " << input << " would be written over by its own output; choose another --output-dir\n";
+            err_ << "error: " << host::printableText(input)
+                 << " would be written over by its own output; choose another --output-dir\n";
             return 2;
         }
     }
@@ -219,9 +274,14 @@ int BatchCommand::convertEach() {
         for (auto const& input : options_.inputs) {
             Totals totals;
             try {
-                OutputTarget(outputPathOf(input), out_).write([&](std::ostream& out) {
+                LineReader const readable(input);  // a missing input makes no output file
+                OutputTarget(outputPathOf(input), out_, OutputTarget::Links::Replace).write([&](std::ostream& out) {
                     convertLines({input}, out, totals);
                 });
+            } catch (InputError const& e) {
+                err_ << "error: " << e.what() << '\n';
+                worst = std::max(worst, 1);
+                continue;
             } catch (std::exception const& e) {
                 err_ << "error: " << e.what() << '\n';
                 worst = 2;
@@ -232,7 +292,7 @@ int BatchCommand::convertEach() {
         return worst;
     }
     Progress progress(err_, errIsTerminal_);
-    OrderedWork<Outcome> work(options_.jobs, options_.jobs * 2, [&](Outcome& outcome) {
+    OrderedWork<Outcome> work(std::min(options_.jobs, options_.inputs.size()), options_.jobs * 2, [&](Outcome& outcome) {
         if (!outcome.messages.empty()) {
             progress.clear();
             err_ << outcome.messages << std::flush;
@@ -246,8 +306,14 @@ int BatchCommand::convertEach() {
             std::ostringstream messages;
             try {
                 DocumentConversion conversion(
-                    options_, [this]() -> host::DocumentHost const& { return host_; }, out_, messages, false);
-                outcome.status = conversion.run({input}, outputPathOf(input));
+                    options_, [this]() -> host::DocumentHost const& { return host_; }, out_, messages, false,
+                    OutputTarget::Links::Replace);
+                // A document that is malformed or fails to build is that document's failure
+                // (1), as in JSON Lines; 2 is for what ends the batch's use: its outputs.
+                outcome.status = std::min(conversion.run({input}, outputPathOf(input)), 1);
+            } catch (InputError const& e) {
+                messages << "error: " << e.what() << '\n';
+                outcome.status = 1;
             } catch (std::exception const& e) {
                 messages << "error: " << e.what() << '\n';
                 outcome.status = 2;

@@ -16,7 +16,12 @@ namespace richmarkup::tool {
 /// for standard error.
 struct Outcome {
     std::string output;
+    /// Warnings, one a line, shown up to the input's --max-warnings.
+    std::vector<std::string> warnings;
+    /// Everything else for standard error, shown whole.
     std::string messages;
+    /// The input the document came from, among the batch's.
+    std::size_t input = 0;
     bool failed = false;
     int status = 0;
 };
@@ -43,6 +48,8 @@ private:
 
     // One line's document: its model JSON line or error line, and its messages.
     Outcome convertLine(std::string const& text, std::string const& name, std::size_t number) const;
+    // An input that cannot be read, as a document that failed.
+    static Outcome unreadable(std::string const& why, std::size_t input);
     // Every line of `inputs` (as one stream) to one output.
     void convertLines(std::vector<std::string> const& inputs, std::ostream& out, Totals& totals);
     // Each input to its own file in the output folder.

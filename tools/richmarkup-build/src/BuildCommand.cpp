@@ -1,13 +1,17 @@
 #include "BuildCommand.hpp"
 #include "BatchCommand.hpp"
 #include "DocumentConversion.hpp"
+#include "FileIdentity.hpp"
 #include "LargeHeap.hpp"
 #include "OutputTarget.hpp"
 
 #include <richmarkup/host/DocumentHost.hpp>
+#include <richmarkup/host/PrintableText.hpp>
 #include <richmarkup/host/RecordCounter.hpp>
 #include <richmarkup/host/RecordFileSink.hpp>
 #include <richmarkup/shared/logging/Logger.hpp>
+
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -23,43 +27,84 @@ namespace {
 
 constexpr unsigned builderRecordLevel = 8;
 
-// Where the log records go while the tool runs, and the counter --stats reads.
+// Where the log records go while the tool runs, and the counter --stats reads. The log file is
+// opened only once the inputs are read (start), so that an input that fails leaves an old log
+// as it was.
 class Logging {
 public:
-    Logging(ToolOptions const& options, std::ostream& err) {
+    Logging(ToolOptions const& options, std::ostream& err) : options_(options), err_(err) {
         if (options.stats) {
             counter_.emplace();
         }
-        if (!options.log) {
+    }
+    ~Logging() {
+        if (sink_) {
+            richmarkup::shared::logging::getLogger().disable(builderRecordLevel);
+        }
+    }
+    Logging(Logging const&) = delete;
+    Logging& operator=(Logging const&) = delete;
+
+    void start() {
+        if (!options_.log || sink_) {
             return;
         }
-        std::ostream* target = &err;
-        if (*options.log != "-") {
-            file_.open(*options.log, std::ios::binary | std::ios::trunc);
+        std::ostream* target = &err_;
+        if (*options_.log != "-") {
+            file_.open(*options_.log, std::ios::binary | std::ios::trunc);
             if (!file_) {
-                throw std::runtime_error("cannot write " + *options.log + ": " + std::strerror(errno));
+                throw std::runtime_error("cannot write " + host::printableText(*options_.log) + ": " +
+                                         std::strerror(errno));
             }
             target = &file_;
         }
         sink_.emplace(*target);
         richmarkup::shared::logging::getLogger().enable(builderRecordLevel);
     }
-    ~Logging() { richmarkup::shared::logging::getLogger().disable(builderRecordLevel); }
-    Logging(Logging const&) = delete;
-    Logging& operator=(Logging const&) = delete;
 
     bool enabled() const noexcept { return sink_.has_value(); }
     std::size_t records() const noexcept { return counter_ ? counter_->count() : 0; }
 
 private:
-    std::ofstream file_;  // declared first: the sink writing to it goes before it closes
+    ToolOptions const& options_;
+    std::ostream& err_;
+    std::ofstream file_;  // declared before the sink: the sink writing to it goes before it closes
     std::optional<host::RecordCounter> counter_;
     std::optional<host::RecordFileSink> sink_;
 };
 
-
-
-
+// An output or log that is also an input would replace it (or, for the log, empty it before it
+// is read): refused before anything is opened for writing, whichever way the paths are spelt.
+std::optional<std::string> clashOf(ToolOptions const& options) {
+    auto const writesOver = [&](std::string const& path) -> std::optional<std::string> {
+        for (auto const& input : options.inputs) {
+            auto const inputFile = FileIdentity::of(input);
+            if (inputFile && inputFile == FileIdentity::of(path)) {
+                return input == "-" ? std::string("standard input") : host::printableText(input);
+            }
+        }
+        return std::nullopt;
+    };
+    bool const outputIsFile = options.output && *options.output != "-" &&
+                              !OutputTarget::descriptorNamed(*options.output);
+    if (outputIsFile) {
+        if (auto const input = writesOver(*options.output)) {
+            return "the output " + host::printableText(*options.output) + " is the input " + *input +
+                   ": it would be replaced; write to another file";
+        }
+    }
+    bool const logIsFile = options.log && *options.log != "-" && !OutputTarget::descriptorNamed(*options.log);
+    if (logIsFile) {
+        if (auto const input = writesOver(*options.log)) {
+            return "the log " + host::printableText(*options.log) + " is the input " + *input +
+                   ": it would be emptied; choose another --log file";
+        }
+        if (outputIsFile && FileIdentity::samePlace(*options.log, *options.output)) {
+            return "the log " + host::printableText(*options.log) + " is also the output; choose another --log file";
+        }
+    }
+    return std::nullopt;
+}
 
 host::HostOptions hostOptionsOf(ToolOptions const& options) {
     host::HostOptions hostOptions;
@@ -72,11 +117,24 @@ host::HostOptions hostOptionsOf(ToolOptions const& options) {
 
 } // namespace
 
+bool BuildCommand::anyInputReadable() const {
+    for (auto const& input : options_.inputs) {
+        if (input == "-" || ::access(input.c_str(), R_OK) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 BuildCommand::BuildCommand(ToolOptions options, std::ostream& out, std::ostream& err, bool errIsTerminal)
     : options_(std::move(options)), out_(out), err_(err), errIsTerminal_(errIsTerminal) {}
 
 int BuildCommand::run() {
     try {
+        if (auto const clash = clashOf(options_)) {
+            err_ << "error: " << *clash << '\n';
+            return 2;
+        }
         if (options_.listBuilders) {
             return listBuilders();
         }
@@ -110,6 +168,9 @@ int BuildCommand::listBuilders() {
 
 int BuildCommand::buildBatch() {
     Logging logging(options_, err_);
+    if (anyInputReadable()) {
+        logging.start();
+    }
     host::DocumentHost const host(hostOptionsOf(options_));
     return BatchCommand(options_, host, out_, err_, errIsTerminal_).run();
 }
@@ -122,6 +183,7 @@ int BuildCommand::buildDocument() {
         options_,
         [&]() -> host::DocumentHost const& {
             if (!host) {
+                logging.start();
                 host.emplace(hostOptionsOf(options_));
             }
             return *host;

@@ -20,6 +20,8 @@ private:
     int listBuilders();
     int buildDocument();
     int buildBatch();
+    // Whether a batch has anything to read, and so anything to log.
+    bool anyInputReadable() const;
 
     ToolOptions options_;
     std::ostream& out_;

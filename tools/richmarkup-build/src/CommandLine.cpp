@@ -15,28 +15,57 @@ namespace richmarkup::tool {
 
 namespace {
 
-constexpr std::pair<char const*, OutputFormat> outputFormats[] = {{"tree", OutputFormat::Tree},
-                                                                   {"json", OutputFormat::Json},
-                                                                   {"html", OutputFormat::Html},
-                                                                   {"markdown", OutputFormat::Markdown},
-                                                                   {"none", OutputFormat::None}};
+// The names -t takes, pandoc's among them, so that a habit from there works here too.
+constexpr std::pair<char const*, OutputFormat> outputFormats[] = {
+    {"tree", OutputFormat::Tree},         {"txt", OutputFormat::Tree},          {"json", OutputFormat::Json},
+    {"html", OutputFormat::Html},         {"html5", OutputFormat::Html},        {"htm", OutputFormat::Html},
+    {"markdown", OutputFormat::Markdown}, {"md", OutputFormat::Markdown},       {"gfm", OutputFormat::Markdown},
+    {"commonmark", OutputFormat::Markdown}, {"none", OutputFormat::None}};
+
+constexpr std::pair<char const*, InputFormat> inputFormats[] = {{"richtext", InputFormat::RichText},
+                                                                 {"json", InputFormat::RichText},
+                                                                 {"jsonl", InputFormat::JsonLines},
+                                                                 {"ndjson", InputFormat::JsonLines}};
+
+// The extensions -o is known by; any other is refused without -t rather than written as a tree.
+constexpr std::pair<char const*, OutputFormat> extensions[] = {
+    {"html", OutputFormat::Html},      {"htm", OutputFormat::Html},      {"json", OutputFormat::Json},
+    {"jsonl", OutputFormat::Json},     {"ndjson", OutputFormat::Json},   {"md", OutputFormat::Markdown},
+    {"markdown", OutputFormat::Markdown}, {"mdown", OutputFormat::Markdown}, {"mkd", OutputFormat::Markdown},
+    {"mkdn", OutputFormat::Markdown},  {"txt", OutputFormat::Tree},      {"text", OutputFormat::Tree}};
+
+// More threads than this only wait on each other, and a typo must not start thousands.
+constexpr std::size_t kMaxJobs = 256;
 
 constexpr char const* exitStatuses =
     "Exit status: 0 done (warnings included); 1 a build failed, nothing written; 2 a usage, input or\n"
-    "output error. A batch (-f jsonl, --output-dir) writes what did not fail and gives 1 when anything did.";
+    "output error. A batch (-f jsonl, --output-dir) writes what did not fail and gives 1 when any\n"
+    "document failed, an input that cannot be read included (the others are still converted); 2 stays\n"
+    "for usage and output errors.";
 
 std::string lowered(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
     return text;
 }
 
-std::optional<OutputFormat> outputFormatNamed(std::string const& name) {
-    for (auto const& [known, format] : outputFormats) {
-        if (lowered(name) == known) {
+template <class Format, std::size_t N>
+std::optional<Format> named(std::pair<char const*, Format> const (&table)[N], std::string const& name) {
+    std::string const key = lowered(name);
+    for (auto const& [known, format] : table) {
+        if (key == known) {
             return format;
         }
     }
     return std::nullopt;
+}
+
+// A whole number from 1 to kMaxJobs, as written (CLI11 would take "-1" as a huge unsigned).
+std::optional<std::size_t> jobCount(std::string const& text) {
+    if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string::npos) {
+        return std::nullopt;
+    }
+    std::size_t const count = std::stoul(text);
+    return count >= 1 && count <= kMaxJobs ? std::optional<std::size_t>(count) : std::nullopt;
 }
 
 // CLI11 words its messages over several lines at times; a usage error is one line here.
@@ -50,25 +79,20 @@ std::string oneLine(std::string text) {
 
 } // namespace
 
-std::optional<OutputFormat> CommandLine::formatOfExtension(std::string const& path) {
+std::optional<std::string> CommandLine::extensionOf(std::string const& path) {
+    std::size_t const slash = path.rfind('/');
     std::size_t const dot = path.rfind('.');
-    if (dot == std::string::npos || path.find('/', dot) != std::string::npos) {
+    std::size_t const nameStart = slash == std::string::npos ? 0 : slash + 1;
+    // "name." and ".hidden" have no extension, as for pandoc
+    if (dot == std::string::npos || dot <= nameStart || dot + 1 == path.size()) {
         return std::nullopt;
     }
-    std::string const extension = lowered(path.substr(dot + 1));
-    if (extension == "html" || extension == "htm") {
-        return OutputFormat::Html;
-    }
-    if (extension == "json") {
-        return OutputFormat::Json;
-    }
-    if (extension == "md") {
-        return OutputFormat::Markdown;
-    }
-    if (extension == "txt") {
-        return OutputFormat::Tree;
-    }
-    return std::nullopt;
+    return path.substr(dot + 1);
+}
+
+std::optional<OutputFormat> CommandLine::formatOfExtension(std::string const& path) {
+    auto const extension = extensionOf(path);
+    return extension ? named(extensions, *extension) : std::nullopt;
 }
 
 std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOptions& options, std::ostream& out,
@@ -80,7 +104,8 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
 
     std::vector<std::string> inputs;
     std::string from = "richtext";
-    std::size_t jobs = 0;
+    std::string jobs;
+    std::string maxWarnings;
     std::string outputDir;
     std::string to;
     std::string output;
@@ -93,26 +118,30 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
                    "JSON files, built in order into one document (with --output-dir: each its own); '-' or "
                    "none: standard input");
     app.add_option("-f,--from", from,
-                   "Input format: richtext (one element or an array of them) or jsonl (JSON Lines: one such "
-                   "document a line, written as one line of model JSON each)")
+                   "Input format: richtext or json (one element or an array of them), or jsonl or ndjson "
+                   "(JSON Lines: one such document a line, written as one line of model JSON each)")
         ->option_text("FORMAT");
     auto* jobsOption = app.add_option("-j,--jobs", jobs,
-                                      "Documents built at once, on as many threads (default: the number of "
-                                      "cores; 1 with --log)")
+                                      "Documents built at once, on as many threads, 1 to 256 (default: the "
+                                      "number of cores; 1 with --log)")
                            ->option_text("N");
     auto* outputDirOption = app.add_option("--output-dir", outputDir,
                                            "Each INPUT to its own output in DIR, named after it with the "
                                            "format's extension")
                                 ->option_text("DIR");
     auto* toOption = app.add_option("-t,--to,--format", to,
-                                    "Output: tree, json, html, markdown or none (default: by the extension "
-                                    "of --output, else tree)")
+                                    "Output: tree (txt), json, html (html5), markdown (md, gfm, commonmark) "
+                                    "or none (default: by the extension of --output, else tree)")
                          ->option_text("FORMAT");
     auto* outputOption = app.add_option("-o,--output", output,
                                         "Write there instead of standard output ('-': standard output)")
                              ->option_text("FILE");
     app.add_flag("-c,--compact", options.compact, "The model JSON on one line");
     app.add_flag("-q,--quiet", options.quiet, "No warnings");
+    auto* maxWarningsOption =
+        app.add_option("--max-warnings", maxWarnings,
+                       "Warnings shown per input before a line that counts the rest (default: 100; 0: all)")
+            ->option_text("N");
     app.add_flag("--strict", options.strict, "Every warning is an error: exit 1, nothing written");
     auto* titleOption = app.add_option("--title", title,
                                        "HTML page title (default: the first heading's text, else the input's "
@@ -154,11 +183,19 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
         return 2;
     }
 
-    if (lowered(from) == "jsonl") {
-        options.from = InputFormat::JsonLines;
-    } else if (lowered(from) != "richtext") {
-        err << "error: unknown input format \"" << from << "\"; choose richtext or jsonl\n";
+    if (auto const format = named(inputFormats, from)) {
+        options.from = *format;
+    } else {
+        err << "error: unknown input format \"" << from << "\"; choose richtext (json) or jsonl (ndjson)\n";
         return 2;
+    }
+    if (maxWarningsOption->count() > 0) {
+        if (maxWarnings.empty() || maxWarnings.size() > 9 ||
+            maxWarnings.find_first_not_of("0123456789") != std::string::npos) {
+            err << "error: --max-warnings needs a whole number (0: no limit)\n";
+            return 2;
+        }
+        options.maxWarnings = std::stoul(maxWarnings);
     }
     if (outputOption->count() > 0) {
         if (output.empty()) {
@@ -168,7 +205,7 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
         options.output = output;
     }
     if (toOption->count() > 0) {
-        auto const format = outputFormatNamed(to);
+        auto const format = named(outputFormats, to);
         if (!format) {
             err << "error: unknown output format \"" << to << "\"; choose tree, json, html, markdown or none\n";
             return 2;
@@ -177,7 +214,14 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
     } else if (options.from == InputFormat::JsonLines) {
         options.format = OutputFormat::Json;
     } else if (options.output && *options.output != "-") {
-        options.format = formatOfExtension(*options.output).value_or(OutputFormat::Tree);
+        auto const extension = extensionOf(*options.output);
+        auto const format = formatOfExtension(*options.output);
+        if (extension && !format) {
+            err << "error: cannot tell the output format from \"." << *extension
+                << "\"; give -t (tree, json, html, markdown or none)\n";
+            return 2;
+        }
+        options.format = format.value_or(OutputFormat::Tree);
     }
     if (options.from == InputFormat::JsonLines && options.format != OutputFormat::Json &&
         options.format != OutputFormat::None) {
@@ -210,18 +254,19 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
         return 2;
     }
     if (jobsOption->count() > 0) {
-        if (jobs == 0) {
-            err << "error: -j needs at least 1\n";
+        auto const count = jobCount(jobs);
+        if (!count) {
+            err << "error: -j needs a whole number from 1 to " << kMaxJobs << ", not \"" << jobs << "\"\n";
             return 2;
         }
-        if (options.log && jobs > 1) {
+        if (options.log && *count > 1) {
             err << "error: --log needs -j 1: the records of documents built at once would interleave\n";
             return 2;
         }
-        options.jobs = jobs;
+        options.jobs = *count;
     } else {
         unsigned const cores = std::thread::hardware_concurrency();
-        options.jobs = options.log || cores == 0 ? 1 : cores;
+        options.jobs = options.log || cores == 0 ? 1 : std::min<std::size_t>(cores, kMaxJobs);
     }
     if (outputDirOption->count() > 0) {
         if (outputDir.empty()) {

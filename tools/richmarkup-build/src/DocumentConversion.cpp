@@ -2,11 +2,13 @@
 
 #include "InputText.hpp"
 #include "OutputTarget.hpp"
+#include "WarningLimit.hpp"
 
 #include <richmarkup/host/ElementBuildError.hpp>
 #include <richmarkup/host/ElementCounter.hpp>
 #include <richmarkup/host/HtmlWriter.hpp>
 #include <richmarkup/host/MarkdownWriter.hpp>
+#include <richmarkup/host/PrintableText.hpp>
 #include <richmarkup/host/SourceText.hpp>
 #include <richmarkup/host/TreeWriter.hpp>
 
@@ -37,20 +39,6 @@ private:
 };
 
 
-std::string readStandardInput() {
-    std::string text;
-    char buffer[1 << 16];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) {
-        text.append(buffer, n);
-    }
-    if (std::ferror(stdin)) {
-        throw std::runtime_error(std::string("cannot read standard input: ") + std::strerror(errno));
-    }
-    return text;
-}
-
-
 // --title, else the first heading's text, else the first input's file name without its folder.
 std::string pageTitle(ToolOptions const& options, std::vector<document::vxzero::Node> const& nodes,
                       std::string const& firstInput) {
@@ -65,13 +53,13 @@ std::string pageTitle(ToolOptions const& options, std::vector<document::vxzero::
 }
 
 // Writes to standard output or to the output target, all of it or an error.
-void writeOutput(std::optional<std::string> const& output, std::ostream& out,
+void writeOutput(std::optional<std::string> const& output, std::ostream& out, OutputTarget::Links links,
                  std::function<void(std::ostream&)> const& write) {
     if (!output) {
         OutputTarget::writeStandardOutput(out, write);
         return;
     }
-    OutputTarget(*output, out).write(write);
+    OutputTarget(*output, out, links).write(write);
 }
 
 // Models a process leaves to the system at its end; see DocumentConversion. The list itself is
@@ -83,9 +71,11 @@ std::vector<vx::zero::Model*>* modelsKeptToTheEnd = new std::vector<vx::zero::Mo
 
 std::string displayName(std::string const& input) { return input == "-" ? std::string("<stdin>") : input; }
 
+std::string printableName(std::string const& input) { return host::printableText(displayName(input)); }
+
 DocumentConversion::DocumentConversion(ToolOptions const& options, HostSource host, std::ostream& out,
-                                       std::ostream& err, bool keepModel)
-    : options_(options), host_(std::move(host)), out_(out), err_(err), keepModel_(keepModel) {}
+                                       std::ostream& err, bool keepModel, OutputTarget::Links links)
+    : options_(options), host_(std::move(host)), out_(out), err_(err), keepModel_(keepModel), links_(links) {}
 
 int DocumentConversion::run(std::vector<std::string> const& inputs, std::optional<std::string> const& output) {
     // Every input is parsed and checked first, so malformed JSON fails before anything is
@@ -96,20 +86,25 @@ int DocumentConversion::run(std::vector<std::string> const& inputs, std::optiona
     documents.reserve(inputs.size());
     texts.reserve(inputs.size());
     for (auto const& input : inputs) {
+        std::optional<InputText> file;
         try {
+            file.emplace(input == "-" ? InputText::readStandardInput() : InputText::read(input));
+            texts.emplace_back(displayName(input), input == "-" ? std::string() : input,
+                               input == "-" ? std::optional<std::string>(std::string(file->text())) : std::nullopt);
             foundation::json::Parser parser;
-            if (input == "-") {
-                std::string text = readStandardInput();
-                texts.emplace_back(displayName(input), std::string(), text);
-                documents.push_back(parser.streamAndRelease(std::move(text)));
-            } else {
-                texts.emplace_back(input, input);
-                InputText file = InputText::read(input);
-                documents.push_back(parser.streamAndRelease(file.writable()));
-            }
+            documents.push_back(parser.streamAndRelease(file->writable()));
         } catch (foundation::json::ParseError const& e) {
-            err_ << "error: " << displayName(input) << ':' << e.line() << ':' << e.column() << ": " << e.reason()
+            if (file && file->changed()) {
+                err_ << "error: " << printableName(input) << ": changed while it was read\n";
+                return 2;
+            }
+            err_ << "error: " << printableName(input) << ':' << e.line() << ':' << e.column() << ": " << e.reason()
                  << '\n';
+            return 2;
+        }
+        if (file->changed()) {
+            // What was parsed is not what the file holds: nothing of it may be written.
+            err_ << "error: " << printableName(input) << ": changed while it was read\n";
             return 2;
         }
     }
@@ -132,6 +127,7 @@ int DocumentConversion::run(std::vector<std::string> const& inputs, std::optiona
     for (std::size_t i = 0; i < documents.size(); ++i) {
         auto& document = documents[i];
         auto& text = texts[i];
+        WarningLimit limit(options_.maxWarnings);
         try {
             host::BuildResult result = host.build(
                 model, document,
@@ -140,6 +136,9 @@ int DocumentConversion::run(std::vector<std::string> const& inputs, std::optiona
                         ++strictErrors;
                     } else if (options_.quiet) {
                         return;
+                    }
+                    if (!limit.admit()) {
+                        return;  // counted; not even located, which is what costs
                     }
                     using Severity = host::Diagnostic::Severity;
                     err_ << text.locate(warning, options_.strict ? Severity::Error : Severity::Warning).toString()
@@ -153,13 +152,15 @@ int DocumentConversion::run(std::vector<std::string> const& inputs, std::optiona
             nodes.insert(nodes.end(), std::make_move_iterator(result.nodes.begin()),
                          std::make_move_iterator(result.nodes.end()));
         } catch (host::ElementBuildError const& e) {
+            printSummary(limit, inputs[i]);
             err_ << text.locate(e).toString() << '\n';
             return 1;
         } catch (std::invalid_argument const& e) {
             // A document of the wrong shape: neither an element nor an array of them.
-            err_ << "error: " << displayName(inputs[i]) << ": " << e.what() << '\n';
+            err_ << "error: " << printableName(inputs[i]) << ": " << e.what() << '\n';
             return 2;
         }
+        printSummary(limit, inputs[i]);
         counts_.topLevel += document.size();
         counts_.released += document.releasedBytes();
         counts_.parsedParts += document.parts();
@@ -175,16 +176,22 @@ int DocumentConversion::run(std::vector<std::string> const& inputs, std::optiona
     return 0;
 }
 
+void DocumentConversion::printSummary(WarningLimit const& limit, std::string const& input) {
+    if (auto const line = limit.summary(printableName(input), options_.strict)) {
+        err_ << *line << '\n';
+    }
+}
+
 void DocumentConversion::write(std::vector<document::vxzero::Node> const& nodes,
                                std::vector<std::string> const& inputs, std::optional<std::string> const& output) {
     switch (options_.format) {
     case OutputFormat::Tree:
-        writeOutput(output, out_, [&](std::ostream& out) { host::TreeWriter::write(out, nodes); });
+        writeOutput(output, out_, links_, [&](std::ostream& out) { host::TreeWriter::write(out, nodes); });
         break;
     case OutputFormat::Json: {
         document::vxzero::ModelJsonWriter::Options json;
         json.pretty = !options_.compact;
-        writeOutput(output, out_, [&](std::ostream& out) {
+        writeOutput(output, out_, links_, [&](std::ostream& out) {
             document::vxzero::ModelJsonWriter::write(out, nodes, json);
             if (options_.compact) {
                 out << '\n';  // one document a line, as jq -c writes
@@ -197,11 +204,11 @@ void DocumentConversion::write(std::vector<document::vxzero::Node> const& nodes,
         html.title = pageTitle(options_, nodes, inputs.front());
         html.fragment = options_.fragment;
         html.stylesheet = options_.css;
-        writeOutput(output, out_, [&](std::ostream& out) { host::HtmlWriter::write(out, nodes, html); });
+        writeOutput(output, out_, links_, [&](std::ostream& out) { host::HtmlWriter::write(out, nodes, html); });
         break;
     }
     case OutputFormat::Markdown:
-        writeOutput(output, out_, [&](std::ostream& out) { host::MarkdownWriter::write(out, nodes); });
+        writeOutput(output, out_, links_, [&](std::ostream& out) { host::MarkdownWriter::write(out, nodes); });
         break;
     case OutputFormat::None:
         break;

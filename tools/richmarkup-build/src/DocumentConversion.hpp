@@ -1,5 +1,6 @@
 #pragma once
 
+#include "OutputTarget.hpp"
 #include "ToolOptions.hpp"
 
 #include <richmarkup/host/DocumentHost.hpp>
@@ -12,6 +13,8 @@
 #include <vector>
 
 namespace richmarkup::tool {
+
+class WarningLimit;
 
 /// One document made of some inputs, built into one model and written to one output: read and
 /// parse every input (malformed JSON fails before anything is built), build, write.
@@ -33,8 +36,9 @@ public:
     /// options: format, flags and the output as the command line gave them; inputs and output
     /// are given here. host: asked for once the inputs are parsed. err: diagnostics. With
     /// `keepModel` the model is never freed (for a process that ends right after).
+    /// `links`: how the output treats a symbolic link in its place (see OutputTarget).
     DocumentConversion(ToolOptions const& options, HostSource host, std::ostream& out, std::ostream& err,
-                       bool keepModel);
+                       bool keepModel, OutputTarget::Links links = OutputTarget::Links::Follow);
 
     /// Exit status: 0 done, 1 a build failed (nothing written), 2 an input that is no document.
     int run(std::vector<std::string> const& inputs, std::optional<std::string> const& output);
@@ -42,6 +46,7 @@ public:
     Counts const& counts() const noexcept { return counts_; }
 
 private:
+    void printSummary(WarningLimit const& limit, std::string const& input);
     void write(std::vector<document::vxzero::Node> const& nodes, std::vector<std::string> const& inputs,
                std::optional<std::string> const& output);
 
@@ -50,10 +55,13 @@ private:
     std::ostream& out_;
     std::ostream& err_;
     bool keepModel_;
+    OutputTarget::Links links_;
     Counts counts_;
 };
 
 /// "<stdin>" for "-", else the input as given.
 std::string displayName(std::string const& input);
+/// displayName as a message shows it: one line of printable text whatever bytes the name holds.
+std::string printableName(std::string const& input);
 
 } // namespace richmarkup::tool

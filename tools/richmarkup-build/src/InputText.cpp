@@ -1,8 +1,12 @@
 #include "InputText.hpp"
 
+#include "InputError.hpp"
+#include "JsonOpening.hpp"
+
+#include <richmarkup/host/PrintableText.hpp>
+
 #include <fcntl.h>
 #include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,7 +19,7 @@ namespace richmarkup::tool {
 namespace {
 
 [[noreturn]] void cannotRead(std::string const& path, int error) {
-    throw std::runtime_error("cannot read " + path + ": " + std::strerror(error));
+    throw InputError("cannot read " + host::printableText(path) + ": " + std::strerror(error));
 }
 
 struct FileDescriptor {
@@ -25,7 +29,13 @@ struct FileDescriptor {
             ::close(fd);
         }
     }
+    int release() noexcept { return std::exchange(fd, -1); }
 };
+
+bool sameFileState(struct stat const& a, struct stat const& b) noexcept {
+    return a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
+           a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
 
 } // namespace
 
@@ -48,22 +58,42 @@ InputText InputText::read(std::string const& path) {
         auto const pageSize = static_cast<std::size_t>(page > 0 ? page : 4096);
         std::size_t const mapped = (size + pageSize - 1) / pageSize * pageSize;
         // Private: the parser's writes (a byte or two, put back) stay in this process's copy of
-        // a page, and a file changed meanwhile by someone else is their race, as with read(2);
-        // the pages past the end of the file read as zeros. Not populated here: the parser
-        // maps a large text's pages on a second core while it reads the first ones.
+        // a page; the pages past the end of the file read as zeros. A file cut short meanwhile
+        // would end the process at the first page gone, hence the guard. Not populated here:
+        // the parser maps a large text's pages on a second core while it reads the first ones.
         void* const mapping = ::mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE, file.fd, 0);
         if (mapping != MAP_FAILED) {
-            input.mapping_ = mapping;
-            input.mappedBytes_ = mapped;
-            input.text_ = std::string_view(static_cast<char const*>(mapping), size);
-            input.readableBeyondEnd_ = mapped - size;
-            return input;
+            input.guard_ = MappingGuard::watch(mapping, mapped);
+            if (!input.guard_) {
+                ::munmap(mapping, mapped);  // no guard free: read it, as safe as any pipe
+            } else {
+                input.mapping_ = mapping;
+                input.mappedBytes_ = mapped;
+                input.text_ = std::string_view(static_cast<char const*>(mapping), size);
+                input.readableBeyondEnd_ = mapped - size;
+                input.opened_ = status;
+                input.fd_ = file.release();
+                input.shortenHopelessText();
+                return input;
+            }
         }
     }
+    input.readAll(file.fd, path);
+    return input;
+}
+
+InputText InputText::readStandardInput() {
+    InputText input;
+    input.readAll(STDIN_FILENO, "standard input");
+    return input;
+}
+
+void InputText::readAll(int fd, std::string const& name) {
     // Pipes, devices, empty or unmappable files: read until the end.
     char buffer[1 << 16];
+    JsonOpening opening = JsonOpening::Blank;
     for (;;) {
-        ssize_t const got = ::read(file.fd, buffer, sizeof buffer);
+        ssize_t const got = ::read(fd, buffer, sizeof buffer);
         if (got == 0) {
             break;
         }
@@ -71,12 +101,41 @@ InputText InputText::read(std::string const& path) {
             if (errno == EINTR) {
                 continue;
             }
-            cannotRead(path, errno);
+            cannotRead(name, errno);
         }
-        input.owned_.append(buffer, static_cast<std::size_t>(got));
+        owned_.append(buffer, static_cast<std::size_t>(got));
+        if (opening == JsonOpening::Blank) {
+            opening = openingOf(std::string_view(owned_).substr(owned_.size() - static_cast<std::size_t>(got)));
+            if (opening == JsonOpening::Hopeless) {
+                break;
+            }
+        }
     }
-    input.text_ = input.owned_;
-    return input;
+    text_ = owned_;
+    shortenHopelessText();
+}
+
+void InputText::shortenHopelessText() noexcept {
+    std::size_t const first = text_.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos || canStartJson(static_cast<unsigned char>(text_[first]))) {
+        return;
+    }
+    std::size_t const kept = std::min(text_.size(), first + kHopelessOpening);
+    readableBeyondEnd_ += text_.size() - kept;
+    text_ = text_.substr(0, kept);
+    if (mapping_ == nullptr) {
+        owned_.resize(kept);
+        text_ = owned_;
+        readableBeyondEnd_ = 0;
+    }
+}
+
+bool InputText::changed() const {
+    if (guard_ && guard_->faulted()) {
+        return true;
+    }
+    struct stat now {};
+    return fd_ >= 0 && ::fstat(fd_, &now) == 0 && !sameFileState(now, opened_);
 }
 
 InputText::InputText(InputText&& other) noexcept
@@ -84,8 +143,12 @@ InputText::InputText(InputText&& other) noexcept
       mappedBytes_(std::exchange(other.mappedBytes_, 0)),
       owned_(std::move(other.owned_)),
       text_(mapping_ != nullptr ? other.text_ : std::string_view(owned_)),
-      readableBeyondEnd_(std::exchange(other.readableBeyondEnd_, 0)) {
+      readableBeyondEnd_(std::exchange(other.readableBeyondEnd_, 0)),
+      guard_(std::move(other.guard_)),
+      fd_(std::exchange(other.fd_, -1)),
+      opened_(other.opened_) {
     other.text_ = {};
+    other.guard_.reset();
 }
 
 InputText& InputText::operator=(InputText&& other) noexcept {
@@ -96,6 +159,10 @@ InputText& InputText::operator=(InputText&& other) noexcept {
         owned_ = std::move(other.owned_);
         text_ = mapping_ != nullptr ? other.text_ : std::string_view(owned_);
         readableBeyondEnd_ = std::exchange(other.readableBeyondEnd_, 0);
+        guard_ = std::move(other.guard_);
+        other.guard_.reset();
+        fd_ = std::exchange(other.fd_, -1);
+        opened_ = other.opened_;
         other.text_ = {};
     }
     return *this;
@@ -104,9 +171,14 @@ InputText& InputText::operator=(InputText&& other) noexcept {
 InputText::~InputText() { unmap(); }
 
 void InputText::unmap() noexcept {
+    guard_.reset();
     if (mapping_ != nullptr) {
         ::munmap(mapping_, mappedBytes_);
         mapping_ = nullptr;
+    }
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
     }
 }
 

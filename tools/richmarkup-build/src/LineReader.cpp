@@ -1,5 +1,10 @@
 #include "LineReader.hpp"
 
+#include "InputError.hpp"
+#include "JsonOpening.hpp"
+
+#include <richmarkup/host/PrintableText.hpp>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,7 +20,7 @@ namespace {
 constexpr std::size_t kPiece = 1 << 20;
 
 [[noreturn]] void cannotRead(std::string const& name, int error) {
-    throw std::runtime_error("cannot read " + name + ": " + std::strerror(error));
+    throw InputError("cannot read " + host::printableText(name) + ": " + std::strerror(error));
 }
 
 } // namespace
@@ -74,7 +79,34 @@ bool LineReader::fill() {
     }
 }
 
+void LineReader::skipRestOfLine() {
+    for (;;) {
+        auto const* newline = static_cast<char const*>(std::memchr(buffer_.data() + begin_, '\n', end_ - begin_));
+        if (newline != nullptr) {
+            begin_ = static_cast<std::size_t>(newline - buffer_.data()) + 1;
+            return;
+        }
+        begin_ = end_;  // all of it is the cut line's: nothing to keep
+        if (!fill()) {
+            return;
+        }
+    }
+}
+
+bool LineReader::lineIsHopeless(std::size_t seen) {
+    // Only the bytes not looked at yet: a long blank opening is scanned once.
+    if (opening_.kind == JsonOpening::Blank) {
+        opening_.kind = openingOf(std::string_view(buffer_.data() + begin_ + opening_.scanned, seen - opening_.scanned));
+        opening_.scanned = seen;
+    }
+    return opening_.kind == JsonOpening::Hopeless;
+}
+
 bool LineReader::next(std::string& line, std::size_t& number) {
+    if (cut_) {
+        skipRestOfLine();
+        cut_ = false;
+    }
     std::size_t searched = begin_;
     for (;;) {
         auto const* start = buffer_.data() + searched;
@@ -88,9 +120,19 @@ bool LineReader::next(std::string& line, std::size_t& number) {
             line.assign(buffer_.data() + begin_, length);
             begin_ = stop + 1;
             number = ++lineNumber_;
+            opening_ = {JsonOpening::Blank, 0};
             return true;
         }
         std::size_t const seen = end_ - begin_;
+        if (seen > kHopelessOpening && lineIsHopeless(seen)) {
+            // No document: its opening is enough for the error; the rest is passed over later.
+            line.assign(buffer_.data() + begin_, kHopelessOpening);
+            begin_ += kHopelessOpening;
+            cut_ = true;
+            number = ++lineNumber_;
+            opening_ = {JsonOpening::Blank, 0};
+            return true;
+        }
         if (!fill()) {
             if (begin_ == end_) {
                 return false;
@@ -101,6 +143,7 @@ bool LineReader::next(std::string& line, std::size_t& number) {
             }
             begin_ = end_;
             number = ++lineNumber_;
+            opening_ = {JsonOpening::Blank, 0};
             return true;
         }
         searched = begin_ + seen;  // fill moved the rest to the front

@@ -16,7 +16,9 @@ namespace richmarkup::tool {
 /// given, whatever order they finish in, on the thread that gives them. At most `window` jobs
 /// are given and not yet handed back at any time: a producer faster than the workers waits, so
 /// memory stays bounded however many jobs come. With one thread, jobs run on the caller's
-/// thread as they are given: no thread is started.
+/// thread as they are given: no thread is started. Threads start as jobs wait for one, so a
+/// short run starts no more of them than it has jobs; when the system will not start another,
+/// the work goes on with those it has (or on the caller's thread).
 ///
 /// A job that throws is the caller's to hear: the exception comes out of submit or finish,
 /// in its order, and the work ends (jobs given after it are not run).
@@ -27,12 +29,8 @@ public:
     using Deliver = std::function<void(Result&)>;
 
     OrderedWork(std::size_t threads, std::size_t window, Deliver deliver)
-        : window_(window < threads ? threads : window), deliver_(std::move(deliver)) {
-        if (threads > 1) {
-            for (std::size_t i = 0; i < threads; ++i) {
-                workers_.emplace_back([this] { work(); });
-            }
-        }
+        : threads_(threads), window_(window < threads ? threads : window), deliver_(std::move(deliver)) {
+        workers_.reserve(threads > 1 ? threads : 0);
     }
 
     ~OrderedWork() { stop(); }
@@ -42,7 +40,7 @@ public:
     /// Gives a job; hands back whatever results are ready, in order, and waits while the
     /// window is full.
     void submit(Job job) {
-        if (workers_.empty()) {
+        if (threads_ <= 1 || (workers_.empty() && !startWorker())) {
             Result result = job();
             deliver_(result);
             return;
@@ -50,11 +48,17 @@ public:
         std::unique_lock lock(mutex_);
         slots_.push_back(Slot{std::move(job), std::nullopt, nullptr, false});
         ++queued_;
+        if (queued_ > idle_ && workers_.size() < threads_) {
+            lock.unlock();
+            startWorker();
+            lock.lock();
+        }
         workAvailable_.notify_one();
         deliverReady(lock, window_);
     }
 
-    /// Waits for every job and hands back the rest of the results.
+    /// Waits for every job given so far and hands back the rest of the results; more jobs may
+    /// follow.
     void finish() {
         if (workers_.empty()) {
             return;
@@ -94,10 +98,23 @@ private:
         }
     }
 
+    // False when the system starts no more threads: the ones running carry on.
+    bool startWorker() noexcept {
+        try {
+            workers_.emplace_back([this] { work(); });
+            return true;
+        } catch (...) {
+            threads_ = workers_.size();
+            return false;
+        }
+    }
+
     void work() {
         std::unique_lock lock(mutex_);
         for (;;) {
+            ++idle_;
             workAvailable_.wait(lock, [&] { return stopping_ || queued_ > 0; });
+            --idle_;
             if (stopping_) {
                 return;
             }
@@ -145,6 +162,7 @@ private:
         }
     }
 
+    std::size_t threads_;  // at most; fewer run until the jobs need them
     std::size_t const window_;
     Deliver deliver_;
     std::mutex mutex_;
@@ -153,6 +171,7 @@ private:
     std::deque<Slot> slots_;
     std::size_t firstIndex_ = 0;  // the index of slots_.front() among all jobs given
     std::size_t queued_ = 0;      // jobs given and not yet taken by a worker
+    std::size_t idle_ = 0;        // workers waiting for a job
     bool stopping_ = false;
     std::vector<std::thread> workers_;
 };

@@ -1,13 +1,15 @@
 #include "OutputTarget.hpp"
 
 #include "AtomicOutputFile.hpp"
+#include "DescriptorStream.hpp"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 #include <system_error>
 
@@ -21,8 +23,9 @@ namespace fs = std::filesystem;
     throw std::runtime_error("cannot write " + name + ": " + why);
 }
 
-// The file a chain of symbolic links ends at; the last link's target may not exist yet.
-std::string followLinks(std::string const& path) {
+} // namespace
+
+std::string OutputTarget::followLinks(std::string const& path) {
     fs::path current(path);
     for (int hops = 0; hops < 40; ++hops) {
         std::error_code error;
@@ -38,17 +41,43 @@ std::string followLinks(std::string const& path) {
     fail(path, std::strerror(ELOOP));
 }
 
+namespace {
+
 void checkFlushed(std::ostream& stream, std::string const& name) {
     errno = 0;
     stream.flush();
     if (!stream) {
-        fail(name, errno != 0 ? std::strerror(errno) : "write failed");
+        int const error = DescriptorBuffer::errorOf(stream) != 0 ? DescriptorBuffer::errorOf(stream) : errno;
+        fail(name, error != 0 ? std::strerror(error) : "write failed");
     }
+}
+
+// The number after `prefix` in `path`, if that is all there is.
+std::optional<int> numberAfter(std::string const& path, std::string const& prefix) {
+    if (path.rfind(prefix, 0) != 0 || path.size() == prefix.size() || path.size() - prefix.size() > 9 ||
+        path.find_first_not_of("0123456789", prefix.size()) != std::string::npos) {
+        return std::nullopt;
+    }
+    return std::stoi(path.substr(prefix.size()));
 }
 
 } // namespace
 
-OutputTarget::OutputTarget(std::string path, std::ostream& out) : path_(std::move(path)), out_(out) {}
+OutputTarget::OutputTarget(std::string path, std::ostream& out, Links links)
+    : path_(std::move(path)), out_(out), links_(links) {}
+
+std::optional<int> OutputTarget::descriptorNamed(std::string const& path) {
+    if (path == "/dev/stdout") {
+        return 1;
+    }
+    if (path == "/dev/stderr") {
+        return 2;
+    }
+    if (auto const fd = numberAfter(path, "/dev/fd/")) {
+        return fd;
+    }
+    return numberAfter(path, "/proc/self/fd/");
+}
 
 void OutputTarget::writeStandardOutput(std::ostream& out, std::function<void(std::ostream&)> const& writer) {
     writer(out);
@@ -60,8 +89,24 @@ void OutputTarget::write(std::function<void(std::ostream&)> const& writer) const
         writeStandardOutput(out_, writer);
         return;
     }
-    std::string const target = followLinks(path_);
+    if (auto const fd = descriptorNamed(path_)) {
+        if (*fd == 1) {
+            writeStandardOutput(out_, writer);  // in step with what else goes there
+            return;
+        }
+        DescriptorStream stream(*fd);
+        writer(stream);
+        checkFlushed(stream, path_);
+        return;
+    }
+    std::string const target = links_ == Links::Follow ? followLinks(path_) : path_;
     struct stat status {};
+    if (links_ == Links::Replace && ::lstat(target.c_str(), &status) == 0 && S_ISLNK(status.st_mode)) {
+        AtomicOutputFile file(target, path_);  // renamed over the link, not through it
+        writer(file.stream());
+        file.commit();
+        return;
+    }
     if (::stat(target.c_str(), &status) != 0 || S_ISREG(status.st_mode)) {
         AtomicOutputFile file(target, path_);
         writer(file.stream());
@@ -72,14 +117,21 @@ void OutputTarget::write(std::function<void(std::ostream&)> const& writer) const
         fail(path_, "it is a directory");
     }
     // A FIFO's reader or a device takes the bytes as they come; there is nothing to replace.
-    std::ofstream direct(target, std::ios::binary | std::ios::out);
-    if (!direct) {
+    int const fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) {
         fail(path_, std::strerror(errno));
     }
-    writer(direct);
-    checkFlushed(direct, path_);
-    direct.close();
-    if (direct.fail()) {
+    {
+        DescriptorStream direct(fd);
+        writer(direct);
+        try {
+            checkFlushed(direct, path_);
+        } catch (...) {
+            ::close(fd);
+            throw;
+        }
+    }
+    if (::close(fd) != 0) {
         fail(path_, std::strerror(errno));
     }
 }

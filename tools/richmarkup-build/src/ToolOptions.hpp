@@ -37,6 +37,8 @@ struct ToolOptions {
     bool quiet = false;
     /// Every warning is an error: exit 1, nothing written.
     bool strict = false;
+    /// Warnings shown per input; the rest are counted in one line. 0: no limit.
+    std::size_t maxWarnings = 100;
     /// HTML: the page title (default: the first heading's text, else the input's file name),
     /// only the body's content, a stylesheet to link in place of the built-in one.
     std::optional<std::string> title;
