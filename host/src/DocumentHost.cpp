@@ -4,6 +4,7 @@
 #include <richmarkup/host/DeclarativeServices.hpp>
 #include <richmarkup/host/ElementBuildError.hpp>
 #include <richmarkup/host/HostError.hpp>
+#include <richmarkup/host/PrintableText.hpp>
 
 #include "DocumentBuildState.hpp"
 #include "ElementPhrases.hpp"
@@ -23,7 +24,11 @@
 #include <cppmicroservices/ServiceInterface.h>
 #include <cppmicroservices/ServiceReference.h>
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -123,6 +128,10 @@ DocumentHost::DocumentHost(HostOptions options) : state_(std::make_unique<State>
         auto context = framework->GetBundleContext();
         DeclarativeServices::ensure(context, options.declarativeServicesBundle);
         for (auto const& file : files) {
+            // The framework says only that it cannot open a file; the system says why.
+            if (::access(file.c_str(), R_OK) != 0) {
+                throw HostError("cannot open bundle " + printableText(file) + ": " + std::strerror(errno));
+            }
             for (auto& bundle : context.InstallBundles(file)) {
                 bundle.Start();
             }

@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -109,6 +110,33 @@ TEST(OutputDirTest, EachInputToItsOwnOutputAndFailuresStayTheirOwn) {
     EXPECT_FALSE(fs::exists(runner.directory() / "out2" / "a.txt"));
     EXPECT_THAT(runner.run("-t json --output-dir . a.json").err, HasSubstr("would be written over by its own output"));
     EXPECT_EQ(ToolRunner::read(runner.directory() / "a.json"), paragraph("alpha"));
+}
+
+TEST(BatchExitStatusTest, ADocumentThatFailsIsOneInEveryBatchModeAndTheOthersAreWritten) {
+    ToolRunner runner;
+    runner.file("a.json", paragraph("alpha"));
+    runner.file("broken.json", "[" + paragraph("beta"));
+    runner.file("lines.jsonl", paragraph("l1") + "\n");
+    // Malformed, missing: each is that input's failure, as a failed build is.
+    for (char const* inputs : {"broken.json a.json", "missing.json a.json"}) {
+        SCOPED_TRACE(inputs);
+        fs::remove_all(runner.directory() / "out");
+        ToolRun const run = runner.run(std::string("-t markdown --output-dir out ") + inputs);
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_EQ(ToolRunner::read(runner.directory() / "out" / "a.md"), "alpha\n");
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    }
+    ToolRun run = runner.run("-f jsonl missing.jsonl lines.jsonl");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "error: cannot read missing.jsonl: No such file or directory\n");
+    EXPECT_EQ(ToolRunner::lines(run.out).size(), 1u);
+    run = runner.run("-f jsonl --output-dir out missing.jsonl lines.jsonl");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_FALSE(fs::exists(runner.directory() / "out" / "missing.jsonl"));
+    EXPECT_TRUE(fs::exists(runner.directory() / "out" / "lines.jsonl"));
+    // An output that cannot be written is the batch's own failure.
+    runner.file("taken", "a file, not a folder");
+    EXPECT_EQ(runner.run("--output-dir taken a.json").status, 2);
 }
 
 TEST(BatchOptionsTest, MisfitsAreOneLineUsageErrors) {
