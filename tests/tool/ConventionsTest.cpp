@@ -122,6 +122,7 @@ TEST(ConventionsTest, VersionAndHelpWithItsExitStatuses) {
         EXPECT_THAT(help.out, HasSubstr(option));
     }
     EXPECT_THAT(help.out, HasSubstr("Exit status: 0 done (warnings included); 1 a build failed, nothing written; 2"));
+    EXPECT_THAT(help.out, HasSubstr("an input that cannot be read included (the others are still converted)"));
 }
 
 TEST(ConventionsTest, NoInputOnATerminalGivesAUsageHint) {
@@ -135,6 +136,13 @@ TEST(ConventionsTest, NoInputOnATerminalGivesAUsageHint) {
 
 TEST(ConventionsTest, HtmlTitleFragmentAndStylesheet) {
     ToolRunner tool;
+    // A stylesheet is linked as a document's links are: the same schemes only.
+    for (char const* css : {"'javascript:alert(1)'", "' JavaScript:x'", "'data:text/css,x'"}) {
+        ToolRun const refused = tool.run(std::string("-t html --css ") + css + " -", paragraphOf("a"));
+        EXPECT_EQ(refused.status, 2) << css;
+        EXPECT_THAT(refused.err, StartsWith("error: --css ")) << css;
+        EXPECT_EQ(refused.out, "") << css;
+    }
     std::string const doc = R"([{"className":"HeadingNode","level":1,"children":[{"className":"RichTextNode","text":"Heads & tails"}]}])";
     EXPECT_THAT(tool.run("-t html -", doc).out, HasSubstr("<title>Heads &amp; tails</title>"));
     EXPECT_THAT(tool.run("-t html --title 'Given' -", doc).out, HasSubstr("<title>Given</title>"));

@@ -129,7 +129,9 @@ TEST_F(OutputFileTest, AFailedBuildLeavesNoFileAndKeepsAnOldOne) {
 TEST_F(OutputFileTest, AnUnwritablePlaceIsStatusTwo) {
     ToolRun const run = tool.run("-o no/such/dir/out.txt -", paragraph);
     EXPECT_EQ(run.status, 2);
-    EXPECT_THAT(run.err, StartsWith("error: cannot write no/such/dir/out.txt: "));
+    // The temporary beside it is what cannot be made: its folder is named.
+    EXPECT_EQ(run.err, "error: cannot write no/such/dir/out.txt: cannot make a temporary file in no/such/dir: "
+                       "No such file or directory\n");
 }
 
 } // namespace
@@ -203,6 +205,53 @@ TEST(DiagnosticsTest, WarningsAreLimitedPerInputAndTheRestCounted) {
         EXPECT_EQ(lines[4].rfind("warning: corpus.jsonl:2:", 0), 0u);
         EXPECT_EQ(lines[5], "warning: corpus.jsonl: 115 more warnings not shown; --max-warnings 0 shows them all");
         EXPECT_EQ(lines[6].rfind("warning: few.json:1:", 0), 0u);
+    }
+}
+
+TEST(DiagnosticsTest, WhatAWriterChangesIsAWarningAtItsElementAndStrictWritesNothing) {
+    ToolRunner tool;
+    tool.file("doc.json", "[\n"
+                          R"({"className":"RichTextParagraphNode","children":[)" "\n"
+                          R"(  {"className":"ImageNode","imgSrc":"javascript:x","altText":"pic"}]})" "\n"
+                          "]\n");
+    std::string const warning = "doc.json:3:3: /0/children/0: image source \"javascript:x\" left out: scheme "
+                                "\"javascript\" is not allowed; written as its alternative text\n";
+    ToolRun run = tool.run("-t html doc.json");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "warning: " + warning);
+    EXPECT_THAT(run.out, HasSubstr("pic"));
+    run = tool.run("-t markdown doc.json");
+    EXPECT_EQ(run.err, "warning: " + warning);
+    EXPECT_EQ(tool.run("-q -t markdown doc.json").err, "");
+    EXPECT_EQ(tool.run("-t tree doc.json").err, "") << "the tree keeps the address as it is";
+
+    for (char const* to : {"html", "markdown"}) {
+        run = tool.run(std::string("--strict -t ") + to + " -o out doc.json");
+        EXPECT_EQ(run.status, 1) << to;
+        EXPECT_EQ(run.err, "error: " + warning);
+        EXPECT_FALSE(fs::exists(tool.directory() / "out")) << to;
+        run = tool.run(std::string("--strict -t ") + to + " doc.json");
+        EXPECT_EQ(run.out, "") << "nothing on standard output either";
+    }
+
+    // Inputs after the first: located in their own file.
+    tool.file("first.json", paragraph);
+    run = tool.run("-t html first.json doc.json");
+    EXPECT_EQ(run.err, "warning: " + warning);
+}
+
+TEST(DiagnosticsTest, EveryLineIsPrintableAndJsonLinesAreValidUtf8) {
+    ToolRunner tool;
+    // A file name with a line break, an escape and a byte that is no UTF-8.
+    std::string const name = "a\nb\x1b[31m\xff.jsonl";
+    tool.file(name, "[\n");
+    ToolRun const run = tool.run("-f jsonl \"$(printf 'a\\nb\\033[31m\\377.jsonl')\"");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_THAT(run.err, StartsWith("error: a\\nb\\x1b[31m\\xff.jsonl:"));
+    EXPECT_THAT(run.out, StartsWith(R"({"error": "a\\nb\\x1b[31m\\xff.jsonl:)"));
+    for (unsigned char const c : run.out) {
+        EXPECT_LT(c, 0x80) << "escaped, so valid UTF-8";
     }
 }
 

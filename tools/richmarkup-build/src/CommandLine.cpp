@@ -1,5 +1,8 @@
 #include "CommandLine.hpp"
 
+#include <richmarkup/host/HtmlWriter.hpp>
+#include <richmarkup/host/PrintableText.hpp>
+
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
@@ -239,6 +242,12 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
         options.title = title;
     }
     if (cssOption->count() > 0) {
+        // The page links it as it would a link in the document: the same schemes only.
+        if (!host::HtmlWriter::allowedLink(css)) {
+            err << "error: --css " << host::printableText(css)
+                << ": not an address a page may link (http, https or a relative path)\n";
+            return 2;
+        }
         options.css = css;
     }
     if (inputs.empty()) {

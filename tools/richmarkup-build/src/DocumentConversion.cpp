@@ -3,6 +3,7 @@
 #include "InputText.hpp"
 #include "OutputTarget.hpp"
 #include "WarningLimit.hpp"
+#include "WriterWarnings.hpp"
 
 #include <richmarkup/host/ElementBuildError.hpp>
 #include <richmarkup/host/ElementCounter.hpp>
@@ -22,6 +23,7 @@
 #include <filesystem>
 #include <iterator>
 #include <memory>
+#include <sstream>
 #include <stdexcept>
 
 namespace richmarkup::tool {
@@ -98,8 +100,8 @@ int DocumentConversion::run(std::vector<std::string> const& inputs, std::optiona
                 err_ << "error: " << printableName(input) << ": changed while it was read\n";
                 return 2;
             }
-            err_ << "error: " << printableName(input) << ':' << e.line() << ':' << e.column() << ": " << e.reason()
-                 << '\n';
+            // With the pointer of the value at fault where the text is sound JSON up to it.
+            err_ << host::SourceText(displayName(input), std::string()).locate(e).toString() << '\n';
             return 2;
         }
         if (file->changed()) {
@@ -123,11 +125,21 @@ int DocumentConversion::run(std::vector<std::string> const& inputs, std::optiona
     }
     Stopwatch buildClock;
     std::vector<document::vxzero::Node> nodes;
+    std::vector<std::size_t> firstNodeOfInput;
+    std::vector<WarningLimit> limits(documents.size(), WarningLimit(options_.maxWarnings));
     std::size_t strictErrors = 0;
+    // The lines counting what each input's limit left out, once nothing more can be said.
+    auto const summarize = [&] {
+        for (std::size_t i = 0; i < limits.size(); ++i) {
+            if (auto const line = limits[i].summary(printableName(inputs[i]), options_.strict)) {
+                err_ << *line << '\n';
+            }
+        }
+    };
     for (std::size_t i = 0; i < documents.size(); ++i) {
         auto& document = documents[i];
         auto& text = texts[i];
-        WarningLimit limit(options_.maxWarnings);
+        firstNodeOfInput.push_back(nodes.size());
         try {
             host::BuildResult result = host.build(
                 model, document,
@@ -137,12 +149,10 @@ int DocumentConversion::run(std::vector<std::string> const& inputs, std::optiona
                     } else if (options_.quiet) {
                         return;
                     }
-                    if (!limit.admit()) {
+                    if (!limits[i].admit()) {
                         return;  // counted; not even located, which is what costs
                     }
-                    using Severity = host::Diagnostic::Severity;
-                    err_ << text.locate(warning, options_.strict ? Severity::Error : Severity::Warning).toString()
-                         << '\n';
+                    err_ << text.locate(warning, severity()).toString() << '\n';
                 },
                 [&](foundation::json::Value const& element) {
                     if (options_.stats) {
@@ -152,15 +162,15 @@ int DocumentConversion::run(std::vector<std::string> const& inputs, std::optiona
             nodes.insert(nodes.end(), std::make_move_iterator(result.nodes.begin()),
                          std::make_move_iterator(result.nodes.end()));
         } catch (host::ElementBuildError const& e) {
-            printSummary(limit, inputs[i]);
+            summarize();
             err_ << text.locate(e).toString() << '\n';
             return 1;
         } catch (std::invalid_argument const& e) {
             // A document of the wrong shape: neither an element nor an array of them.
+            summarize();
             err_ << "error: " << printableName(inputs[i]) << ": " << e.what() << '\n';
             return 2;
         }
-        printSummary(limit, inputs[i]);
         counts_.topLevel += document.size();
         counts_.released += document.releasedBytes();
         counts_.parsedParts += document.parts();
@@ -168,22 +178,46 @@ int DocumentConversion::run(std::vector<std::string> const& inputs, std::optiona
     counts_.buildMs = buildClock.elapsedMs();
     counts_.nodes = model.nodeCount();
     if (strictErrors > 0) {
+        summarize();
         return 1;  // --strict: every warning was an error; nothing is written
     }
     Stopwatch writeClock;
-    write(nodes, inputs, output);
+    WriterWarnings writerWarnings(nodes, firstNodeOfInput, texts, host);
+    bool const written = write(nodes, inputs, output, writerWarnings);
     counts_.writeMs = writeClock.elapsedMs();
-    return 0;
-}
-
-void DocumentConversion::printSummary(WarningLimit const& limit, std::string const& input) {
-    if (auto const line = limit.summary(printableName(input), options_.strict)) {
-        err_ << *line << '\n';
+    if (!options_.quiet || options_.strict) {
+        for (auto const& warning : writerWarnings.locate(severity())) {
+            if (limits[warning.input].admit()) {
+                err_ << warning.diagnostic.toString() << '\n';
+            }
+        }
     }
+    summarize();
+    return written ? 0 : 1;
 }
 
-void DocumentConversion::write(std::vector<document::vxzero::Node> const& nodes,
-                               std::vector<std::string> const& inputs, std::optional<std::string> const& output) {
+host::Diagnostic::Severity DocumentConversion::severity() const noexcept {
+    return options_.strict ? host::Diagnostic::Severity::Error : host::Diagnostic::Severity::Warning;
+}
+
+bool DocumentConversion::write(std::vector<document::vxzero::Node> const& nodes,
+                               std::vector<std::string> const& inputs, std::optional<std::string> const& output,
+                               WriterWarnings& warnings) {
+    // Writers that may report: with --strict a report means nothing is written, so the page is
+    // made in memory first and written only when the writer had nothing to say.
+    auto const writeChecked = [&](std::function<void(std::ostream&)> const& writer) {
+        if (!options_.strict) {
+            writeOutput(output, out_, links_, writer);
+            return true;
+        }
+        std::ostringstream page;
+        writer(page);
+        if (!warnings.empty()) {
+            return false;
+        }
+        writeOutput(output, out_, links_, [&](std::ostream& out) { out << page.rdbuf(); });
+        return true;
+    };
     switch (options_.format) {
     case OutputFormat::Tree:
         writeOutput(output, out_, links_, [&](std::ostream& out) { host::TreeWriter::write(out, nodes); });
@@ -204,15 +238,18 @@ void DocumentConversion::write(std::vector<document::vxzero::Node> const& nodes,
         html.title = pageTitle(options_, nodes, inputs.front());
         html.fragment = options_.fragment;
         html.stylesheet = options_.css;
-        writeOutput(output, out_, links_, [&](std::ostream& out) { host::HtmlWriter::write(out, nodes, html); });
-        break;
+        html.onWarning = warnings.handler();
+        return writeChecked([&](std::ostream& out) { host::HtmlWriter::write(out, nodes, html); });
     }
-    case OutputFormat::Markdown:
-        writeOutput(output, out_, links_, [&](std::ostream& out) { host::MarkdownWriter::write(out, nodes); });
-        break;
+    case OutputFormat::Markdown: {
+        host::MarkdownWriter::Options markdown;
+        markdown.onWarning = warnings.handler();
+        return writeChecked([&](std::ostream& out) { host::MarkdownWriter::write(out, nodes, markdown); });
+    }
     case OutputFormat::None:
         break;
     }
+    return true;
 }
 
 } // namespace richmarkup::tool

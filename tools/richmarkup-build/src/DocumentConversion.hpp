@@ -14,7 +14,7 @@
 
 namespace richmarkup::tool {
 
-class WarningLimit;
+class WriterWarnings;
 
 /// One document made of some inputs, built into one model and written to one output: read and
 /// parse every input (malformed JSON fails before anything is built), build, write.
@@ -46,9 +46,10 @@ public:
     Counts const& counts() const noexcept { return counts_; }
 
 private:
-    void printSummary(WarningLimit const& limit, std::string const& input);
-    void write(std::vector<document::vxzero::Node> const& nodes, std::vector<std::string> const& inputs,
-               std::optional<std::string> const& output);
+    // False when --strict found the writer's warnings and nothing was written.
+    bool write(std::vector<document::vxzero::Node> const& nodes, std::vector<std::string> const& inputs,
+               std::optional<std::string> const& output, WriterWarnings& warnings);
+    host::Diagnostic::Severity severity() const noexcept;
 
     ToolOptions const& options_;
     HostSource host_;
