@@ -11,10 +11,14 @@
 namespace richmarkup::host {
 
 void DocumentBuild::State::warn(std::string message, std::string pointer) {
-    result.warnings.push_back(BuildWarning{added, std::move(message), std::move(pointer)});
+    BuildWarning warning{added, std::move(message), std::move(pointer)};
+    // A handler hears each one and the result keeps none: a document of a million skipped
+    // elements would otherwise hold a million messages to the end of its build.
     if (onWarning) {
-        onWarning(result.warnings.back());
+        onWarning(warning);
+        return;
     }
+    result.warnings.push_back(std::move(warning));
 }
 
 namespace {
@@ -22,7 +26,7 @@ namespace {
 // A builder's error as it was, with the place the host finds for it.
 ElementBuildError located(DocumentBuild::State const& s, foundation::json::Value const& element,
                           std::string const& pointer, std::string const& message) {
-    if (auto cause = s.checker.locateError(element, pointer)) {
+    if (auto cause = s.checker.locateError(element, pointer, message)) {
         return ElementBuildError(s.added, message, std::move(cause->pointer), std::move(cause->message));
     }
     return ElementBuildError(s.added, message, pointer);

@@ -44,7 +44,8 @@ public:
 
     /// Builds a document (one block element, or an array of them) into `model`. Each top-level
     /// element goes to the first NodeBuilder service, in the framework's order, that accepts it;
-    /// an element none accepts is skipped with a warning, which `onWarning` hears at once.
+    /// an element none accepts is skipped with a warning, which `onWarning` hears at once (the
+    /// result then keeps none of them: see BuildResult::warnings).
     /// Throws ElementBuildError when a builder throws, std::invalid_argument when the document
     /// is neither an object nor an array.
     BuildResult build(vx::zero::Model const& model, foundation::json::Value const& document,
