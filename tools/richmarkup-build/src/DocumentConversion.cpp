@@ -186,10 +186,9 @@ int DocumentConversion::run(std::vector<std::string> const& inputs, std::optiona
     bool const written = write(nodes, inputs, output, writerWarnings);
     counts_.writeMs = writeClock.elapsedMs();
     if (!options_.quiet || options_.strict) {
-        for (auto const& warning : writerWarnings.locate(severity())) {
-            if (limits[warning.input].admit()) {
-                err_ << warning.diagnostic.toString() << '\n';
-            }
+        auto const admit = [&](std::size_t input) { return limits[input].admit(); };
+        for (auto const& warning : writerWarnings.locate(severity(), admit)) {
+            err_ << warning.diagnostic.toString() << '\n';
         }
     }
     summarize();

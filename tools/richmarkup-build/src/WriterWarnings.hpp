@@ -8,6 +8,7 @@
 #include <document/vxzero/Node.hpp>
 
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 namespace richmarkup::tool {
@@ -31,8 +32,11 @@ public:
         std::size_t input;
         host::Diagnostic diagnostic;
     };
-    /// Every warning gathered, in the writer's order, with the input it concerns.
-    std::vector<Located> locate(host::Diagnostic::Severity severity) const;
+    /// The warnings gathered that `admit` lets through, asked in the writer's order with the
+    /// input each concerns, located. Only those are located: a page with a million warnings
+    /// shows a hundred, and finding a node's place costs a walk of its siblings.
+    std::vector<Located> locate(host::Diagnostic::Severity severity,
+                                std::function<bool(std::size_t input)> const& admit) const;
 
 private:
     std::vector<document::vxzero::Node> const& nodes_;
