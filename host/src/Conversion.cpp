@@ -54,8 +54,7 @@ Conversion DocumentHost::convert(std::string_view json, std::string name) const 
         out.nodes = std::move(result.nodes);
         locateWarnings();
     } catch (foundation::json::ParseError const& e) {
-        out.diagnostics.push_back(Diagnostic{Diagnostic::Severity::Error, std::move(name), e.line(), e.column(),
-                                             std::string(), e.reason(), true});
+        out.diagnostics.push_back(SourceText(name, std::string()).locate(e));
     } catch (ElementBuildError const& e) {
         locateWarnings();
         out.diagnostics.push_back(locator().locate(e));

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <sstream>
+#include <cstdint>
 #include <string_view>
 
 namespace richmarkup::host {
@@ -22,8 +22,8 @@ enum class Route { None, Inline, ListItems, TocEntries, TableRows, TableCells, A
 // Skip: a value of another kind is passed over; Strict: it fails the build.
 enum class Read { Skip, Strict };
 
-// A value the model keeps otherwise than written.
-enum class Stored { AsWritten, HeadingLevel, ImageSize, ColumnWidths };
+// A value the model keeps otherwise than written, or one a builder refuses.
+enum class Stored { AsWritten, HeadingLevel, ImageSize, ColumnWidths, IndentWidth };
 
 struct KeyRule {
     std::string_view key;
@@ -77,7 +77,8 @@ std::vector<KindRule> const& kindRules() {
         {"TableCellNode", Route::AnyBlock, false, false, {}},
         {"CodeTextNode", Route::None, false, false,
          {{"text", Kind::String, true, Read::Strict}, {"tokenKind", Kind::String, false, Read::Strict}}},
-        {"CodeIndentNode", Route::None, false, false, {{"width", Kind::Double, true, Read::Strict}}},
+        {"CodeIndentNode", Route::None, false, false,
+         {{"width", Kind::Double, true, Read::Strict, Stored::IndentWidth}}},
     };
     return rules;
 }
@@ -98,6 +99,42 @@ std::size_t indexOf(KindRule const& rule) noexcept { return static_cast<std::siz
 
 // The largest whole number every JSON reader keeps exact (2^53 - 1); beyond it one may round.
 constexpr double maxExactWhole = 9007199254740991.0;
+// The widest indentation the code bundle's CodeIndentNode builder takes, and the start of the
+// message it fails with beyond it.
+constexpr double maxIndentWidth = 256;
+constexpr std::string_view indentWidthRefused = "CodeIndentNode width must be";
+
+// What the image builder stores for a size: truncated toward zero, a negative one wrapped round
+// from its signed integer part, what 64 bits do not hold saturated (NaN: 0).
+std::uint64_t storedImageSize(double value) {
+    constexpr double twoTo63 = 9223372036854775808.0;
+    constexpr double twoTo64 = 18446744073709551616.0;
+    if (std::isnan(value) || (value < 0 && value > -1)) {
+        return 0;
+    }
+    if (value >= 0) {
+        return value < twoTo64 ? static_cast<std::uint64_t>(value) : UINT64_MAX;
+    }
+    return value < -twoTo63 ? static_cast<std::uint64_t>(INT64_MIN)
+                            : static_cast<std::uint64_t>(static_cast<std::int64_t>(value));
+}
+
+// What the table builder stores for a column width: truncated toward zero, saturated to 64 bits.
+long long storedColumnWidth(double value) {
+    constexpr double twoTo63 = 9223372036854775808.0;
+    if (std::isnan(value)) {
+        return 0;
+    }
+    if (value >= twoTo63) {
+        return INT64_MAX;
+    }
+    return value < -twoTo63 ? INT64_MIN : static_cast<long long>(value);
+}
+
+// The text a builder throws when it reads a value of one kind as another (Value's own).
+std::string conversionFailure(Kind held, Kind wanted) {
+    return std::string("invalid conversion: ") + fj::kindName(held) + " to " + fj::kindName(wanted);
+}
 
 constexpr std::string_view inlineKinds[] = {"RichTextNode", "HyperlinkNode", "ImageNode", "EquationNode"};
 constexpr std::string_view codeElementKinds[] = {"CodeTextNode", "CodeIndentNode"};
@@ -134,12 +171,7 @@ std::string quoted(std::string_view text) {
     return out;
 }
 
-std::string number(double value) {
-    std::ostringstream out;
-    out.precision(15);  // as written in the document, not the double's last bits
-    out << value;
-    return out.str();
-}
+using phrases::number;
 
 // "/" and "~" escaped as RFC 6901 asks.
 void appendToken(std::string& pointer, std::string_view token) {
@@ -222,7 +254,8 @@ public:
         }
         for (std::size_t i = 0; i < rule.keys.size(); ++i) {
             if (rule.keys[i].required && (seen & (1u << i)) == 0) {
-                error({}, quoted(rule.className) + " needs the key " + quoted(rule.keys[i].key) + ", which is missing");
+                error({}, quoted(rule.className) + " needs the key " + quoted(rule.keys[i].key) + ", which is missing",
+                      conversionFailure(Kind::Undefined, rule.keys[i].kind));
             }
         }
         // "id" is read only when "anchorId" is no string.
@@ -236,6 +269,12 @@ public:
             this->children(children, rule);
         }
     }
+
+    /// Of each error found: the start of the text a builder fails with for it.
+    std::vector<std::string> const& explains() const noexcept { return explains_; }
+
+    // The kind a builder takes `child` as at the place `route` leads to, or null.
+    KindRule const* taken(fj::Value const& child, Route route) const { return takenAt(child, route); }
 
 private:
     // One step of a pointer below the current value: a key, or an array index.
@@ -251,7 +290,7 @@ private:
     void key(KeyRule const& key, fj::Value const& value) {
         if (value.kind() != key.kind) {
             if (key.read == Read::Strict) {
-                error({key.key}, mistyped(key.key, value.kind(), key.kind));
+                error({key.key}, mistyped(key.key, value.kind(), key.kind), conversionFailure(value.kind(), key.kind));
             } else {
                 ignored(key.key, value, key.kind);
             }
@@ -277,14 +316,23 @@ private:
         case Stored::ImageSize: {
             double const size = value.asDouble();
             if (!(size >= 0 && size <= maxExactWhole && std::floor(size) == size)) {
-                warn({key.key}, quoted(key.key) + " " + number(size) +
-                                    " is not a whole number of 0 or more; the model stores it otherwise");
+                warn({key.key}, quoted(key.key) + " " + number(size) + " is not a whole number from 0 to " +
+                                    number(maxExactWhole) + "; the model stores " +
+                                    std::to_string(storedImageSize(size)));
             }
             break;
         }
         case Stored::ColumnWidths:
             columnWidths(value);
             break;
+        case Stored::IndentWidth: {
+            double const width = value.asDouble();
+            if (!(width >= 0 && width <= maxIndentWidth && std::floor(width) == width)) {
+                // The builder's own text says it all.
+                error({key.key}, std::string(), std::string(indentWidthRefused));
+            }
+            break;
+        }
         }
     }
 
@@ -292,14 +340,17 @@ private:
         auto const& array = widths.asArray();
         for (std::size_t i = 0; i < array.size(); ++i) {
             if (!array[i].isDouble()) {
-                error({"columnWidths", {i}}, "a column width must be " + phrases::kindPhrase(Kind::Double) +
-                                                 ", not " + phrases::kindPhrase(array[i].kind()));
+                error({"columnWidths", {i}},
+                      "a column width must be " + phrases::kindPhrase(Kind::Double) + ", not " +
+                          phrases::kindPhrase(array[i].kind()),
+                      conversionFailure(array[i].kind(), Kind::Double));
                 continue;
             }
             double const width = array[i].asDouble();
             if (!(std::floor(width) == width && std::fabs(width) <= maxExactWhole)) {
-                warn({"columnWidths", {i}}, "column width " + number(width) +
-                                                " is not a whole number; the model stores it without its fraction");
+                warn({"columnWidths", {i}}, "column width " + number(width) + " is not a whole number from " +
+                                                number(-maxExactWhole) + " to " + number(maxExactWhole) +
+                                                "; the model stores " + std::to_string(storedColumnWidth(width)));
             }
         }
     }
@@ -370,12 +421,14 @@ private:
 
     void children(fj::Value const* value, KindRule const& rule) {
         if (value == nullptr) {
-            error({}, quoted(rule.className) + " needs the key \"children\", which is missing");
+            error({}, quoted(rule.className) + " needs the key \"children\", which is missing",
+                  conversionFailure(Kind::Undefined, Kind::Array));
             return;
         }
         fj::Value const& children = *value;
         if (!children.isArray()) {
-            error({"children"}, mistyped("children", children.kind(), Kind::Array));
+            error({"children"}, mistyped("children", children.kind(), Kind::Array),
+                  conversionFailure(children.kind(), Kind::Array));
             return;
         }
         auto const& array = children.asArray();
@@ -394,8 +447,8 @@ private:
                 (rule.children == Route::Inline || rule.children == Route::ListItems ||
                  (rule.children == Route::AnyBlock && blockKinds_.count("ListItem") != 0))) {
                 // The inline and list-item builders read className strictly.
-                error({"children", {i}, {"className"}},
-                      mistyped("className", child["className"].kind(), Kind::String));
+                error({"children", {i}, {"className"}}, mistyped("className", child["className"].kind(), Kind::String),
+                      conversionFailure(child["className"].kind(), Kind::String));
                 continue;
             }
             warn({"children", {i}}, dropped(child, rule));
@@ -457,8 +510,10 @@ private:
     void warn(std::initializer_list<Step> below, std::string message) {
         warnings_.push_back({pointer(below), std::move(message)});
     }
-    void error(std::initializer_list<Step> below, std::string message) {
+    // `explains`: the start of the text a builder fails with for it.
+    void error(std::initializer_list<Step> below, std::string message, std::string explains) {
         errors_.push_back({pointer(below), std::move(message)});
+        explains_.push_back(std::move(explains));
     }
 
     std::set<std::string> const& blockKinds_;
@@ -467,6 +522,7 @@ private:
     std::vector<Step> path_;
     std::vector<Finding>& warnings_;
     std::vector<Finding>& errors_;
+    std::vector<std::string> explains_;  // of each of errors_
 };
 
 } // namespace
@@ -478,6 +534,9 @@ ElementChecker::ElementChecker(std::set<std::string> blockKinds) : blockKinds_(s
 }
 
 void ElementChecker::check(fj::Value const& element, std::string const& pointer, std::vector<Finding>& out) const {
+    if (element.hasTextNotes()) {
+        textNotes(element, element, pointer, out);
+    }
     if (!element.isObject() || !element["className"].isString()) {
         return;
     }
@@ -489,7 +548,8 @@ void ElementChecker::check(fj::Value const& element, std::string const& pointer,
     Walk(blockKinds_, blockRules_, pointer, out, errors).element(element, *rule);
 }
 
-std::optional<Finding> ElementChecker::locateError(fj::Value const& element, std::string const& pointer) const {
+std::optional<Finding> ElementChecker::locateError(fj::Value const& element, std::string const& pointer,
+                                                   std::string_view builderMessage) const {
     if (!element.isObject() || !element["className"].isString()) {
         return std::nullopt;
     }
@@ -499,11 +559,68 @@ std::optional<Finding> ElementChecker::locateError(fj::Value const& element, std
     }
     std::vector<Finding> warnings;
     std::vector<Finding> errors;
-    Walk(blockKinds_, blockRules_, pointer, warnings, errors).element(element, *rule);
-    if (errors.empty()) {
+    Walk walk(blockKinds_, blockRules_, pointer, warnings, errors);
+    walk.element(element, *rule);
+    // The first value whose fault is the one the builder names: a builder reads keys in an
+    // order of its own, so an earlier fault of another kind may be no part of its error.
+    for (std::size_t i = 0; i < errors.size(); ++i) {
+        if (builderMessage.substr(0, walk.explains()[i].size()) == walk.explains()[i]) {
+            return errors[i];
+        }
+    }
+    return std::nullopt;
+}
+
+void ElementChecker::textNotes(fj::Value const& tree, fj::Value const& value, std::string const& pointer,
+                               std::vector<Finding>& out) {
+    if (value.isObject()) {
+        for (std::string_view const key : value.duplicateKeys()) {
+            std::string at = pointer;
+            appendToken(at, key);
+            out.push_back({std::move(at), phrases::duplicateKey(key)});
+        }
+        for (auto const& [key, member] : value.asObject()) {
+            std::string at = pointer;
+            appendToken(at, key);
+            textNotes(tree, member, at, out);
+        }
+    } else if (value.isArray()) {
+        auto const& entries = value.asArray();
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            textNotes(tree, entries[i], pointer + "/" + std::to_string(i), out);
+        }
+    } else if (value.isDouble() && value.asDouble() == 0) {
+        if (std::string_view const written = tree.writtenAs(value); !written.empty()) {
+            out.push_back({pointer, "the number " + std::string(written) +
+                                        " is too small for a double: it is read as 0"});
+        }
+    }
+}
+
+bool ElementChecker::takesBlock(fj::Value const& element) const {
+    std::vector<Finding> none;
+    std::string const base;
+    return Walk(blockKinds_, blockRules_, base, none, none).taken(element, Route::AnyBlock) != nullptr;
+}
+
+std::optional<std::size_t> ElementChecker::nodeChildPosition(fj::Value const& element, std::size_t n) const {
+    if (!element.isObject() || !element["className"].isString() || !element["children"].isArray()) {
         return std::nullopt;
     }
-    return errors.front();
+    KindRule const* rule = ruleOf(element["className"].asString());
+    if (rule == nullptr || rule->children == Route::None) {
+        return std::nullopt;
+    }
+    std::vector<Finding> none;
+    std::string const base;
+    Walk const walk(blockKinds_, blockRules_, base, none, none);
+    auto const& children = element["children"].asArray();
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        if (walk.taken(children[i], rule->children) != nullptr && n-- == 0) {
+            return i;
+        }
+    }
+    return std::nullopt;
 }
 
 std::optional<std::string> ElementChecker::kindOfTestId(std::string const& testId) {

@@ -2,6 +2,9 @@
 
 #include "TextEscape.hpp"
 
+#include <charconv>
+#include <system_error>
+
 namespace richmarkup::host::phrases {
 
 std::string kindPhrase(foundation::json::Kind kind) {
@@ -30,6 +33,73 @@ std::string skippedMessage(foundation::json::Value const& element) {
     }
     message += "; skipped";
     return message;
+}
+
+namespace {
+
+constexpr std::string_view kDuplicateStart = "duplicate key ";
+constexpr std::string_view kDuplicateUnplaced = ": the last value is used, the others ignored";
+
+bool numberByte(char c) noexcept {
+    return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == 'e' || c == 'E';
+}
+
+bool endsWith(std::string const& text, std::string_view end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+} // namespace
+
+std::string number(double value) {
+    char buffer[32];
+    auto const written = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, written.ptr);
+}
+
+std::string withNumberAsWritten(std::string message, std::string_view written) {
+    double value = 0;
+    auto const read = std::from_chars(written.data(), written.data() + written.size(), value);
+    if (read.ec != std::errc() || read.ptr != written.data() + written.size()) {
+        return message;
+    }
+    std::string const shown = number(value);
+    if (shown == written) {
+        return message;
+    }
+    // The first mention that stands as a number of its own, not inside a longer one.
+    for (std::size_t at = message.find(shown); at != std::string::npos; at = message.find(shown, at + 1)) {
+        std::size_t const end = at + shown.size();
+        if ((at == 0 || !numberByte(message[at - 1])) && (end == message.size() || !numberByte(message[end]))) {
+            return message.replace(at, shown.size(), written);
+        }
+    }
+    return message;
+}
+
+std::string duplicateKey(std::string_view key) {
+    std::string message(kDuplicateStart);
+    text::appendQuoted(message, key);
+    message += kDuplicateUnplaced;
+    return message;
+}
+
+bool isDuplicateKey(std::string const& message) {
+    return message.compare(0, kDuplicateStart.size(), kDuplicateStart) == 0 && endsWith(message, kDuplicateUnplaced);
+}
+
+std::optional<std::string> duplicateKeyPlaced(std::string const& message, std::vector<std::string> const& places) {
+    if (places.size() < 2 || !isDuplicateKey(message)) {
+        return std::nullopt;
+    }
+    std::string out = message.substr(0, message.size() - kDuplicateUnplaced.size());
+    out += ": the value at " + places.back() + " is used, the " + (places.size() == 2 ? "one" : "ones") + " at ";
+    for (std::size_t i = 0; i + 1 < places.size(); ++i) {
+        if (i > 0) {
+            out += i + 2 == places.size() ? " and " : ", ";
+        }
+        out += places[i];
+    }
+    return out + " ignored";
 }
 
 } // namespace richmarkup::host::phrases

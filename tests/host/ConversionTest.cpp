@@ -102,6 +102,50 @@ TEST_F(ConversionTest, ErrorsComeBackLocatedWithNoNodes) {
     EXPECT_THAT(host_->convert("\n  42", "in.json").diagnostics.at(0).toString(), HasSubstr("in.json:2:3: /: "));
 }
 
+// Every diagnostic of a conversion as its line.
+std::vector<std::string> linesOf(Conversion const& conversion) {
+    std::vector<std::string> lines;
+    for (auto const& d : conversion.diagnostics) {
+        lines.push_back(d.toString());
+    }
+    return lines;
+}
+
+TEST_F(ConversionTest, WhatTheTextWroteOtherwiseThanTheModelKeepsIsWarnedAtItsPlace) {
+    // A key given twice, a number too small for a double, a whole number beyond 2^53.
+    Conversion const conversion = host_->convert(R"([{"className": "RichTextParagraphNode",
+  "className": "HeadingNode", "level": 1,
+  "children": [{"className": "ImageNode", "width": 1e-400, "height": 9007199254740993}]}])",
+                                                 "in.json");
+    EXPECT_TRUE(conversion.ok());
+    EXPECT_THAT(linesOf(conversion),
+                ElementsAre("warning: in.json:2:16: /0/className: duplicate key \"className\": the value at 2:16 is "
+                            "used, the one at 1:16 ignored",
+                            "warning: in.json:3:52: /0/children/0/width: the number 1e-400 is too small for a double: "
+                            "it is read as 0",
+                            "warning: in.json:3:70: /0/children/0/height: \"height\" 9007199254740993 is not a whole "
+                            "number from 0 to 9007199254740991; the model stores 9007199254740992"));
+    EXPECT_EQ(NodeView(conversion.nodes.at(0)).kindName(), std::string("HeadingNode"));
+}
+
+TEST_F(ConversionTest, ANumberBeyondADoubleIsAnErrorAtTheNumber) {
+    Conversion const conversion = host_->convert("[{\"className\": \"ImageNode\",\n \"height\":1e999}]", "in.json");
+    EXPECT_THAT(linesOf(conversion),
+                ElementsAre("error: in.json:2:11: /0/height: the number 1e999 is out of range: a double goes up to "
+                            "1.7976931348623157e308"));
+}
+
+TEST_F(ConversionTest, ABuildErrorIsOneProblemAtItsOwnPlace) {
+    // The builder fails on the width; the text of a later element is another problem, not named.
+    Conversion const conversion = host_->convert(
+        R"([{"className":"CodeExampleBlockNode","type":"c","children":[{"className":"CodeExampleLineNode","children":[
+{"className":"CodeIndentNode","width":-1},{"className":"CodeTextNode","text":5}]}]}])",
+        "in.json");
+    EXPECT_THAT(linesOf(conversion),
+                ElementsAre("error: in.json:2:39: /0/children/0/children/0/width: CodeIndentNode width must be a "
+                            "whole number from 0 to 256, not -1"));
+}
+
 TEST_F(ConversionTest, WarningsBeforeAnErrorAreKept) {
     Conversion const conversion = host_->convert(R"([
 {"className":"NoSuchNode"},

@@ -85,10 +85,34 @@ TEST(ElementChecker, ValuesStoredOtherwiseThanWrittenAreNamed) {
     ASSERT_EQ(heading.size(), 2u);  // in the order of the keys
     EXPECT_THAT(heading[0], HasSubstr("/0/alignment: alignment \"middle\" is not one the model knows"));
     EXPECT_EQ(heading[1], "/0/level: level 257 is not a whole number from 0 to 255; the model stores 1");
-    EXPECT_THAT(warnings(R"({"className":"ImageNode","width":-2})")[0], HasSubstr("/0/width: \"width\" -2 is not a whole"));
-    EXPECT_THAT(warnings(R"({"className":"TableNode","columnWidths":[1,2.5],"children":[]})"),
-                ElementsAre("/0/columnWidths/1: column width 2.5 is not a whole number; the model stores it "
-                            "without its fraction"));
+    // Each says what the model stores instead.
+    EXPECT_THAT(warnings(R"({"className":"ImageNode","width":-2,"height":240.75})"),
+                ElementsAre("/0/height: \"height\" 240.75 is not a whole number from 0 to 9007199254740991; the "
+                            "model stores 240",
+                            "/0/width: \"width\" -2 is not a whole number from 0 to 9007199254740991; the model "
+                            "stores 18446744073709551614"));
+    EXPECT_THAT(warnings(R"({"className":"ImageNode","width":1e300,"height":-0.5})"),
+                ElementsAre("/0/height: \"height\" -0.5 is not a whole number from 0 to 9007199254740991; the "
+                            "model stores 0",
+                            "/0/width: \"width\" 1e+300 is not a whole number from 0 to 9007199254740991; the "
+                            "model stores 18446744073709551615"));
+    EXPECT_THAT(warnings(R"({"className":"TableNode","columnWidths":[1,-2.5,1e19],"children":[]})"),
+                ElementsAre("/0/columnWidths/1: column width -2.5 is not a whole number from -9007199254740991 to "
+                            "9007199254740991; the model stores -2",
+                            "/0/columnWidths/2: column width 1e+19 is not a whole number from -9007199254740991 to "
+                            "9007199254740991; the model stores 9223372036854775807"));
+}
+
+TEST(ElementChecker, WhatTheTextWroteThatTheTreeDoesNotShowIsNamed) {
+    // Wherever it stands: in an element the checker knows, in a key it ignores, in another kind.
+    EXPECT_THAT(warnings(R"({"className":"RichTextParagraphNode","className":"HeadingNode","level":1,"children":[
+        {"className":"ImageNode","width":1e-400,"x/y":{"a":1,"a":2,"b":[0.0,-5e-999]}}]})"),
+                ElementsAre("/0/className: duplicate key \"className\": the last value is used, the others ignored",
+                            "/0/children/0/width: the number 1e-400 is too small for a double: it is read as 0",
+                            "/0/children/0/x~1y/a: duplicate key \"a\": the last value is used, the others ignored",
+                            "/0/children/0/x~1y/b/1: the number -5e-999 is too small for a double: it is read as 0"));
+    EXPECT_THAT(warnings(R"({"className":"SomeOtherKind","k\n":1,"k\n":2})"),
+                ElementsAre("/0/k\n: duplicate key \"k\\n\": the last value is used, the others ignored"));
 }
 
 TEST(ElementChecker, UnknownKeysNearKnownOnesAreNamedWithThePointerEscaped) {
@@ -99,19 +123,47 @@ TEST(ElementChecker, UnknownKeysNearKnownOnesAreNamedWithThePointerEscaped) {
 
 TEST(ElementChecker, ABuildErrorIsTracedToTheValueOrTheMissingKey) {
     ElementChecker const checker(allBlocks);
-    auto locate = [&](std::string const& json) {
-        auto const found = checker.locateError(foundation::json::parse(json), "/3");
+    auto locate = [&](std::string const& json, std::string const& builderMessage) {
+        auto const found = checker.locateError(foundation::json::parse(json), "/3", builderMessage);
         return found ? found->pointer + ": " + found->message : std::string("none");
     };
-    EXPECT_EQ(locate(R"({"className":"HeadingNode","level":"2","children":[]})"),
+    EXPECT_EQ(locate(R"({"className":"HeadingNode","level":"2","children":[]})", "invalid conversion: string to double"),
               "/3/level: \"level\" must be a double, not a string");
-    EXPECT_EQ(locate(R"({"className":"ListParagraph","children":[{"className":"ListItem","children":[{"className":"RichTextNode"}]}]})"),
+    EXPECT_EQ(locate(R"({"className":"ListParagraph","children":[{"className":"ListItem","children":[{"className":"RichTextNode"}]}]})",
+                     "invalid conversion: undefined to string"),
               "/3/children/0/children/0: \"RichTextNode\" needs the key \"text\", which is missing");
-    EXPECT_EQ(locate(R"({"className":"TableNode","columnWidths":[1,"2"],"children":[]})"),
+    EXPECT_EQ(locate(R"({"className":"TableNode","columnWidths":[1,"2"],"children":[]})",
+                     "invalid conversion: string to double"),
               "/3/columnWidths/1: a column width must be a double, not a string");
-    EXPECT_EQ(locate(R"({"className":"RichTextParagraphNode","children":[{"className":3}]})"),
+    EXPECT_EQ(locate(R"({"className":"RichTextParagraphNode","children":[{"className":3}]})",
+                     "invalid conversion: double to string"),
               "/3/children/0/className: \"className\" must be a string, not a double");
-    EXPECT_EQ(locate(R"({"className":"RichTextParagraphNode","children":[]})"), "none");
+    EXPECT_EQ(locate(R"({"className":"RichTextParagraphNode","children":[]})", "invalid conversion: null to string"),
+              "none");
+}
+
+TEST(ElementChecker, ABuildErrorIsTracedToTheFaultTheBuilderNamesAlone) {
+    ElementChecker const checker(allBlocks);
+    auto locate = [&](std::string const& json, std::string const& builderMessage) {
+        auto const found = checker.locateError(foundation::json::parse(json), "/0", builderMessage);
+        return found ? found->pointer + ": " + found->message : std::string("none");
+    };
+    // The builder reads "text" before the formatting keys, which sort before it.
+    std::string const run = R"({"className":"RichTextParagraphNode","children":[{"className":"RichTextNode","bold":"x","text":5}]})";
+    EXPECT_EQ(locate(run, "invalid conversion: double to string"),
+              "/0/children/0/text: \"text\" must be a string, not a double");
+    EXPECT_EQ(locate(run, "invalid conversion: string to bool"),
+              "/0/children/0/bold: \"bold\" must be a bool, not a string");
+    // A width the code builder refuses is its own fault, at its own place, and its text says it all.
+    std::string const code = R"({"className":"CodeExampleBlockNode","type":"c","children":[{"className":"CodeExampleLineNode",
+        "children":[{"className":"CodeTextNode","text":"x"},{"className":"CodeIndentNode","width":2.5},
+                    {"className":"CodeTextNode","text":5}]}]})";
+    EXPECT_EQ(locate(code, "CodeIndentNode width must be a whole number from 0 to 256, not 2.5"),
+              "/0/children/0/children/1/width: ");
+    EXPECT_EQ(locate(code, "invalid conversion: double to string"),
+              "/0/children/0/children/2/text: \"text\" must be a string, not a double");
+    // A builder's error the checker has no fault for is left at the element.
+    EXPECT_EQ(locate(code, "cannot build the children of a HyperlinkNode"), "none");
 }
 
 } // namespace

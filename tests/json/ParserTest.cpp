@@ -3,6 +3,7 @@
 #include "Arena.hpp"
 #include "ArenaStorage.hpp"
 #include "Converter.hpp"
+#include "ErrorLocator.hpp"
 
 #include <gtest/gtest.h>
 
@@ -90,6 +91,65 @@ TEST(Parser, ErrorsNameLineColumnAndReason) {
         EXPECT_EQ(std::string(e.what()),
                   std::to_string(c.line) + ":" + std::to_string(c.column) + ": " + c.reason);
     }
+}
+
+TEST(Parser, ANumberBeyondADoubleFailsAtItselfWithItsPointer) {
+    ParseError const e = parseError("[1,\n {\"a/b\": {\"h\": 2,\n  \"x~\": [0, -1e400]}}]");
+    EXPECT_STREQ(e.what(), "3:13: /1/a~1b/x~0/1: the number -1e400 is out of range: a double goes up to "
+                           "1.7976931348623157e308");
+    ASSERT_TRUE(e.pointer());
+    EXPECT_EQ(*e.pointer(), "/1/a~1b/x~0/1");
+    // An integer that is out of range too, shown cut short; the whole document as "/".
+    std::string const digits = "1" + std::string(400, '0');
+    EXPECT_STREQ(parseError("{\"w\":" + digits + "}").what(),
+                 ("1:6: /w: the number " + digits.substr(0, 40) + "... is out of range: a double goes up to "
+                  "1.7976931348623157e308").c_str());
+    EXPECT_STREQ(parseError(" 1e999").what(),
+                 "1:2: /: the number 1e999 is out of range: a double goes up to 1.7976931348623157e308");
+    // A syntax error names no pointer; a number too small for a double is no error.
+    EXPECT_FALSE(parseError("[1e-5, x]").pointer());
+    EXPECT_EQ(parse("[1e-400, 123456789012345678901234567890]").size(), 2u);
+}
+
+TEST(Parser, UtfSixteenTextIsNamedForWhatItIs) {
+    struct Case {
+        std::string text;
+        char const* reason;
+    } const cases[] = {
+        {"\xFF\xFE[\0]\0", "the text starts with a UTF-16 byte order mark (FF FE): the text must be UTF-8"},
+        {"\xFE\xFF\0[\0]", "the text starts with a UTF-16 byte order mark (FE FF): the text must be UTF-8"},
+        {std::string("[\0\"\0a\0\"\0]\0", 10),
+         "the text looks like UTF-16 (little-endian: a zero byte beside each character): the text must be UTF-8"},
+        {std::string("\0{\0}", 4),
+         "the text looks like UTF-16 (big-endian: a zero byte beside each character): the text must be UTF-8"},
+    };
+    for (Case const& c : cases) {
+        ParseError const e = parseError(c.text);
+        EXPECT_EQ(e.reason(), c.reason);
+        EXPECT_EQ(std::make_pair(e.line(), e.column()), std::make_pair(std::size_t(1), std::size_t(1)));
+    }
+    // A lone zero byte is just that.
+    EXPECT_EQ(parseError(std::string("[1,\0]", 5)).reason(), "unexpected byte 0x00");
+}
+
+TEST(Parser, TextNestedTooDeepFailsFromItsOpening) {
+    // Found where the text opens, before the whole of it is indexed, with the full scan's error.
+    auto const deep = detail::tooDeepOpening(std::string(kMaxDepth + 1, '[') + std::string(1 << 20, '['), kMaxDepth);
+    ASSERT_TRUE(deep);
+    EXPECT_EQ(deep->offset, kMaxDepth);
+    EXPECT_EQ(deep->reason, "nesting deeper than 512");
+    std::string objects;
+    for (std::size_t i = 0; i <= kMaxDepth; ++i) {
+        objects += "{\"k]\": ";
+    }
+    EXPECT_TRUE(detail::tooDeepOpening(objects, kMaxDepth));
+    // An error before the depth is reached is the one named.
+    EXPECT_EQ(detail::tooDeepOpening("[[x" + std::string(kMaxDepth, '['), kMaxDepth)->reason, "unexpected character 'x'");
+    // The scan stops at the first closing bracket, and at nesting within the limit.
+    EXPECT_FALSE(detail::tooDeepOpening("[[]," + std::string(kMaxDepth + 1, '['), kMaxDepth));
+    EXPECT_FALSE(detail::tooDeepOpening(nested(kMaxDepth), kMaxDepth));
+    ParseError const e = parseError(std::string(1 << 20, '['));
+    EXPECT_STREQ(e.what(), "1:513: nesting deeper than 512");
 }
 
 TEST(Parser, ReusedParserAndLargeArrays) {

@@ -32,6 +32,23 @@ TEST(TextLocator, FindsValuesByPointerWithLineAndByteColumn) {
     EXPECT_EQ(at(locator, "/1/dup"), "5:41") << "the last of duplicate keys, as the parser keeps";
 }
 
+TEST(TextLocator, EachValueOfAKeyGivenTwiceIsFoundInTheOrderOfTheText) {
+    TextLocator locator(document);
+    auto each = [&](std::string const& pointer) {
+        std::string out;
+        for (auto const& position : locator.locateEach(pointer)) {
+            out += (out.empty() ? "" : " ") + std::to_string(position.line) + ":" + std::to_string(position.column);
+        }
+        return out;
+    };
+    EXPECT_EQ(each("/1/dup"), "5:31 5:41");
+    EXPECT_EQ(each("/0/className"), "2:17");
+    EXPECT_EQ(each("/0/children/1"), "3:20") << "an array's entry is one value";
+    EXPECT_EQ(each(""), "1:1");
+    EXPECT_EQ(each("/1/none"), "");
+    EXPECT_EQ(at(locator, "/0"), "2:3") << "lookups go on as before";
+}
+
 TEST(TextLocator, AnyOrderOfLookupsGivesTheSameAnswers) {
     TextLocator forwards(document);
     TextLocator backwards(document);

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 namespace foundation::json::detail {
@@ -96,6 +97,15 @@ void Arena::prefetch() const noexcept {
             __builtin_prefetch(a->buffers[i], 0, 2);
         }
     }
+}
+
+void Arena::note(Note::Kind kind, void const* at, std::string_view text) {
+    auto* chars = static_cast<char*>(allocate(text.size() + 1, 1));
+    std::memcpy(chars, text.data(), text.size());
+    chars[text.size()] = '\0';
+    auto* made = static_cast<Note*>(allocate(sizeof(Note), alignof(Note)));
+    *made = Note{notes_, kind, at, std::string_view(chars, text.size())};
+    notes_ = made;
 }
 
 void Arena::growAdoptions(std::uint32_t count) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <memory_resource>
 #include <mutex>
+#include <string_view>
 #include <vector>
 
 namespace foundation::json::detail {
@@ -68,6 +69,19 @@ public:
     /// Frees `buffer` (from ::operator new) with the arena. Call reserveAdoptions first.
     void adopt(void* buffer) noexcept { adopted_->buffers[adopted_->used++] = buffer; }
 
+    /// Something the text wrote that the tree does not show (see Value::hasTextNotes).
+    struct Note {
+        enum class Kind : std::uint8_t { DuplicateKey, ZeroedNumber };
+        Note const* previous;
+        Kind kind;
+        void const* at;         // the object (its ObjectRep) or the number (its Value)
+        std::string_view text;  // the key, or the number as written; in the arena
+    };
+    /// Keeps a note, its text copied into the arena; may throw std::bad_alloc.
+    void note(Note::Kind kind, void const* at, std::string_view text);
+    /// The notes, the latest first.
+    Note const* notes() const noexcept { return notes_; }
+
     /// Asks the cache for the tree's memory ahead of its reader: the arena's blocks as far as
     /// they are used, and the first line of each adopted buffer. Only for a sealed arena.
     void prefetch() const noexcept;
@@ -111,6 +125,7 @@ private:
     char* end_ = nullptr;
     Block* last_ = nullptr;
     Adopted* adopted_ = nullptr;  // in the arena's own blocks
+    Note const* notes_ = nullptr;  // in the arena's own blocks; rare
     std::shared_ptr<BlockPool> pool_;
 };
 

@@ -2,6 +2,7 @@
 #include "ArenaStorage.hpp"
 #include "Reps.hpp"
 #include "ShortEqual.hpp"
+#include "ZeroedNumbers.hpp"
 
 #include <foundation/json/Object.hpp>
 
@@ -83,6 +84,9 @@ Value Converter::value(std::size_t& at) {
     case 'u':
     case 'd': {
         double const d = tape.number(at);
+        if (d == 0 && tape.zeroed() != nullptr && !tape.zeroed()->empty() && !tape.zeroed()->at(at).empty()) {
+            ++zeroedSeen_;
+        }
         at += 2;
         return Value(d);
     }
@@ -93,6 +97,8 @@ Value Converter::value(std::size_t& at) {
 }
 
 Value Converter::array(std::size_t& at) {
+    std::size_t const open = at;
+    std::size_t const zeroedBefore = zeroedSeen_;
     std::size_t const end = tape_->close(at);
     Array items;
     items.reserve(tape_->count(at));
@@ -101,7 +107,11 @@ Value Converter::array(std::size_t& at) {
     }
     at = end + 1;
     bool const buffer = items.capacity() != 0;
-    return ValueAccess::borrow(makeHolding<ArrayRep>(*arena_, std::move(items), buffer));
+    ArrayRep* rep = makeHolding<ArrayRep>(*arena_, std::move(items), buffer);
+    if (zeroedSeen_ != zeroedBefore) {
+        noteZeroedEntries(open, rep->value.data());
+    }
+    return ValueAccess::borrow(rep);
 }
 
 Value Converter::object(std::size_t& at) {
@@ -112,6 +122,8 @@ Value Converter::object(std::size_t& at) {
         ~Unwind() { pending.resize(first); }
     } const unwind{pending_, first};
 
+    std::size_t const open = at;
+    std::size_t const zeroedBefore = zeroedSeen_;
     std::size_t const close = tape_->close(at);
     for (++at; at < close;) {
         std::string_view const key = tape_->string(at++);
@@ -140,9 +152,14 @@ Value Converter::object(std::size_t& at) {
     }
     Object::Members members(arena_);
     members.reserve(static_cast<std::size_t>(end - begin));
+    duplicates_.clear();
     for (auto i = begin; i != end; ++i) {
         if (i + 1 != end && shortEqual(i->first, (i + 1)->first)) {
-            continue;  // of duplicate keys the last one stays
+            // Of duplicate keys the last one stays; the key is noted once.
+            if (duplicates_.empty() || !shortEqual(duplicates_.back(), i->first)) {
+                duplicates_.push_back(i->first);
+            }
+            continue;
         }
         if (inArena_ && !fitsInside(i->first)) {
             members.emplace_back(std::piecewise_construct, std::forward_as_tuple(),
@@ -153,10 +170,15 @@ Value Converter::object(std::size_t& at) {
         members.emplace_back(std::piecewise_construct, std::forward_as_tuple(i->first.data(), i->first.size()),
                              std::forward_as_tuple(std::move(i->second)));
     }
-    if (!inArena_) {
-        return ValueAccess::borrow(makeHoldingKeys(*arena_, std::move(members)));
+    ObjectRep* rep = inArena_ ? makeIn<ObjectRep>(*arena_, Object(std::move(members), SortedUnique{}))
+                              : makeHoldingKeys(*arena_, std::move(members));
+    for (std::string_view const key : duplicates_) {
+        arena_->note(Arena::Note::Kind::DuplicateKey, rep, key);
     }
-    return ValueAccess::borrow(makeIn<ObjectRep>(*arena_, Object(std::move(members), SortedUnique{})));
+    if (zeroedSeen_ != zeroedBefore) {
+        noteZeroedMembers(open, rep->value);
+    }
+    return ValueAccess::borrow(rep);
 }
 
 Value Converter::string(std::string_view text) {
@@ -170,6 +192,8 @@ Value Converter::string(std::string_view text) {
 }
 
 Value Converter::arrayInArena(std::size_t& at) {
+    std::size_t const open = at;
+    std::size_t const zeroedBefore = zeroedSeen_;
     std::size_t const count = tape_->count(at);
     std::size_t const end = tape_->close(at);
     // The entries' places come first, so that nested payloads follow them in the arena.
@@ -183,7 +207,41 @@ Value Converter::arrayInArena(std::size_t& at) {
     at = end + 1;
     ArrayRep* rep = makeIn<ArrayRep>(*arena_, Array());
     ArenaStorage::point(rep->value, items, made);
+    if (zeroedSeen_ != zeroedBefore) {
+        noteZeroedEntries(open, items);
+    }
     return ValueAccess::borrow(rep);
+}
+
+void Converter::noteZeroedEntries(std::size_t open, Value const* items) {
+    Tape const& tape = *tape_;
+    std::size_t index = 0;
+    for (std::size_t i = open + 1, end = tape.close(open); i < end; i = tape.after(i), ++index) {
+        if (tape.type(i) == 'd') {
+            if (std::string_view const written = tape.zeroed()->at(i); !written.empty()) {
+                arena_->note(Arena::Note::Kind::ZeroedNumber, items + index, written);
+            }
+        }
+    }
+}
+
+void Converter::noteZeroedMembers(std::size_t open, Object const& object) {
+    Tape const& tape = *tape_;
+    std::size_t const end = tape.close(open);
+    for (std::size_t i = open + 1; i < end; i = tape.after(i + 1)) {
+        std::string_view const written = tape.type(i + 1) == 'd' ? tape.zeroed()->at(i + 1) : std::string_view();
+        if (written.empty()) {
+            continue;
+        }
+        std::string_view const key = tape.string(i);
+        bool kept = true;  // the last member with the key
+        for (std::size_t later = tape.after(i + 1); later < end && kept; later = tape.after(later + 1)) {
+            kept = tape.string(later) != key;
+        }
+        if (Value const* member = object.get(key); kept && member != nullptr) {
+            arena_->note(Arena::Note::Kind::ZeroedNumber, member, written);
+        }
+    }
 }
 
 bool Converter::fitsInside(std::string_view text) noexcept { return text.size() <= std::string().capacity(); }

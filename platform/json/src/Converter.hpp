@@ -45,11 +45,21 @@ private:
     // the arena, not on the heap.
     Value arrayInArena(std::size_t& at);
     char* copyToArena(std::string_view text);
+    // Notes the numbers among the direct entries of the array at tape word `open` that the
+    // tape holds as 0 though written otherwise; `items`: the array's entries, in the arena.
+    void noteZeroedEntries(std::size_t open, Value const* items);
+    // The same for the object at tape word `open`: of its members, only those the object keeps.
+    void noteZeroedMembers(std::size_t open, Object const& object);
 
     // Members of the objects being converted, nested ones above their parents': sorted here
     // by key, where moving one costs a string view and a Value, before each std::string key
     // is made once in its place.
     std::vector<std::pair<std::string_view, Value>> pending_;
+    // Keys an object being made has more than once.
+    std::vector<std::string_view> duplicates_;
+    // Numbers converted so far that the tape holds as 0 though written otherwise: a container
+    // that sees this count move looks for them among its entries.
+    std::size_t zeroedSeen_ = 0;
 
     Tape const* tape_ = nullptr;  // of the value being converted
     std::shared_ptr<BlockPool> pool_;

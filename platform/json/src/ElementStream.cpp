@@ -57,19 +57,24 @@ ElementStream::~ElementStream() = default;
 ElementStream::Impl::Impl(std::shared_ptr<detail::ParserState> lender) : borrowed(std::move(lender)) {
     borrowed->lent = true;
     std::vector<simdjson::dom::document const*> documents{&borrowed->dom.doc};
+    std::vector<detail::ZeroedNumbers const*> zeroed{&borrowed->zeroed};
     if (borrowed->split) {
         documents.push_back(&borrowed->second->doc);
+        zeroed.push_back(&borrowed->secondZeroed);
     }
-    start(documents, false);
+    start(documents, zeroed, false);
 }
 
-ElementStream::Impl::Impl(std::vector<std::unique_ptr<simdjson::dom::document>> documents)
-    : owned(std::move(documents)) {
+ElementStream::Impl::Impl(std::vector<std::unique_ptr<simdjson::dom::document>> documents,
+                          std::vector<detail::ZeroedNumbers> zeroed)
+    : owned(std::move(documents)), ownedZeroed(std::move(zeroed)) {
     std::vector<simdjson::dom::document const*> read;
-    for (auto const& document : owned) {
-        read.push_back(document.get());
+    std::vector<detail::ZeroedNumbers const*> readZeroed;
+    for (std::size_t i = 0; i < owned.size(); ++i) {
+        read.push_back(owned[i].get());
+        readZeroed.push_back(i < ownedZeroed.size() ? &ownedZeroed[i] : nullptr);
     }
-    start(read, true);
+    start(read, readZeroed, true);
 }
 
 ElementStream::Impl::~Impl() {
@@ -78,10 +83,11 @@ ElementStream::Impl::~Impl() {
     }
 }
 
-void ElementStream::Impl::start(std::vector<simdjson::dom::document const*> const& documents, bool releasing) {
+void ElementStream::Impl::start(std::vector<simdjson::dom::document const*> const& documents,
+                                std::vector<detail::ZeroedNumbers const*> const& zeroed, bool releasing) {
     parts.reserve(documents.size());
-    for (auto const* document : documents) {
-        detail::Tape const tape(*document);
+    for (std::size_t i = 0; i < documents.size(); ++i) {
+        detail::Tape const tape(*documents[i], zeroed[i]);
         kind = detail::kindAt(tape, detail::Tape::kRoot);
         if (kind != Kind::Array) {  // only an array is ever parsed in parts
             count = 1;

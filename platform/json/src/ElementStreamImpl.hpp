@@ -6,6 +6,7 @@
 #include "ParserState.hpp"
 #include "PassedPages.hpp"
 #include "Tape.hpp"
+#include "ZeroedNumbers.hpp"
 
 #include <simdjson.h>
 
@@ -48,8 +49,8 @@ struct ElementStream::Impl {
     /// A stream over the parser's own buffers, which go back to it when the stream ends.
     explicit Impl(std::shared_ptr<detail::ParserState> lender);
     /// A stream that owns the documents and releases their pages as it passes them: one, or
-    /// the parts of one array parsed apart, in order.
-    explicit Impl(std::vector<std::unique_ptr<simdjson::dom::document>> documents);
+    /// the parts of one array parsed apart, in order; `zeroed`: of each document.
+    Impl(std::vector<std::unique_ptr<simdjson::dom::document>> documents, std::vector<detail::ZeroedNumbers> zeroed);
     ~Impl();
     Impl(Impl const&) = delete;
     Impl& operator=(Impl const&) = delete;
@@ -61,12 +62,14 @@ struct ElementStream::Impl {
         std::optional<detail::StreamRelease> release;
     };
 
-    void start(std::vector<simdjson::dom::document const*> const& documents, bool releasing);
+    void start(std::vector<simdjson::dom::document const*> const& documents,
+               std::vector<detail::ZeroedNumbers const*> const& zeroed, bool releasing);
     // Moves to the next part; an owned part behind is freed whole.
     void nextPart();
 
     std::shared_ptr<detail::ParserState> borrowed;
     std::vector<std::unique_ptr<simdjson::dom::document>> owned;
+    std::vector<detail::ZeroedNumbers> ownedZeroed;
     std::vector<Part> parts;
     std::size_t part = 0;  // the part being handed out
     Kind kind = Kind::Undefined;

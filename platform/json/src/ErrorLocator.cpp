@@ -1,5 +1,11 @@
 #include "ErrorLocator.hpp"
 
+#include "JsonString.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <system_error>
 #include <vector>
 
 namespace foundation::json::detail {
@@ -11,6 +17,9 @@ public:
     Scanner(std::string_view text, std::size_t maxDepth) : t_(text), maxDepth_(maxDepth) {}
 
     std::optional<SyntaxError> run() {
+        if (auto const hint = utf16()) {
+            return fail(*hint);
+        }
         if (t_.substr(0, 3) == "\xEF\xBB\xBF") {
             p_ = 3;
         }
@@ -34,7 +43,7 @@ public:
                 if (p_ == t_.size()) {
                     return fail("unexpected end of input");
                 }
-                char const close = stack_.back() == '[' ? ']' : '}';
+                char const close = stack_.back().open == '[' ? ']' : '}';
                 char const c = t_[p_];
                 if (c == close) {
                     ++p_;
@@ -46,7 +55,9 @@ public:
                 }
                 ++p_;
                 skipWs();
-                if (stack_.back() == '{' && !member()) {
+                if (stack_.back().open == '[') {
+                    ++stack_.back().index;
+                } else if (!member()) {
                     return error_;
                 }
                 break;
@@ -66,7 +77,7 @@ private:
                 if (stack_.size() >= maxDepth_) {
                     return failed("nesting deeper than " + std::to_string(maxDepth_));
                 }
-                stack_.push_back(c);
+                stack_.push_back({c, 0, 0});
                 ++p_;
                 skipWs();
                 char const close = c == '[' ? ']' : '}';
@@ -100,6 +111,7 @@ private:
         if (t_[p_] != '"') {
             return failed("expected a string key, found " + describe(t_[p_]));
         }
+        stack_.back().key = p_;
         if (!string()) {
             return false;
         }
@@ -149,7 +161,96 @@ private:
                                (t_[p_] >= 'a' && t_[p_] <= 'z') || (t_[p_] >= 'A' && t_[p_] <= 'Z'))) {
             return failedAt(start, "invalid number");
         }
+        return inRange(start);
+    }
+
+    // Whether the well-formed number from `start` to here is within a double's range: beyond
+    // it, the parser fails, and the error is located at the number itself. One too small for a
+    // double is read as 0 (the host warns).
+    bool inRange(std::size_t start) {
+        std::string_view const number = t_.substr(start, p_ - start);
+        double value = 0;
+        auto const read = std::from_chars(number.data(), number.data() + number.size(), value);
+        if (read.ec == std::errc::result_out_of_range && atLeastOne(number)) {
+            return failedAt(start, "the number " + shown(number) +
+                                       " is out of range: a double goes up to 1.7976931348623157e308",
+                            pointer());
+        }
         return true;
+    }
+
+    // Whether a number's magnitude is 1 or more: its first digit other than 0 stands before the
+    // point, as far as the exponent moves it.
+    static bool atLeastOne(std::string_view number) {
+        std::size_t const e = std::min(number.find_first_of("eE"), number.size());
+        std::string_view const mantissa = number.substr(0, e);
+        std::size_t const point = std::min(mantissa.find('.'), mantissa.size());
+        std::size_t const first = mantissa.find_first_of("123456789");
+        if (first == std::string_view::npos) {
+            return false;
+        }
+        // The power of ten of the first significant digit, before the exponent.
+        std::int64_t power = first < point ? static_cast<std::int64_t>(point - first) - 1
+                                           : -static_cast<std::int64_t>(first - point);
+        std::int64_t exponent = 0;
+        bool negative = false;
+        for (std::size_t i = e + 1; i < number.size(); ++i) {
+            if (number[i] == '-') {
+                negative = true;
+            } else if (number[i] != '+') {
+                exponent = std::min<std::int64_t>(exponent * 10 + (number[i] - '0'), std::int64_t(1) << 40);
+            }
+        }
+        return power + (negative ? -exponent : exponent) >= 0;
+    }
+
+    // A number for a message: as written, cut short where it is long.
+    static std::string shown(std::string_view number) {
+        constexpr std::size_t longest = 40;
+        return number.size() <= longest ? std::string(number) : std::string(number.substr(0, longest)) + "...";
+    }
+
+    // The pointer of the value being read.
+    std::string pointer() const {
+        std::string out;
+        std::string key;
+        for (Level const& level : stack_) {
+            if (level.open == '[') {
+                out += '/' + std::to_string(level.index);
+            } else {
+                std::size_t at = level.key;
+                readString(t_, at, key);
+                appendPointerToken(out, key);
+            }
+        }
+        return out;
+    }
+
+    // UTF-16 text fails at its first byte: it is named for what it is. Its byte order mark, or
+    // zero bytes at every other place (ASCII characters as UTF-16), shows it.
+    std::optional<std::string> utf16() const {
+        static constexpr char const* mustBe = ": the text must be UTF-8";
+        if (t_.substr(0, 2) == "\xFF\xFE" || t_.substr(0, 2) == "\xFE\xFF") {
+            return std::string("the text starts with a UTF-16 byte order mark (") +
+                   (t_[0] == '\xFF' ? "FF FE" : "FE FF") + ")" + mustBe;
+        }
+        std::size_t const pairs = std::min<std::size_t>(t_.size() / 2, 8);
+        if (pairs == 0) {
+            return std::nullopt;
+        }
+        bool low = true;   // every pair: a byte, then zero
+        bool high = true;  // every pair: zero, then a byte
+        for (std::size_t i = 0; i < pairs; ++i) {
+            bool const firstZero = t_[2 * i] == '\0';
+            bool const secondZero = t_[2 * i + 1] == '\0';
+            low = low && !firstZero && secondZero;
+            high = high && firstZero && !secondZero;
+        }
+        if (!low && !high) {
+            return std::nullopt;
+        }
+        return std::string("the text looks like UTF-16 (") + (low ? "little" : "big") +
+               "-endian: a zero byte beside each character)" + mustBe;
     }
 
     bool string() {
@@ -255,15 +356,22 @@ private:
 
     std::optional<SyntaxError> fail(std::string reason) { return SyntaxError{p_, std::move(reason)}; }
     bool failed(std::string reason) { return failedAt(p_, std::move(reason)); }
-    bool failedAt(std::size_t at, std::string reason) {
-        error_ = SyntaxError{at, std::move(reason)};
+    bool failedAt(std::size_t at, std::string reason, std::optional<std::string> pointer = std::nullopt) {
+        error_ = SyntaxError{at, std::move(reason), std::move(pointer)};
         return false;
     }
+
+    // An open array or object: the entry being read, by its index or its key's offset.
+    struct Level {
+        char open;
+        std::size_t index;
+        std::size_t key;
+    };
 
     std::string_view t_;
     std::size_t maxDepth_;
     std::size_t p_ = 0;
-    std::vector<char> stack_;
+    std::vector<Level> stack_;
     std::optional<SyntaxError> error_;
 };
 
@@ -271,6 +379,23 @@ private:
 
 std::optional<SyntaxError> locateError(std::string_view text, std::size_t maxDepth) {
     return Scanner(text, maxDepth).run();
+}
+
+std::optional<SyntaxError> tooDeepOpening(std::string_view text, std::size_t maxDepth) {
+    std::string_view const opening = text.substr(0, kOpeningScan);
+    std::size_t depth = 0;
+    for (std::size_t p = 0; p < opening.size(); ++p) {
+        char const c = opening[p];
+        if (c == '"') {
+            p = skipString(opening, p) - 1;
+        } else if (c == ']' || c == '}') {
+            return std::nullopt;
+        } else if ((c == '[' || c == '{') && ++depth > maxDepth) {
+            // As the whole text's scan would say: the error there, or one before it.
+            return locateError(text.substr(0, p + 1), maxDepth);
+        }
+    }
+    return std::nullopt;
 }
 
 std::pair<std::size_t, std::size_t> lineAndColumn(std::string_view text, std::size_t offset) {

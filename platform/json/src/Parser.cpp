@@ -23,9 +23,10 @@
 
 namespace foundation::json {
 
-ParseError::ParseError(std::size_t line, std::size_t column, std::string reason)
-    : std::runtime_error(std::to_string(line) + ":" + std::to_string(column) + ": " + reason),
-      line_(line), column_(column), reason_(std::move(reason)) {}
+ParseError::ParseError(std::size_t line, std::size_t column, std::string reason, std::optional<std::string> pointer)
+    : std::runtime_error(std::to_string(line) + ":" + std::to_string(column) + ": " +
+                         (pointer ? (pointer->empty() ? std::string("/") : *pointer) + ": " : std::string()) + reason),
+      line_(line), column_(column), reason_(std::move(reason)), pointer_(std::move(pointer)) {}
 
 static_assert(kPadding >= simdjson::SIMDJSON_PADDING, "the padding callers reserve must cover simdjson's");
 
@@ -34,9 +35,14 @@ namespace {
 // Whether simdjson may read a taken string in place: its spare capacity covers the padding.
 bool hasPadding(std::string const& text) noexcept { return text.capacity() - text.size() >= kPadding; }
 
-[[noreturn]] void throwAt(std::string_view text, std::size_t offset, std::string reason) {
+[[noreturn]] void throwAt(std::string_view text, std::size_t offset, std::string reason,
+                          std::optional<std::string> pointer = std::nullopt) {
     auto [line, column] = detail::lineAndColumn(text, offset);
-    throw ParseError(line, column, std::move(reason));
+    throw ParseError(line, column, std::move(reason), std::move(pointer));
+}
+
+[[noreturn]] void throwAt(std::string_view text, detail::SyntaxError error) {
+    throwAt(text, error.offset, std::move(error.reason), std::move(error.pointer));
 }
 
 // Text from this size on gets its parse's new buffers in 2 MiB pages where the system has them.
@@ -79,7 +85,9 @@ constexpr std::size_t kInPartsFrom = std::size_t(1) << 20;
 
 // Parses one part of a cut array; whether it is an array with entries (an empty part means
 // the cut was at a stray comma, which the whole text's parse must report).
-bool parsePart(simdjson::dom::parser& dom, char const* text, std::size_t size, bool padded) noexcept {
+// `zeroed`: the part's numbers held as 0 though written otherwise.
+bool parsePart(simdjson::dom::parser& dom, char const* text, std::size_t size, bool padded,
+               detail::ZeroedNumbers& zeroed) noexcept {
     try {
         bool fresh = false;
         if (prepareBuffers(dom, size, fresh) != simdjson::SUCCESS) {
@@ -90,7 +98,11 @@ bool parsePart(simdjson::dom::parser& dom, char const* text, std::size_t size, b
             return false;
         }
         detail::Tape const tape(dom.doc);
-        return tape.type(detail::Tape::kRoot) == '[' && tape.close(detail::Tape::kRoot) > detail::Tape::kRoot + 1;
+        if (tape.type(detail::Tape::kRoot) != '[' || tape.close(detail::Tape::kRoot) <= detail::Tape::kRoot + 1) {
+            return false;
+        }
+        zeroed.find(tape, {text, size});
+        return true;
     } catch (...) {
         return false;
     }
@@ -170,17 +182,21 @@ ElementStream Parser::streamAndRelease(std::string_view text, std::size_t readab
 
 ElementStream Parser::handOver() {
     std::vector<std::unique_ptr<simdjson::dom::document>> documents;
+    std::vector<detail::ZeroedNumbers> zeroed;
     documents.push_back(std::make_unique<simdjson::dom::document>(std::move(state_->dom.doc)));
+    zeroed.push_back(std::move(state_->zeroed));
     if (state_->split) {
         documents.push_back(std::make_unique<simdjson::dom::document>(std::move(state_->second->doc)));
+        zeroed.push_back(std::move(state_->secondZeroed));
     }
     // The stream needs the parsed documents only: the working buffers go now.
     state_ = std::make_shared<detail::ParserState>();
-    return ElementStream(std::make_unique<ElementStream::Impl>(std::move(documents)));
+    return ElementStream(std::make_unique<ElementStream::Impl>(std::move(documents), std::move(zeroed)));
 }
 
 Value Parser::convertLoaded() {
-    return detail::Converter(state_->blocks).convert(detail::Tape(state_->dom.doc), detail::Tape::kRoot);
+    return detail::Converter(state_->blocks)
+        .convert(detail::Tape(state_->dom.doc, &state_->zeroed), detail::Tape::kRoot);
 }
 
 void Parser::load(std::string_view text, bool padded, std::string* release, char* writable) {
@@ -188,6 +204,12 @@ void Parser::load(std::string_view text, bool padded, std::string* release, char
         state_ = std::make_shared<detail::ParserState>();
     }
     state_->split = false;
+    state_->zeroed.clear();
+    state_->secondZeroed.clear();
+    // Text nested too deep fails before the parse would index all of it.
+    if (auto deep = detail::tooDeepOpening(text, kMaxDepth)) {
+        throwAt(text, std::move(*deep));
+    }
     std::string_view body = text;
     if (body.substr(0, 3) == "\xEF\xBB\xBF") {
         body.remove_prefix(3);
@@ -216,13 +238,14 @@ void Parser::load(std::string_view text, bool padded, std::string* release, char
         error = dom.parse(body.data(), body.size(), !padded).get(root);
     }
     if (error == simdjson::SUCCESS) {
+        state_->zeroed.find(detail::Tape(dom.doc), body);
         if (release != nullptr) {
             std::string().swap(*release);  // the parser holds all it needs: free the text before the tree grows
         }
         return;
     }
     if (auto located = detail::locateError(text, kMaxDepth)) {
-        throwAt(text, located->offset, std::move(located->reason));
+        throwAt(text, std::move(*located));
     }
     if (error == simdjson::NUMBER_ERROR) {
         // Integers beyond 64 bits are numbers like any other: read them as doubles.
@@ -276,12 +299,13 @@ bool Parser::loadInParts(char* text, std::size_t size, bool padded) {
     bool secondParsed = false;
     std::thread other;
     try {
-        other = std::thread([&] { secondParsed = parsePart(*state.second, second, secondSize, padded); });
+        other = std::thread(
+            [&] { secondParsed = parsePart(*state.second, second, secondSize, padded, state.secondZeroed); });
     } catch (std::system_error const&) {
         return false;  // no thread to spare: the whole text on this one
     }
     // The first part's padding is the second part's text: read, never written.
-    bool const firstParsed = parsePart(state.dom, text, cut + 1, true);
+    bool const firstParsed = parsePart(state.dom, text, cut + 1, true, state.zeroed);
     other.join();
     state.split = firstParsed && secondParsed;
     return state.split;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Arena.hpp"
+#include "ZeroedNumbers.hpp"
 
 #include <simdjson.h>
 
@@ -16,6 +17,9 @@ struct ParserState {
     /// (`dom` then holds the first); kept warm like the first once made.
     std::unique_ptr<simdjson::dom::parser> second;
     bool split = false;  // whether the last text was parsed in two parts
+    /// Of `dom`'s document and of `second`'s.
+    ZeroedNumbers zeroed;
+    ZeroedNumbers secondZeroed;
     bool lent = false;
     /// Memory of the whole trees this parser made, kept for the next one.
     std::shared_ptr<BlockPool> blocks = std::make_shared<BlockPool>(std::size_t(64) << 10);

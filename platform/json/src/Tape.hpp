@@ -9,17 +9,24 @@
 
 namespace foundation::json::detail {
 
+class ZeroedNumbers;
+
 /// A parsed document read where it lies: simdjson's tape, one word a value (a type letter in
 /// the top byte), two for a number, containers marked at both ends, and the string buffer
 /// (each string its 32-bit length, its bytes and a NUL). Read directly, a value costs a load
 /// or two, where the DOM's element objects look every word up again through the document.
 class Tape {
 public:
-    explicit Tape(simdjson::dom::document const& document) noexcept
-        : words_(document.tape.get()), strings_(document.string_buf.get()) {}
+    /// `zeroed`: the document's numbers held as 0 that its text wrote otherwise, if known.
+    explicit Tape(simdjson::dom::document const& document, ZeroedNumbers const* zeroed = nullptr) noexcept
+        : words_(document.tape.get()), strings_(document.string_buf.get()), zeroed_(zeroed) {}
 
     /// The tape word of the document's root value.
     static constexpr std::size_t kRoot = 1;
+
+    /// Words in the tape, the root's two included.
+    std::size_t size() const noexcept { return static_cast<std::size_t>(words_[0] & kPayload) + 1; }
+    ZeroedNumbers const* zeroed() const noexcept { return zeroed_; }
 
     char type(std::size_t at) const noexcept { return static_cast<char>(words_[at] >> 56); }
     std::uint64_t word(std::size_t at) const noexcept { return words_[at]; }
@@ -90,6 +97,7 @@ private:
 
     std::uint64_t const* words_;
     std::uint8_t const* strings_;
+    ZeroedNumbers const* zeroed_;
 };
 
 } // namespace foundation::json::detail

@@ -1,6 +1,9 @@
 #include <foundation/json/TextLocator.hpp>
 
+#include "JsonString.hpp"
+
 #include <string>
+#include <vector>
 
 namespace foundation::json {
 
@@ -23,52 +26,7 @@ public:
     }
 
     // A string's content with its escapes undone; the cursor stops after the closing quote.
-    bool string(std::string& out) {
-        if (peek() != '"') {
-            return false;
-        }
-        ++p_;
-        out.clear();
-        while (!atEnd()) {
-            char const c = t_[p_++];
-            if (c == '"') {
-                return true;
-            }
-            if (c != '\\') {
-                out.push_back(c);
-                continue;
-            }
-            if (atEnd()) {
-                return false;
-            }
-            char const e = t_[p_++];
-            switch (e) {
-            case 'n': out.push_back('\n'); break;
-            case 't': out.push_back('\t'); break;
-            case 'r': out.push_back('\r'); break;
-            case 'b': out.push_back('\b'); break;
-            case 'f': out.push_back('\f'); break;
-            case 'u': {
-                unsigned code = 0;
-                if (!hex4(code)) {
-                    return false;
-                }
-                if (code >= 0xD800 && code < 0xDC00 && t_.substr(p_, 2) == "\\u") {
-                    p_ += 2;
-                    unsigned low = 0;
-                    if (!hex4(low)) {
-                        return false;
-                    }
-                    code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
-                }
-                appendUtf8(out, code);
-                break;
-            }
-            default: out.push_back(e); break;  // \" \\ \/
-            }
-        }
-        return false;
-    }
+    bool string(std::string& out) { return detail::readString(t_, p_, out); }
 
     // Skips one value, any nesting, without recursion.
     bool skipValue() {
@@ -107,45 +65,6 @@ public:
     }
 
 private:
-    bool hex4(unsigned& code) {
-        if (t_.size() - p_ < 4) {
-            return false;
-        }
-        code = 0;
-        for (int i = 0; i < 4; ++i) {
-            char const h = t_[p_++];
-            code <<= 4;
-            if (h >= '0' && h <= '9') {
-                code |= unsigned(h - '0');
-            } else if (h >= 'a' && h <= 'f') {
-                code |= unsigned(h - 'a' + 10);
-            } else if (h >= 'A' && h <= 'F') {
-                code |= unsigned(h - 'A' + 10);
-            } else {
-                return false;
-            }
-        }
-        return true;
-    }
-
-    static void appendUtf8(std::string& out, unsigned code) {
-        if (code < 0x80) {
-            out.push_back(char(code));
-        } else if (code < 0x800) {
-            out.push_back(char(0xC0 | (code >> 6)));
-            out.push_back(char(0x80 | (code & 0x3F)));
-        } else if (code < 0x10000) {
-            out.push_back(char(0xE0 | (code >> 12)));
-            out.push_back(char(0x80 | ((code >> 6) & 0x3F)));
-            out.push_back(char(0x80 | (code & 0x3F)));
-        } else {
-            out.push_back(char(0xF0 | (code >> 18)));
-            out.push_back(char(0x80 | ((code >> 12) & 0x3F)));
-            out.push_back(char(0x80 | ((code >> 6) & 0x3F)));
-            out.push_back(char(0x80 | (code & 0x3F)));
-        }
-    }
-
     std::string_view t_;
     std::size_t p_;
 };
@@ -198,45 +117,77 @@ bool toElement(Cursor& cursor, std::size_t from, std::size_t index) {
     return !cursor.atEnd() && cursor.peek() != ']';
 }
 
-// From the '{' of an object to the value of the last member named `key`.
-bool toMember(Cursor& cursor, std::string const& key) {
+// From the '{' of an object: where the value of each member named `key` starts, in the order
+// of the text (nothing where the object is not whole).
+std::vector<std::size_t> membersNamed(Cursor& cursor, std::string const& key) {
     cursor.advance();
-    std::optional<std::size_t> found;
+    std::vector<std::size_t> found;
     std::string name;
     for (;;) {
         cursor.skipSpace();
         if (cursor.peek() == '}') {
-            break;
+            return found;
         }
         if (!cursor.string(name)) {
-            return false;
+            return {};
         }
         cursor.skipSpace();
         if (cursor.peek() != ':') {
-            return false;
+            return {};
         }
         cursor.advance();
         cursor.skipSpace();
         if (name == key) {
-            found = cursor.at();
+            found.push_back(cursor.at());
         }
         if (!cursor.skipValue()) {
-            return false;
+            return {};
         }
         cursor.skipSpace();
         if (cursor.peek() == ',') {
             cursor.advance();
         }
     }
-    if (found) {
-        cursor.seek(*found);
+}
+
+// From the '{' of an object to the value of the last member named `key`, which the parser keeps.
+bool toMember(Cursor& cursor, std::string const& key) {
+    std::vector<std::size_t> const found = membersNamed(cursor, key);
+    if (found.empty()) {
+        return false;
     }
-    return found.has_value();
+    cursor.seek(found.back());
+    return true;
 }
 
 } // namespace
 
 std::optional<TextPosition> TextLocator::locate(std::string_view pointer) {
+    auto const offset = find(pointer);
+    if (!offset) {
+        return std::nullopt;
+    }
+    return position(*offset);
+}
+
+std::vector<TextPosition> TextLocator::locateEach(std::string_view pointer) {
+    std::size_t const last = pointer.rfind('/');
+    std::optional<std::size_t> const parent =
+        last == std::string_view::npos ? std::nullopt : find(pointer.substr(0, last));
+    if (!parent || *parent >= text_.size() || text_[*parent] != '{') {
+        auto const one = locate(pointer);
+        return one ? std::vector<TextPosition>{*one} : std::vector<TextPosition>{};
+    }
+    std::string_view rest = pointer.substr(last);
+    Cursor cursor(text_, *parent);
+    std::vector<TextPosition> out;
+    for (std::size_t const offset : membersNamed(cursor, nextToken(rest))) {
+        out.push_back(position(offset));
+    }
+    return out;
+}
+
+std::optional<std::size_t> TextLocator::find(std::string_view pointer) {
     if (!pointer.empty() && pointer.front() != '/') {
         return std::nullopt;
     }
@@ -277,9 +228,11 @@ std::optional<TextPosition> TextLocator::locate(std::string_view pointer) {
         }
         topLevel = false;
     }
+    return cursor.at();
+}
 
+TextPosition TextLocator::position(std::size_t offset) {
     // Lines are counted once up to the furthest position asked for; earlier ones count afresh.
-    std::size_t const offset = cursor.at();
     if (offset < countedTo_) {
         countedTo_ = 0;
         linesBefore_ = 1;

@@ -2,6 +2,7 @@
 
 #include "Reps.hpp"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
@@ -106,6 +107,43 @@ std::size_t Value::size() const noexcept {
     case Kind::Object: return u_.o->value.size();
     default: return 0;
     }
+}
+
+namespace {
+// The arena of a parsed tree's value; nullptr for every other value.
+detail::Arena const* arenaOf(Kind kind, void* rep) noexcept {
+    if (kind != Kind::String && kind != Kind::Array && kind != Kind::Object) {
+        return nullptr;
+    }
+    return header(kind, rep)->arena;
+}
+} // namespace
+
+bool Value::hasTextNotes() const noexcept {
+    detail::Arena const* arena = arenaOf(kind_, u_.p);
+    return arena != nullptr && arena->notes() != nullptr;
+}
+
+std::vector<std::string_view> Value::duplicateKeys() const {
+    std::vector<std::string_view> keys;
+    detail::Arena const* arena = kind_ == Kind::Object ? arenaOf(kind_, u_.p) : nullptr;
+    for (auto const* note = arena != nullptr ? arena->notes() : nullptr; note != nullptr; note = note->previous) {
+        if (note->kind == detail::Arena::Note::Kind::DuplicateKey && note->at == u_.p) {
+            keys.push_back(note->text);
+        }
+    }
+    std::reverse(keys.begin(), keys.end());  // noted in key order, listed latest first
+    return keys;
+}
+
+std::string_view Value::writtenAs(Value const& number) const {
+    detail::Arena const* arena = arenaOf(kind_, u_.p);
+    for (auto const* note = arena != nullptr ? arena->notes() : nullptr; note != nullptr; note = note->previous) {
+        if (note->kind == detail::Arena::Note::Kind::ZeroedNumber && note->at == &number) {
+            return note->text;
+        }
+    }
+    return {};
 }
 
 bool operator==(Value const& a, Value const& b) noexcept {

@@ -22,7 +22,10 @@ struct Diagnostic {
     bool malformed = false;
 
     /// "warning: FILE:LINE:COL: POINTER: message" (the whole document's pointer shown as "/";
-    /// malformed text: "error: FILE:LINE:COL: message").
+    /// malformed text: "error: FILE:LINE:COL: message"): one line of printable UTF-8, whatever
+    /// the input's names, keys and text hold. Control characters are written as C escapes
+    /// (`\n`, `\x1b`), bytes that are no UTF-8 as `\xNN`; a backslash in the file name or the
+    /// pointer is doubled, and the message's own escapes stand as they are.
     std::string toString() const;
 };
 

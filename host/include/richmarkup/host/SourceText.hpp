@@ -4,6 +4,7 @@
 #include <richmarkup/host/Diagnostic.hpp>
 #include <richmarkup/host/ElementBuildError.hpp>
 
+#include <foundation/json/ParseError.hpp>
 #include <foundation/json/TextLocator.hpp>
 
 #include <optional>
@@ -19,10 +20,17 @@ public:
     /// name: as messages name the input; path: the file to read again, or empty with `kept`.
     SourceText(std::string name, std::string path, std::optional<std::string> kept = std::nullopt);
 
+    /// Besides its place, a warning gets the numbers it names as the text wrote them, and a key
+    /// given twice the place of each of its values.
     Diagnostic locate(BuildWarning const& warning, Diagnostic::Severity severity = Diagnostic::Severity::Warning);
     Diagnostic locate(ElementBuildError const& error);
+    /// Text the parser could not read: an error at its line and column, with the pointer of the
+    /// value at fault where the text is sound JSON up to it. Needs no text.
+    Diagnostic locate(foundation::json::ParseError const& error) const;
 
     std::string const& name() const noexcept { return name_; }
+    /// The input's text, read again from its file the first time it is asked for.
+    std::string const& text();
 
 private:
     Diagnostic located(Diagnostic::Severity severity, std::string pointer, std::string message);

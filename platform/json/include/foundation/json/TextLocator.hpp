@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace foundation::json {
 
@@ -23,8 +24,15 @@ public:
 
     /// The value's position, or nothing when the pointer names no value of the text.
     std::optional<TextPosition> locate(std::string_view pointer);
+    /// Every value the pointer names, in the order of the text: of an object's members with the
+    /// same key, each one (the last is the one the parser keeps); else the one value, or none.
+    std::vector<TextPosition> locateEach(std::string_view pointer);
 
 private:
+    // The offset where the value starts.
+    std::optional<std::size_t> find(std::string_view pointer);
+    TextPosition position(std::size_t offset);
+
     std::string_view text_;
     // The top-level array element found last and where it starts; the line count up to it.
     std::size_t lastIndex_ = 0;

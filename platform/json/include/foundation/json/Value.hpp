@@ -146,6 +146,16 @@ public:
     /// Elements of an array or members of an object; 0 for every other kind.
     std::size_t size() const noexcept;
 
+    /// Whether the text this value's tree was parsed from wrote something that the tree does not
+    /// show: a key twice in one object, or a number too small for a double (held as 0). Only
+    /// then can the two calls below find anything. False for values not made by the parser.
+    bool hasTextNotes() const noexcept;
+    /// Of an object: the keys its text gave more than once (the object keeps the last value).
+    std::vector<std::string_view> duplicateKeys() const;
+    /// `number`, an entry or member somewhere in this value's tree that the tree holds as 0 while
+    /// the text wrote a number too small for a double: that number as written; else empty.
+    std::string_view writtenAs(Value const& number) const;
+
     friend bool operator==(Value const& a, Value const& b) noexcept;
     friend bool operator!=(Value const& a, Value const& b) noexcept { return !(a == b); }
 

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace foundation::json::detail {
+
+/// Reads the JSON string whose opening quote is at `at` into `out`, its escapes undone; `at`
+/// ends after the closing quote. False where the text holds no whole string there.
+bool readString(std::string_view text, std::size_t& at, std::string& out);
+
+/// Where the string whose opening quote is at `at` ends (after its closing quote), found
+/// without reading its escapes; text.size() where it does not end.
+std::size_t skipString(std::string_view text, std::size_t at) noexcept;
+
+/// Appends "/" and `token` as an RFC 6901 reference token ("~" as "~0", "/" as "~1").
+void appendPointerToken(std::string& pointer, std::string_view token);
+
+} // namespace foundation::json::detail
