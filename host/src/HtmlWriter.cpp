@@ -9,8 +9,11 @@
 #include <algorithm>
 #include <ostream>
 #include <sstream>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
+#include <vector>
 
 namespace richmarkup::host {
 
@@ -66,16 +69,123 @@ char const* textAlign(std::optional<dv::Alignment> const& alignment) {
     return nullptr;
 }
 
-std::unordered_set<std::string> anchorIdsOf(std::vector<dv::Node> const& topLevel) {
-    std::unordered_set<std::string> ids;
+// Whether the kind's element carries the node's anchor id; those of the others reach nothing.
+bool writesId(dv::NodeKind kind) {
+    switch (kind) {
+    case dv::NodeKind::CodeExampleLine:
+    case dv::NodeKind::CodeTextNode:
+    case dv::NodeKind::TableRowNode:
+    case dv::NodeKind::TableCellNode:
+    case dv::NodeKind::RichTextNode:
+    case dv::NodeKind::ImageNode:
+        return false;
+    default:
+        return true;
+    }
+}
+
+// The ids of the page: every anchor id it carries, and for each element whose id an earlier one
+// has already, the unique id it gets instead. Browsers follow a link to the first element
+// with its id; the first keeping it makes that the rule rather than an accident.
+struct PageIds {
+    std::unordered_set<std::string> anchors;
+    std::unordered_map<dv::Node::Impl const*, std::string> renamed;
+};
+
+PageIds pageIdsOf(std::vector<dv::Node> const& topLevel) {
+    PageIds ids;
+    std::vector<std::pair<dv::Node::Impl const*, std::string>> later;
     for (auto const& top : topLevel) {
         forEachNode(top.getImpl(), [&](dv::Node::Impl const& node) {
-            if (auto const& anchor = node.getAnchorId(); anchor && !anchor->empty()) {
-                ids.insert(text::toUtf8(*anchor));
+            if (auto const& anchor = node.getAnchorId(); anchor && !anchor->empty() && writesId(node.getKind())) {
+                std::string id = text::toUtf8(*anchor);
+                if (ids.anchors.count(id) != 0) {
+                    later.emplace_back(&node, std::move(id));
+                } else {
+                    ids.anchors.insert(std::move(id));
+                }
             }
         });
     }
+    // "-2", "-3", ... after the id, past any id the page has or has given; the count goes on
+    // per id, so many copies of one id cost no search from "-2" each.
+    std::unordered_set<std::string> given;
+    std::unordered_map<std::string, std::size_t> nextSuffix;
+    for (auto& [node, id] : later) {
+        std::size_t& suffix = nextSuffix.try_emplace(id, 2).first->second;
+        for (;; ++suffix) {
+            std::string candidate = id + "-" + std::to_string(suffix);
+            if (ids.anchors.count(candidate) == 0 && given.insert(candidate).second) {
+                ids.renamed.emplace(node, std::move(candidate));
+                break;
+            }
+        }
+    }
     return ids;
+}
+
+// A text for a message in quotes, cut short: an address may be a data: URL of megabytes.
+std::string shortQuoted(std::string_view value) {
+    constexpr std::size_t limit = 80;
+    std::string out;
+    if (value.size() <= limit) {
+        text::appendQuoted(out, value);
+        return out;
+    }
+    std::size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(value[end]) & 0xC0) == 0x80) {
+        --end;  // not inside a UTF-8 sequence
+    }
+    text::appendQuoted(out, value.substr(0, end));
+    out.insert(out.size() - 1, "...");
+    return out;
+}
+
+std::string quoted(std::string_view value) {
+    std::string out;
+    text::appendQuoted(out, value);
+    return out;
+}
+
+// %XX as the byte it stands for; any other '%' stays as it is, as browsers decode fragments.
+std::string percentDecoded(std::string const& text) {
+    auto hexValue = [](char c) {
+        return c >= '0' && c <= '9'   ? c - '0'
+               : c >= 'a' && c <= 'f' ? c - 'a' + 10
+               : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                      : -1;
+    };
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 && hexValue(text[i + 2]) >= 0) {
+            out.push_back(static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2])));
+            i += 2;
+        } else {
+            out.push_back(text[i]);
+        }
+    }
+    return out;
+}
+
+// An id as the fragment of an href: blanks, quotes, angle brackets and backquotes
+// percent-encoded, which a browser decodes again when it looks the id up (it would drop a tab
+// or line break unencoded). Other controls are left to the escaping, as in the id itself.
+std::string fragmentOf(std::string const& id) {
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(id.size());
+    for (char const ch : id) {
+        auto const c = static_cast<unsigned char>(ch);
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '"' || c == '<' || c == '>' || c == '`') {
+            out.push_back('%');
+            out.push_back(hex[c >> 4]);
+            out.push_back(hex[c & 0xF]);
+        } else {
+            out.push_back(ch);
+        }
+    }
+    return out;
 }
 
 // The alignment a block states for its text, if it is a kind that has one.
@@ -94,11 +204,12 @@ std::optional<dv::Alignment> blockAlignment(dv::Node::Impl const& block) {
 // way down and its closing on the way up.
 class HtmlRenderer {
 public:
-    HtmlRenderer(std::string& out, std::vector<dv::Node> const& topLevel) : out_(out), ids_(anchorIdsOf(topLevel)) {}
+    HtmlRenderer(std::string& out, std::vector<dv::Node> const& topLevel, WriterWarningHandler const& onWarning)
+        : out_(out), ids_(pageIdsOf(topLevel)), onWarning_(onWarning) {}
 
     void render(std::vector<dv::Node> const& topLevel) {
         for (auto it = topLevel.rbegin(); it != topLevel.rend(); ++it) {
-            stack_.push_back(Step{it->getImpl(), false, false, {}, false});
+            stack_.push_back(Step{&*it, false, false, {}, false});
         }
         while (!stack_.empty()) {
             Step step = std::move(stack_.back());
@@ -108,19 +219,21 @@ public:
                 linkDepth_ -= step.closesLink ? 1 : 0;
                 continue;
             }
-            if (step.node == nullptr) {
+            if (step.node == nullptr || !*step.node) {
                 continue;
             }
-            std::string close = open(*step.node, step.headerRow);
-            bool const closesLink = step.node->getKind() == dv::NodeKind::HyperlinkNode;
+            current_ = step.node;
+            dv::Node::Impl const& node = *step.node->getImpl();
+            std::string close = open(node, step.headerRow);
+            bool const closesLink = node.getKind() == dv::NodeKind::HyperlinkNode;
             stack_.push_back(Step{nullptr, true, false, std::move(close), closesLink});
-            pushChildren(*step.node, step.headerRow);
+            pushChildren(node, step.headerRow);
         }
     }
 
 private:
     struct Step {
-        dv::Node::Impl const* node;
+        dv::Node const* node;  // the handle in its parent's children, to report the node by
         bool closing;
         bool headerRow;  // a row whose cells are header cells, or such a cell
         std::string close;
@@ -135,7 +248,7 @@ private:
             firstRowIsHeader = meta && meta->getHasHeader().value_or(false);
         }
         for (std::size_t i = children.size(); i > 0; --i) {
-            dv::Node::Impl const* child = children[i - 1].getImpl();
+            dv::Node const* child = &children[i - 1];
             bool header = false;
             if (node.getKind() == dv::NodeKind::TableNode) {
                 header = firstRowIsHeader && i == 1;
@@ -146,9 +259,24 @@ private:
         }
     }
 
+    // Reports, at the node being written, what it writes otherwise than the model holds it.
+    void warn(std::string message) const {
+        if (onWarning_ && current_ != nullptr) {
+            onWarning_(WriterWarning{*current_, std::move(message)});
+        }
+    }
+
+    void escaped(std::string_view value) {
+        if (text::appendHtmlEscaped(out_, value) != 0 && onWarning_) {
+            std::string const which = text::replacedControlCharacters(value);
+            bool const several = which.find(',') != std::string::npos;
+            warn((several ? "control characters " : "control character ") + which + " written as U+FFFD");
+        }
+    }
+
     void text(std::optional<std::u16string> const& value) {
         if (value) {
-            text::appendHtmlEscaped(out_, text::toUtf8(*value));
+            escaped(text::toUtf8(*value));
         }
     }
 
@@ -156,7 +284,7 @@ private:
         out_.push_back(' ');
         out_ += name;
         out_ += "=\"";
-        text::appendHtmlEscaped(out_, value);
+        escaped(value);
         out_.push_back('"');
     }
 
@@ -167,9 +295,20 @@ private:
     }
 
     void idAttribute(dv::Node::Impl const& node) {
-        if (auto const& anchor = node.getAnchorId(); anchor && !anchor->empty()) {
-            attribute("id", text::toUtf8(*anchor));
+        auto const& anchor = node.getAnchorId();
+        if (!anchor || anchor->empty()) {
+            return;
         }
+        if (!ids_.renamed.empty()) {
+            if (auto const found = ids_.renamed.find(&node); found != ids_.renamed.end()) {
+                attribute("id", found->second);
+                warn("duplicate id " + quoted(text::toUtf8(*anchor)) +
+                     ": the first element with it keeps it and every link to it goes there; this one is written "
+                     "with the id " + quoted(found->second));
+                return;
+            }
+        }
+        attribute("id", text::toUtf8(*anchor));
     }
 
     void alignAttribute(std::optional<dv::Alignment> const& alignment) {
@@ -358,15 +497,19 @@ private:
         idAttribute(link);
         if (!address.empty() && address[0] == '#') {
             if (auto const id = pageAnchor(address.substr(1))) {
-                attribute(nested ? "data-href" : "href", "#" + *id);
+                attribute(nested ? "data-href" : "href", "#" + fragmentOf(*id));
             } else {
                 attribute("data-missing-anchor", address.substr(1));
+                warn("internal link " + shortQuoted(address) + " has no target: no element of the page has the id " +
+                     shortQuoted(address.substr(1)) + "; written without an address");
             }
         } else if (!address.empty()) {
             if (auto safe = UrlFilter::forLink(address)) {
                 attribute(nested ? "data-href" : "href", *safe);
             } else {
                 attribute("class", std::string("unsafe-link"));
+                warn("link address " + shortQuoted(address) + " left out: " + UrlFilter::linkRefusal(address) +
+                     "; written without an address");
             }
         }
         attribute("data-target-type", link.getTargetType());
@@ -374,10 +517,22 @@ private:
         return nested ? "</span>" : "</a>";
     }
 
-    // The page's id that an internal link names: as written, or under the tag the model gives
-    // the anchor ids of headings ("H_"), titles ("T_") and paragraphs ("M_").
+    // The page's id that an internal link names: as written, then percent-decoded as browsers
+    // also look a fragment up.
     std::optional<std::string> pageAnchor(std::string const& name) const {
-        if (name.empty() || ids_.count(name) != 0) {  // "#" alone is the top of the page
+        if (auto id = anchorNamed(name)) {
+            return id;
+        }
+        if (name.find('%') != std::string::npos) {
+            return anchorNamed(percentDecoded(name));
+        }
+        return std::nullopt;
+    }
+
+    // The page's id of `name`: itself, or under the tag the model gives the anchor ids of
+    // headings ("H_"), titles ("T_") and paragraphs ("M_").
+    std::optional<std::string> anchorNamed(std::string const& name) const {
+        if (name.empty() || ids_.anchors.count(name) != 0) {  // "#" alone is the top of the page
             return name;
         }
         std::string bare = name;
@@ -388,22 +543,36 @@ private:
             }
         }
         for (char const* tag : {"", "H_", "T_", "M_"}) {
-            if (ids_.count(tag + bare) != 0) {
+            if (ids_.anchors.count(tag + bare) != 0) {
                 return tag + bare;
             }
         }
         return std::nullopt;
     }
 
+    // An image with a source to load; else its alternative text in a span, since an img needs
+    // a src.
     void writeImage(dv::ImageNode::Impl const& image) {
-        out_ += "<img";
-        std::optional<std::string> alt;
-        if (auto const& data = image.getData()) {
-            if (data->getImgSrc()) {
-                if (auto safe = UrlFilter::forImage(text::toUtf8(*data->getImgSrc()))) {
-                    attribute("src", *safe);
-                }
+        auto const& data = image.getData();
+        std::optional<std::string> source;
+        if (data && data->getImgSrc()) {
+            std::string const written = text::toUtf8(*data->getImgSrc());
+            source = UrlFilter::forImage(written);
+            if (!source) {
+                warn("image source " + shortQuoted(written) + " left out: " + UrlFilter::imageRefusal(written) +
+                     "; written as its alternative text");
+                writeImageText(image, "unsafe-image");
+                return;
             }
+        }
+        if (!source || source->empty()) {
+            writeImageText(image, "image-text");
+            return;
+        }
+        out_ += "<img";
+        attribute("src", *source);
+        std::optional<std::string> alt;
+        if (data) {
             if (data->getAltText()) {
                 alt = text::toUtf8(*data->getAltText());
             }
@@ -427,6 +596,17 @@ private:
         out_ += ">";
     }
 
+    void writeImageText(dv::ImageNode::Impl const& image, char const* className) {
+        out_ += "<span";
+        attribute("class", std::string(className));
+        attribute("data-image-id", image.getId());
+        out_ += ">";
+        if (auto const& data = image.getData()) {
+            text(data->getAltText());
+        }
+        out_ += "</span>";
+    }
+
     void writeEquation(dv::EquationNode::Impl const& equation) {
         auto const& data = equation.getEquationData();
         bool const display = data && data->getDisplayStyle().value_or(false);
@@ -442,7 +622,9 @@ private:
     }
 
     std::string& out_;
-    std::unordered_set<std::string> const ids_;
+    PageIds const ids_;
+    WriterWarningHandler const& onWarning_;
+    dv::Node const* current_ = nullptr;  // the node being written
     std::unordered_map<dv::Node::Impl const*, char const*> headerAlignments_;
     std::vector<Step> stack_;
     int linkDepth_ = 0;
@@ -470,12 +652,14 @@ void HtmlWriter::write(std::ostream& out, std::vector<dv::Node> const& topLevel,
         }
         page += "</head>\n<body>\n";
     }
-    HtmlRenderer(page, topLevel).render(topLevel);
+    HtmlRenderer(page, topLevel, options.onWarning).render(topLevel);
     if (!options.fragment) {
         page += "</body>\n</html>\n";
     }
     out << page;
 }
+
+bool HtmlWriter::allowedLink(std::string const& url) { return UrlFilter::forLink(url).has_value(); }
 
 std::optional<std::string> HtmlWriter::firstHeadingText(std::vector<dv::Node> const& topLevel) {
     for (auto const& top : topLevel) {

@@ -1,10 +1,13 @@
 #include <richmarkup/host/MarkdownWriter.hpp>
 
+#include "HeadingIds.hpp"
+#include "MarkdownAnchors.hpp"
 #include "NodeWalk.hpp"
 #include "TextEscape.hpp"
 #include "UrlFilter.hpp"
 
 #include <document/vxzero/Document.hpp>
+#include <document/vxzero/NodeAccess.hpp>
 
 #include <algorithm>
 #include <cstdint>
@@ -48,6 +51,8 @@ bool isAsciiPunctuation(char c) {
     return (c >= '!' && c <= '/') || (c >= ':' && c <= '@') || (c >= '[' && c <= '`') || (c >= '{' && c <= '~');
 }
 
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
 // ASCII punctuation that can begin or end markup wherever it stands in a line.
 bool alwaysEscaped(char c) {
     switch (c) {
@@ -59,6 +64,9 @@ bool alwaysEscaped(char c) {
     }
 }
 
+// A blank as a character reference: readers strip literal blanks that start or end a line.
+char const* blankReference(char c) { return c == ' ' ? "&#32;" : "&#9;"; }
+
 NodeList childrenOf(dv::Node::Impl const& node) {
     NodeList out;
     for (dv::Node const& child : node.getChildren()) {
@@ -69,27 +77,100 @@ NodeList childrenOf(dv::Node::Impl const& node) {
     return out;
 }
 
+// "a HeadingNode", "an ImageNode": a node's kind in a sentence.
+std::string kindPhrase(dv::NodeKind kind) {
+    std::string const name = dv::kindName(kind);
+    bool const vowel = !name.empty() && std::string_view("AEIOU").find(name.front()) != std::string_view::npos;
+    return (vowel ? "an " : "a ") + name;
+}
+
+std::string quoted(std::string_view text) {
+    std::string out;
+    text::appendQuoted(out, text);
+    return out;
+}
+
+// Reports, at the node concerned, what the Markdown holds otherwise than the model.
+class Warnings {
+public:
+    explicit Warnings(WriterWarningHandler const& handler) : handler_(handler) {}
+
+    bool enabled() const { return static_cast<bool>(handler_); }
+
+    void report(dv::Node::Impl const& node, std::string message) const {
+        if (handler_) {
+            // A handle counts its node; the node itself is not changed.
+            auto* impl = const_cast<dv::Node::Impl*>(&node);
+            handler_(WriterWarning{dv::detail::NodeAccess::wrap<dv::Node>(impl), std::move(message)});
+        }
+    }
+
+    // Characters that Markdown cannot hold, as cleanText counted them.
+    void reportReplaced(dv::Node::Impl const& node, std::size_t count) const {
+        if (count > 0) {
+            report(node, std::to_string(count) + (count == 1 ? " character" : " characters") +
+                             " that Markdown cannot hold (control characters, lone surrogates) written as U+FFFD");
+        }
+    }
+
+private:
+    WriterWarningHandler const& handler_;
+};
+
+// What one page's writers share.
+struct Context {
+    Warnings warnings;
+    MarkdownAnchors anchors;
+    HeadingIds headingIds;
+};
+
+std::size_t loneSurrogates(std::u16string_view text) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char16_t const c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            ++count;
+        }
+    }
+    return count;
+}
+
 // Model text as UTF-8 with one kind of line end (a lone CR ends a line in Markdown as well);
-// other control characters become U+FFFD, as in the HTML writer.
-std::string cleanText(std::optional<std::u16string> const& value) {
+// other control characters become U+FFFD, as in the HTML writer. `replaced`, when given,
+// counts them and the lone surrogates; `lineEnds`, when given, tells whether a line ends.
+std::string cleanText(std::optional<std::u16string> const& value, std::size_t* replaced = nullptr,
+                      bool* lineEnds = nullptr) {
     if (!value) {
         return {};
     }
     std::string const utf8 = text::toUtf8(*value);
+    if (replaced != nullptr) {
+        *replaced = loneSurrogates(*value);
+    }
     std::string out;
     out.reserve(utf8.size());
+    bool ends = false;
     for (std::size_t i = 0; i < utf8.size(); ++i) {
         auto const c = static_cast<unsigned char>(utf8[i]);
-        if (c == '\r') {
+        if (c == '\r' || c == '\n') {
             out.push_back('\n');
-            if (i + 1 < utf8.size() && utf8[i + 1] == '\n') {
+            ends = true;
+            if (c == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') {
                 ++i;
             }
-        } else if ((c < 0x20 && c != '\t' && c != '\n') || c == 0x7F) {
+        } else if ((c < 0x20 && c != '\t') || c == 0x7F) {
             out += replacementCharacter;
+            if (replaced != nullptr) {
+                ++*replaced;
+            }
         } else {
             out.push_back(utf8[i]);
         }
+    }
+    if (lineEnds != nullptr) {
+        *lineEnds = ends;
     }
     return out;
 }
@@ -97,12 +178,6 @@ std::string cleanText(std::optional<std::u16string> const& value) {
 std::string oneLine(std::string text) {
     std::replace(text.begin(), text.end(), '\n', ' ');
     return text;
-}
-
-void trimTrailingBlanks(std::string& text) {
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
-        text.pop_back();
-    }
 }
 
 std::size_t utf8Length(std::string_view text, std::size_t pos) {
@@ -163,6 +238,17 @@ std::size_t spaceAtEnd(std::string_view text) {
     return 0;
 }
 
+bool hasNonBlank(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t const n = spaceAt(text, i);
+        if (n == 0 && text[i] != '\n') {
+            return true;
+        }
+        i += std::max<std::size_t>(n, 1);
+    }
+    return false;
+}
+
 // Whether the '&' at `pos` starts something Markdown would read as a character reference.
 bool startsReference(std::string_view text, std::size_t pos) {
     std::size_t i = pos + 1;
@@ -176,9 +262,21 @@ bool startsReference(std::string_view text, std::size_t pos) {
     return i > first && i < text.size() && text[i] == ';';
 }
 
+// An address without the blanks and control characters around it, which browsers drop too.
+std::string_view trimmedAddress(std::string_view url) {
+    auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
+    while (!url.empty() && blank(url.front())) {
+        url.remove_prefix(1);
+    }
+    while (!url.empty() && blank(url.back())) {
+        url.remove_suffix(1);
+    }
+    return url;
+}
+
 // A link or image address as Markdown reads it back: in angle brackets when it holds a space
 // or a parenthesis; backslashes, angle brackets and reference-like '&' escaped; control
-// characters (which no form allows) percent-encoded.
+// characters, line ends included (which no form allows), percent-encoded.
 std::string destination(std::string_view url) {
     static constexpr char hex[] = "0123456789ABCDEF";
     bool pointed = false;
@@ -208,16 +306,9 @@ std::string destination(std::string_view url) {
     return pointed ? "<" + body + ">" : body;
 }
 
-std::optional<std::string> linkDestination(dv::HyperlinkNode::Impl const& link) {
-    std::optional<std::string> safe = UrlFilter::forLink(text::linkAddress(link.getTarget(), link.getAnchor()));
-    if (!safe || safe->empty()) {
-        return std::nullopt;
-    }
-    return destination(*safe);
-}
-
-// A code span around `text` (which neither starts nor ends with a blank): a fence longer than
-// any backtick run inside, and a space of padding where the text touches the fence.
+// A code span around `text` (which does not start or end with a line end): a fence longer than
+// any backtick run inside, and a space of padding where readers would strip one or read the
+// text's backtick as part of the fence.
 std::string codeSpan(std::string_view text) {
     std::size_t longest = 0;
     std::size_t run = 0;
@@ -226,7 +317,8 @@ std::string codeSpan(std::string_view text) {
         longest = std::max(longest, run);
     }
     std::string const fence(longest + 1, '`');
-    bool const pad = text.front() == '`' || text.back() == '`';
+    bool const pad = text.front() == '`' || text.back() == '`' ||
+                     (text.size() > 1 && text.front() == ' ' && text.back() == ' ');
     std::string out = fence;
     if (pad) {
         out.push_back(' ');
@@ -236,6 +328,39 @@ std::string codeSpan(std::string_view text) {
         out.push_back(' ');
     }
     return out + fence;
+}
+
+// Whether `$tex$` and `$$tex$$` read back as `tex`: a '$' outside braces ends the TeX, and
+// unbalanced braces or a final backslash (which escapes the closing '$') keep readers from
+// finding its end.
+bool readsBackAsTex(std::string_view tex) {
+    std::size_t depth = 0;
+    for (std::size_t i = 0; i < tex.size(); ++i) {
+        switch (tex[i]) {
+        case '\\':
+            if (++i == tex.size()) {
+                return false;
+            }
+            break;
+        case '{':
+            ++depth;
+            break;
+        case '}':
+            if (depth == 0) {
+                return false;
+            }
+            --depth;
+            break;
+        case '$':
+            if (depth == 0) {
+                return false;
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    return depth == 0;
 }
 
 struct Style {
@@ -273,7 +398,15 @@ enum class InlineMode {
 // neighbours let them).
 class InlineWriter {
 public:
-    explicit InlineWriter(InlineMode mode) : mode_(mode) {}
+    InlineWriter(InlineMode mode, Context& context) : mode_(mode), context_(context) {}
+
+    // Keeps the text a reader of the Markdown finds, for a heading's id.
+    void keepText() { keepText_ = true; }
+    std::string const& text() const { return text_; }
+
+    // Blocks met in the content are written as their text without a word: the caller
+    // reported the flattening.
+    void quietAboutBlocks() { quietAboutBlocks_ = true; }
 
     // Walks with a stack of its own: links may nest as deep as a model lets them.
     void write(dv::Node::Impl const& root) {
@@ -295,11 +428,11 @@ public:
             switch (node.getKind()) {
             case dv::NodeKind::RichTextNode: {
                 auto const& run = static_cast<dv::RichTextNode::Impl const&>(node);
-                addRun(run.getText(), styleOf(run));
+                addRun(node, run.getText(), styleOf(run));
                 continue;
             }
             case dv::NodeKind::CodeTextNode:
-                addRun(static_cast<dv::CodeTextNode::Impl const&>(node).getText(), Style{});
+                addRun(node, static_cast<dv::CodeTextNode::Impl const&>(node).getText(), Style{});
                 continue;
             case dv::NodeKind::ImageNode:
                 flushRun();
@@ -309,22 +442,32 @@ public:
                 flushRun();
                 equation(static_cast<dv::EquationNode::Impl const&>(node));
                 continue;
-            case dv::NodeKind::HyperlinkNode:
+            case dv::NodeKind::HyperlinkNode: {
+                auto const& link = static_cast<dv::HyperlinkNode::Impl const&>(node);
                 // Markdown has no link inside a link: an inner one gives its text only.
-                if (!inLink_) {
-                    if (auto target = linkDestination(static_cast<dv::HyperlinkNode::Impl const&>(node))) {
-                        flushRun();
-                        markup("[");
-                        inLink_ = true;
-                        stack.push_back(Step{nullptr, "](" + *target + ")"});
+                if (inLink_) {
+                    if (warnings().enabled()) {
+                        warnings().report(node, "link inside a link written as its text: its address " +
+                                                    quoted(text::linkAddress(link.getTarget(), link.getAnchor())) +
+                                                    " left out");
                     }
+                } else if (auto target = linkDestination(link)) {
+                    flushRun();
+                    markup("[");
+                    inLink_ = true;
+                    stack.push_back(Step{nullptr, "](" + *target + ")"});
                 }
                 break;
+            }
             default:
                 // A block inside inline content (a hand-made model) gives its text, apart.
+                if (!quietAboutBlocks_) {
+                    warnings().report(node, kindPhrase(node.getKind()) + " inside inline content written as its text");
+                }
                 flushRun();
                 if (!out_.empty() && out_.back() != ' ') {
                     plain(" ");
+                    keep(" ");
                 }
                 break;
             }
@@ -339,8 +482,11 @@ public:
 
     std::string finish() {
         flushRun();
+        if (pendingBreaks_ > 0 && breakNode_ != nullptr) {
+            warnings().report(*breakNode_, "line break at the end of a paragraph left out: Markdown has none there");
+        }
         pendingBreaks_ = 0;
-        trimTrailingBlanks(out_);
+        keepTrailingBlank();
         if (mode_ != InlineMode::TableCell) {
             return std::move(out_);
         }
@@ -359,19 +505,45 @@ public:
 private:
     enum class Line { Start, Digits, Other };
 
+    Warnings const& warnings() const { return context_.warnings; }
+
+    void keep(std::string_view text) {
+        if (keepText_) {
+            text_ += text;
+        }
+    }
+
     // Runs of the same style are written as one, so that no delimiters stand between them.
-    void addRun(std::optional<std::u16string> const& text, Style style) {
-        if (!text || text->empty()) {
+    void addRun(dv::Node::Impl const& node, std::optional<std::u16string> const& value, Style style) {
+        if (!value || value->empty()) {
             return;
         }
+        std::size_t replaced = 0;
+        bool lineEnds = false;
+        std::string text = cleanText(value, warnings().enabled() ? &replaced : nullptr, &lineEnds);
+        warnings().reportReplaced(node, replaced);
+        if (lineEnds) {
+            breakNode_ = &node;
+            if (mode_ != InlineMode::Paragraph) {
+                warnings().report(node, mode_ == InlineMode::SingleLine
+                                            ? "line break in a heading written as a space: a heading is one line"
+                                            : "line break in a table cell written as a space: a cell is one line");
+            }
+        }
+        if (style.underline && warnings().enabled() && hasNonBlank(text)) {
+            warnings().report(node, "underline written as raw HTML <u>, which safe renderers drop (the text stays)");
+        }
+        if (keepText_) {
+            keep(oneLine(text));
+        }
         if (hasRun_ && runStyle_ == style) {
-            runText_ += cleanText(text);
+            runText_ += text;
             return;
         }
         flushRun();
         hasRun_ = true;
         runStyle_ = style;
-        runText_ = cleanText(text);
+        runText_ = std::move(text);
     }
 
     void flushRun() {
@@ -460,6 +632,7 @@ private:
         line_ = Line::Other;
         lastCloser_ = mark;
         needsBoundary_ = underscore || !isAsciiAlnum(inner.back());
+        needsNonDigit_ = false;
     }
 
     bool lastIsWordCharacter() const {
@@ -482,35 +655,47 @@ private:
 
     // Text outside any formatting.
     void plain(std::string_view text) {
+        if (text.empty()) {
+            return;
+        }
+        flushBreaks();
         for (std::size_t i = 0; i < text.size();) {
             char const c = text[i];
-            if (c == ' ' || c == '\t') {
-                // Blanks that start a line would indent it (four make a code block).
-                if (line_ != Line::Start && pendingBreaks_ == 0) {
-                    out_.push_back(c);
-                }
+            std::size_t const length = static_cast<unsigned char>(c) < 0x80 ? 1 : utf8Length(text, i);
+            bool const digit = c >= '0' && c <= '9';
+            if (needsBoundary_ || needsNonDigit_) {
+                // Only the character right after markup is guarded.
+                bool const guarded =
+                    (needsBoundary_ && !isBlank(c) && !isAsciiPunctuation(c)) || (needsNonDigit_ && digit);
                 needsBoundary_ = false;
-                lastCloser_ = 0;
-                ++i;
-                continue;
+                needsNonDigit_ = false;
+                if (guarded) {
+                    out_ += characterReference(text.substr(i, length));
+                    line_ = Line::Other;
+                    i += length;
+                    continue;
+                }
             }
-            flushBreaks();
-            std::size_t const length = utf8Length(text, i);
-            if (needsBoundary_ && !isAsciiPunctuation(c)) {
-                out_ += characterReference(text.substr(i, length));
+            if (isBlank(c) && line_ == Line::Start) {
+                // Four literal blanks there would even make a code block.
+                out_ += blankReference(c);
+                line_ = Line::Other;
             } else {
                 bool const blockStart = (line_ == Line::Start && c == '=') ||
                                         (line_ == Line::Digits && (c == '.' || c == ')'));
                 if (blockStart || (alwaysEscaped(c) && !(c == '|' && mode_ == InlineMode::TableCell))) {
                     out_.push_back('\\');
                 }
-                out_.append(text.substr(i, length));
+                if (length == 1) {
+                    out_.push_back(c);
+                } else {
+                    out_.append(text.data() + i, length);
+                }
+                line_ = line_ != Line::Other && digit ? Line::Digits : Line::Other;
             }
-            line_ = line_ != Line::Other && c >= '0' && c <= '9' ? Line::Digits : Line::Other;
-            needsBoundary_ = false;
-            lastCloser_ = 0;
             i += length;
         }
+        lastCloser_ = 0;
     }
 
     // Markup of this writer's own; it starts with punctuation, so it never needs a boundary.
@@ -519,6 +704,7 @@ private:
         out_ += text;
         line_ = Line::Other;
         needsBoundary_ = false;
+        needsNonDigit_ = false;
         lastCloser_ = 0;
     }
 
@@ -526,7 +712,7 @@ private:
     void lineBreak() {
         if (mode_ != InlineMode::Paragraph) {
             plain(" ");
-        } else if (!out_.empty()) {
+        } else {
             ++pendingBreaks_;
         }
     }
@@ -535,24 +721,72 @@ private:
         if (pendingBreaks_ == 0) {
             return;
         }
-        trimTrailingBlanks(out_);
+        keepTrailingBlank();
         for (; pendingBreaks_ > 0; --pendingBreaks_) {
             out_ += "\\\n";
         }
         line_ = Line::Start;
         needsBoundary_ = false;
+        needsNonDigit_ = false;
         lastCloser_ = 0;
+    }
+
+    // The blank that ends a line, as a reference: readers strip literal ones there. Only text
+    // ends the output with a blank; markup never does.
+    void keepTrailingBlank() {
+        if (!out_.empty() && isBlank(out_.back())) {
+            char const c = out_.back();
+            out_.pop_back();
+            out_ += blankReference(c);
+        }
+    }
+
+    std::optional<std::string> linkDestination(dv::HyperlinkNode::Impl const& link) {
+        std::string const address = text::linkAddress(link.getTarget(), link.getAnchor());
+        std::string_view const kept = trimmedAddress(address);
+        if (kept.empty()) {
+            warnings().report(link, "link without an address written as its text");
+            return std::nullopt;
+        }
+        if (!UrlFilter::forLink(address)) {
+            warnings().report(link, "link address " + quoted(address) + " left out: " +
+                                        UrlFilter::linkRefusal(address) + "; written as its text");
+            return std::nullopt;
+        }
+        if (kept.front() != '#' || kept.size() == 1) {
+            return destination(kept);
+        }
+        // Markdown gives ids to headings only, made from their text.
+        dv::Node::Impl const* target = context_.anchors.find(kept.substr(1));
+        if (target != nullptr && target->getKind() == dv::NodeKind::HeadingNode) {
+            return context_.anchors.placeholder(link, *target, kept);
+        }
+        if (warnings().enabled()) {
+            warnings().report(link, "link to " + quoted(kept) + " written as it stands: " +
+                                        (target != nullptr ? kindPhrase(target->getKind()) + " has no id in Markdown"
+                                                           : std::string("no element has that anchor id")));
+        }
+        return destination(kept);
     }
 
     void image(dv::ImageNode::Impl const& image) {
         std::string alt;
         std::optional<std::string> source;
+        std::string refused;  // why the source is left out, if it is
+        std::string address;
         if (auto const& data = image.getData()) {
-            alt = oneLine(cleanText(data->getAltText()));
+            std::size_t replaced = 0;
+            alt = oneLine(cleanText(data->getAltText(), warnings().enabled() ? &replaced : nullptr));
+            warnings().reportReplaced(image, replaced);
             if (data->getImgSrc()) {
-                std::optional<std::string> const safe = UrlFilter::forImage(text::toUtf8(*data->getImgSrc()));
-                if (safe && !safe->empty()) {
-                    source = destination(*safe);
+                address = text::toUtf8(*data->getImgSrc());
+                std::string_view const kept = trimmedAddress(address);
+                if (kept.empty()) {
+                    // No source: as if there were none.
+                } else if (UrlFilter::forImage(address)) {
+                    source = destination(kept);
+                } else {
+                    refused = UrlFilter::imageRefusal(address);
                 }
             }
         }
@@ -560,44 +794,85 @@ private:
             markup("![");
             escape(out_, alt);
             markup("](" + *source + ")");
-        } else if (!alt.empty()) {
-            plain("[" + alt + "]");
+            return;
         }
+        std::string const why = refused.empty() ? "image without a source"
+                                                : "image source " + quoted(address) + " left out: " + refused;
+        if (alt.empty()) {
+            warnings().report(image, why + (refused.empty() ? " or alternative text left out"
+                                                            : "; the image has no alternative text and is left out"));
+            return;
+        }
+        warnings().report(image, why + (refused.empty() ? " written as its alternative text"
+                                                        : "; written as its alternative text"));
+        plain("[" + alt + "]");
+        keep("[" + alt + "]");
     }
 
+    // The TeX as it stands, between dollars, where readers take it back unchanged; otherwise as
+    // code, which keeps the text.
     void equation(dv::EquationNode::Impl const& equation) {
-        std::string const tex = oneLine(cleanText(equation.getTexString()));
+        std::size_t replaced = 0;
+        std::string tex = cleanText(equation.getTexString(), warnings().enabled() ? &replaced : nullptr);
+        warnings().reportReplaced(equation, replaced);
         if (tex.empty()) {
             return;
         }
-        auto const& data = equation.getEquationData();
-        std::string const fence = data && data->getDisplayStyle().value_or(false) ? "$$" : "$";
-        // The TeX must read back as it stands: a backslash before punctuation (TeX's "\," or
-        // "\{") would be taken as an escape, '*', '_' and the like as markup, '$' as the end.
-        std::string text = fence;
-        for (std::size_t i = 0; i < tex.size(); ++i) {
-            char const c = tex[i];
-            bool const escaped = c == '\\' ? i + 1 == tex.size() || isAsciiPunctuation(tex[i + 1])
-                                            : (c == '&' ? startsReference(tex, i)
-                                                        : std::string_view("`*_[]<>~$").find(c) != std::string_view::npos);
-            if (escaped) {
-                text.push_back('\\');
-            }
-            text.push_back(c);
+        if (tex.find('\n') != std::string::npos) {
+            // A line of TeX could start a block (a '#', a list marker, a blank line ends it).
+            tex = oneLine(std::move(tex));
+            warnings().report(equation, "line breaks in the TeX written as spaces");
         }
-        markup(text + fence);
+        auto const& data = equation.getEquationData();
+        bool const display = data && data->getDisplayStyle().value_or(false);
+        if (!display) {
+            // Readers take no inline TeX that starts or ends with a blank.
+            std::size_t begin = 0;
+            std::size_t end = tex.size();
+            while (begin < end && isBlank(tex[begin])) {
+                ++begin;
+            }
+            while (end > begin && isBlank(tex[end - 1])) {
+                --end;
+            }
+            if (begin == end) {
+                warnings().report(equation, "equation of blanks only left out");
+                return;
+            }
+            if (end - begin != tex.size()) {
+                tex = tex.substr(begin, end - begin);
+                warnings().report(equation, "blanks around the TeX left out: inline TeX cannot start or end with one");
+            }
+        }
+        if (readsBackAsTex(tex)) {
+            std::string const fence = display ? "$$" : "$";
+            markup(fence + tex + fence);
+            // "$x$2" is no TeX to some readers.
+            needsNonDigit_ = true;
+        } else {
+            warnings().report(equation, "equation written as code: its TeX has an unbalanced brace, a '$' outside "
+                                        "braces or a final backslash, which hide the end of the TeX");
+            markup(codeSpan(tex));
+        }
+        keep(tex);
     }
 
     InlineMode mode_;
+    Context& context_;
     std::string out_;
     Line line_ = Line::Start;
     std::size_t pendingBreaks_ = 0;
+    dv::Node::Impl const* breakNode_ = nullptr;  // the last node whose text holds a line break
     bool needsBoundary_ = false;  // the next character must not be a word character
+    bool needsNonDigit_ = false;  // the next character must not be a digit
     char lastCloser_ = 0;         // the delimiter character that out_ ends with, if any
     bool inLink_ = false;
     bool hasRun_ = false;
+    bool keepText_ = false;
+    bool quietAboutBlocks_ = false;
     Style runStyle_;
     std::string runText_;
+    std::string text_;
 };
 
 struct Block {
@@ -611,16 +886,26 @@ struct Block {
 // Writes blocks; container blocks indent or wrap the blocks of their content.
 class BlockWriter {
 public:
+    explicit BlockWriter(Context& context) : context_(context) {}
+
     std::string document(NodeList const& nodes) {
         std::vector<Block> blocks;
-        flow(nodes, 0, 0, blocks);
+        flow(nodes, 0, blocks);
         return join(blocks, false);
     }
 
 private:
+    struct Heading {
+        dv::Node::Impl const& node;
+        int level;
+        bool written = false;
+    };
+
+    Warnings const& warnings() const { return context_.warnings; }
+
     // Content where blocks and inline nodes may mix: each stretch of inline nodes is one
-    // paragraph, or one heading line when `headingLevel` is set.
-    void flow(NodeList const& nodes, std::size_t depth, int headingLevel, std::vector<Block>& into) {
+    // paragraph, or one heading line when `heading` is set.
+    void flow(NodeList const& nodes, std::size_t depth, std::vector<Block>& into, Heading* heading = nullptr) {
         std::size_t i = 0;
         while (i < nodes.size()) {
             if (!isInlineKind(nodes[i]->getKind())) {
@@ -628,7 +913,10 @@ private:
                 ++i;
                 continue;
             }
-            InlineWriter writer(headingLevel > 0 ? InlineMode::SingleLine : InlineMode::Paragraph);
+            InlineWriter writer(heading != nullptr ? InlineMode::SingleLine : InlineMode::Paragraph, context_);
+            if (heading != nullptr) {
+                writer.keepText();
+            }
             for (; i < nodes.size() && isInlineKind(nodes[i]->getKind()); ++i) {
                 writer.write(*nodes[i]);
             }
@@ -636,17 +924,35 @@ private:
             if (text.empty()) {
                 continue;
             }
-            if (headingLevel > 0) {
-                into.push_back(Block{std::string(static_cast<std::size_t>(headingLevel), '#') + " " + text});
+            if (heading != nullptr) {
+                headingLine(*heading, writer.text(), std::move(text), into);
             } else {
                 into.push_back(Block{std::move(text), Block::Kind::Paragraph});
             }
         }
     }
 
+    // One line of a heading; its first gives the heading's id. An empty heading is the marker
+    // alone.
+    void headingLine(Heading& heading, std::string const& readBack, std::string text, std::vector<Block>& into) {
+        std::string const id = context_.headingIds.next(readBack);
+        if (!heading.written) {
+            context_.anchors.headingWritten(heading.node, id);
+            heading.written = true;
+        }
+        std::string line(static_cast<std::size_t>(heading.level), '#');
+        if (!text.empty()) {
+            line += " " + text;
+        }
+        into.push_back(Block{std::move(line)});
+    }
+
     void block(dv::Node::Impl const& node, std::size_t depth, std::vector<Block>& into) {
         if (depth >= maxNesting) {
-            InlineWriter writer(InlineMode::Paragraph);
+            warnings().report(node, "nested more than " + std::to_string(maxNesting) +
+                                        " blocks deep: written as one paragraph of its text");
+            InlineWriter writer(InlineMode::Paragraph, context_);
+            writer.quietAboutBlocks();
             writer.write(node);
             if (std::string text = writer.finish(); !text.empty()) {
                 into.push_back(Block{std::move(text), Block::Kind::Paragraph});
@@ -655,8 +961,16 @@ private:
         }
         switch (node.getKind()) {
         case dv::NodeKind::HeadingNode: {
-            auto const& level = static_cast<dv::HeadingNode::Impl const&>(node).getLevel();
-            flow(childrenOf(node), depth + 1, std::clamp(static_cast<int>(level.value_or(1)), 1, 6), into);
+            int const level = static_cast<dv::HeadingNode::Impl const&>(node).getLevel().value_or(1);
+            Heading heading{node, std::clamp(level, 1, 6)};
+            if (heading.level != level) {
+                warnings().report(node, "heading level " + std::to_string(level) + " written as " +
+                                            std::to_string(heading.level) + ": Markdown has levels 1 to 6");
+            }
+            flow(childrenOf(node), depth + 1, into, &heading);
+            if (!heading.written) {
+                headingLine(heading, {}, {}, into);
+            }
             return;
         }
         case dv::NodeKind::ListContainer:
@@ -666,22 +980,23 @@ private:
             list(node, false, depth, into);
             return;
         case dv::NodeKind::CodeExampleBlock:
-            codeBlock(childrenOf(node), static_cast<dv::CodeExampleBlock::Impl const&>(node).getCodeExampleType(), into);
+            codeBlock(node, childrenOf(node), static_cast<dv::CodeExampleBlock::Impl const&>(node).getCodeExampleType(),
+                      into);
             return;
         case dv::NodeKind::CodeExampleLine:
-            codeBlock(NodeList{&node}, std::nullopt, into);
+            codeBlock(node, NodeList{&node}, std::nullopt, into);
             return;
         case dv::NodeKind::TableNode: {
             auto const& meta = static_cast<dv::TableNode::Impl const&>(node).getTableNodeMetaData();
-            table(childrenOf(node), meta && meta->getHasHeader().value_or(false), depth, into);
+            table(node, childrenOf(node), meta && meta->getHasHeader().value_or(false), depth, into);
             return;
         }
         case dv::NodeKind::TableRowNode:
-            table(NodeList{&node}, false, depth, into);
+            table(node, NodeList{&node}, false, depth, into);
             return;
         default:
             // Paragraphs, and items, entries and cells met outside their containers.
-            flow(childrenOf(node), depth + 1, 0, into);
+            flow(childrenOf(node), depth + 1, into);
             return;
         }
     }
@@ -711,7 +1026,7 @@ private:
         for (std::size_t i = 0; i < items.size(); ++i) {
             std::string const prefix = ordered ? std::to_string(i + 1) + marker : std::string(1, marker);
             std::vector<Block> blocks;
-            flow(items[i], depth + 1, 0, blocks);
+            flow(items[i], depth + 1, blocks);
             std::string const content = join(blocks, true);
             // A list inside starts on the next line: markers side by side ("- - -") can read
             // as a thematic break.
@@ -742,27 +1057,27 @@ private:
         into.push_back(std::move(result));
     }
 
-    static void codeBlock(NodeList const& lines, std::optional<std::u16string> const& type, std::vector<Block>& into) {
+    void codeBlock(dv::Node::Impl const& node, NodeList const& lines, std::optional<std::u16string> const& type,
+                   std::vector<Block>& into) {
         std::vector<std::string> content;
-        std::size_t longest = 0;
+        std::size_t replaced = 0;
         for (dv::Node::Impl const* line : lines) {
-            content.push_back(textOf(*line));
+            content.push_back(textOf(*line, warnings().enabled() ? &replaced : nullptr));
+        }
+        warnings().reportReplaced(node, replaced);
+        std::string const info = type ? infoString(node, *type) : std::string();
+        // A backtick fence's info string may hold no backtick; a tilde fence's may.
+        char const mark = info.find('`') == std::string::npos ? '`' : '~';
+        std::size_t longest = 0;
+        for (std::string const& line : content) {
             std::size_t run = 0;
-            for (char const c : content.back()) {
-                run = c == '`' ? run + 1 : 0;
+            for (char const c : line) {
+                run = c == mark ? run + 1 : 0;
                 longest = std::max(longest, run);
             }
         }
-        std::string const fence(std::max<std::size_t>(3, longest + 1), '`');
-        std::string text = fence;
-        if (type) {
-            // One word of the characters that language tags use; anything else is left out.
-            for (char const c : text::toUtf8(*type)) {
-                if (isAsciiAlnum(c) || c == '-' || c == '_' || c == '+' || c == '.') {
-                    text.push_back(c);
-                }
-            }
-        }
+        std::string const fence(std::max<std::size_t>(3, longest + 1), mark);
+        std::string text = fence + info;
         for (std::string const& line : content) {
             text.push_back('\n');
             text += line;
@@ -772,21 +1087,63 @@ private:
         into.push_back(Block{std::move(text)});
     }
 
-    // The texts under `node` as they stand, for a code block.
-    static std::string textOf(dv::Node::Impl const& node) {
+    // The code type as a fence's info string, which readers trim and take escapes and
+    // references out of: a backslash before punctuation and a reference-like '&' are escaped,
+    // a line end is a reference.
+    std::string infoString(dv::Node::Impl const& node, std::u16string const& type) const {
+        std::size_t replaced = 0;
+        std::string const value = cleanText(type, warnings().enabled() ? &replaced : nullptr);
+        warnings().reportReplaced(node, replaced);
+        std::size_t begin = 0;
+        std::size_t end = value.size();
+        while (begin < end && (isBlank(value[begin]) || value[begin] == '\n')) {
+            ++begin;
+        }
+        while (end > begin && (isBlank(value[end - 1]) || value[end - 1] == '\n')) {
+            --end;
+        }
+        if (end - begin != value.size()) {
+            warnings().report(node, "blanks around the code type " + quoted(value) + " left out: readers trim them");
+        }
         std::string out;
+        for (std::size_t i = begin; i < end; ++i) {
+            char const c = value[i];
+            if (c == '\n') {
+                out += "&#10;";
+            } else if (c == '&' && startsReference(value, i)) {
+                out += "&amp;";
+            } else {
+                if (c == '\\' && i + 1 < end && isAsciiPunctuation(value[i + 1])) {
+                    out.push_back('\\');
+                }
+                out.push_back(c);
+            }
+        }
+        return out;
+    }
+
+    // The texts under `node` as they stand, for a code block.
+    static std::string textOf(dv::Node::Impl const& node, std::size_t* replaced) {
+        std::string out;
+        auto add = [&](std::optional<std::u16string> const& value) {
+            std::size_t count = 0;
+            out += cleanText(value, replaced != nullptr ? &count : nullptr);
+            if (replaced != nullptr) {
+                *replaced += count;
+            }
+        };
         forEachNode(&node, [&](dv::Node::Impl const& current) {
             switch (current.getKind()) {
             case dv::NodeKind::RichTextNode:
             case dv::NodeKind::CodeTextNode:
-                out += cleanText(static_cast<dv::TextNode::Impl const&>(current).getText());
+                add(static_cast<dv::TextNode::Impl const&>(current).getText());
                 break;
             case dv::NodeKind::EquationNode:
-                out += cleanText(static_cast<dv::EquationNode::Impl const&>(current).getTexString());
+                add(static_cast<dv::EquationNode::Impl const&>(current).getTexString());
                 break;
             case dv::NodeKind::ImageNode:
                 if (auto const& data = static_cast<dv::ImageNode::Impl const&>(current).getData()) {
-                    out += cleanText(data->getAltText());
+                    add(data->getAltText());
                 }
                 break;
             default:
@@ -799,7 +1156,8 @@ private:
     // A pipe table when every cell is empty or one paragraph of inline content; otherwise an
     // HTML table whose cells hold Markdown blocks (between blank lines, so that they are read
     // as Markdown, and kept even by a renderer that leaves raw HTML out).
-    void table(NodeList const& rowNodes, bool hasHeader, std::size_t depth, std::vector<Block>& into) {
+    void table(dv::Node::Impl const& node, NodeList const& rowNodes, bool hasHeader, std::size_t depth,
+               std::vector<Block>& into) {
         std::vector<NodeList> rows;
         bool pipes = true;
         std::size_t width = 0;
@@ -817,6 +1175,8 @@ private:
         if (pipes) {
             pipeTable(rows, hasHeader, width, into);
         } else {
+            warnings().report(node, "table written as raw HTML <table>, which safe renderers drop: a cell holds "
+                                    "blocks a pipe table cannot (the cells' content stays, one after another)");
             htmlTable(rows, hasHeader, depth, into);
         }
     }
@@ -837,12 +1197,11 @@ private:
                            [](dv::Node::Impl const* node) { return isInlineKind(node->getKind()); });
     }
 
-    static void pipeTable(std::vector<NodeList> const& rows, bool hasHeader, std::size_t width,
-                          std::vector<Block>& into) {
+    void pipeTable(std::vector<NodeList> const& rows, bool hasHeader, std::size_t width, std::vector<Block>& into) {
         auto line = [&](NodeList const& cells) {
             std::string out = "|";
             for (std::size_t i = 0; i < width; ++i) {
-                InlineWriter writer(InlineMode::TableCell);
+                InlineWriter writer(InlineMode::TableCell, context_);
                 if (i < cells.size()) {
                     for (dv::Node::Impl const* paragraph : childrenOf(*cells[i])) {
                         for (dv::Node::Impl const* node : childrenOf(*paragraph)) {
@@ -873,7 +1232,7 @@ private:
             text += "\n<tr>";
             for (dv::Node::Impl const* cell : rows[r]) {
                 std::vector<Block> blocks;
-                flow(cell->getKind() == dv::NodeKind::TableCellNode ? childrenOf(*cell) : NodeList{cell}, depth + 1, 0,
+                flow(cell->getKind() == dv::NodeKind::TableCellNode ? childrenOf(*cell) : NodeList{cell}, depth + 1,
                      blocks);
                 std::string const content = join(blocks, false);
                 text += "\n<" + tag + ">";
@@ -902,28 +1261,42 @@ private:
         }
         return out;
     }
+
+    Context& context_;
 };
 
 } // namespace
 
-void MarkdownWriter::write(std::ostream& out, std::vector<dv::Node> const& topLevel) {
+void MarkdownWriter::write(std::ostream& out, std::vector<dv::Node> const& topLevel, Options const& options) {
     NodeList nodes;
     for (dv::Node const& node : topLevel) {
         if (node) {
             nodes.push_back(node.getImpl());
         }
     }
-    std::string text = BlockWriter().document(nodes);
+    Context context{Warnings(options.onWarning), MarkdownAnchors(nodes), {}};
+    std::string text = BlockWriter(context).document(nodes);
     if (!text.empty()) {
         text.push_back('\n');
     }
-    out << text;
+    context.anchors.write(out, text, [&](dv::Node::Impl const& link, std::string const& address) {
+        context.warnings.report(link, "link to " + quoted(address) +
+                                          " written as it stands: the heading it points at has no id in Markdown "
+                                          "(it has no text, or is not written as a heading)");
+        return destination(address);
+    });
 }
 
-std::string MarkdownWriter::toString(std::vector<dv::Node> const& topLevel) {
+void MarkdownWriter::write(std::ostream& out, std::vector<dv::Node> const& topLevel) {
+    write(out, topLevel, Options{});
+}
+
+std::string MarkdownWriter::toString(std::vector<dv::Node> const& topLevel, Options const& options) {
     std::ostringstream out;
-    write(out, topLevel);
+    write(out, topLevel, options);
     return out.str();
 }
+
+std::string MarkdownWriter::toString(std::vector<dv::Node> const& topLevel) { return toString(topLevel, Options{}); }
 
 } // namespace richmarkup::host

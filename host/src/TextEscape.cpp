@@ -31,6 +31,9 @@ void appendCodePoint(std::string& out, std::uint32_t cp) {
 bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
+// Control characters HTML must not carry; tab, line feed and carriage return are text.
+bool isReplacedControl(unsigned char c) { return (c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F; }
+
 } // namespace
 
 std::string toUtf8(std::u16string_view utf16) {
@@ -78,7 +81,8 @@ void appendQuoted(std::string& out, std::string_view text) {
     out.push_back('"');
 }
 
-void appendHtmlEscaped(std::string& out, std::string_view text) {
+std::size_t appendHtmlEscaped(std::string& out, std::string_view text) {
+    std::size_t replaced = 0;
     for (char const ch : text) {
         auto const c = static_cast<unsigned char>(ch);
         switch (c) {
@@ -93,11 +97,30 @@ void appendHtmlEscaped(std::string& out, std::string_view text) {
         default:
             if (c < 0x20 || c == 0x7F) {
                 out += replacementCharacter;
+                ++replaced;
             } else {
                 out.push_back(ch);
             }
         }
     }
+    return replaced;
+}
+
+std::string replacedControlCharacters(std::string_view text) {
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string out;
+    bool seen[0x80] = {};
+    for (char const ch : text) {
+        auto const c = static_cast<unsigned char>(ch);
+        if (!isReplacedControl(c) || seen[c]) {
+            continue;
+        }
+        seen[c] = true;
+        out += out.empty() ? "U+00" : ", U+00";
+        out.push_back(hex[c >> 4]);
+        out.push_back(hex[c & 0xF]);
+    }
+    return out;
 }
 
 std::string linkAddress(std::optional<std::u16string> const& target, std::optional<std::u16string> const& anchor) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,8 +17,12 @@ std::string toUtf8(std::u16string_view utf16);
 void appendQuoted(std::string& out, std::string_view text);
 
 /// `text` for HTML text or a double-quoted attribute value: & < > " ' as entities; control
-/// characters other than tab, line feed and carriage return become U+FFFD.
-void appendHtmlEscaped(std::string& out, std::string_view text);
+/// characters other than tab, line feed and carriage return become U+FFFD. Gives how many did.
+std::size_t appendHtmlEscaped(std::string& out, std::string_view text);
+
+/// The control characters that appendHtmlEscaped replaces in `text`, each once in order of
+/// appearance, for a message: "U+0001, U+001B".
+std::string replacedControlCharacters(std::string_view text);
 
 /// The address a link names: its target, with "#anchor" added when the target has no fragment.
 std::string linkAddress(std::optional<std::u16string> const& target, std::optional<std::u16string> const& anchor);

@@ -86,4 +86,23 @@ std::optional<std::string> UrlFilter::forImage(std::string_view url) {
     return std::nullopt;
 }
 
+std::string UrlFilter::refusal(std::string const& scheme) {
+    if (scheme == ":") {
+        return "its scheme is malformed";
+    }
+    return "scheme \"" + scheme + "\" is not allowed";
+}
+
+std::string UrlFilter::linkRefusal(std::string_view url) {
+    return forLink(url) ? std::string() : refusal(schemeOf(clean(url)));
+}
+
+std::string UrlFilter::imageRefusal(std::string_view url) {
+    if (forImage(url)) {
+        return {};
+    }
+    std::string const scheme = schemeOf(clean(url));
+    return scheme == "data" ? std::string("a data: address must hold an image (data:image/...)") : refusal(scheme);
+}
+
 } // namespace richmarkup::host

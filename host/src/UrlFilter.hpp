@@ -16,11 +16,16 @@ public:
     static std::optional<std::string> forLink(std::string_view url);
     /// The address to write into src, or nothing when it is not safe to load.
     static std::optional<std::string> forImage(std::string_view url);
+    /// Why forLink or forImage refuses `url`, for a message: `scheme "javascript" is not
+    /// allowed`, ...; empty when it is kept.
+    static std::string linkRefusal(std::string_view url);
+    static std::string imageRefusal(std::string_view url);
 
 private:
     static std::string clean(std::string_view url);
     /// The scheme in lower case, or empty for a relative address.
     static std::string schemeOf(std::string_view url);
+    static std::string refusal(std::string const& scheme);
 };
 
 } // namespace richmarkup::host

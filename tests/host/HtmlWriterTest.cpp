@@ -1,6 +1,7 @@
 #include "NodeMaker.hpp"
 
 #include <richmarkup/host/HtmlWriter.hpp>
+#include <richmarkup/host/WriterWarning.hpp>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -16,9 +17,11 @@ namespace cm = quillix::contentmodel::vxzero;
 
 class HtmlWriterTest : public ::testing::Test {
 protected:
-    // The page's body, without the fixed head.
+    // The page's body, without the fixed head; what the writer reports goes to warnings.
     std::string body(std::vector<dv::Node> const& nodes) {
-        std::string const page = HtmlWriter::toString(nodes);
+        HtmlWriter::Options options;
+        options.onWarning = [this](WriterWarning const& warning) { warnings.push_back(warning); };
+        std::string const page = HtmlWriter::toString(nodes, options);
         std::size_t const begin = page.find("<body>\n");
         std::size_t const end = page.rfind("</body>");
         EXPECT_NE(begin, std::string::npos);
@@ -26,8 +29,19 @@ protected:
         return page.substr(begin + 7, end - begin - 7);
     }
 
+    // The warnings' messages, each after the kind of its node, and forgets them.
+    std::vector<std::string> takeWarnings() {
+        std::vector<std::string> out;
+        for (auto const& warning : warnings) {
+            out.push_back(std::string(dv::kindName(warning.node->getKind())) + ": " + warning.message);
+        }
+        warnings.clear();
+        return out;
+    }
+
     vx::zero::Model model;
     NodeMaker make{model};
+    std::vector<WriterWarning> warnings;
 };
 
 TEST_F(HtmlWriterTest, PageIsStandaloneWithEscapedTitle) {
@@ -86,7 +100,23 @@ TEST_F(HtmlWriterTest, LinksKeepSafeAddressesOnly) {
         std::string const html = body({make.link(target, {make.run(u"t")})});
         EXPECT_THAT(html, Not(HasSubstr("href"))) << html;
         EXPECT_THAT(html, HasSubstr("class=\"unsafe-link\""));
+        EXPECT_THAT(takeWarnings(),
+                    ::testing::ElementsAre(::testing::MatchesRegex(
+                        "HyperlinkNode: link address \".*\" left out: scheme \"(javascript|vbscript|data)\" "
+                        "is not allowed; written without an address")));
     }
+    EXPECT_EQ(body({make.link(u"j@vascript:x")}), "<a class=\"unsafe-link\"></a>");
+    EXPECT_THAT(takeWarnings(), ::testing::ElementsAre(HasSubstr("left out: its scheme is malformed")));
+    // A data: URL of any size makes a message of a line.
+    body({make.link(u"data:text/html," + std::u16string(100000, u'a'))});
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_LT(warnings[0].message.size(), 200u);
+    EXPECT_THAT(warnings[0].message, HasSubstr("aaa...\" left out"));
+    takeWarnings();
+    EXPECT_TRUE(HtmlWriter::allowedLink("https://cdn.example/site.css"));
+    EXPECT_TRUE(HtmlWriter::allowedLink("site.css"));
+    EXPECT_FALSE(HtmlWriter::allowedLink(" javascript:alert(1)"));
+    EXPECT_FALSE(HtmlWriter::allowedLink("data:text/css,body{}"));
     // Quotes cannot end the attribute early.
     EXPECT_EQ(body({make.link(u"x\" onclick=\"y")}), "<a href=\"x&quot; onclick=&quot;y\"></a>");
 }
@@ -101,7 +131,29 @@ TEST_F(HtmlWriterTest, ImagesCarrySizesAltTextAndOnlyKnownAlignments) {
 
     auto hostile = make.image();
     hostile->setData(cm::ImageData().setImgSrc(u"javascript:x").setVerticalAlignment(u"top;background:url(x)"));
-    EXPECT_EQ(body({hostile}), "<img data-vertical-align=\"top;background:url(x)\" alt=\"\">");
+    EXPECT_EQ(body({hostile}), "<span class=\"unsafe-image\"></span>");
+}
+
+TEST_F(HtmlWriterTest, AnImageWithoutASourceToLoadIsItsAlternativeText) {
+    auto refused = make.image();
+    refused->setId(u"i2");
+    refused->setData(cm::ImageData().setImgSrc(u" JavaScript:alert(1)").setAltText(u"the <logo>").setWidth(5));
+    EXPECT_EQ(body({refused}), "<span class=\"unsafe-image\" data-image-id=\"i2\">the &lt;logo&gt;</span>");
+    EXPECT_THAT(takeWarnings(),
+                ::testing::ElementsAre("ImageNode: image source \" JavaScript:alert(1)\" left out: scheme "
+                                       "\"javascript\" is not allowed; written as its alternative text"));
+
+    auto page = make.image();
+    page->setData(cm::ImageData().setImgSrc(u"data:text/html,<b>").setAltText(u"p"));
+    EXPECT_EQ(body({page}), "<span class=\"unsafe-image\">p</span>");
+    EXPECT_THAT(takeWarnings(), ::testing::ElementsAre(HasSubstr("a data: address must hold an image")));
+
+    // Nothing was refused: the text stands in for the image without a word.
+    auto sourceless = make.image();
+    sourceless->setData(cm::ImageData().setImgSrc(u"").setAltText(u"none"));
+    EXPECT_EQ(body({sourceless, make.image()}),
+              "<span class=\"image-text\">none</span><span class=\"image-text\"></span>");
+    EXPECT_THAT(takeWarnings(), ::testing::IsEmpty());
 }
 
 TEST_F(HtmlWriterTest, HeadingLevelsAreClampedToHtmlRange) {
@@ -180,6 +232,60 @@ TEST_F(HtmlWriterTest, InternalLinksReachAnElementOfThePage) {
     std::string const html = body({heading, make.paragraph({to(u"intro"), to(u"H_intro"), to(u"T_intro"), to(u"gone")})});
     EXPECT_THAT(html, HasSubstr("<p><a href=\"#T_intro\"></a><a href=\"#T_intro\"></a><a href=\"#T_intro\"></a>"
                                 "<a data-missing-anchor=\"gone\"></a></p>"));
+    EXPECT_THAT(takeWarnings(), ::testing::ElementsAre("HyperlinkNode: internal link \"#gone\" has no target: no "
+                                                       "element of the page has the id \"gone\"; written without an "
+                                                       "address"));
+}
+
+TEST_F(HtmlWriterTest, InternalLinksAreLookedUpAsWrittenThenPercentDecoded) {
+    auto spaced = make.heading(1);
+    spaced->setAnchorId(u"has space");
+    auto literal = make.heading(1);
+    literal->setAnchorId(u"50%25");
+    auto to = [&](std::u16string const& anchor) {
+        auto link = make.link(u"#" + anchor);
+        return link;
+    };
+    std::string const html =
+        body({spaced, literal, make.paragraph({to(u"has%20space"), to(u"has space"), to(u"50%25"), to(u"50%"),
+                                               to(u"H_has%20space"), to(u"%zz")})});
+    EXPECT_THAT(html, HasSubstr("<p><a href=\"#has%20space\"></a><a href=\"#has%20space\"></a>"
+                                "<a href=\"#50%25\"></a><a data-missing-anchor=\"50%\"></a>"
+                                "<a href=\"#has%20space\"></a><a data-missing-anchor=\"%zz\"></a></p>"));
+    EXPECT_EQ(takeWarnings().size(), 2u);
+}
+
+TEST_F(HtmlWriterTest, OfElementsSharingAnIdTheFirstKeepsItAndTheOthersGetFreeOnes) {
+    auto anchored = [&](std::u16string const& id) {
+        auto heading = make.heading(2);
+        heading->setAnchorId(id);
+        return heading;
+    };
+    auto link = make.link(u"#intro");
+    std::string const html = body({make.paragraph({link}), anchored(u"intro"), anchored(u"intro"), anchored(u"intro-2"),
+                                   anchored(u"intro"), anchored(u"intro-2")});
+    EXPECT_EQ(html, "<p><a href=\"#intro\"></a></p>\n<h2 id=\"intro\"></h2>\n<h2 id=\"intro-3\"></h2>\n"
+                    "<h2 id=\"intro-2\"></h2>\n<h2 id=\"intro-4\"></h2>\n<h2 id=\"intro-2-2\"></h2>\n");
+    EXPECT_THAT(takeWarnings(),
+                ::testing::ElementsAre("HeadingNode: duplicate id \"intro\": the first element with it keeps it and "
+                                       "every link to it goes there; this one is written with the id \"intro-3\"",
+                                       HasSubstr("duplicate id \"intro\""), HasSubstr("duplicate id \"intro-2\"")));
+
+    // Ids on kinds the page gives no id to reach nothing: a link to one is reported.
+    auto run = make.run(u"r");
+    run->setAnchorId(u"run");
+    EXPECT_THAT(body({make.paragraph({run, make.link(u"#run")})}), HasSubstr("data-missing-anchor=\"run\""));
+    EXPECT_EQ(takeWarnings().size(), 1u);
+}
+
+TEST_F(HtmlWriterTest, ControlCharactersAreReplacedAndReported) {
+    // A control character at either end of an address is trimmed, as browsers do; inside, it stays.
+    auto link = make.link(u"https://a.example/\x1bx", {make.run(u"a\x01" u"b\x01\x7f\tc")});
+    EXPECT_EQ(body({make.paragraph({link})}),
+              "<p><a href=\"https://a.example/\xEF\xBF\xBDx\">a\xEF\xBF\xBD" "b\xEF\xBF\xBD\xEF\xBF\xBD\tc</a></p>\n");
+    EXPECT_THAT(takeWarnings(), ::testing::ElementsAre("HyperlinkNode: control character U+001B written as U+FFFD",
+                                                       "RichTextNode: control characters U+0001, U+007F written as "
+                                                       "U+FFFD"));
 }
 
 TEST_F(HtmlWriterTest, CodeTokensBecomeClassesAndLinesStayLines) {

@@ -25,13 +25,13 @@ ToolRunner::~ToolRunner() {
     fs::remove_all(directory_, ignored);
 }
 
-ToolRun ToolRunner::run(std::string const& arguments, std::string const& input,
-                        fs::path const& standardOutput) const {
+ToolRun ToolRunner::run(std::string const& arguments, std::string const& input, fs::path const& standardOutput,
+                        fs::path const& workingDirectory) const {
     fs::path const in = directory_ / ".stdin";
     fs::path const out = directory_ / ".stdout";
     fs::path const err = directory_ / ".stderr";
     std::ofstream(in, std::ios::binary) << input;
-    std::string const command = "cd '" + directory_.string() + "' && '" RICHMARKUP_TOOL "' " + arguments +
+    std::string const command = "cd '" + (workingDirectory.empty() ? directory_ : workingDirectory).string() + "' && '" RICHMARKUP_TOOL "' " + arguments +
                                 " < '" + in.string() + "' > '" + (standardOutput.empty() ? out : standardOutput).string() + "' 2> '" + err.string() + "'";
     int const raw = std::system(command.c_str());
     ToolRun run;

@@ -23,9 +23,11 @@ public:
     ToolRunner& operator=(ToolRunner const&) = delete;
 
     /// `arguments` is shell text appended to the tool's path; `input` goes to standard input.
-    /// standardOutput: a file to send standard output to instead of capturing it.
+    /// standardOutput: a file to send standard output to instead of capturing it. workingDirectory:
+    /// where the tool runs (default: the scratch directory).
     ToolRun run(std::string const& arguments, std::string const& input = {},
-                std::filesystem::path const& standardOutput = {}) const;
+                std::filesystem::path const& standardOutput = {},
+                std::filesystem::path const& workingDirectory = {}) const;
 
     std::filesystem::path const& directory() const noexcept { return directory_; }
     /// Writes `content` to a file of the scratch directory and gives its path.

@@ -1,0 +1,128 @@
+#include "MarkdownAnchors.hpp"
+
+#include "TextEscape.hpp"
+
+#include <cstdlib>
+#include <ostream>
+
+namespace richmarkup::host {
+
+namespace dv = document::vxzero;
+
+namespace {
+
+// Bytes that cannot occur in the writer's output otherwise: it writes control characters as
+// U+FFFD or percent-encoded.
+constexpr char opening = '\x01';
+constexpr char closing = '\x02';
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+std::string percentDecoded(std::string_view name) {
+    std::string out;
+    out.reserve(name.size());
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        int const high = name[i] == '%' && i + 2 < name.size() ? hexValue(name[i + 1]) : -1;
+        int const low = high >= 0 ? hexValue(name[i + 2]) : -1;
+        if (low >= 0) {
+            out.push_back(static_cast<char>(high * 16 + low));
+            i += 2;
+        } else {
+            out.push_back(name[i]);
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+void MarkdownAnchors::collect() {
+    collected_ = true;
+    std::vector<dv::Node::Impl const*> stack(topLevel_.rbegin(), topLevel_.rend());
+    while (!stack.empty()) {
+        dv::Node::Impl const* node = stack.back();
+        stack.pop_back();
+        if (auto const& anchor = node->getAnchorId(); anchor && !anchor->empty()) {
+            anchors_.emplace(text::toUtf8(*anchor), node);
+        }
+        auto const& children = node->getChildren();
+        for (std::size_t i = children.size(); i > 0; --i) {
+            if (auto const* child = children[i - 1].getImpl()) {
+                stack.push_back(child);
+            }
+        }
+    }
+}
+
+dv::Node::Impl const* MarkdownAnchors::find(std::string_view name) {
+    if (!collected_) {
+        collect();
+    }
+    if (dv::Node::Impl const* node = findAsWritten(name)) {
+        return node;
+    }
+    // Browsers look an encoded name up decoded as well: "#has%20space" reaches "has space".
+    std::string const decoded = percentDecoded(name);
+    return decoded != name ? findAsWritten(decoded) : nullptr;
+}
+
+dv::Node::Impl const* MarkdownAnchors::findAsWritten(std::string_view name) const {
+    if (auto const it = anchors_.find(std::string(name)); it != anchors_.end()) {
+        return it->second;
+    }
+    std::string_view bare = name;
+    for (std::string_view tag : {"H_", "T_", "M_"}) {
+        if (bare.substr(0, 2) == tag) {
+            bare.remove_prefix(2);
+            break;
+        }
+    }
+    for (char const* tag : {"", "H_", "T_", "M_"}) {
+        if (auto const it = anchors_.find(tag + std::string(bare)); it != anchors_.end()) {
+            return it->second;
+        }
+    }
+    return nullptr;
+}
+
+std::string MarkdownAnchors::placeholder(dv::Node::Impl const& link, dv::Node::Impl const& heading,
+                                         std::string_view address) {
+    links_.push_back(Link{&link, &heading, std::string(address)});
+    return opening + std::to_string(links_.size() - 1) + closing;
+}
+
+void MarkdownAnchors::headingWritten(dv::Node::Impl const& heading, std::string const& id) {
+    headingIds_.emplace(&heading, id);
+}
+
+void MarkdownAnchors::write(
+    std::ostream& out, std::string_view text,
+    std::function<std::string(dv::Node::Impl const&, std::string const&)> const& unreached) const {
+    std::size_t begin = 0;
+    for (std::size_t start; !links_.empty() && (start = text.find(opening, begin)) != std::string_view::npos;) {
+        std::size_t const end = text.find(closing, start);
+        out.write(text.data() + begin, static_cast<std::streamsize>(start - begin));
+        Link const& link = links_[std::strtoul(text.data() + start + 1, nullptr, 10)];
+        if (auto const it = headingIds_.find(link.heading); it != headingIds_.end() && !it->second.empty()) {
+            out.put('#');
+            out.write(it->second.data(), static_cast<std::streamsize>(it->second.size()));
+        } else {
+            out << unreached(*link.link, link.address);
+        }
+        begin = end + 1;
+    }
+    out.write(text.data() + begin, static_cast<std::streamsize>(text.size() - begin));
+}
+
+} // namespace richmarkup::host
