@@ -22,14 +22,14 @@ foundation::json::Parser& warmParser() {
 
 } // namespace
 
-Conversion DocumentHost::convert(std::string_view json, std::string name) const {
+Conversion DocumentHost::convert(std::string_view json, std::string name, std::size_t firstLine) const {
     Conversion out;
     out.model = std::make_unique<vx::zero::Model>();
     // Most documents have no diagnostic: the text is copied for locating only when one comes.
     std::optional<SourceText> source;
     auto locator = [&]() -> SourceText& {
         if (!source) {
-            source.emplace(name, std::string(), std::string(json));
+            source.emplace(name, std::string(), std::string(json), firstLine);
         }
         return *source;
     };
@@ -54,7 +54,7 @@ Conversion DocumentHost::convert(std::string_view json, std::string name) const 
         out.nodes = std::move(result.nodes);
         locateWarnings();
     } catch (foundation::json::ParseError const& e) {
-        out.diagnostics.push_back(SourceText(name, std::string()).locate(e));
+        out.diagnostics.push_back(SourceText(name, std::string(), std::nullopt, firstLine).locate(e));
     } catch (ElementBuildError const& e) {
         locateWarnings();
         out.diagnostics.push_back(locator().locate(e));

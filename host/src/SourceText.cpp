@@ -47,8 +47,8 @@ std::string Diagnostic::toString() const {
     return out + printableMessage(message);
 }
 
-SourceText::SourceText(std::string name, std::string path, std::optional<std::string> kept)
-    : name_(std::move(name)), path_(std::move(path)), text_(std::move(kept)) {}
+SourceText::SourceText(std::string name, std::string path, std::optional<std::string> kept, std::size_t firstLine)
+    : name_(std::move(name)), path_(std::move(path)), text_(std::move(kept)), lineShift_(firstLine - 1) {}
 
 Diagnostic SourceText::locate(BuildWarning const& warning, Diagnostic::Severity severity) {
     return located(severity, warning.pointer, warning.message);
@@ -71,7 +71,7 @@ std::string const& SourceText::text() {
 }
 
 Diagnostic SourceText::locate(foundation::json::ParseError const& error) const {
-    Diagnostic diagnostic{Diagnostic::Severity::Error, name_, error.line(), error.column(),
+    Diagnostic diagnostic{Diagnostic::Severity::Error, name_, error.line() + lineShift_, error.column(),
                           error.pointer().value_or(std::string()), error.reason(), !error.pointer()};
     return diagnostic;
 }
@@ -82,7 +82,7 @@ Diagnostic SourceText::located(Diagnostic::Severity severity, std::string pointe
         locator_.emplace(text());
     }
     if (auto const position = locator_->locate(diagnostic.pointer)) {
-        diagnostic.line = position->line;
+        diagnostic.line = position->line + lineShift_;
         diagnostic.column = position->column;
         diagnostic.message = phrases::withNumberAsWritten(std::move(diagnostic.message),
                                                           numberAt(*text_, position->offset));
@@ -90,7 +90,7 @@ Diagnostic SourceText::located(Diagnostic::Severity severity, std::string pointe
     if (phrases::isDuplicateKey(diagnostic.message)) {
         std::vector<std::string> places;
         for (auto const& place : locator_->locateEach(diagnostic.pointer)) {
-            places.push_back(std::to_string(place.line) + ':' + std::to_string(place.column));
+            places.push_back(std::to_string(place.line + lineShift_) + ':' + std::to_string(place.column));
         }
         if (auto placed = phrases::duplicateKeyPlaced(diagnostic.message, places)) {
             diagnostic.message = std::move(*placed);

@@ -112,6 +112,18 @@ TEST(OutputDirTest, EachInputToItsOwnOutputAndFailuresStayTheirOwn) {
     EXPECT_EQ(ToolRunner::read(runner.directory() / "a.json"), paragraph("alpha"));
 }
 
+TEST(JsonLinesTest, PlacesInMessagesAreLinesOfTheInput) {
+    ToolRunner runner;
+    // A key given twice on the third line: both places it names are on that line.
+    runner.file("c.jsonl", paragraph("a") + "\n\n" +
+                               R"({"className":"RichTextParagraphNode","className":"RichTextParagraphNode","children":[]})" +
+                               "\n");
+    ToolRun const run = runner.run("-f jsonl c.jsonl");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "warning: c.jsonl:3:50: /className: duplicate key \"className\": the value at 3:50 is used, "
+                       "the one at 3:14 ignored\n");
+}
+
 TEST(BatchExitStatusTest, ADocumentThatFailsIsOneInEveryBatchModeAndTheOthersAreWritten) {
     ToolRunner runner;
     runner.file("a.json", paragraph("alpha"));

@@ -102,10 +102,9 @@ Outcome BatchCommand::unreadable(std::string const& why, std::size_t input) {
 
 Outcome BatchCommand::convertLine(std::string const& text, std::string const& name, std::size_t number) const {
     Outcome outcome;
-    host::Conversion conversion = host_.convert(text, name);
+    host::Conversion conversion = host_.convert(text, name, number);  // lines of the input, not the document
     std::string firstError;
     for (auto& diagnostic : conversion.diagnostics) {
-        diagnostic.line += number - 1;  // the line of the input, not of the document
         if (options_.strict) {
             diagnostic.severity = host::Diagnostic::Severity::Error;
         }

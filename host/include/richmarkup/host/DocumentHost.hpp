@@ -40,7 +40,9 @@ public:
     /// every diagnostic in the text, naming the input `name`. Malformed JSON, a document of the
     /// wrong shape and a builder's error come back as an error diagnostic and no nodes, not as
     /// exceptions. The text may go once this returns.
-    Conversion convert(std::string_view json, std::string name = "<string>") const;
+    /// `firstLine`: the line of the input the text starts on, for a document that is one line of
+    /// a larger file (JSON Lines); every line a diagnostic gives counts from it.
+    Conversion convert(std::string_view json, std::string name = "<string>", std::size_t firstLine = 1) const;
 
     /// Builds a document (one block element, or an array of them) into `model`. Each top-level
     /// element goes to the first NodeBuilder service, in the framework's order, that accepts it;

@@ -18,7 +18,10 @@ namespace richmarkup::host {
 class SourceText {
 public:
     /// name: as messages name the input; path: the file to read again, or empty with `kept`.
-    SourceText(std::string name, std::string path, std::optional<std::string> kept = std::nullopt);
+    /// firstLine: the line of the input the text starts on (a JSON Lines document's line), which
+    /// every line given out counts from.
+    SourceText(std::string name, std::string path, std::optional<std::string> kept = std::nullopt,
+               std::size_t firstLine = 1);
 
     /// Besides its place, a warning gets the numbers it names as the text wrote them, and a key
     /// given twice the place of each of its values.
@@ -39,6 +42,7 @@ private:
     std::string path_;
     std::optional<std::string> text_;
     std::optional<foundation::json::TextLocator> locator_;
+    std::size_t lineShift_;
 };
 
 } // namespace richmarkup::host
