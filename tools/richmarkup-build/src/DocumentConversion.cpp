@@ -174,6 +174,8 @@ int DocumentConversion::run(std::vector<std::string> const& inputs, std::optiona
         counts_.topLevel += document.size();
         counts_.released += document.releasedBytes();
         counts_.parsedParts += document.parts();
+        // Built: its parsed Values go now, not after the writer has made its page beside them.
+        foundation::json::ElementStream const done = std::move(document);
     }
     counts_.buildMs = buildClock.elapsedMs();
     counts_.nodes = model.nodeCount();
