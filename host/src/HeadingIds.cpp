@@ -1,5 +1,6 @@
 #include "HeadingIds.hpp"
 
+#include "TextEscape.hpp"
 #include "UnicodeTables.hpp"
 
 namespace richmarkup::host {
@@ -19,24 +20,6 @@ char32_t decodeAt(std::string_view text, std::size_t pos, std::size_t& length) {
         cp = (cp << 6) | (static_cast<unsigned char>(text[pos + i]) & 0x3F);
     }
     return cp;
-}
-
-void append(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
 }
 
 } // namespace
@@ -62,7 +45,7 @@ std::string HeadingIds::slug(std::string_view text) {
             // Capital I with dot: its full lower case is two code points.
             out += "i\xCC\x87";
         } else if (unicode::isWordCharacter(cp)) {
-            append(out, unicode::toLower(cp));
+            text::appendCodePoint(out, unicode::toLower(cp));
         }
     }
     return out;

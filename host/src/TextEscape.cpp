@@ -10,6 +10,14 @@ namespace {
 
 constexpr char replacementCharacter[] = "\xEF\xBF\xBD";
 
+bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// Control characters HTML must not carry; tab, line feed and carriage return are text.
+bool isReplacedControl(unsigned char c) { return (c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F; }
+
+} // namespace
+
 void appendCodePoint(std::string& out, std::uint32_t cp) {
     if (cp < 0x80) {
         out.push_back(static_cast<char>(cp));
@@ -27,14 +35,6 @@ void appendCodePoint(std::string& out, std::uint32_t cp) {
         out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
     }
 }
-
-bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
-// Control characters HTML must not carry; tab, line feed and carriage return are text.
-bool isReplacedControl(unsigned char c) { return (c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F; }
-
-} // namespace
 
 std::string toUtf8(std::u16string_view utf16) {
     std::string out;

@@ -1,12 +1,16 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
 // Text helpers the writers share.
 namespace richmarkup::host::text {
+
+/// A code point as UTF-8 (the caller gives a valid one).
+void appendCodePoint(std::string& out, std::uint32_t cp);
 
 /// UTF-16 to UTF-8 that never throws: a lone surrogate becomes U+FFFD. A writer must not fail
 /// halfway through a page because a model holds text that no builder would have produced.
