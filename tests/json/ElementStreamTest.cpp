@@ -2,9 +2,11 @@
 #include <foundation/json/ReadAheadStream.hpp>
 
 #include "ArrayCut.hpp"
+#include "ElementStreamImpl.hpp"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <memory>
@@ -13,6 +15,9 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 using namespace foundation::json;
 
@@ -168,6 +173,65 @@ void expectSameElements(std::vector<Value> const& got, std::string const& text) 
 }
 
 } // namespace
+
+namespace {
+
+// One large element: 4.5 MB of strings over 1.6 MB of tape, then pages of numbers, so that its
+// last string's tape word lies pages before the element's end, in tape that gets released.
+std::string oneLargeElement(std::size_t& stringBytes) {
+    std::string text = R"({"className":"ListNode","children":[)";
+    stringBytes = 0;
+    for (std::size_t i = 0; i < 200000; ++i) {
+        std::string const item = "item " + std::to_string(i) + " of the list";
+        text += (i == 0 ? "\"" : ",\"") + item + "\"";
+        stringBytes += item.size();
+    }
+    text += "],\"widths\":[";
+    for (std::size_t i = 0; i < 2000; ++i) {
+        text += i == 0 ? "0.5" : ",0.5";
+    }
+    return text + "]}";
+}
+
+} // namespace
+
+// A stream of one large element gives back its strings and tape before the element is built,
+// whether the element is an array's only entry or the document itself.
+TEST(ElementStream, OneLargeElementLetsItsParseGoOnceConverted) {
+    std::size_t stringBytes = 0;
+    std::string const element = oneLargeElement(stringBytes);
+    for (std::string const& text : {"[" + element + "]", element}) {
+        ElementStream stream = Parser().streamAndRelease(std::string(text));
+        Value got;
+        ASSERT_TRUE(stream.next(got));
+        EXPECT_GT(stream.releasedBytes(), stringBytes) << text.substr(0, 1);
+        EXPECT_EQ(got, text[0] == '[' ? parse(text).asArray()[0] : parse(text));
+        EXPECT_FALSE(stream.next(got));
+    }
+}
+
+// The tape pages released behind an element stay released: finding the element's last string
+// must not read them again.
+TEST(StreamRelease, PassingAnElementLeavesItsTapePagesUnmapped) {
+    std::size_t stringBytes = 0;
+    std::string const text = "[" + oneLargeElement(stringBytes) + ",7]";
+    simdjson::dom::parser parser;
+    simdjson::dom::element root;
+    ASSERT_EQ(parser.parse(text).get(root), simdjson::SUCCESS);
+    detail::Tape const tape(parser.doc);
+    detail::StreamRelease release(tape, detail::Tape::kRoot + 1);
+    std::size_t const next = tape.after(detail::Tape::kRoot + 1);
+    release.passed(next, false);
+    EXPECT_GT(release.released(), stringBytes);
+
+    auto const page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    auto const from = (reinterpret_cast<std::uintptr_t>(tape.words() + 2) + page - 1) / page * page;
+    auto const to = reinterpret_cast<std::uintptr_t>(tape.words() + next) / page * page;
+    ASSERT_GT(to, from + (std::uintptr_t(1) << 20));
+    std::vector<unsigned char> resident((to - from) / page);
+    ASSERT_EQ(mincore(reinterpret_cast<void*>(from), to - from, resident.data()), 0);
+    EXPECT_EQ(std::count_if(resident.begin(), resident.end(), [](unsigned char r) { return r & 1; }), 0);
+}
 
 TEST(ElementStream, WritableTextIsParsedInTwoPartsAndLeftAsItWas) {
     for (std::string const& original : {document(40000), indented(20000), "\xEF\xBB\xBF" + document(40000)}) {

@@ -26,25 +26,37 @@ Kind kindAt(Tape const& tape, std::size_t at) noexcept {
 
 } // namespace
 
-void StreamRelease::passed(std::size_t next) noexcept {
+void StreamRelease::passed(std::size_t next, bool last) noexcept {
     std::size_t const start = index_;
     index_ = next;
-    tapePages_.passed(tape_.words() + index_);
     // Strings sit in the string buffer in document order: the entry's last one ends all it
-    // read.
-    if (index_ - stringsCheckedAt_ < kStringCheckWords) {
-        return;
+    // read. It is looked for before the tape's pages go, since reading a released page maps
+    // it again, and all it holds then is zeros.
+    if (last || index_ - stringsCheckedAt_ >= kStringCheckWords) {
+        stringsCheckedAt_ = index_;
+        if (std::uint8_t const* const end = stringsEnd(start, index_)) {
+            if (last) {
+                stringPages_.finished(end);
+            } else {
+                stringPages_.passed(end);
+            }
+        }
     }
-    stringsCheckedAt_ = index_;
-    std::size_t lastString = index_;
-    for (std::size_t i = start; i < index_; i = tape_.step(i)) {
+    if (last) {
+        tapePages_.finished(tape_.words() + tape_.size());
+    } else {
+        tapePages_.passed(tape_.words() + index_);
+    }
+}
+
+std::uint8_t const* StreamRelease::stringsEnd(std::size_t from, std::size_t to) const noexcept {
+    std::size_t lastString = to;
+    for (std::size_t i = from; i < to; i = tape_.step(i)) {
         if (tape_.type(i) == '"') {
             lastString = i;
         }
     }
-    if (lastString != index_) {
-        stringPages_.passed(tape_.stringEnd(lastString) + 1);
-    }
+    return lastString == to ? nullptr : tape_.stringEnd(lastString) + 1;
 }
 
 } // namespace detail
@@ -89,30 +101,34 @@ void ElementStream::Impl::start(std::vector<simdjson::dom::document const*> cons
     for (std::size_t i = 0; i < documents.size(); ++i) {
         detail::Tape const tape(*documents[i], zeroed[i]);
         kind = detail::kindAt(tape, detail::Tape::kRoot);
-        if (kind != Kind::Array) {  // only an array is ever parsed in parts
-            count = 1;
-            parts.push_back({tape, count, std::nullopt});
-            return;
-        }
-        count += tape.count(detail::Tape::kRoot);
+        bool const array = kind == Kind::Array;  // only an array is ever parsed in parts
+        count += array ? tape.count(detail::Tape::kRoot) : 1;
         parts.push_back({tape, count, std::nullopt});
         if (releasing) {
-            parts.back().release.emplace(tape);
+            parts.back().release.emplace(tape, array ? detail::Tape::kRoot + 1 : detail::Tape::kRoot);
+        }
+        if (!array) {
+            return;  // `next` stays at the root: the document is the one element
         }
     }
     next = detail::Tape::kRoot + 1;  // the array's first entry
 }
 
 void ElementStream::Impl::nextPart() {
-    if (!owned.empty()) {
-        if (parts[part].release) {
-            releasedBehind += parts[part].release->released();
-            parts[part].release.reset();
-        }
-        owned[part].reset();  // nothing of it is read any more: its pages go at once
-    }
+    freePart(part);
     ++part;
     next = detail::Tape::kRoot + 1;
+}
+
+void ElementStream::Impl::freePart(std::size_t index) noexcept {
+    if (owned.empty()) {
+        return;  // borrowed buffers go back to the parser
+    }
+    if (parts[index].release) {
+        releasedBehind += parts[index].release->released();
+        parts[index].release.reset();
+    }
+    owned[index].reset();
 }
 
 Kind ElementStream::documentKind() const noexcept { return impl_->kind; }
@@ -143,10 +159,15 @@ bool ElementStream::next(Value& element) {
     std::size_t const at = s.next;
     s.next = part.tape.after(at);
     element = s.converter.convert(part.tape, at);
-    if (part.release) {
-        part.release->passed(s.next);
-    }
     ++s.handedOut;
+    if (part.release) {
+        bool const partDone = s.handedOut == part.end;
+        part.release->passed(s.next, partDone);
+        if (partDone) {
+            // Before the element is built, where one element of a large document peaks.
+            s.freePart(s.part);
+        }
+    }
     return true;
 }
 

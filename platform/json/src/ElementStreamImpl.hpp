@@ -19,21 +19,27 @@ namespace foundation::json {
 
 namespace detail {
 
-/// Follows a stream through the tape of a document whose root is an array and releases the
-/// tape's and the string buffer's pages behind it.
+/// Follows a stream through the tape of a document and releases the tape's and the string
+/// buffer's pages behind it.
 class StreamRelease {
 public:
-    explicit StreamRelease(Tape const& tape) noexcept : tape_(tape), tapePages_(tape.words() + 2), stringPages_(tape.strings()) {}
-    /// The entries before tape word `next` have been converted.
-    void passed(std::size_t next) noexcept;
+    /// `first`: the tape word of the first element the stream hands out.
+    StreamRelease(Tape const& tape, std::size_t first) noexcept
+        : tape_(tape), index_(first), tapePages_(tape.words() + first), stringPages_(tape.strings()) {}
+    /// The entries before tape word `next` have been converted; `last`: nothing more of the
+    /// document will be read, so that all of it goes, the last batch too.
+    void passed(std::size_t next, bool last) noexcept;
     std::size_t released() const noexcept { return tapePages_.released() + stringPages_.released(); }
 
 private:
     // The last string read is looked for only this often: pages go in large batches anyway.
     static constexpr std::size_t kStringCheckWords = std::size_t(1) << 15;
 
+    // Past the NUL of the last string among tape words [from, to), or null if there is none.
+    std::uint8_t const* stringsEnd(std::size_t from, std::size_t to) const noexcept;
+
     Tape tape_;
-    std::size_t index_ = 2;  // the tape word of the entry the stream converts next
+    std::size_t index_;  // the tape word of the entry the stream converts next
     std::size_t stringsCheckedAt_ = 0;
     PassedPages tapePages_;
     PassedPages stringPages_;
@@ -66,6 +72,10 @@ struct ElementStream::Impl {
                std::vector<detail::ZeroedNumbers const*> const& zeroed, bool releasing);
     // Moves to the next part; an owned part behind is freed whole.
     void nextPart();
+    // Frees an owned part whole, as soon as its last element is converted: its buffers hold
+    // more than the pages released behind the stream (pages mapped ahead of the parse and
+    // never used, the tails of the buffers).
+    void freePart(std::size_t index) noexcept;
 
     std::shared_ptr<detail::ParserState> borrowed;
     std::vector<std::unique_ptr<simdjson::dom::document>> owned;

@@ -27,10 +27,14 @@ PassedPages::PassedPages(void const* start) noexcept {
     next_ = (reinterpret_cast<std::uintptr_t>(start) + page - 1) / page * page;
 }
 
-void PassedPages::passed(void const* end) noexcept {
+void PassedPages::passed(void const* end) noexcept { release(end, kBatch); }
+
+void PassedPages::finished(void const* end) noexcept { release(end, 1); }
+
+void PassedPages::release(void const* end, std::size_t atLeast) noexcept {
     std::size_t const page = pageSize();
     std::size_t const limit = reinterpret_cast<std::uintptr_t>(end) / page * page;
-    if (limit < next_ + kBatch) {
+    if (limit < next_ + atLeast) {
         return;
     }
 #if defined(__linux__)

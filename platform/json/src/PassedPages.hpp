@@ -15,10 +15,15 @@ public:
     explicit PassedPages(void const* start) noexcept;
     /// The reader will never again read below `end`.
     void passed(void const* end) noexcept;
+    /// The reader is done with everything below `end`: its pages go now, however few.
+    void finished(void const* end) noexcept;
     /// Bytes handed back so far.
     std::size_t released() const noexcept { return released_; }
 
 private:
+    // Releases the whole pages below `end` if there are at least `atLeast` bytes of them.
+    void release(void const* end, std::size_t atLeast) noexcept;
+
     std::size_t next_;  // first address not yet released, page-aligned
     std::size_t released_ = 0;
 };
