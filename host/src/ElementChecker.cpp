@@ -3,6 +3,8 @@
 #include "ElementPhrases.hpp"
 #include "TextEscape.hpp"
 
+#include <foundation/json/TextLocator.hpp>
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -173,19 +175,6 @@ std::string quoted(std::string_view text) {
 
 using phrases::number;
 
-// "/" and "~" escaped as RFC 6901 asks.
-void appendToken(std::string& pointer, std::string_view token) {
-    pointer.push_back('/');
-    for (char const c : token) {
-        if (c == '~') {
-            pointer += "~0";
-        } else if (c == '/') {
-            pointer += "~1";
-        } else {
-            pointer.push_back(c);
-        }
-    }
-}
 
 std::size_t editDistance(std::string_view a, std::string_view b) {
     std::vector<std::size_t> row(b.size() + 1);
@@ -495,7 +484,7 @@ private:
             if (step.index != Step::npos) {
                 out += "/" + std::to_string(step.index);
             } else {
-                appendToken(out, step.key);
+                fj::appendPointerToken(out, step.key);
             }
         };
         for (auto const& step : path_) {
@@ -576,12 +565,12 @@ void ElementChecker::textNotes(fj::Value const& tree, fj::Value const& value, st
     if (value.isObject()) {
         for (std::string_view const key : value.duplicateKeys()) {
             std::string at = pointer;
-            appendToken(at, key);
+            fj::appendPointerToken(at, key);
             out.push_back({std::move(at), phrases::duplicateKey(key)});
         }
         for (auto const& [key, member] : value.asObject()) {
             std::string at = pointer;
-            appendToken(at, key);
+            fj::appendPointerToken(at, key);
             textNotes(tree, member, at, out);
         }
     } else if (value.isArray()) {

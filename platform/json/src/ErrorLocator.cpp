@@ -2,6 +2,8 @@
 
 #include "JsonString.hpp"
 
+#include <foundation/json/TextLocator.hpp>
+
 #include <algorithm>
 #include <charconv>
 #include <cstdint>

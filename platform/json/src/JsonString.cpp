@@ -1,5 +1,7 @@
 #include "JsonString.hpp"
 
+#include <foundation/json/TextLocator.hpp>
+
 #include <cstring>
 
 namespace foundation::json::detail {
@@ -114,6 +116,10 @@ std::size_t skipString(std::string_view text, std::size_t at) noexcept {
     return text.size();
 }
 
+} // namespace foundation::json::detail
+
+namespace foundation::json {
+
 void appendPointerToken(std::string& pointer, std::string_view token) {
     pointer.push_back('/');
     for (char const c : token) {
@@ -127,4 +133,4 @@ void appendPointerToken(std::string& pointer, std::string_view token) {
     }
 }
 
-} // namespace foundation::json::detail
+} // namespace foundation::json

@@ -14,7 +14,4 @@ bool readString(std::string_view text, std::size_t& at, std::string& out);
 /// without reading its escapes; text.size() where it does not end.
 std::size_t skipString(std::string_view text, std::size_t at) noexcept;
 
-/// Appends "/" and `token` as an RFC 6901 reference token ("~" as "~0", "/" as "~1").
-void appendPointerToken(std::string& pointer, std::string_view token);
-
 } // namespace foundation::json::detail

@@ -2,10 +2,14 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
 namespace foundation::json {
+
+/// Appends "/" and `token` as an RFC 6901 reference token ("~" as "~0", "/" as "~1").
+void appendPointerToken(std::string& pointer, std::string_view token);
 
 /// Where a value stands in the text it was parsed from.
 struct TextPosition {
