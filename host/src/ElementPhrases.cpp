@@ -40,10 +40,6 @@ namespace {
 constexpr std::string_view kDuplicateStart = "duplicate key ";
 constexpr std::string_view kDuplicateUnplaced = ": the last value is used, the others ignored";
 
-bool numberByte(char c) noexcept {
-    return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == 'e' || c == 'E';
-}
-
 bool endsWith(std::string const& text, std::string_view end) {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
@@ -54,6 +50,14 @@ std::string number(double value) {
     char buffer[32];
     auto const written = std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, written.ptr);
+}
+
+std::string_view numberAt(std::string_view text, std::size_t offset) noexcept {
+    std::size_t end = offset;
+    while (end < text.size() && numberByte(text[end])) {
+        ++end;
+    }
+    return text.substr(offset, end - offset);
 }
 
 std::string withNumberAsWritten(std::string message, std::string_view written) {

@@ -18,6 +18,14 @@ std::string skippedMessage(foundation::json::Value const& element);
 /// A number as the shortest text that reads back as the same double: 0.1, 257, 1e+300.
 std::string number(double value);
 
+/// Whether `c` can be part of a JSON number as written (digits, sign, point, exponent).
+inline bool numberByte(char c) noexcept {
+    return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == 'e' || c == 'E';
+}
+
+/// The number that starts at `offset` of `text`, as written; empty where none does.
+std::string_view numberAt(std::string_view text, std::size_t offset) noexcept;
+
 /// `message` with the number `written` (as the text wrote it) in place of its first mention as
 /// number() writes it, for messages whose value the text wrote otherwise: 9007199254740993 where
 /// the double is 9007199254740992. Unchanged where `written` is no number or not mentioned.

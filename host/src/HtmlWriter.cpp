@@ -147,27 +147,6 @@ std::string quoted(std::string_view value) {
     return out;
 }
 
-// %XX as the byte it stands for; any other '%' stays as it is, as browsers decode fragments.
-std::string percentDecoded(std::string const& text) {
-    auto hexValue = [](char c) {
-        return c >= '0' && c <= '9'   ? c - '0'
-               : c >= 'a' && c <= 'f' ? c - 'a' + 10
-               : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                      : -1;
-    };
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 && hexValue(text[i + 2]) >= 0) {
-            out.push_back(static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2])));
-            i += 2;
-        } else {
-            out.push_back(text[i]);
-        }
-    }
-    return out;
-}
-
 // An id as the fragment of an href: blanks, quotes, angle brackets and backquotes
 // percent-encoded, which a browser decodes again when it looks the id up (it would drop a tab
 // or line break unencoded). Other controls are left to the escaping, as in the id itself.
@@ -517,37 +496,12 @@ private:
         return nested ? "</span>" : "</a>";
     }
 
-    // The page's id that an internal link names: as written, then percent-decoded as browsers
-    // also look a fragment up.
+    // The page's id that an internal link names ("#" alone is the top of the page).
     std::optional<std::string> pageAnchor(std::string const& name) const {
-        if (auto id = anchorNamed(name)) {
-            return id;
-        }
-        if (name.find('%') != std::string::npos) {
-            return anchorNamed(percentDecoded(name));
-        }
-        return std::nullopt;
-    }
-
-    // The page's id of `name`: itself, or under the tag the model gives the anchor ids of
-    // headings ("H_"), titles ("T_") and paragraphs ("M_").
-    std::optional<std::string> anchorNamed(std::string const& name) const {
-        if (name.empty() || ids_.anchors.count(name) != 0) {  // "#" alone is the top of the page
+        if (name.empty()) {
             return name;
         }
-        std::string bare = name;
-        for (char const* tag : {"H_", "T_", "M_"}) {
-            if (bare.rfind(tag, 0) == 0) {
-                bare = bare.substr(2);
-                break;
-            }
-        }
-        for (char const* tag : {"", "H_", "T_", "M_"}) {
-            if (ids_.anchors.count(tag + bare) != 0) {
-                return tag + bare;
-            }
-        }
-        return std::nullopt;
+        return text::linkedAnchor(name, [&](std::string const& id) { return ids_.anchors.count(id) != 0; });
     }
 
     // An image with a source to load; else its alternative text in a span, since an img needs

@@ -16,35 +16,6 @@ namespace {
 constexpr char opening = '\x01';
 constexpr char closing = '\x02';
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
-std::string percentDecoded(std::string_view name) {
-    std::string out;
-    out.reserve(name.size());
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        int const high = name[i] == '%' && i + 2 < name.size() ? hexValue(name[i + 1]) : -1;
-        int const low = high >= 0 ? hexValue(name[i + 2]) : -1;
-        if (low >= 0) {
-            out.push_back(static_cast<char>(high * 16 + low));
-            i += 2;
-        } else {
-            out.push_back(name[i]);
-        }
-    }
-    return out;
-}
-
 } // namespace
 
 void MarkdownAnchors::collect() {
@@ -69,31 +40,9 @@ dv::Node::Impl const* MarkdownAnchors::find(std::string_view name) {
     if (!collected_) {
         collect();
     }
-    if (dv::Node::Impl const* node = findAsWritten(name)) {
-        return node;
-    }
-    // Browsers look an encoded name up decoded as well: "#has%20space" reaches "has space".
-    std::string const decoded = percentDecoded(name);
-    return decoded != name ? findAsWritten(decoded) : nullptr;
-}
-
-dv::Node::Impl const* MarkdownAnchors::findAsWritten(std::string_view name) const {
-    if (auto const it = anchors_.find(std::string(name)); it != anchors_.end()) {
-        return it->second;
-    }
-    std::string_view bare = name;
-    for (std::string_view tag : {"H_", "T_", "M_"}) {
-        if (bare.substr(0, 2) == tag) {
-            bare.remove_prefix(2);
-            break;
-        }
-    }
-    for (char const* tag : {"", "H_", "T_", "M_"}) {
-        if (auto const it = anchors_.find(tag + std::string(bare)); it != anchors_.end()) {
-            return it->second;
-        }
-    }
-    return nullptr;
+    auto const id =
+        text::linkedAnchor(name, [&](std::string const& candidate) { return anchors_.count(candidate) != 0; });
+    return id ? anchors_.at(*id) : nullptr;
 }
 
 std::string MarkdownAnchors::placeholder(dv::Node::Impl const& link, dv::Node::Impl const& heading,

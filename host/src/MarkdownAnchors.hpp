@@ -49,7 +49,6 @@ private:
 
     // Collected at the first internal link: most pages have none.
     void collect();
-    document::vxzero::Node::Impl const* findAsWritten(std::string_view name) const;
 
     std::vector<document::vxzero::Node::Impl const*> const& topLevel_;
     bool collected_ = false;

@@ -25,16 +25,6 @@ std::string printableMessage(std::string_view message) {
     }
 }
 
-// The number that starts at `offset`, as written; empty where none does.
-std::string_view numberAt(std::string_view text, std::size_t offset) {
-    std::size_t end = offset;
-    while (end < text.size() && ((text[end] >= '0' && text[end] <= '9') || text[end] == '-' || text[end] == '+' ||
-                                 text[end] == '.' || text[end] == 'e' || text[end] == 'E')) {
-        ++end;
-    }
-    return text.substr(offset, end - offset);
-}
-
 } // namespace
 
 std::string Diagnostic::toString() const {
@@ -85,7 +75,7 @@ Diagnostic SourceText::located(Diagnostic::Severity severity, std::string pointe
         diagnostic.line = position->line + lineShift_;
         diagnostic.column = position->column;
         diagnostic.message = phrases::withNumberAsWritten(std::move(diagnostic.message),
-                                                          numberAt(*text_, position->offset));
+                                                          phrases::numberAt(*text_, position->offset));
     }
     if (phrases::isDuplicateKey(diagnostic.message)) {
         std::vector<std::string> places;

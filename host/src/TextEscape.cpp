@@ -123,6 +123,66 @@ std::string replacedControlCharacters(std::string_view text) {
     return out;
 }
 
+namespace {
+
+int hexValue(char c) {
+    return c >= '0' && c <= '9'   ? c - '0'
+           : c >= 'a' && c <= 'f' ? c - 'a' + 10
+           : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                  : -1;
+}
+
+// %XX as the byte it stands for; any other '%' stays as it is, as browsers decode fragments.
+std::string percentDecoded(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        int const high = text[i] == '%' && i + 2 < text.size() ? hexValue(text[i + 1]) : -1;
+        int const low = high >= 0 ? hexValue(text[i + 2]) : -1;
+        if (low >= 0) {
+            out.push_back(static_cast<char>(high * 16 + low));
+            i += 2;
+        } else {
+            out.push_back(text[i]);
+        }
+    }
+    return out;
+}
+
+std::optional<std::string> anchorAsWritten(std::string_view name,
+                                           std::function<bool(std::string const&)> const& exists) {
+    std::string const whole(name);
+    if (exists(whole)) {
+        return whole;
+    }
+    std::string_view bare = name;
+    for (std::string_view const tag : {"H_", "T_", "M_"}) {
+        if (bare.substr(0, 2) == tag) {
+            bare.remove_prefix(2);
+            break;
+        }
+    }
+    for (char const* tag : {"", "H_", "T_", "M_"}) {
+        std::string candidate = tag + std::string(bare);
+        if (exists(candidate)) {
+            return candidate;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::string> linkedAnchor(std::string_view name, std::function<bool(std::string const&)> const& exists) {
+    if (auto id = anchorAsWritten(name, exists)) {
+        return id;
+    }
+    if (name.find('%') == std::string_view::npos) {
+        return std::nullopt;
+    }
+    return anchorAsWritten(percentDecoded(name), exists);
+}
+
 std::string linkAddress(std::optional<std::u16string> const& target, std::optional<std::u16string> const& anchor) {
     std::string address = target ? toUtf8(*target) : std::string();
     if (anchor && !anchor->empty() && address.find('#') == std::string::npos) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,6 +28,12 @@ std::size_t appendHtmlEscaped(std::string& out, std::string_view text);
 /// The control characters that appendHtmlEscaped replaces in `text`, each once in order of
 /// appearance, for a message: "U+0001, U+001B".
 std::string replacedControlCharacters(std::string_view text);
+
+/// The anchor id an internal link "#name" names, among the ids `exists` knows: `name` itself, or
+/// `name` with the tag the model gives the anchor ids of headings ("H_"), titles ("T_") and
+/// paragraphs ("M_") put on or taken off; failing that, the same for `name` percent-decoded, as
+/// browsers also look a fragment up ("#has%20space" reaches "has space"). None when none exists.
+std::optional<std::string> linkedAnchor(std::string_view name, std::function<bool(std::string const&)> const& exists);
 
 /// The address a link names: its target, with "#anchor" added when the target has no fragment.
 std::string linkAddress(std::optional<std::u16string> const& target, std::optional<std::u16string> const& anchor);

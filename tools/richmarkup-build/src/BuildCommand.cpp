@@ -77,9 +77,12 @@ private:
 // is read): refused before anything is opened for writing, whichever way the paths are spelt.
 std::optional<std::string> clashOf(ToolOptions const& options) {
     auto const writesOver = [&](std::string const& path) -> std::optional<std::string> {
+        auto const target = FileIdentity::of(path);
+        if (!target) {
+            return std::nullopt;  // nothing there yet: no input either
+        }
         for (auto const& input : options.inputs) {
-            auto const inputFile = FileIdentity::of(input);
-            if (inputFile && inputFile == FileIdentity::of(path)) {
+            if (FileIdentity::of(input) == target) {
                 return input == "-" ? std::string("standard input") : host::printableText(input);
             }
         }

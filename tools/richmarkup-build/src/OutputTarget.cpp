@@ -47,7 +47,8 @@ void checkFlushed(std::ostream& stream, std::string const& name) {
     errno = 0;
     stream.flush();
     if (!stream) {
-        int const error = DescriptorBuffer::errorOf(stream) != 0 ? DescriptorBuffer::errorOf(stream) : errno;
+        int const kept = DescriptorBuffer::errorOf(stream);
+        int const error = kept != 0 ? kept : errno;
         fail(name, error != 0 ? std::strerror(error) : "write failed");
     }
 }
