@@ -156,7 +156,7 @@ TEST_F(SafetyTest, JobCountsOutsideTheirRangeAreUsageErrorsInEveryMode) {
             EXPECT_EQ(run.out, "");
         }
     }
-    // The most there may be, on one document, starts one thread for it.
+    // The most there may be works on one document (threads start only as work waits for one).
     ToolRun const run = tool.run("-j 256 -f jsonl doc.json");
     EXPECT_EQ(run.status, 0) << run.err;
 }
