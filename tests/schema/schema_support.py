@@ -21,3 +21,16 @@ SCHEMA_PATH = ROOT / "schema" / "richtext.schema.json"
 with open(SCHEMA_PATH, encoding="utf-8") as f:
     SCHEMA = json.load(f)
 VALIDATOR = jsonschema.Draft202012Validator(SCHEMA)
+
+
+def run_groups(program, groups, names):
+    """Runs the named unittest groups (all of them when none is named) and gives the exit status."""
+    import unittest
+    known = {g.__name__: g for g in groups}
+    unknown = [n for n in names if n not in known]
+    if unknown:
+        sys.exit(f"{program}: unknown group " + ", ".join(unknown) + "; groups: " + ", ".join(known))
+    loader = unittest.TestLoader()
+    suite = unittest.TestSuite(loader.loadTestsFromTestCase(known[n]) for n in (names or known))
+    result = unittest.TextTestRunner(verbosity=2).run(suite)
+    return 0 if result.wasSuccessful() else 1
