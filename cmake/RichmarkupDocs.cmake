@@ -19,16 +19,26 @@ set(DOXYGEN_WARN_AS_ERROR FAIL_ON_WARNINGS)
 set(DOXYGEN_FULL_PATH_NAMES YES)
 set(DOXYGEN_STRIP_FROM_PATH "${PROJECT_SOURCE_DIR}")
 set(DOXYGEN_STRIP_FROM_INC_PATH
-  "${PROJECT_SOURCE_DIR}/host/include" "${PROJECT_SOURCE_DIR}/include"
+  "${PROJECT_SOURCE_DIR}/host/include" "${PROJECT_SOURCE_DIR}/host/startup/include"
+  "${PROJECT_SOURCE_DIR}/formats/include" "${PROJECT_SOURCE_DIR}/include"
   "${PROJECT_SOURCE_DIR}/platform/json/include" "${PROJECT_SOURCE_DIR}/platform/model/include"
   "${PROJECT_SOURCE_DIR}/platform/i18n/include")
 set(DOXYGEN_USE_MDFILE_AS_MAINPAGE "${PROJECT_SOURCE_DIR}/docs/embedding.md")
-set(DOXYGEN_EXCLUDE_PATTERNS "*/detail/*")
+set(DOXYGEN_EXCLUDE_PATTERNS "*/detail/*" "*/Export.hpp")
 set(DOXYGEN_EXCLUDE_SYMBOLS "*::detail" "*::detail::*")
+# The libraries' export macros are for the compiler: the reference shows the declarations bare.
+set(DOXYGEN_MACRO_EXPANSION YES)
+set(DOXYGEN_EXPAND_ONLY_PREDEF YES)
+set(DOXYGEN_PREDEFINED
+  RICHMARKUP_I18N_EXPORT= RICHMARKUP_JSON_EXPORT= RICHMARKUP_MODEL_EXPORT= RICHMARKUP_LOG_EXPORT=
+  RICHMARKUP_CORE_EXPORT= RICHMARKUP_FRAMEWORK_ACCESS_EXPORT= RICHMARKUP_FORMATS_EXPORT=
+  RICHMARKUP_HOST_EXPORT=)
 
 doxygen_add_docs(docs
   "${PROJECT_SOURCE_DIR}/docs/embedding.md"
   "${PROJECT_SOURCE_DIR}/host/include"
+  "${PROJECT_SOURCE_DIR}/host/startup/include"
+  "${PROJECT_SOURCE_DIR}/formats/include"
   "${PROJECT_SOURCE_DIR}/include/richmarkup"
   "${PROJECT_SOURCE_DIR}/platform/json/include"
   "${PROJECT_SOURCE_DIR}/platform/model/include"

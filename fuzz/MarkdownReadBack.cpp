@@ -1,5 +1,7 @@
 #include "MarkdownReadBack.hpp"
 
+#include <fl/i18n/Utf8Encoder.hpp>
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -42,21 +44,7 @@ void appendUtf8(std::string& out, std::uint32_t cp) {
     if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
         cp = 0xFFFD;  // as CommonMark reads such a reference
     }
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
+    fl::i18n::appendCodePoint(out, cp);
 }
 
 // The length of the numeric reference at `pos` ("&#65;", "&#x41;"), with its code point, or 0.

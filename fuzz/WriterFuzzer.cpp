@@ -9,9 +9,9 @@
 #include "MessageCheck.hpp"
 
 #include <richmarkup/host/DocumentHost.hpp>
-#include <richmarkup/host/HtmlWriter.hpp>
-#include <richmarkup/host/MarkdownWriter.hpp>
-#include <richmarkup/host/NodeView.hpp>
+#include <richmarkup/formats/HtmlWriter.hpp>
+#include <richmarkup/formats/MarkdownWriter.hpp>
+#include <richmarkup/formats/NodeView.hpp>
 
 #include <cstddef>
 #include <cstdint>
@@ -29,10 +29,10 @@ using richmarkup::fuzz::HtmlPageCheck;
 using richmarkup::fuzz::MarkdownReadBack;
 using richmarkup::fuzz::MessageCheck;
 using richmarkup::host::DocumentHost;
-using richmarkup::host::HtmlWriter;
-using richmarkup::host::MarkdownWriter;
-using richmarkup::host::NodeView;
-using richmarkup::host::WriterWarning;
+using richmarkup::formats::HtmlWriter;
+using richmarkup::formats::MarkdownWriter;
+using richmarkup::formats::NodeView;
+using richmarkup::formats::WriterWarning;
 
 DocumentHost const& host() {
     static DocumentHost const* instance = [] {

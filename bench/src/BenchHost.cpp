@@ -16,8 +16,9 @@ namespace richmarkup::bench {
 
 std::vector<std::string> builtBundles() { return {CODE_BUNDLE_FILE, RICHTEXT_BUNDLE_FILE}; }
 
-BenchHost::BenchHost(std::vector<std::string> const& bundleFiles)
-    : framework_(std::make_shared<cppmicroservices::Framework>(cppmicroservices::FrameworkFactory().NewFramework())) {
+BenchHost::BenchHost(std::vector<std::string> const& bundleFiles, foundation::json::ReadAhead readAhead)
+    : framework_(std::make_shared<cppmicroservices::Framework>(cppmicroservices::FrameworkFactory().NewFramework())),
+      readAhead_(readAhead) {
     framework_->Init();
     framework_->Start();
     auto context = framework_->GetBundleContext();
@@ -80,7 +81,7 @@ std::size_t BenchHost::build(vx::zero::Model const& model, foundation::json::Ele
                              std::vector<document::vxzero::Node>& nodes) const {
     auto const builders = blockBuilders();
     std::size_t skipped = 0;
-    foundation::json::forEachElement(document, [&](foundation::json::Value const& element) {
+    foundation::json::forEachElement(document, readAhead_, [&](foundation::json::Value const& element) {
         skipped += buildOne(builders, model, element, nodes) ? 0 : 1;
     });
     return skipped;

@@ -5,6 +5,7 @@
 #include <cppmicroservices/Framework.h>
 #include <document/vxzero/Node.hpp>
 #include <foundation/json/ElementStream.hpp>
+#include <foundation/json/ReadAheadStream.hpp>
 #include <foundation/json/Value.hpp>
 #include <vx/zero/Model.hpp>
 
@@ -18,7 +19,9 @@ namespace richmarkup::bench {
 /// through the framework access, and the host's way of building a document.
 class BenchHost {
 public:
-    explicit BenchHost(std::vector<std::string> const& bundleFiles);
+    /// `readAhead`: whether a streamed document's elements may be converted on a second core.
+    explicit BenchHost(std::vector<std::string> const& bundleFiles,
+                       foundation::json::ReadAhead readAhead = foundation::json::ReadAhead::WherePays);
     ~BenchHost();
     BenchHost(BenchHost const&) = delete;
     BenchHost& operator=(BenchHost const&) = delete;
@@ -38,6 +41,7 @@ public:
 private:
     std::vector<std::shared_ptr<richmarkup::build::json::NodeBuilder>> blockBuilders() const;
     std::shared_ptr<cppmicroservices::Framework> framework_;
+    foundation::json::ReadAhead readAhead_;
 };
 
 /// The bundle files of the build tree, the code-element bundle first.

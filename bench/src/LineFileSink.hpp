@@ -1,6 +1,6 @@
 #pragma once
 
-#include <richmarkup/host/RecordFileSink.hpp>
+#include <richmarkup/shared/logging/RecordFileSink.hpp>
 
 #include <fstream>
 #include <string>
@@ -19,7 +19,7 @@ public:
 
 private:
     std::ofstream out_;
-    host::RecordFileSink sink_;
+    richmarkup::shared::logging::RecordFileSink sink_;
 };
 
 } // namespace richmarkup::bench

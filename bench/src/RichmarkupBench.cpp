@@ -17,7 +17,7 @@
 #include <document/vxzero/Node.hpp>
 #include <foundation/json/Parser.hpp>
 #include <foundation/json/ReadAheadStream.hpp>
-#include <richmarkup/host/RecordCounter.hpp>
+#include <richmarkup/shared/logging/RecordCounter.hpp>
 #include <richmarkup/shared/logging/Logger.hpp>
 #include <vx/zero/Model.hpp>
 
@@ -107,7 +107,7 @@ Document& documentAt(std::size_t multiple) {
         setLogging(false);
         buildOnce(*doc, &doc->nodes);
         {
-            richmarkup::host::RecordCounter counter;
+            richmarkup::shared::logging::RecordCounter counter;
             setLogging(true);
             buildOnce(*doc, nullptr);
             setLogging(false);
@@ -621,6 +621,7 @@ int main(int argc, char** argv) {
     char const* endToEndFile = nullptr;
     int reps = 5;
     bool repetitionsGiven = false;
+    auto readAhead = foundation::json::ReadAhead::WherePays;
     for (std::size_t i = 1; i < args.size();) {
         std::string const arg = args[i];
         if ((arg == "--end-to-end" || arg == "--reps") && i + 1 < args.size()) {
@@ -643,7 +644,7 @@ int main(int argc, char** argv) {
             continue;
         }
         if (arg == "--no-read-ahead") {
-            foundation::json::ReadAheadStream::allow(false);
+            readAhead = foundation::json::ReadAhead::Off;
             args.erase(args.begin() + static_cast<long>(i));
             continue;
         }
@@ -651,7 +652,7 @@ int main(int argc, char** argv) {
         ++i;
     }
 
-    BenchHost started(richmarkup::bench::builtBundles());
+    BenchHost started(richmarkup::bench::builtBundles(), readAhead);
     host = &started;
     setLogging(false);
     if (peakFile != nullptr) {

@@ -41,10 +41,10 @@ DocumentBuild::~DocumentBuild() = default;
 
 void DocumentBuild::add(foundation::json::Value const& element) { state_->add(element, nullptr); }
 
-std::shared_ptr<void> DocumentBuild::State::check(foundation::json::Value const& element) const {
+std::vector<Finding> DocumentBuild::State::check(foundation::json::Value const& element) const {
     std::vector<Finding> findings;
     checker.check(element, std::string(), findings);
-    return findings.empty() ? nullptr : std::make_shared<std::vector<Finding>>(std::move(findings));
+    return findings;
 }
 
 void DocumentBuild::State::add(foundation::json::Value const& element, std::vector<Finding> const* checked) {

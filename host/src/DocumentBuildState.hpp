@@ -29,9 +29,9 @@ struct DocumentBuild::State {
     /// the element, when that was worked out beforehand (on another thread); else nullptr,
     /// and the element is checked here.
     void add(foundation::json::Value const& element, std::vector<Finding> const* findings);
-    /// The checker's findings of an element, at pointers relative to it; nullptr for none.
+    /// The checker's findings of an element, at pointers relative to it.
     /// Reads the element only: may run on any thread.
-    std::shared_ptr<void> check(foundation::json::Value const& element) const;
+    std::vector<Finding> check(foundation::json::Value const& element) const;
 };
 
 } // namespace richmarkup::host

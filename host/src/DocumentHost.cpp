@@ -4,20 +4,23 @@
 #include <richmarkup/host/DeclarativeServices.hpp>
 #include <richmarkup/host/ElementBuildError.hpp>
 #include <richmarkup/host/HostError.hpp>
-#include <richmarkup/host/PrintableText.hpp>
+#include <richmarkup/formats/PrintableText.hpp>
 
 #include "DocumentBuildState.hpp"
 #include "ElementPhrases.hpp"
+#include "FormatDescription.hpp"
 #include "HeapAhead.hpp"
 
 #include <foundation/cppmicroservices/FrameworkAccess.hpp>
 #include <foundation/json/ReadAheadStream.hpp>
 #include <richmarkup/build/json/NodeBuilder.hpp>
 #include <richmarkup/build/json/text/TextElementBuilder.hpp>
+#include <richmarkup/shared/logging/Logger.hpp>
 
 #include <cppmicroservices/Any.h>
 #include <cppmicroservices/Bundle.h>
 #include <cppmicroservices/BundleContext.h>
+#include <cppmicroservices/Constants.h>
 #include <cppmicroservices/Framework.h>
 #include <cppmicroservices/FrameworkEvent.h>
 #include <cppmicroservices/FrameworkFactory.h>
@@ -29,6 +32,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <map>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -99,14 +103,81 @@ void collectBuilders(cppmicroservices::BundleContext context, std::vector<Builde
     }
 }
 
+long serviceId(cppmicroservices::ServiceReferenceBase const& reference) {
+    return cppmicroservices::any_cast<long>(reference.GetProperty(cppmicroservices::Constants::SERVICE_ID));
+}
+
+// Keeps the builders' records off while it lives. canBuild writes one each time it is asked, and
+// the host's own questions must leave no trace in a log. Used only while the host starts: no
+// build runs then, whose records this would hide.
+class BuilderRecordsOff {
+public:
+    BuilderRecordsOff() : wasOn_(logger().isEnabled(level)) { logger().disable(level); }
+    ~BuilderRecordsOff() {
+        if (wasOn_) {
+            logger().enable(level);
+        }
+    }
+    BuilderRecordsOff(BuilderRecordsOff const&) = delete;
+    BuilderRecordsOff& operator=(BuilderRecordsOff const&) = delete;
+
+private:
+    static constexpr unsigned level = shared::logging::builderRecordLevel;
+    static foundation::log::basic_diagnostic_logger<char>& logger() { return shared::logging::getLogger(); }
+    bool wasOn_;
+};
+
+// The kinds of the format's description that each block builder registered now takes, by
+// service id: each is asked about a bare element of every kind ({"className": K}, which is what
+// a block builder looks at). A builder that throws on one does not take it.
+std::map<long, std::vector<std::string>> askBlockBuilders(cppmicroservices::BundleContext context) {
+    std::vector<foundation::json::Value> elements;
+    for (auto const& kind : format::kinds()) {
+        elements.emplace_back(foundation::json::Object{
+            {std::string(format::classNameKey), foundation::json::Value(kind.className)}});
+    }
+    BuilderRecordsOff const quiet;
+    std::map<long, std::vector<std::string>> kinds;
+    for (auto const& reference : context.GetServiceReferences<NodeBuilder>()) {
+        auto builder = context.GetService(reference);
+        if (!builder) {
+            continue;
+        }
+        std::vector<std::string>& taken = kinds[serviceId(reference)];
+        for (auto const& element : elements) {
+            try {
+                if (builder->canBuild(element)) {
+                    taken.push_back(element[format::classNameKey].asString());
+                }
+            } catch (std::exception const&) {
+                // Not one it builds.
+            }
+        }
+    }
+    return kinds;
+}
+
 } // namespace
 
 struct DocumentHost::State {
     std::shared_ptr<cppmicroservices::Framework> framework;
     std::vector<std::string> installed;
+    // What each block builder answered when the host started, by service id. A builder
+    // registered later takes no kind the checker knows: asking it now could write records into
+    // a build's log.
+    std::map<long, std::vector<std::string>> blockKinds;
+    PerformanceOptions performance;
+
+    void addKindsOf(cppmicroservices::ServiceReferenceBase const& builder, std::set<std::string>& out) const {
+        auto const found = blockKinds.find(serviceId(builder));
+        if (found != blockKinds.end()) {
+            out.insert(found->second.begin(), found->second.end());
+        }
+    }
 };
 
 DocumentHost::DocumentHost(HostOptions options) : state_(std::make_unique<State>()) {
+    state_->performance = options.performance;
     BundleLocator const locator(options.bundleDirectories);
     std::vector<std::string> files;
     // The code-element bundle goes first, so that the richtext components find the service
@@ -130,13 +201,14 @@ DocumentHost::DocumentHost(HostOptions options) : state_(std::make_unique<State>
         for (auto const& file : files) {
             // The framework says only that it cannot open a file; the system says why.
             if (::access(file.c_str(), R_OK) != 0) {
-                throw HostError("cannot open bundle " + printableText(file) + ": " + std::strerror(errno));
+                throw HostError("cannot open bundle " + formats::text::printableText(file) + ": " + std::strerror(errno));
             }
             for (auto& bundle : context.InstallBundles(file)) {
                 bundle.Start();
             }
             state_->installed.push_back(file);
         }
+        state_->blockKinds = askBlockBuilders(context);
     } catch (std::exception const& e) {
         foundation::cppmicroservices::setFramework(nullptr);
         stopQuietly(*framework);
@@ -161,14 +233,10 @@ DocumentBuild DocumentHost::begin(vx::zero::Model const& model, WarningHandler o
     for (auto const& reference : context.GetServiceReferences<NodeBuilder>()) {
         if (auto builder = context.GetService(reference)) {
             state->builders.push_back(std::move(builder));
-            if (auto const id = reference.GetProperty("test_id"); !id.Empty()) {
-                if (auto kind = ElementChecker::kindOfTestId(propertyText(id))) {
-                    blockKinds.insert(std::move(*kind));
-                }
-            }
+            state_->addKindsOf(reference, blockKinds);
         }
     }
-    state->checker = ElementChecker(std::move(blockKinds));
+    state->checker = ElementChecker(blockKinds);
     return DocumentBuild(std::move(state));
 }
 
@@ -195,22 +263,32 @@ BuildResult DocumentHost::build(vx::zero::Model const& model, foundation::json::
     // A long document's next elements are converted, and checked, on a second core while
     // this one builds; that core also maps the model's next block.
     DocumentBuild::State& state = *build.state_;
-    static std::vector<Finding> const none;
+    PerformanceOptions const& performance = state_->performance;
     HeapAhead heap;
     foundation::json::forEachElement(
-        document,
-        [&state, &heap](foundation::json::Value const& element) {
+        document, performance.readAhead ? foundation::json::ReadAhead::WherePays : foundation::json::ReadAhead::Off,
+        [&state, &heap, heapAhead = performance.heapAhead](foundation::json::Value const& element) {
             state.model->warmAhead();  // the builders' next model block, mapped on this core
-            heap.step();               // and the heap they allocate from
+            if (heapAhead) {
+                heap.step();  // and the heap they allocate from
+            }
             return state.check(element);
         },
-        [&](foundation::json::Value const& element, std::shared_ptr<void> const& findings) {
+        [&](foundation::json::Value const& element, std::vector<Finding> const& findings) {
             if (onElement) {
                 onElement(element);
             }
-            state.add(element, findings ? static_cast<std::vector<Finding> const*>(findings.get()) : &none);
+            state.add(element, &findings);
         });
     return build.takeResult();
+}
+
+std::set<std::string> DocumentHost::blockKinds() const {
+    std::set<std::string> kinds;
+    for (auto const& reference : state_->framework->GetBundleContext().GetServiceReferences<NodeBuilder>()) {
+        state_->addKindsOf(reference, kinds);
+    }
+    return kinds;
 }
 
 std::vector<BuilderInfo> DocumentHost::listBuilders() const {

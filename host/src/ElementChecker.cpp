@@ -1,9 +1,11 @@
 #include "ElementChecker.hpp"
 
 #include "ElementPhrases.hpp"
-#include "TextEscape.hpp"
+#include "FormatDescription.hpp"
+#include <richmarkup/formats/TextEscape.hpp>
 
 #include <foundation/json/TextLocator.hpp>
+#include <richmarkup/build/json/core/BuildCore.hpp>
 
 #include <algorithm>
 #include <cctype>
@@ -18,92 +20,15 @@ namespace {
 namespace fj = foundation::json;
 using fj::Kind;
 
-// Where a kind's children go: which builder takes each one there.
-enum class Route { None, Inline, ListItems, TocEntries, TableRows, TableCells, AnyBlock, CodeLines, CodeElements };
+using format::Key;
+using format::KindRule;
+using format::Read;
+using format::Route;
+using format::Stored;
 
-// Skip: a value of another kind is passed over; Strict: it fails the build.
-enum class Read { Skip, Strict };
+std::size_t indexOf(KindRule const& kind) noexcept { return static_cast<std::size_t>(&kind - format::kinds().data()); }
 
-// A value the model keeps otherwise than written, or one a builder refuses.
-enum class Stored { AsWritten, HeadingLevel, ImageSize, ColumnWidths, IndentWidth };
-
-struct KeyRule {
-    std::string_view key;
-    Kind kind;
-    bool required;
-    Read read;
-    Stored stored = Stored::AsWritten;
-};
-
-struct KindRule {
-    std::string_view className;
-    Route children;
-    bool anchor;     // reads "anchorId", else "id"
-    bool alignment;  // reads "alignment"
-    std::vector<KeyRule> keys;
-};
-
-std::vector<KindRule> const& kindRules() {
-    static std::vector<KindRule> const rules = {
-        {"RichTextNode", Route::None, false, false,
-         {{"text", Kind::String, true, Read::Strict},
-          {"bold", Kind::Bool, false, Read::Strict},
-          {"italic", Kind::Bool, false, Read::Strict},
-          {"monospace", Kind::Bool, false, Read::Strict},
-          {"underline", Kind::Bool, false, Read::Strict}}},
-        {"HyperlinkNode", Route::Inline, false, false, {{"hyperlink", Kind::Object, false, Read::Skip}}},
-        {"ImageNode", Route::None, false, false,
-         {{"imageId", Kind::String, false, Read::Skip},
-          {"imgSrc", Kind::String, false, Read::Skip},
-          {"height", Kind::Double, false, Read::Skip, Stored::ImageSize},
-          {"width", Kind::Double, false, Read::Skip, Stored::ImageSize},
-          {"altText", Kind::String, false, Read::Skip},
-          {"verticalAlign", Kind::String, false, Read::Skip}}},
-        {"EquationNode", Route::None, false, false,
-         {{"texString", Kind::String, false, Read::Skip},
-          {"displayStyle", Kind::Bool, false, Read::Skip},
-          {"encoding", Kind::String, false, Read::Skip},
-          {"altTextString", Kind::String, false, Read::Skip}}},
-        {"RichTextParagraphNode", Route::Inline, true, true, {}},
-        {"HeadingNode", Route::Inline, true, true, {{"level", Kind::Double, true, Read::Strict, Stored::HeadingLevel}}},
-        {"ListParagraph", Route::ListItems, true, false, {{"type", Kind::String, false, Read::Skip}}},
-        {"ListItem", Route::Inline, false, true, {}},
-        {"TableOfContentsContainer", Route::TocEntries, true, false, {}},
-        {"TableOfContentsHeadingNode", Route::Inline, false, true, {}},
-        {"CodeExampleBlockNode", Route::CodeLines, true, false, {{"type", Kind::String, true, Read::Strict}}},
-        {"CodeExampleLineNode", Route::CodeElements, false, false, {}},
-        {"TableNode", Route::TableRows, true, false,
-         {{"hasHeader", Kind::Bool, false, Read::Skip},
-          {"columnWidths", Kind::Array, false, Read::Skip, Stored::ColumnWidths}}},
-        {"TableRowNode", Route::TableCells, false, false, {}},
-        {"TableCellNode", Route::AnyBlock, false, false, {}},
-        {"CodeTextNode", Route::None, false, false,
-         {{"text", Kind::String, true, Read::Strict}, {"tokenKind", Kind::String, false, Read::Strict}}},
-        {"CodeIndentNode", Route::None, false, false,
-         {{"width", Kind::Double, true, Read::Strict, Stored::IndentWidth}}},
-    };
-    return rules;
-}
-
-KindRule const* ruleOf(std::string_view className) {
-    for (auto const& rule : kindRules()) {
-        // Length and first letter tell the kinds apart before any compare of the bytes: this
-        // runs for every element and child of a document.
-        if (rule.className.size() == className.size() && rule.className[0] == className[0] &&
-            rule.className == className) {
-            return &rule;
-        }
-    }
-    return nullptr;
-}
-
-std::size_t indexOf(KindRule const& rule) noexcept { return static_cast<std::size_t>(&rule - kindRules().data()); }
-
-// The largest whole number every JSON reader keeps exact (2^53 - 1); beyond it one may round.
-constexpr double maxExactWhole = 9007199254740991.0;
-// The widest indentation the code bundle's CodeIndentNode builder takes, and the start of the
-// message it fails with beyond it.
-constexpr double maxIndentWidth = 256;
+// The start of the message the code bundle's CodeIndentNode builder fails with for a width it refuses.
 constexpr std::string_view indentWidthRefused = "CodeIndentNode width must be";
 
 // What the image builder stores for a size: truncated toward zero, a negative one wrapped round
@@ -138,38 +63,21 @@ std::string conversionFailure(Kind held, Kind wanted) {
     return std::string("invalid conversion: ") + fj::kindName(held) + " to " + fj::kindName(wanted);
 }
 
-constexpr std::string_view inlineKinds[] = {"RichTextNode", "HyperlinkNode", "ImageNode", "EquationNode"};
-constexpr std::string_view codeElementKinds[] = {"CodeTextNode", "CodeIndentNode"};
-constexpr std::string_view hyperlinkKeys[] = {"target", "anchor", "targetType"};
-constexpr std::string_view alignmentWords[] = {"left", "center", "right", "justify"};
-
-// The route whose builder takes each kind, by rule index: every kind that none of the
-// fixed routes takes is a block, which a table cell takes when a block builder does.
-Route placeOf(KindRule const& rule) {
-    static std::vector<Route> const places = [] {
-        auto const in = [](std::string_view name, auto const& kinds) {
-            return std::find(std::begin(kinds), std::end(kinds), name) != std::end(kinds);
-        };
-        std::vector<Route> out;
-        for (auto const& r : kindRules()) {
-            std::string_view const name = r.className;
-            out.push_back(in(name, inlineKinds)                  ? Route::Inline
-                          : in(name, codeElementKinds)           ? Route::CodeElements
-                          : name == "ListItem"                   ? Route::ListItems
-                          : name == "TableOfContentsHeadingNode" ? Route::TocEntries
-                          : name == "TableRowNode"               ? Route::TableRows
-                          : name == "TableCellNode"              ? Route::TableCells
-                          : name == "CodeExampleLineNode"        ? Route::CodeLines
-                                                                 : Route::AnyBlock);
+// Whether the builder asked about a child at `route` fails on a "className" of another JSON
+// kind: one of the kinds taken there reads it strictly. `blockRules`: for AnyBlock.
+bool strictNamesAt(Route route, std::vector<bool> const& blockRules) {
+    for (auto const& kind : format::kinds()) {
+        bool const taken = route == Route::AnyBlock ? blockRules[indexOf(kind)] : kind.place == route;
+        if (taken && kind.nameRead == Read::Strict) {
+            return true;
         }
-        return out;
-    }();
-    return places[indexOf(rule)];
+    }
+    return false;
 }
 
 std::string quoted(std::string_view text) {
     std::string out;
-    text::appendQuoted(out, text);
+    formats::text::appendQuoted(out, text);
     return out;
 }
 
@@ -199,9 +107,9 @@ std::size_t editDistance(std::string_view a, std::string_view b) {
 // something is found there: a clean element costs no allocation.
 class Walk {
 public:
-    Walk(std::set<std::string> const& blockKinds, std::vector<bool> const& blockRules, std::string const& base,
-         std::vector<Finding>& warnings, std::vector<Finding>& errors)
-        : blockKinds_(blockKinds), blockRules_(blockRules), base_(base), warnings_(warnings), errors_(errors) {}
+    Walk(std::vector<bool> const& blockRules, std::string const& base, std::vector<Finding>& warnings,
+         std::vector<Finding>& errors)
+        : blockRules_(blockRules), base_(base), warnings_(warnings), errors_(errors) {}
 
     // One pass over the element's members: each is read where the builders read it.
     void element(fj::Value const& element, KindRule const& rule) {
@@ -211,48 +119,48 @@ public:
         fj::Value const* id = nullptr;
         for (auto const& [name, value] : element.asObject()) {
             std::string_view const key = name;
-            if (key == "className") {
+            if (key == format::classNameKey) {
                 continue;
             }
-            if (rule.children != Route::None && key == "children") {
+            if (rule.children != Route::None && key == format::childrenKey) {
                 children = &value;
                 continue;
             }
-            if (rule.anchor && key == "anchorId") {
+            if (rule.anchor && key == format::anchorIdKey) {
                 anchorId = &value;
                 continue;
             }
-            if (rule.anchor && key == "id") {
+            if (rule.anchor && key == format::idKey) {
                 id = &value;
                 continue;
             }
-            if (rule.alignment && key == "alignment") {
+            if (rule.alignment && key == format::alignmentKey) {
                 alignment(value);
                 continue;
             }
             std::size_t i = 0;
-            while (i < rule.keys.size() && rule.keys[i].key != key) {
+            while (i < rule.keys.size() && rule.keys[i].name != key) {
                 ++i;
             }
             if (i < rule.keys.size()) {
                 seen |= 1u << i;
                 this->key(rule.keys[i], value);
             } else {
-                nearKey(key, knownKeys(rule), {});
+                nearKey(key, format::keyNames(rule));
             }
         }
         for (std::size_t i = 0; i < rule.keys.size(); ++i) {
             if (rule.keys[i].required && (seen & (1u << i)) == 0) {
-                error({}, quoted(rule.className) + " needs the key " + quoted(rule.keys[i].key) + ", which is missing",
+                error({}, quoted(rule.className) + " needs the key " + quoted(rule.keys[i].name) + ", which is missing",
                       conversionFailure(Kind::Undefined, rule.keys[i].kind));
             }
         }
         // "id" is read only when "anchorId" is no string.
         if (anchorId != nullptr && !anchorId->isString()) {
-            ignored("anchorId", *anchorId, Kind::String);
+            ignored(format::anchorIdKey, *anchorId, Kind::String);
         }
         if ((anchorId == nullptr || !anchorId->isString()) && id != nullptr && !id->isString()) {
-            ignored("id", *id, Kind::String);
+            ignored(format::idKey, *id, Kind::String);
         }
         if (rule.children != Route::None) {
             this->children(children, rule);
@@ -276,56 +184,56 @@ private:
         std::size_t index = npos;
     };
 
-    void key(KeyRule const& key, fj::Value const& value) {
+    void key(Key const& key, fj::Value const& value) {
         if (value.kind() != key.kind) {
             if (key.read == Read::Strict) {
-                error({key.key}, mistyped(key.key, value.kind(), key.kind), conversionFailure(value.kind(), key.kind));
+                error({key.name}, mistyped(key.name, value.kind(), key.kind),
+                      conversionFailure(value.kind(), key.kind));
             } else {
-                ignored(key.key, value, key.kind);
+                ignored(key.name, value, key.kind);
             }
             return;
         }
-        if (key.key == "hyperlink") {
-            hyperlink(value);
+        if (!key.members.empty()) {
+            members(key, value);
         }
         switch (key.stored) {
         case Stored::AsWritten:
             break;
         case Stored::HeadingLevel: {
             double const level = value.asDouble();
-            if (!(level >= 0 && level <= 255 && std::floor(level) == level)) {
-                bool const representable = std::isfinite(level) && std::fabs(level) < 2147483648.0;
-                auto const stored =
-                    static_cast<std::uint32_t>(static_cast<std::int32_t>(representable ? level : 0)) & 0xFFu;
-                warn({key.key}, "level " + number(level) + " is not a whole number from 0 to 255; the model stores " +
-                                    std::to_string(stored));
+            unsigned const stored = build::json::core::headingLevel(level);
+            if (static_cast<double>(stored) != level) {
+                format::WholeRange const range = format::wholeRange(key.stored);
+                warn({key.name}, "level " + number(level) + " is not a whole number from " + number(range.min) +
+                                     " to " + number(range.max) + "; the model stores " + std::to_string(stored));
             }
             break;
         }
         case Stored::ImageSize: {
             double const size = value.asDouble();
-            if (!(size >= 0 && size <= maxExactWhole && std::floor(size) == size)) {
-                warn({key.key}, quoted(key.key) + " " + number(size) + " is not a whole number from 0 to " +
-                                    number(maxExactWhole) + "; the model stores " +
-                                    std::to_string(storedImageSize(size)));
+            format::WholeRange const range = format::wholeRange(key.stored);
+            if (!range.holds(size)) {
+                warn({key.name}, quoted(key.name) + " " + number(size) + " is not a whole number from " +
+                                     number(range.min) + " to " + number(range.max) + "; the model stores " +
+                                     std::to_string(storedImageSize(size)));
             }
             break;
         }
         case Stored::ColumnWidths:
             columnWidths(value);
             break;
-        case Stored::IndentWidth: {
-            double const width = value.asDouble();
-            if (!(width >= 0 && width <= maxIndentWidth && std::floor(width) == width)) {
+        case Stored::IndentWidth:
+            if (!format::wholeRange(key.stored).holds(value.asDouble())) {
                 // The builder's own text says it all.
-                error({key.key}, std::string(), std::string(indentWidthRefused));
+                error({key.name}, std::string(), std::string(indentWidthRefused));
             }
             break;
-        }
         }
     }
 
     void columnWidths(fj::Value const& widths) {
+        format::WholeRange const range = format::wholeRange(Stored::ColumnWidths);
         auto const& array = widths.asArray();
         for (std::size_t i = 0; i < array.size(); ++i) {
             if (!array[i].isDouble()) {
@@ -336,26 +244,31 @@ private:
                 continue;
             }
             double const width = array[i].asDouble();
-            if (!(std::floor(width) == width && std::fabs(width) <= maxExactWhole)) {
+            if (!range.holds(width)) {
                 warn({"columnWidths", {i}}, "column width " + number(width) + " is not a whole number from " +
-                                                number(-maxExactWhole) + " to " + number(maxExactWhole) +
+                                                number(range.min) + " to " + number(range.max) +
                                                 "; the model stores " + std::to_string(storedColumnWidth(width)));
             }
         }
     }
 
-    void hyperlink(fj::Value const& link) {
-        for (std::string_view const key : hyperlinkKeys) {
-            if (link.hasOwnProperty(key) && !link[key].isString()) {
-                warn({"hyperlink", {key}}, quoted(key) + " is ignored: it must be a string, not " +
-                                               phrases::kindPhrase(link[key].kind()));
+    // The keys read inside an object value (a link's properties): first those of the wrong
+    // kind, in the description's order, then unknown ones close to them.
+    void members(Key const& key, fj::Value const& object) {
+        path_.emplace_back(key.name);
+        std::vector<std::string_view> known;
+        for (Key const& member : key.members) {
+            known.push_back(member.name);
+            if (fj::Value const* value = object.asObject().get(member.name)) {
+                this->key(member, *value);
             }
         }
-        for (auto const& member : link.asObject()) {
-            if (std::find(std::begin(hyperlinkKeys), std::end(hyperlinkKeys), member.first) == std::end(hyperlinkKeys)) {
-                nearKey(member.first, {std::begin(hyperlinkKeys), std::end(hyperlinkKeys)}, "hyperlink");
+        for (auto const& member : object.asObject()) {
+            if (std::find(known.begin(), known.end(), member.first) == known.end()) {
+                nearKey(member.first, known);
             }
         }
+        path_.pop_back();
     }
 
     void ignored(std::string_view key, fj::Value const& value, Kind wanted) {
@@ -364,45 +277,26 @@ private:
     }
 
     void alignment(fj::Value const& word) {
+        auto const& words = format::alignmentWords;
         if (!word.isString()) {
-            ignored("alignment", word, Kind::String);
-        } else if (std::find(std::begin(alignmentWords), std::end(alignmentWords), word.asString()) ==
-                   std::end(alignmentWords)) {
-            warn({"alignment"}, "alignment " + quoted(word.asString()) +
-                                    " is not one the model knows (left, center, right, justify); stored as left");
+            ignored(format::alignmentKey, word, Kind::String);
+        } else if (std::find(std::begin(words), std::end(words), word.asString()) == std::end(words)) {
+            std::string known;
+            for (std::string_view const w : words) {
+                known += known.empty() ? "" : ", ";
+                known += w;
+            }
+            warn({format::alignmentKey}, "alignment " + quoted(word.asString()) + " is not one the model knows (" +
+                                             known + "); stored as left");
         }
-    }
-
-    // Only for an unknown key, which is rare: the list is made when one turns up.
-    static std::vector<std::string_view> knownKeys(KindRule const& rule) {
-        std::vector<std::string_view> known = {"className"};
-        if (rule.children != Route::None) {
-            known.push_back("children");
-        }
-        if (rule.anchor) {
-            known.insert(known.end(), {"anchorId", "id"});
-        }
-        if (rule.alignment) {
-            known.push_back("alignment");
-        }
-        for (auto const& key : rule.keys) {
-            known.push_back(key.key);
-        }
-        return known;
     }
 
     // An unknown key close to a known one is most likely that key misspelt, and so ignored.
-    void nearKey(std::string_view key, std::vector<std::string_view> const& known, std::string_view parent) {
+    void nearKey(std::string_view key, std::vector<std::string_view> const& known) {
         for (auto const& candidate : known) {
             std::size_t const distance = editDistance(key, candidate);
             if (distance == 0 || (distance <= 2 && candidate.size() > 3)) {
-                std::string const message =
-                    "unknown key " + quoted(key) + " is ignored: did you mean " + quoted(candidate) + "?";
-                if (parent.empty()) {
-                    warn({key}, message);
-                } else {
-                    warn({parent, {key}}, message);
-                }
+                warn({key}, "unknown key " + quoted(key) + " is ignored: did you mean " + quoted(candidate) + "?");
                 return;
             }
         }
@@ -416,7 +310,7 @@ private:
         }
         fj::Value const& children = *value;
         if (!children.isArray()) {
-            error({"children"}, mistyped("children", children.kind(), Kind::Array),
+            error({format::childrenKey}, mistyped(format::childrenKey, children.kind(), Kind::Array),
                   conversionFailure(children.kind(), Kind::Array));
             return;
         }
@@ -425,38 +319,37 @@ private:
             fj::Value const& child = array[i];
             KindRule const* taken = takenAt(child, rule.children);
             if (taken != nullptr) {
-                path_.emplace_back("children");
+                path_.emplace_back(format::childrenKey);
                 path_.emplace_back(i);
                 this->element(child, *taken);
                 path_.pop_back();
                 path_.pop_back();
                 continue;
             }
-            if (child.isObject() && child.hasOwnProperty("className") && !child["className"].isString() &&
-                (rule.children == Route::Inline || rule.children == Route::ListItems ||
-                 (rule.children == Route::AnyBlock && blockKinds_.count("ListItem") != 0))) {
-                // The inline and list-item builders read className strictly.
-                error({"children", {i}, {"className"}}, mistyped("className", child["className"].kind(), Kind::String),
-                      conversionFailure(child["className"].kind(), Kind::String));
+            if (child.isObject() && child.hasOwnProperty(format::classNameKey) &&
+                !child[format::classNameKey].isString() && strictNamesAt(rule.children, blockRules_)) {
+                Kind const held = child[format::classNameKey].kind();
+                error({format::childrenKey, {i}, {format::classNameKey}},
+                      mistyped(format::classNameKey, held, Kind::String), conversionFailure(held, Kind::String));
                 continue;
             }
-            warn({"children", {i}}, dropped(child, rule));
+            warn({format::childrenKey, {i}}, dropped(child, rule));
         }
     }
 
     KindRule const* takenAt(fj::Value const& child, Route route) const {
-        fj::Value const* className = child.isObject() ? child.asObject().get("className") : nullptr;
+        fj::Value const* className = child.isObject() ? child.asObject().get(format::classNameKey) : nullptr;
         if (className == nullptr || !className->isString()) {
             return nullptr;
         }
-        KindRule const* rule = ruleOf(className->asString());
+        KindRule const* rule = format::kindNamed(className->asString());
         if (rule == nullptr) {
             return nullptr;
         }
         if (route == Route::AnyBlock) {
             return blockRules_[indexOf(*rule)] ? rule : nullptr;
         }
-        return route != Route::None && placeOf(*rule) == route ? rule : nullptr;
+        return route != Route::None && rule->place == route ? rule : nullptr;
     }
 
     static std::string dropped(fj::Value const& child, KindRule const& parent) {
@@ -505,8 +398,7 @@ private:
         explains_.push_back(std::move(explains));
     }
 
-    std::set<std::string> const& blockKinds_;
-    std::vector<bool> const& blockRules_;  // by rule index: a kind of blockKinds_
+    std::vector<bool> const& blockRules_;  // by kind index: a kind a registered block builder takes
     std::string const& base_;
     std::vector<Step> path_;
     std::vector<Finding>& warnings_;
@@ -516,9 +408,9 @@ private:
 
 } // namespace
 
-ElementChecker::ElementChecker(std::set<std::string> blockKinds) : blockKinds_(std::move(blockKinds)) {
-    for (auto const& rule : kindRules()) {
-        blockRules_.push_back(blockKinds_.count(std::string(rule.className)) != 0);
+ElementChecker::ElementChecker(std::set<std::string> const& blockKinds) {
+    for (auto const& kind : format::kinds()) {
+        blockRules_.push_back(blockKinds.count(std::string(kind.className)) != 0);
     }
 }
 
@@ -529,12 +421,12 @@ void ElementChecker::check(fj::Value const& element, std::string const& pointer,
     if (!element.isObject() || !element["className"].isString()) {
         return;
     }
-    KindRule const* rule = ruleOf(element["className"].asString());
+    KindRule const* rule = format::kindNamed(element["className"].asString());
     if (rule == nullptr) {
         return;  // a kind of another bundle's: its keys are its own
     }
     std::vector<Finding> errors;
-    Walk(blockKinds_, blockRules_, pointer, out, errors).element(element, *rule);
+    Walk(blockRules_, pointer, out, errors).element(element, *rule);
 }
 
 std::optional<Finding> ElementChecker::locateError(fj::Value const& element, std::string const& pointer,
@@ -542,13 +434,13 @@ std::optional<Finding> ElementChecker::locateError(fj::Value const& element, std
     if (!element.isObject() || !element["className"].isString()) {
         return std::nullopt;
     }
-    KindRule const* rule = ruleOf(element["className"].asString());
+    KindRule const* rule = format::kindNamed(element["className"].asString());
     if (rule == nullptr) {
         return std::nullopt;
     }
     std::vector<Finding> warnings;
     std::vector<Finding> errors;
-    Walk walk(blockKinds_, blockRules_, pointer, warnings, errors);
+    Walk walk(blockRules_, pointer, warnings, errors);
     walk.element(element, *rule);
     // The first value whose fault is the one the builder names: a builder reads keys in an
     // order of its own, so an earlier fault of another kind may be no part of its error.
@@ -589,46 +481,24 @@ void ElementChecker::textNotes(fj::Value const& tree, fj::Value const& value, st
 bool ElementChecker::takesBlock(fj::Value const& element) const {
     std::vector<Finding> none;
     std::string const base;
-    return Walk(blockKinds_, blockRules_, base, none, none).taken(element, Route::AnyBlock) != nullptr;
+    return Walk(blockRules_, base, none, none).taken(element, Route::AnyBlock) != nullptr;
 }
 
 std::optional<std::size_t> ElementChecker::nodeChildPosition(fj::Value const& element, std::size_t n) const {
     if (!element.isObject() || !element["className"].isString() || !element["children"].isArray()) {
         return std::nullopt;
     }
-    KindRule const* rule = ruleOf(element["className"].asString());
+    KindRule const* rule = format::kindNamed(element["className"].asString());
     if (rule == nullptr || rule->children == Route::None) {
         return std::nullopt;
     }
     std::vector<Finding> none;
     std::string const base;
-    Walk const walk(blockKinds_, blockRules_, base, none, none);
+    Walk const walk(blockRules_, base, none, none);
     auto const& children = element["children"].asArray();
     for (std::size_t i = 0; i < children.size(); ++i) {
         if (walk.taken(children[i], rule->children) != nullptr && n-- == 0) {
             return i;
-        }
-    }
-    return std::nullopt;
-}
-
-std::optional<std::string> ElementChecker::kindOfTestId(std::string const& testId) {
-    static constexpr std::pair<std::string_view, std::string_view> kinds[] = {
-        {"RichTextParagraphNodeBuilderImpl", "RichTextParagraphNode"},
-        {"HeadingNodeBuilderImpl", "HeadingNode"},
-        {"ListContainerBuilderImpl", "ListParagraph"},
-        {"ListItemBuilderImpl", "ListItem"},
-        {"TableOfContentsContainerBuilderImpl", "TableOfContentsContainer"},
-        {"TableOfContentsHeadingNodeBuilderImpl", "TableOfContentsHeadingNode"},
-        {"CodeExampleBlockBuilderImpl", "CodeExampleBlockNode"},
-        {"CodeExampleLineBuilderImpl", "CodeExampleLineNode"},
-        {"TableNodeBuilderImpl", "TableNode"},
-        {"TableRowNodeBuilderImpl", "TableRowNode"},
-        {"TableCellNodeBuilderImpl", "TableCellNode"},
-    };
-    for (auto const& [id, kind] : kinds) {
-        if (id == testId) {
-            return std::string(kind);
         }
     }
     return std::nullopt;

@@ -17,13 +17,13 @@ struct Finding {
     std::string message;
 };
 
-/// What the host knows of the format: every route a child can take and every key the builders
-/// read, so that what they drop without a word can be said. It reads elements only; it never
-/// calls a builder, whose records must stay as they are.
+/// Reads elements as the format's description (FormatDescription.hpp) says the builders do, so
+/// that what they drop without a word can be said. It reads elements only; it never calls a
+/// builder, whose records must stay as they are.
 class ElementChecker {
 public:
     /// blockKinds: the kinds the registered block builders take, which a table cell may hold.
-    explicit ElementChecker(std::set<std::string> blockKinds);
+    explicit ElementChecker(std::set<std::string> const& blockKinds);
 
     /// Warnings for an element a block builder took, at `pointer` in the document: children
     /// that no builder takes at their place, keys the build ignores for their JSON kind,
@@ -47,16 +47,12 @@ public:
     /// are fewer, or the element is none that the checker knows.
     std::optional<std::size_t> nodeChildPosition(foundation::json::Value const& element, std::size_t n) const;
 
-    /// The kinds the project's block builders take, by the test id of their service.
-    static std::optional<std::string> kindOfTestId(std::string const& testId);
-
 private:
     // Warnings for what the text wrote that `value`, at `pointer` in `tree`, does not show.
     static void textNotes(foundation::json::Value const& tree, foundation::json::Value const& value,
                           std::string const& pointer, std::vector<Finding>& out);
 
-    std::set<std::string> blockKinds_;
-    std::vector<bool> blockRules_;  // for each kind the checker knows: whether it is one of blockKinds_
+    std::vector<bool> blockRules_;  // for each kind of the description: whether it is one of the block kinds
 };
 
 } // namespace richmarkup::host

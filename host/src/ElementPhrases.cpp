@@ -1,6 +1,6 @@
 #include "ElementPhrases.hpp"
 
-#include "TextEscape.hpp"
+#include <richmarkup/formats/TextEscape.hpp>
 
 #include <charconv>
 #include <system_error>
@@ -25,7 +25,7 @@ std::string skippedMessage(foundation::json::Value const& element) {
     } else if (!element.hasOwnProperty("className")) {
         message += "<none>";
     } else if (foundation::json::Value const& name = element["className"]; name.isString()) {
-        text::appendQuoted(message, name.asString());
+        formats::text::appendQuoted(message, name.asString());
     } else {
         message += "<none> (className is ";
         message += kindPhrase(name.kind());
@@ -82,7 +82,7 @@ std::string withNumberAsWritten(std::string message, std::string_view written) {
 
 std::string duplicateKey(std::string_view key) {
     std::string message(kDuplicateStart);
-    text::appendQuoted(message, key);
+    formats::text::appendQuoted(message, key);
     message += kDuplicateUnplaced;
     return message;
 }

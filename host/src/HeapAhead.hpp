@@ -11,9 +11,9 @@ namespace richmarkup::host {
 /// builder's thread at every fresh page: a tenth of it on a large document.
 ///
 /// It maps only what the heap has grown into already (up to the program break), so it pays
-/// where malloc grows the heap in large steps (glibc's `top_pad`, which the tool raises for
-/// large inputs); elsewhere it maps little. Mapping changes no byte, so memory in use by
-/// any thread may be mapped again. Does nothing off Linux.
+/// where malloc grows the heap in large steps (glibc's `top_pad` raised); elsewhere it maps
+/// little. Mapping changes no byte, so memory in use by any thread may be mapped again. Does
+/// nothing where the system cannot map ahead.
 class HeapAhead {
 public:
     /// Called for each element, mostly on the reading-ahead thread (on either thread, at any

@@ -4,10 +4,6 @@
 
 #include "ElementChecker.hpp"
 
-#include <richmarkup/build/json/NodeBuilder.hpp>
-
-#include <cppmicroservices/ServiceInterface.h>
-
 #include <algorithm>
 #include <utility>
 
@@ -18,33 +14,19 @@ namespace {
 namespace dv = document::vxzero;
 namespace fj = foundation::json;
 
-// The kinds the host's block builders take, as DocumentHost::begin finds them.
-std::set<std::string> blockKindsOf(DocumentHost const& host) {
-    std::string const nodeBuilder = us_service_interface_iid<richmarkup::build::json::NodeBuilder>();
-    std::set<std::string> kinds;
-    for (auto const& builder : host.listBuilders()) {
-        if (builder.interfaceName == nodeBuilder && builder.testId) {
-            if (auto kind = ElementChecker::kindOfTestId(*builder.testId)) {
-                kinds.insert(std::move(*kind));
-            }
-        }
-    }
-    return kinds;
-}
-
 } // namespace
 
-NodeLocator::NodeLocator(DocumentHost const& host) : NodeLocator(blockKindsOf(host)) {}
+NodeLocator::NodeLocator(DocumentHost const& host) : NodeLocator(host.blockKinds()) {}
 NodeLocator::NodeLocator(std::set<std::string> blockKinds)
-    : checker_(std::make_unique<ElementChecker const>(std::move(blockKinds))) {}
+    : checker_(std::make_unique<ElementChecker const>(blockKinds)) {}
 NodeLocator::NodeLocator(NodeLocator&&) noexcept = default;
 NodeLocator& NodeLocator::operator=(NodeLocator&&) noexcept = default;
 NodeLocator::~NodeLocator() = default;
 
-std::optional<std::vector<std::size_t>> NodeLocator::pathOf(std::vector<dv::Node> const& topLevel, NodeView node) {
+std::optional<std::vector<std::size_t>> NodeLocator::pathOf(std::vector<dv::Node> const& topLevel, formats::NodeView node) {
     std::vector<std::size_t> path;
-    NodeView at = node;
-    for (std::optional<NodeView> parent = at.parent(); parent; at = *parent, parent = at.parent()) {
+    formats::NodeView at = node;
+    for (std::optional<formats::NodeView> parent = at.parent(); parent; at = *parent, parent = at.parent()) {
         std::size_t i = 0;
         while (i < parent->childCount() && !(parent->hasChild(i) && parent->child(i) == at)) {
             ++i;

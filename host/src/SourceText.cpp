@@ -1,4 +1,4 @@
-#include <richmarkup/host/PrintableText.hpp>
+#include <richmarkup/formats/PrintableText.hpp>
 #include <richmarkup/host/SourceText.hpp>
 
 #include "ElementPhrases.hpp"
@@ -16,7 +16,7 @@ std::string printableMessage(std::string_view message) {
     std::string out;
     for (std::size_t from = 0;;) {
         std::size_t const backslash = message.find('\\', from);
-        out += printableText(message.substr(from, backslash - from));
+        out += formats::text::printableText(message.substr(from, backslash - from));
         if (backslash == std::string_view::npos) {
             return out;
         }
@@ -28,10 +28,10 @@ std::string printableMessage(std::string_view message) {
 } // namespace
 
 std::string Diagnostic::toString() const {
-    std::string out = std::string(severity == Severity::Error ? "error: " : "warning: ") + printableText(file) + ':' +
+    std::string out = std::string(severity == Severity::Error ? "error: " : "warning: ") + formats::text::printableText(file) + ':' +
                       std::to_string(line) + ':' + std::to_string(column) + ": ";
     if (!malformed) {
-        out += pointer.empty() ? std::string("/") : printableText(pointer);
+        out += pointer.empty() ? std::string("/") : formats::text::printableText(pointer);
         out += ": ";
     }
     return out + printableMessage(message);

@@ -1,18 +1,24 @@
+#include <richmarkup/host/ConversionPipeline.hpp>
 #include <richmarkup/host/DocumentHost.hpp>
-#include <richmarkup/host/NodeView.hpp>
-#include <richmarkup/host/Subtree.hpp>
-#include <richmarkup/host/TreeWriter.hpp>
+#include <richmarkup/formats/NodeView.hpp>
+#include <richmarkup/formats/Subtree.hpp>
+#include <richmarkup/formats/TreeWriter.hpp>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
 namespace richmarkup::host {
 namespace {
+using formats::NodeView;
+using formats::Subtree;
+using formats::TreeWriter;
 
 using document::vxzero::NodeKind;
 using ::testing::ElementsAre;
@@ -202,6 +208,143 @@ TEST_F(ConversionTest, EveryTextPropertyReadsAsUtf8AndOnlyOnItsKind) {
     EXPECT_EQ(link.parent(), paragraph);
     EXPECT_EQ(paragraph.parent(), std::nullopt);
     EXPECT_EQ(paragraph.child(1), link);
+}
+
+// Several texts as one document: each diagnostic is placed in its own text, and each text's
+// nodes follow the previous one's.
+std::string const paragraphElement =
+    R"({"className":"RichTextParagraphNode","children":[{"className":"RichTextNode","text":"p"}]})";
+std::string const skipped = R"({"className":"NoSuchNode"})";
+
+// Text for a WritableText: the parser may write into it and puts it back.
+foundation::json::WritableText writable(std::string& text) { return {text.data(), text.size(), 0}; }
+
+TEST_F(ConversionTest, SeveralTextsAreOneDocumentEachPlacedInItsOwnText) {
+    std::string const first = "[" + skipped + "," + paragraphElement + "]";
+    std::string const second = "\n" + paragraphElement;
+    std::string third = "[\n" + paragraphElement + ",\n" + skipped + ",\n" + paragraphElement + "]";
+    std::string const kept = third;
+    ConversionPipeline pipeline;
+    ASSERT_EQ(pipeline.add(first, "a.json"), std::nullopt);
+    ASSERT_EQ(pipeline.add(second, "b.json", 7), std::nullopt);
+    // No file to read again: the kept text is where its warning is placed.
+    ASSERT_EQ(pipeline.add(writable(third), "c.json", "/nonexistent/c.json", kept), std::nullopt);
+    Conversion const conversion = pipeline.run(*host_);
+    EXPECT_EQ(pipeline.failure(), ConversionPipeline::Failure::None);
+    EXPECT_THAT(linesOf(conversion),
+                ElementsAre("warning: a.json:1:2: /0: no builder for className \"NoSuchNode\"; skipped",
+                            "warning: c.json:3:1: /1: no builder for className \"NoSuchNode\"; skipped"));
+    EXPECT_EQ(conversion.nodes.size(), 4u);
+    EXPECT_THAT(pipeline.firstNodes(), ElementsAre(0u, 1u, 2u));
+    EXPECT_EQ(pipeline.counts().topLevel, 6u);
+    EXPECT_EQ(pipeline.counts().nodes, conversion.model->nodeCount());
+    EXPECT_EQ(pipeline.counts().parsedParts, 3u);
+    // What a writer says later of a node is placed in its text too.
+    EXPECT_EQ(pipeline.source(1).locate(BuildWarning{0, "late", "/children/0"}).toString(),
+              "warning: b.json:8:50: /children/0: late");
+    EXPECT_EQ(pipeline.source(2).text(), kept);
+}
+
+TEST_F(ConversionTest, TheWarningPolicySaysWhatIsReportedAndWhetherItFails) {
+    std::string const first = "[" + skipped + "," + paragraphElement + "]";
+    std::string const second = "[" + paragraphElement + "," + skipped + "]";
+    struct Case {
+        bool strict, quiet;
+        std::vector<std::string> reported;
+        ConversionPipeline::Failure failure;
+    };
+    std::string const a = "a.json:1:2: /0: no builder for className \"NoSuchNode\"; skipped";
+    std::string const b = "b.json:1:93: /1: no builder for className \"NoSuchNode\"; skipped";
+    Case const cases[] = {
+        {false, false, {"warning: " + a, "warning: " + b}, ConversionPipeline::Failure::None},
+        {false, true, {}, ConversionPipeline::Failure::None},
+        // Every text is still built, so that every warning is said.
+        {true, false, {"error: " + a, "error: " + b}, ConversionPipeline::Failure::StrictWarnings},
+        {true, true, {"error: " + a, "error: " + b}, ConversionPipeline::Failure::StrictWarnings},
+    };
+    for (Case const& c : cases) {
+        SCOPED_TRACE(std::string(c.strict ? "strict" : "") + (c.quiet ? " quiet" : ""));
+        ConversionOptions options;
+        options.warnings = {c.strict, c.quiet};
+        ConversionPipeline pipeline(options);
+        ASSERT_FALSE(pipeline.add(first, "a.json"));
+        ASSERT_FALSE(pipeline.add(second, "b.json"));
+        Conversion const conversion = pipeline.run(*host_);
+        EXPECT_EQ(linesOf(conversion), c.reported);
+        EXPECT_EQ(pipeline.failure(), c.failure);
+        EXPECT_EQ(conversion.nodes.size(), c.strict ? 0u : 2u);
+        EXPECT_EQ(conversion.ok(), !c.strict);
+        // One text through DocumentHost::convert follows the same policy.
+        std::vector<std::string> const ofFirst(c.reported.begin(), c.reported.begin() + (c.reported.empty() ? 0 : 1));
+        EXPECT_EQ(linesOf(host_->convert(first, "a.json", 1, options)), ofFirst);
+    }
+    // Quiet silences warnings, never an error.
+    ConversionOptions quiet;
+    quiet.warnings.quiet = true;
+    std::string const failing = R"([{"className":"HeadingNode","level":"two","children":[]}])";
+    EXPECT_THAT(linesOf(host_->convert(failing, "e.json", 1, quiet)),
+                ElementsAre(HasSubstr("error: e.json:1:37: /0/level: invalid conversion")));
+}
+
+TEST_F(ConversionTest, AWarningHandlerHearsWhatIsAdmittedAndTheRunStopsAtAnError) {
+    std::string const first = "[" + skipped + "," + skipped + "]";
+    std::string const second = "[" + skipped + R"(,{"className":"HeadingNode","level":"two","children":[]}])";
+    std::string const third = "[" + skipped + "]";
+    std::vector<std::string> heard;
+    std::vector<std::size_t> asked;
+    ConversionOptions options;
+    options.admitWarning = [&](std::size_t text) {
+        asked.push_back(text);
+        return asked.size() != 2;  // the second warning is left out
+    };
+    options.onWarning = [&](std::size_t text, Diagnostic const& d) {
+        heard.push_back(std::to_string(text) + " " + d.toString());
+    };
+    ConversionPipeline pipeline(options);
+    for (auto const* text : {&first, &second, &third}) {
+        ASSERT_FALSE(pipeline.add(*text, "t.json"));
+    }
+    Conversion const conversion = pipeline.run(*host_);
+    EXPECT_THAT(asked, ElementsAre(0u, 0u, 1u));  // nothing of the third text: the run stopped
+    EXPECT_THAT(heard, ElementsAre("0 warning: t.json:1:2: /0: no builder for className \"NoSuchNode\"; skipped",
+                                   "1 warning: t.json:1:2: /0: no builder for className \"NoSuchNode\"; skipped"));
+    EXPECT_THAT(linesOf(conversion), ElementsAre(HasSubstr("error: t.json:1:64: /1/level: invalid conversion")));
+    EXPECT_EQ(pipeline.failure(), ConversionPipeline::Failure::BuildError);
+    EXPECT_TRUE(conversion.nodes.empty());
+}
+
+TEST_F(ConversionTest, ADocumentOfTheWrongShapeIsPlacedWithoutItsFile) {
+    std::string const good = paragraphElement;
+    std::string number = "\n\n   42";
+    ConversionPipeline pipeline;
+    ASSERT_FALSE(pipeline.add(good, "good.json"));
+    // A file that cannot be read again: the place is found while the text is at hand.
+    ASSERT_FALSE(pipeline.add(writable(number), "n.json", "/nonexistent/n.json"));
+    Conversion const conversion = pipeline.run(*host_);
+    EXPECT_EQ(pipeline.failure(), ConversionPipeline::Failure::NotADocument);
+    EXPECT_THAT(linesOf(conversion), ElementsAre("error: n.json:3:4: /: the document is a double; it must be a "
+                                                 "block element (an object) or an array of them"));
+    EXPECT_TRUE(conversion.nodes.empty());
+    // A line of a larger input counts its lines from there.
+    EXPECT_THAT(linesOf(host_->convert("\n  \"text\"", "in.jsonl", 10)),
+                ElementsAre(::testing::StartsWith("error: in.jsonl:11:3: /: the document is a string")));
+}
+
+TEST_F(ConversionTest, APipelineRefusesMalformedTextWhenAddedAndRunsOnce) {
+    ConversionPipeline pipeline;
+    std::optional<Diagnostic> const error = pipeline.add("[1,\n 2,,]", "in.jsonl", 4);
+    ASSERT_TRUE(error);
+    EXPECT_TRUE(error->malformed);
+    EXPECT_EQ(error->line, 5u);
+    std::string broken = "{\"a\": }";
+    EXPECT_EQ(pipeline.add(writable(broken), "w.json", "w.json").value().toString().rfind("error: w.json:1:7: ", 0),
+              0u);
+    EXPECT_EQ(broken, "{\"a\": }");  // as it was
+    Conversion const conversion = pipeline.run(*host_);  // nothing was added
+    EXPECT_TRUE(conversion.ok());
+    EXPECT_TRUE(conversion.nodes.empty());
+    EXPECT_THROW(pipeline.run(*host_), std::logic_error);
+    EXPECT_THROW(pipeline.add(paragraphElement, "late.json"), std::logic_error);
 }
 
 TEST(NodeViewTest, KindNamesRoundTrip) {

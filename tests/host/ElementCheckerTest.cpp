@@ -1,4 +1,9 @@
 #include "ElementChecker.hpp"
+#include "FormatDescription.hpp"
+
+#include <richmarkup/host/DocumentHost.hpp>
+#include <richmarkup/shared/logging/Logger.hpp>
+#include <richmarkup/shared/logging/RecordCounter.hpp>
 
 #include <foundation/json/Parser.hpp>
 
@@ -63,6 +68,35 @@ TEST(ElementChecker, ChildrenNoBuilderTakesAtTheirPlaceAreNamed) {
     std::set<std::string> withoutCode = allBlocks;
     withoutCode.erase("CodeExampleBlockNode");
     EXPECT_EQ(warnings(cell, withoutCode).size(), 1u);
+}
+
+TEST(ElementChecker, AClassNameOfAnotherKindFailsOnlyWhereAStrictBuilderIsAsked) {
+    ElementChecker const checker(allBlocks);
+    auto locate = [&](std::string const& json) {
+        auto const found =
+            checker.locateError(foundation::json::parse(json), "", "invalid conversion: double to string");
+        return found ? found->pointer + ": " + found->message : std::string("none");
+    };
+    // The inline builders, the list item's and, in a cell, the list item's again read it strictly.
+    for (std::string const parent : {R"({"className":"RichTextParagraphNode",)", R"({"className":"ListParagraph",)",
+                                     R"({"className":"TableCellNode",)"}) {
+        EXPECT_EQ(locate(parent + R"("children":[{"className":5}]})"),
+                  "/children/0/className: \"className\" must be a string, not a double")
+            << parent;
+    }
+    // The others pass it over: the child is dropped, and said to be.
+    for (std::string const parent : {"TableOfContentsContainer", "TableNode", "TableRowNode", "CodeExampleLineNode"}) {
+        std::string const json = R"({"className":")" + parent + R"(","children":[{"className":5}]})";
+        EXPECT_EQ(locate(json), "none") << parent;
+        EXPECT_THAT(warnings(json), ElementsAre(HasSubstr("/0/children/0: an element whose \"className\" is a double is "
+                                                          "skipped")))
+            << parent;
+    }
+    // In a cell, only while a list item builder is registered.
+    std::set<std::string> withoutListItem = allBlocks;
+    withoutListItem.erase("ListItem");
+    auto const cell = foundation::json::parse(R"({"className":"TableCellNode","children":[{"className":5}]})");
+    EXPECT_FALSE(ElementChecker(withoutListItem).locateError(cell, "", "invalid conversion: double to string"));
 }
 
 TEST(ElementChecker, KeysTheBuildIgnoresForTheirKindAreNamed) {
@@ -164,6 +198,41 @@ TEST(ElementChecker, ABuildErrorIsTracedToTheFaultTheBuilderNamesAlone) {
               "/0/children/0/children/2/text: \"text\" must be a string, not a double");
     // A builder's error the checker has no fault for is left at the element.
     EXPECT_EQ(locate(code, "cannot build the children of a HyperlinkNode"), "none");
+}
+
+// The host learns the block kinds by asking each registered block builder about an element of
+// every kind of the description, once, when it starts.
+TEST(BlockKinds, TheBundlesBuildersTakeTheBlockKindsOfTheDescription) {
+    std::set<std::string> described;
+    for (auto const& kind : format::kinds()) {
+        if (kind.block) {
+            described.insert(std::string(kind.className));
+        }
+    }
+    EXPECT_EQ(described, allBlocks);
+    HostOptions options;
+    options.bundleDirectories = {RICHMARKUP_TEST_BUNDLE_DIR};
+    EXPECT_EQ(DocumentHost(options).blockKinds(), described);
+}
+
+TEST(BlockKinds, AskingTheBuildersLeavesNoRecordAndTheRecordsOn) {
+    namespace logging = richmarkup::shared::logging;
+    auto& logger = logging::getLogger();
+    unsigned const mask = logger.mask();
+    logger.enable(logging::builderRecordLevel);
+    {
+        logging::RecordCounter const records;
+        HostOptions options;
+        options.bundleDirectories = {RICHMARKUP_TEST_BUNDLE_DIR};
+        DocumentHost const host(options);
+        EXPECT_FALSE(host.blockKinds().empty());
+        EXPECT_EQ(records.count(), 0u);
+        EXPECT_TRUE(logger.isEnabled(logging::builderRecordLevel));
+        vx::zero::Model model;
+        host.build(model, foundation::json::parse(R"({"className":"RichTextParagraphNode","children":[]})"));
+        EXPECT_GT(records.count(), 0u);  // a build's own
+    }
+    logger.setMask(mask);
 }
 
 } // namespace

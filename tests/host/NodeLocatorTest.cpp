@@ -1,6 +1,6 @@
 #include <richmarkup/host/DocumentHost.hpp>
 #include <richmarkup/host/NodeLocator.hpp>
-#include <richmarkup/host/Subtree.hpp>
+#include <richmarkup/formats/Subtree.hpp>
 
 #include <foundation/json/Parser.hpp>
 
@@ -13,6 +13,8 @@
 
 namespace richmarkup::host {
 namespace {
+using formats::NodeView;
+using formats::Subtree;
 
 namespace fj = foundation::json;
 

@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+using fl::i18n::appendUtf8;
+using fl::i18n::LoneSurrogate;
 using fl::i18n::ustring_to_utf8;
 using fl::i18n::utf8_to_ustring;
 
@@ -73,8 +75,23 @@ TEST(Utf, InvalidUtf8NamesTheByteOffset) {
     EXPECT_EQ(error("\xE2\x28\xA1"), "invalid UTF-8 at byte 1: expected a continuation byte");
 }
 
-TEST(Utf, LoneSurrogatesAreRejected) {
-    EXPECT_THROW((void)ustring_to_utf8(std::u16string(1, char16_t(0xD800))), std::runtime_error);
-    EXPECT_THROW((void)ustring_to_utf8(std::u16string{u'a', char16_t(0xDC00)}), std::runtime_error);
-    EXPECT_THROW((void)ustring_to_utf8(std::u16string{char16_t(0xD800), u'a'}), std::runtime_error);
+TEST(Utf, LoneSurrogatesFollowTheCallersPolicy) {
+    auto const error = [](std::u16string const& text) {
+        try {
+            (void)ustring_to_utf8(text);
+        } catch (std::runtime_error const& e) {
+            return std::string(e.what());
+        }
+        return std::string("no error");
+    };
+    EXPECT_EQ(error(std::u16string(1, char16_t(0xD800))), "invalid UTF-16 at code unit 0: high surrogate without its low half");
+    EXPECT_EQ(error(std::u16string{u'a', char16_t(0xDC00)}), "invalid UTF-16 at code unit 1: low surrogate without its high half");
+    EXPECT_EQ(error(std::u16string{char16_t(0xD800), u'a'}), "invalid UTF-16 at code unit 0: high surrogate without its low half");
+
+    // Replaced: each lone half is one U+FFFD, and a pair after a lone high half stays a pair.
+    std::u16string const broken{char16_t(0xDC00), u'x', char16_t(0xD800), char16_t(0xD83D), char16_t(0xDE00)};
+    EXPECT_EQ(ustring_to_utf8(broken, LoneSurrogate::Replace), "\xEF\xBF\xBDx\xEF\xBF\xBD\xF0\x9F\x98\x80");
+    std::string appended = "a";
+    appendUtf8(appended, std::u16string(1, char16_t(0xDBFF)), LoneSurrogate::Replace);
+    EXPECT_EQ(appended, "a\xEF\xBF\xBD");
 }

@@ -4,6 +4,8 @@
 #include "ArrayCut.hpp"
 #include "ElementStreamImpl.hpp"
 
+#include <foundation/memory/Pages.hpp>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,7 +19,6 @@
 #include <vector>
 
 #include <sys/mman.h>
-#include <unistd.h>
 
 using namespace foundation::json;
 
@@ -224,7 +225,7 @@ TEST(StreamRelease, PassingAnElementLeavesItsTapePagesUnmapped) {
     release.passed(next, false);
     EXPECT_GT(release.released(), stringBytes);
 
-    auto const page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    auto const page = static_cast<std::uintptr_t>(foundation::memory::pageSize());
     auto const from = (reinterpret_cast<std::uintptr_t>(tape.words() + 2) + page - 1) / page * page;
     auto const to = reinterpret_cast<std::uintptr_t>(tape.words() + next) / page * page;
     ASSERT_GT(to, from + (std::uintptr_t(1) << 20));
@@ -331,7 +332,7 @@ TEST(ReadAheadStreamThreads, HandsOutTheStreamsElementsInOrder) {
         ElementStream stream = parser.streamAndRelease(std::string(text));
         std::vector<Value> got;
         {
-            ReadAheadStream ahead(stream, window);
+            ReadAheadStream<> ahead(stream, window);
             Value element;
             while (ahead.next(element)) {
                 got.push_back(element);
@@ -353,7 +354,7 @@ TEST(ReadAheadStreamThreads, StoppingEarlyEndsTheReaderAndLetsTheRestGo) {
         ElementStream stream = parser.stream(text);
         Value kept;
         {
-            ReadAheadStream ahead(stream, 64);  // a small window: the reader waits for room when we stop
+            ReadAheadStream<> ahead(stream, 64);  // a small window: the reader waits for room when we stop
             Value element;
             for (std::size_t i = 0; i < stopAfter && ahead.next(element); ++i) {
                 kept = element;
@@ -379,20 +380,20 @@ TEST(ReadAheadStreamThreads, PreparedWorkFollowsItsElementOnWhicheverThreadRanIt
         std::atomic<std::size_t> index{0};
         std::atomic<std::size_t> onCaller{0};
         std::atomic<std::size_t> onReader{0};
-        ReadAheadStream ahead(stream, 256, [&](Value const& element) {
+        ReadAheadStream<std::optional<Value>> ahead(stream, 256, [&](Value const& element) {
             (std::this_thread::get_id() == caller ? onCaller : onReader)++;
             if (!slowCaller && index % 7 == 0) {
                 std::this_thread::sleep_for(std::chrono::microseconds(100));  // the reader falls behind
             }
             ++index;
-            return std::make_shared<Value>(element);
+            return std::optional<Value>(element);
         });
         Value element;
-        std::shared_ptr<void> prepared;
+        std::optional<Value> prepared;
         std::size_t taken = 0;
         while (ahead.next(element, prepared)) {
-            ASSERT_NE(prepared, nullptr) << taken;
-            ASSERT_EQ(*static_cast<Value const*>(prepared.get()), element) << taken;
+            ASSERT_TRUE(prepared.has_value()) << taken;
+            ASSERT_EQ(*prepared, element) << taken;
             if (slowCaller && taken % 7 == 0) {
                 std::this_thread::sleep_for(std::chrono::microseconds(100));  // the reader gets ahead
             }
@@ -408,11 +409,11 @@ TEST(ReadAheadStreamThreads, PreparedWorkFollowsItsElementOnWhicheverThreadRanIt
     Parser parser;
     ElementStream stream = parser.stream(text);
     Value const failAt = parse(text).asArray()[39];
-    ReadAheadStream failing(stream, 64, [&](Value const& element) -> std::shared_ptr<void> {
+    ReadAheadStream<int> failing(stream, 64, [&](Value const& element) {
         if (element == failAt) {
             throw std::runtime_error("prepare failed");
         }
-        return nullptr;
+        return 0;
     });
     Value element;
     std::size_t taken = 0;
@@ -424,5 +425,44 @@ TEST(ReadAheadStreamThreads, PreparedWorkFollowsItsElementOnWhicheverThreadRanIt
     } catch (std::runtime_error const& e) {
         EXPECT_STREQ(e.what(), "prepare failed");
         EXPECT_LE(taken, 39u);  // never the failed element, nor any after it
+    }
+}
+
+// A host that keeps its second core for something else turns reading ahead off: then every
+// step runs on the caller's thread. Either way each element comes once, in order, with its own
+// step's result.
+TEST(ReadAheadStreamThreads, ForEachElementStaysOnTheCallersThreadWhenTurnedOff) {
+    std::string const text = document(2000);
+    Array const whole = parse(text).asArray();
+    std::thread::id const caller = std::this_thread::get_id();
+    for (ReadAhead const readAhead : {ReadAhead::Off, ReadAhead::WherePays}) {
+        SCOPED_TRACE(readAhead == ReadAhead::Off ? "off" : "where it pays");
+        Parser parser;
+        ElementStream stream = parser.stream(text);
+        std::atomic<std::size_t> elsewhere{0};
+        std::size_t taken = 0;
+        forEachElement(
+            stream, readAhead,
+            [&](Value const& element) {
+                if (std::this_thread::get_id() != caller) {
+                    ++elsewhere;
+                }
+                return std::optional<Value>(element);
+            },
+            [&](Value const& element, std::optional<Value> const& prepared) {
+                ASSERT_LT(taken, whole.size());
+                EXPECT_EQ(element, whole[taken]) << taken;
+                EXPECT_TRUE(prepared.has_value() && *prepared == element) << taken;
+                if (taken % 7 == 0) {
+                    std::this_thread::sleep_for(std::chrono::microseconds(100));  // the reader gets ahead
+                }
+                ++taken;
+            });
+        EXPECT_EQ(taken, whole.size());
+        if (readAhead == ReadAhead::Off) {
+            EXPECT_EQ(elsewhere, 0u);
+        } else if (std::thread::hardware_concurrency() > 1) {
+            EXPECT_GT(elsewhere, 0u);
+        }
     }
 }

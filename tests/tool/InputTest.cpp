@@ -5,6 +5,7 @@
 #include "ToolRunner.hpp"
 
 #include <foundation/json/Parser.hpp>
+#include <foundation/memory/Pages.hpp>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -32,10 +33,10 @@ std::string documentOfSize(std::size_t size) {
 
 TEST(InputTextTest, MappedFilesOfEverySizeAroundAPageParseAsTheyAre) {
     ToolRunner runner;
-    long const page = ::sysconf(_SC_PAGESIZE);
+    std::size_t const page = foundation::memory::pageSize();
     // Ends exactly on a page (nothing readable beyond it: the parser must copy), just short of
     // one (too little room for the padding), and with room to spare.
-    for (std::size_t size : {std::size_t(page), std::size_t(page) - 10, std::size_t(page) + 100, 2 * std::size_t(page)}) {
+    for (std::size_t size : {page, page - 10, page + 100, 2 * page}) {
         SCOPED_TRACE(size);
         std::string const text = documentOfSize(size);
         InputText input = InputText::read(runner.file("doc.json", text));

@@ -4,6 +4,8 @@
 #include "InputText.hpp"
 #include "ToolRunner.hpp"
 
+#include <foundation/memory/Pages.hpp>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -120,16 +122,16 @@ TEST_F(SafetyTest, AnOutputFolderReplacesALinkInsteadOfWritingThroughIt) {
 }
 
 TEST_F(SafetyTest, AFileCutShortWhileMappedReadsAsChangedInsteadOfCrashing) {
-    long const page = ::sysconf(_SC_PAGESIZE);
+    std::size_t const page = foundation::memory::pageSize();
     std::string text = "[" + paragraph;
-    while (text.size() < 16 * static_cast<std::size_t>(page)) {
+    while (text.size() < 16 * page) {
         text += "," + paragraph;
     }
     text += "]";
     std::string const path = tool.file("doc.json", text);
     InputText input = InputText::read(path);
     EXPECT_FALSE(input.changed());
-    ASSERT_EQ(::truncate(path.c_str(), page), 0);
+    ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(page)), 0);
     // Every page past the new end is gone; reading them would raise SIGBUS.
     std::string_view const mapped = input.text();
     unsigned long const sum = std::accumulate(mapped.begin(), mapped.end(), 0ul,

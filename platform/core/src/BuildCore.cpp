@@ -2,6 +2,7 @@
 
 #include <fl/i18n/ustring.hpp>
 
+#include <cstdint>
 #include <string_view>
 
 namespace richmarkup::build::json::core {
@@ -51,6 +52,13 @@ std::u16string extract_anchor_id(foundation::json::Value const& element, std::st
         return fl::i18n::utf8_to_ustring(tag + *id);
     }
     return {};
+}
+
+unsigned char headingLevel(double level) noexcept {
+    if (!(level > -2147483649.0 && level < 2147483648.0)) {
+        return 0;
+    }
+    return static_cast<unsigned char>(static_cast<std::uint32_t>(static_cast<std::int32_t>(level)) & 0xFFu);
 }
 
 } // namespace richmarkup::build::json::core

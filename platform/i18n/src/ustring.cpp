@@ -117,39 +117,24 @@ std::u16string utf8_to_ustring(std::string_view utf8) {
     return out;
 }
 
-std::string ustring_to_utf8(std::u16string_view utf16) {
-    std::string out;
-    out.reserve(utf16.size());
-    std::size_t const n = utf16.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        std::uint32_t cp = utf16[i];
-        if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
-            continue;
-        }
-        if (cp >= 0xD800 && cp <= 0xDBFF) {
-            if (i + 1 == n || utf16[i + 1] < 0xDC00 || utf16[i + 1] > 0xDFFF) {
-                throw std::runtime_error("invalid UTF-16 at code unit " + std::to_string(i) +
-                                         ": high surrogate without its low half");
+void appendUtf8(std::string& out, std::u16string_view utf16, LoneSurrogate policy) {
+    encodeUtf8(
+        out, utf16, [](std::string& o, char c) { o.push_back(c); },
+        [policy](std::string& o, char16_t unit, std::size_t index) {
+            if (policy == LoneSurrogate::Replace) {
+                appendCodePoint(o, 0xFFFD);
+                return;
             }
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (static_cast<std::uint32_t>(utf16[i + 1]) - 0xDC00);
-            ++i;
-        } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
-            throw std::runtime_error("invalid UTF-16 at code unit " + std::to_string(i) +
-                                     ": low surrogate without its high half");
-        }
-        if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        } else if (cp < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        }
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
+            bool const high = unit <= 0xDBFF;
+            throw std::runtime_error("invalid UTF-16 at code unit " + std::to_string(index) +
+                                     (high ? ": high surrogate without its low half"
+                                           : ": low surrogate without its high half"));
+        });
+}
+
+std::string ustring_to_utf8(std::u16string_view utf16, LoneSurrogate policy) {
+    std::string out;
+    appendUtf8(out, utf16, policy);
     return out;
 }
 

@@ -33,10 +33,6 @@ public:
     /// Whether mapping ahead pays for a document of `bytes`: a large one, with a second core.
     static bool worthwhile(std::size_t bytes) noexcept;
 
-    /// Asks for 2 MiB pages over the whole pages of a new buffer, before any of them is
-    /// touched, where the system gives them only on request. Nothing where it cannot.
-    static void adviseHugePages(void const* start, std::size_t bytes) noexcept;
-
 private:
     void run() noexcept;
 

@@ -7,6 +7,8 @@
 #include "PagesAhead.hpp"
 #include "ParserState.hpp"
 
+#include <foundation/memory/Pages.hpp>
+
 #include <simdjson.h>
 
 #include <algorithm>
@@ -61,8 +63,8 @@ simdjson::error_code prepareBuffers(simdjson::dom::parser& dom, std::size_t size
         }
         fresh = true;
         if (large) {
-            detail::PagesAhead::adviseHugePages(dom.implementation->structural_indexes.get(),
-                                                dom.capacity() * sizeof(std::uint32_t));
+            memory::adviseHugePages(dom.implementation->structural_indexes.get(),
+                                    dom.capacity() * sizeof(std::uint32_t));
         }
     }
     if (dom.doc.capacity() < size) {
@@ -72,8 +74,8 @@ simdjson::error_code prepareBuffers(simdjson::dom::parser& dom, std::size_t size
         fresh = true;
         if (large) {
             // simdjson makes at least a tape word and 5/3 of a string byte for each byte of text.
-            detail::PagesAhead::adviseHugePages(dom.doc.tape.get(), size * sizeof(std::uint64_t));
-            detail::PagesAhead::adviseHugePages(dom.doc.string_buf.get(), size / 3 * 5);
+            memory::adviseHugePages(dom.doc.tape.get(), size * sizeof(std::uint64_t));
+            memory::adviseHugePages(dom.doc.string_buf.get(), size / 3 * 5);
         }
     }
     return simdjson::SUCCESS;

@@ -1,29 +1,13 @@
 #include "PassedPages.hpp"
 
-#include <cstdint>
+#include <foundation/memory/Pages.hpp>
 
-#if defined(__linux__)
-#include <sys/mman.h>
-#include <unistd.h>
-#endif
+#include <cstdint>
 
 namespace foundation::json::detail {
 
-namespace {
-
-std::size_t pageSize() noexcept {
-#if defined(__linux__)
-    static std::size_t const size = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-    return size;
-#else
-    return 4096;
-#endif
-}
-
-} // namespace
-
 PassedPages::PassedPages(void const* start) noexcept {
-    std::size_t const page = pageSize();
+    std::size_t const page = memory::pageSize();
     next_ = (reinterpret_cast<std::uintptr_t>(start) + page - 1) / page * page;
 }
 
@@ -32,19 +16,15 @@ void PassedPages::passed(void const* end) noexcept { release(end, kBatch); }
 void PassedPages::finished(void const* end) noexcept { release(end, 1); }
 
 void PassedPages::release(void const* end, std::size_t atLeast) noexcept {
-    std::size_t const page = pageSize();
+    std::size_t const page = memory::pageSize();
     std::size_t const limit = reinterpret_cast<std::uintptr_t>(end) / page * page;
     if (limit < next_ + atLeast) {
         return;
     }
-#if defined(__linux__)
     // Private anonymous pages: dropped now, zero-filled should anything touch them again.
-    if (madvise(reinterpret_cast<void*>(next_), limit - next_, MADV_DONTNEED) != 0) {
+    if (!memory::release(reinterpret_cast<void const*>(next_), limit - next_)) {
         return;  // nothing lost but the saving; try again with the next batch
     }
-#else
-    return;
-#endif
     released_ += limit - next_;
     next_ = limit;
 }

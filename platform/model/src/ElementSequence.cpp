@@ -1,7 +1,7 @@
 #include <vx/zero/ElementSequence.hpp>
 
 #include "ModelState.hpp"
-#include "Utf8.hpp"
+#include <fl/i18n/Utf8Encoder.hpp>
 
 #include <document/vxzero/Node.hpp>
 #include <vx/zero/Exception.hpp>
@@ -17,7 +17,7 @@ namespace {
 template <class Element>
 std::string qualifiedNameOf(Element const& element) {
     std::string name;
-    detail::appendUtf8(name, element.getType().getImpl()->getQualifiedName());
+    fl::i18n::appendUtf8(name, element.getType().getImpl()->getQualifiedName(), fl::i18n::LoneSurrogate::Replace);
     return name;
 }
 

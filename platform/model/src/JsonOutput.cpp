@@ -1,6 +1,6 @@
 #include "JsonOutput.hpp"
 
-#include "Utf8.hpp"
+#include <fl/i18n/Utf8Encoder.hpp>
 
 #include <charconv>
 #include <ostream>
@@ -15,6 +15,15 @@ void appendNumber(std::string& text, Number number) {
     char digits[24];
     auto const result = std::to_chars(digits, digits + sizeof digits, number);
     text.append(digits, result.ptr);
+}
+
+void appendUnicodeEscape(std::string& out, char16_t unit) {
+    static constexpr char digits[] = "0123456789abcdef";
+    out += "\\u";
+    out.push_back(digits[(unit >> 12) & 0xF]);
+    out.push_back(digits[(unit >> 8) & 0xF]);
+    out.push_back(digits[(unit >> 4) & 0xF]);
+    out.push_back(digits[unit & 0xF]);
 }
 
 } // namespace
@@ -75,7 +84,21 @@ void JsonOutput::key(std::string_view name) {
 void JsonOutput::value(std::u16string_view text) {
     beforeValue();
     text_.push_back('"');
-    vx::zero::detail::appendJsonStringContent(text_, text);
+    // Quote, backslash and control characters escaped, the rest as UTF-8; a lone surrogate is
+    // kept as its \u escape, so nothing is lost.
+    fl::i18n::encodeUtf8(
+        text_, text,
+        [](std::string& out, char c) {
+            if (c == '"' || c == '\\') {
+                out.push_back('\\');
+                out.push_back(c);
+            } else if (static_cast<unsigned char>(c) < 0x20) {
+                appendUnicodeEscape(out, static_cast<char16_t>(c));
+            } else {
+                out.push_back(c);
+            }
+        },
+        [](std::string& out, char16_t unit, std::size_t) { appendUnicodeEscape(out, unit); });
     text_.push_back('"');
 }
 

@@ -2,14 +2,7 @@
 
 #include "ModelState.hpp"
 
-#include <sys/mman.h>
-#include <unistd.h>
-
-#include <cstdint>
-
-#ifndef MADV_POPULATE_WRITE
-#define MADV_POPULATE_WRITE 23  // Linux 5.14; older kernels answer EINVAL and nothing is mapped
-#endif
+#include <foundation/memory/Pages.hpp>
 
 namespace vx::zero {
 
@@ -49,13 +42,9 @@ void Model::warmAhead() const noexcept {
         return;
     }
     // Mapping changes no byte, so the model's thread may already be writing in the block.
-    // Blocks are only freed with the model, which outlives the build that calls this.
-    auto const page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
-    auto const start = (reinterpret_cast<std::uintptr_t>(block) + page - 1) & ~(page - 1);
-    auto const end = (reinterpret_cast<std::uintptr_t>(block) + detail::ModelState::largestBlockSize) & ~(page - 1);
-    if (end > start) {
-        (void)madvise(reinterpret_cast<void*>(start), end - start, MADV_POPULATE_WRITE);
-    }
+    // Blocks are only freed with the model, which outlives the build that calls this. Where the
+    // system cannot map ahead, the model's thread maps the block as it fills it.
+    (void)foundation::memory::populate(block, detail::ModelState::largestBlockSize);
 }
 
 void Model::noteTypeNameQuery() const noexcept { ++state_->typeNameQueries; }

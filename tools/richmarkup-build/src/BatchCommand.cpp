@@ -8,11 +8,8 @@
 #include "Progress.hpp"
 #include "WarningLimit.hpp"
 
-#include <richmarkup/host/JsonText.hpp>
-#include <richmarkup/host/PrintableText.hpp>
-
-#include <document/vxzero/ModelJsonWriter.hpp>
-#include <foundation/json/ReadAheadStream.hpp>
+#include <richmarkup/formats/TextEscape.hpp>
+#include <richmarkup/formats/PrintableText.hpp>
 
 #include <chrono>
 #include <filesystem>
@@ -38,39 +35,22 @@ constexpr std::size_t kWindowPerThread = 4;
 constexpr std::size_t kChunkLines = 32;
 constexpr std::size_t kChunkBytes = 1 << 20;
 
-std::string extensionOf(OutputFormat format, InputFormat from) {
-    if (from == InputFormat::JsonLines) {
-        return ".jsonl";
-    }
-    switch (format) {
-    case OutputFormat::Tree: return ".txt";
-    case OutputFormat::Json: return ".json";
-    case OutputFormat::Html: return ".html";
-    case OutputFormat::Markdown: return ".md";
-    case OutputFormat::None: break;
-    }
-    return "";
-}
-
 } // namespace
 
 BatchCommand::BatchCommand(ToolOptions const& options, host::DocumentHost const& host, std::ostream& out,
                            std::ostream& err, bool errIsTerminal)
-    : options_(options), host_(host), out_(out), err_(err), errIsTerminal_(errIsTerminal) {}
+    : options_(options), host_(host), out_(out), err_(err), errIsTerminal_(errIsTerminal) {
+    lineOptions_.warnings = options.warnings;
+}
 
 int BatchCommand::run() {
-    // Documents are already built on every core at once; a document reading ahead on another
-    // thread would only take a core from a neighbour.
-    if (options_.jobs > 1) {
-        foundation::json::ReadAheadStream::allow(false);
-    }
     if (options_.outputDir) {
         return convertEach();
     }
     Totals totals;
     auto const start = std::chrono::steady_clock::now();
     auto const write = [&](std::ostream& out) { convertLines(options_.inputs, out, totals); };
-    if (options_.format == OutputFormat::None) {
+    if (options_.format->writeLine == nullptr) {
         std::ostringstream none;
         write(none);
     } else if (options_.output) {
@@ -102,22 +82,17 @@ Outcome BatchCommand::unreadable(std::string const& why, std::size_t input) {
 
 Outcome BatchCommand::convertLine(std::string const& text, std::string const& name, std::size_t number) const {
     Outcome outcome;
-    host::Conversion conversion = host_.convert(text, name, number);  // lines of the input, not the document
+    // Lines of the input, not of the document.
+    host::Conversion conversion = host_.convert(text, name, number, lineOptions_);
     std::string firstError;
-    for (auto& diagnostic : conversion.diagnostics) {
-        if (options_.strict) {
-            diagnostic.severity = host::Diagnostic::Severity::Error;
-        }
+    for (auto const& diagnostic : conversion.diagnostics) {
         std::string located = diagnostic.toString();
-        if (diagnostic.severity == host::Diagnostic::Severity::Error) {
-            if (firstError.empty()) {
-                firstError = located.substr(located.find(' ') + 1);  // without "error: "
-            }
-        } else if (options_.quiet) {
-            continue;
+        bool const error = diagnostic.severity == host::Diagnostic::Severity::Error;
+        if (error && firstError.empty()) {
+            firstError = located.substr(located.find(' ') + 1);  // without "error: "
         }
-        // --strict turns warnings into errors; they are still as many, and as limited
-        if (diagnostic.severity == host::Diagnostic::Severity::Error && !options_.strict) {
+        // Under --strict warnings are errors, still as many and as limited; so is the build's own.
+        if (error && !options_.warnings.strict) {
             outcome.messages += located;
             outcome.messages += '\n';
         } else {
@@ -126,25 +101,23 @@ Outcome BatchCommand::convertLine(std::string const& text, std::string const& na
     }
     if (!firstError.empty()) {
         outcome.failed = true;
-        outcome.output = "{\"error\": " + host::jsonQuoted(firstError) + "}";
-    } else if (options_.format == OutputFormat::Json) {
-        std::ostringstream json;
-        document::vxzero::ModelJsonWriter::Options compact;
-        compact.pretty = false;
-        document::vxzero::ModelJsonWriter::write(json, conversion.nodes, compact);
-        outcome.output = json.str();
+        outcome.output = "{\"error\": " + formats::text::jsonQuoted(firstError) + "}";
+    } else if (options_.format->writeLine != nullptr) {
+        std::ostringstream line;
+        options_.format->writeLine(line, conversion.nodes);
+        outcome.output = line.str();
     }
     return outcome;
 }
 
 void BatchCommand::convertLines(std::vector<std::string> const& inputs, std::ostream& out, Totals& totals) {
     Progress progress(err_, errIsTerminal_);
-    bool const writeLines = options_.format == OutputFormat::Json;
+    bool const writeLines = options_.format->writeLine != nullptr;
     // Warnings are limited per input, in input order, whichever thread located them.
     std::size_t shownInput = 0;
     WarningLimit limit(options_.maxWarnings);
     auto const summarize = [&] {
-        if (auto const line = limit.summary(printableName(inputs[shownInput]), options_.strict)) {
+        if (auto const line = limit.summary(printableName(inputs[shownInput]), options_.warnings.strict)) {
             progress.clear();
             err_ << *line << '\n' << std::flush;
         }
@@ -238,15 +211,21 @@ void BatchCommand::convertLines(std::vector<std::string> const& inputs, std::ost
 }
 
 std::string BatchCommand::outputPathOf(std::string const& input) const {
-    fs::path const name = fs::path(input).stem();
-    return (fs::path(*options_.outputDir) / name).string() + extensionOf(options_.format, options_.from);
+    OutputFormat const& format = *options_.format;
+    std::string extension;
+    if (options_.from == InputFormat::JsonLines) {
+        extension = "." + std::string(format.linesExtension);
+    } else if (!format.extensions.empty()) {
+        extension = "." + std::string(format.extensions.front());
+    }
+    return (fs::path(*options_.outputDir) / fs::path(input).stem()).string() + extension;
 }
 
 int BatchCommand::convertEach() {
     std::error_code error;
     fs::create_directories(*options_.outputDir, error);
     if (error || !fs::is_directory(*options_.outputDir)) {
-        err_ << "error: cannot write " << host::printableText(*options_.outputDir) << ": "
+        err_ << "error: cannot write " << formats::text::printableText(*options_.outputDir) << ": "
              << (error ? error.message() : std::string("it is not a folder")) << '\n';
         return 2;
     }
@@ -256,12 +235,12 @@ int BatchCommand::convertEach() {
     for (auto const& input : options_.inputs) {
         std::string const path = outputPathOf(input);
         if (auto [it, fresh] = planned.emplace(path, input); !fresh) {
-            err_ << "error: " << host::printableText(it->second) << " and " << host::printableText(input)
-                 << " would both be written to " << host::printableText(path) << '\n';
+            err_ << "error: " << formats::text::printableText(it->second) << " and " << formats::text::printableText(input)
+                 << " would both be written to " << formats::text::printableText(path) << '\n';
             return 2;
         }
         if (fs::equivalent(input, path, error)) {
-            err_ << "error: " << host::printableText(input)
+            err_ << "error: " << formats::text::printableText(input)
                  << " would be written over by its own output; choose another --output-dir\n";
             return 2;
         }

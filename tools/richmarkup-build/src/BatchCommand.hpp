@@ -61,6 +61,8 @@ private:
     std::ostream& out_;
     std::ostream& err_;
     bool errIsTerminal_;
+    // What each line's conversion makes of its warnings; the limit is applied in input order.
+    host::ConversionOptions lineOptions_;
 };
 
 } // namespace richmarkup::tool

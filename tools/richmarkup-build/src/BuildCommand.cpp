@@ -6,9 +6,9 @@
 #include "OutputTarget.hpp"
 
 #include <richmarkup/host/DocumentHost.hpp>
-#include <richmarkup/host/PrintableText.hpp>
-#include <richmarkup/host/RecordCounter.hpp>
-#include <richmarkup/host/RecordFileSink.hpp>
+#include <richmarkup/formats/PrintableText.hpp>
+#include <richmarkup/shared/logging/RecordCounter.hpp>
+#include <richmarkup/shared/logging/RecordFileSink.hpp>
 #include <richmarkup/shared/logging/Logger.hpp>
 
 #include <unistd.h>
@@ -25,7 +25,7 @@ namespace richmarkup::tool {
 
 namespace {
 
-constexpr unsigned builderRecordLevel = 8;
+using richmarkup::shared::logging::builderRecordLevel;
 
 // Where the log records go while the tool runs, and the counter --stats reads. The log file is
 // opened only once the inputs are read (start), so that an input that fails leaves an old log
@@ -53,7 +53,7 @@ public:
         if (*options_.log != "-") {
             file_.open(*options_.log, std::ios::binary | std::ios::trunc);
             if (!file_) {
-                throw std::runtime_error("cannot write " + host::printableText(*options_.log) + ": " +
+                throw std::runtime_error("cannot write " + formats::text::printableText(*options_.log) + ": " +
                                          std::strerror(errno));
             }
             target = &file_;
@@ -69,8 +69,8 @@ private:
     ToolOptions const& options_;
     std::ostream& err_;
     std::ofstream file_;  // declared before the sink: the sink writing to it goes before it closes
-    std::optional<host::RecordCounter> counter_;
-    std::optional<host::RecordFileSink> sink_;
+    std::optional<richmarkup::shared::logging::RecordCounter> counter_;
+    std::optional<richmarkup::shared::logging::RecordFileSink> sink_;
 };
 
 // An output or log that is also an input would replace it (or, for the log, empty it before it
@@ -83,7 +83,7 @@ std::optional<std::string> clashOf(ToolOptions const& options) {
         }
         for (auto const& input : options.inputs) {
             if (FileIdentity::of(input) == target) {
-                return input == "-" ? std::string("standard input") : host::printableText(input);
+                return input == "-" ? std::string("standard input") : formats::text::printableText(input);
             }
         }
         return std::nullopt;
@@ -92,18 +92,18 @@ std::optional<std::string> clashOf(ToolOptions const& options) {
                               !OutputTarget::descriptorNamed(*options.output);
     if (outputIsFile) {
         if (auto const input = writesOver(*options.output)) {
-            return "the output " + host::printableText(*options.output) + " is the input " + *input +
+            return "the output " + formats::text::printableText(*options.output) + " is the input " + *input +
                    ": it would be replaced; write to another file";
         }
     }
     bool const logIsFile = options.log && *options.log != "-" && !OutputTarget::descriptorNamed(*options.log);
     if (logIsFile) {
         if (auto const input = writesOver(*options.log)) {
-            return "the log " + host::printableText(*options.log) + " is the input " + *input +
+            return "the log " + formats::text::printableText(*options.log) + " is the input " + *input +
                    ": it would be emptied; choose another --log file";
         }
         if (outputIsFile && FileIdentity::samePlace(*options.log, *options.output)) {
-            return "the log " + host::printableText(*options.log) + " is also the output; choose another --log file";
+            return "the log " + formats::text::printableText(*options.log) + " is also the output; choose another --log file";
         }
     }
     return std::nullopt;
@@ -114,6 +114,9 @@ host::HostOptions hostOptionsOf(ToolOptions const& options) {
     hostOptions.codeElements = options.codeElements;
     hostOptions.extraBundles = options.bundles;
     hostOptions.declarativeServicesBundle = options.declarativeServicesBundle;
+    // The heap grows in steps worth mapping ahead only once the tool has restarted with glibc's
+    // tunables for a large input.
+    hostOptions.performance.heapAhead = LargeHeap::requested();
     return hostOptions;
 }
 
@@ -174,7 +177,11 @@ int BuildCommand::buildBatch() {
     if (anyInputReadable()) {
         logging.start();
     }
-    host::DocumentHost const host(hostOptionsOf(options_));
+    host::HostOptions hostOptions = hostOptionsOf(options_);
+    // With several jobs documents are built on every core at once already: a document reading
+    // ahead on another thread would only take a core from a neighbour.
+    hostOptions.performance.readAhead = options_.jobs <= 1;
+    host::DocumentHost const host(hostOptions);
     return BatchCommand(options_, host, out_, err_, errIsTerminal_).run();
 }
 
@@ -197,14 +204,15 @@ int BuildCommand::buildDocument() {
         auto const& counts = conversion.counts();
         std::ostringstream stats;
         stats << std::fixed << std::setprecision(3);
-        stats << "stats: elements: " << counts.topLevel << " top-level, " << counts.elements << " in total\n"
-              << "stats: nodes: " << counts.nodes << '\n'
+        stats << "stats: elements: " << counts.built.topLevel << " top-level, " << counts.elements << " in total\n"
+              << "stats: nodes: " << counts.built.nodes << '\n'
               << "stats: records: " << logging.records()
               << (logging.enabled() ? "" : " (level 8 is off; --log turns it on)") << '\n'
-              << "stats: read+parse: " << counts.parseMs << " ms (" << counts.parsedParts << " parsed "
-              << (counts.parsedParts == 1 ? "part" : "parts") << ")\n"
+              << "stats: read+parse: " << counts.parseMs << " ms (" << counts.built.parsedParts << " parsed "
+              << (counts.built.parsedParts == 1 ? "part" : "parts") << ")\n"
               << "stats: build: " << counts.buildMs << " ms (the elements' conversion included)\n"
-              << "stats: released while building: " << counts.released / 1024 << " KiB of the parsed document\n"
+              << "stats: released while building: " << counts.built.releasedBytes / 1024
+              << " KiB of the parsed document\n"
               << "stats: write: " << counts.writeMs << " ms\n"
               << "stats: huge pages: " << (LargeHeap::requested() ? "requested" : "not requested") << '\n';
         err_ << stats.str();

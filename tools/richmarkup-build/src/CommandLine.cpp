@@ -1,7 +1,9 @@
 #include "CommandLine.hpp"
 
-#include <richmarkup/host/HtmlWriter.hpp>
-#include <richmarkup/host/PrintableText.hpp>
+#include "OutputFormats.hpp"
+
+#include <richmarkup/formats/HtmlWriter.hpp>
+#include <richmarkup/formats/PrintableText.hpp>
 
 #include <CLI/CLI.hpp>
 
@@ -18,24 +20,10 @@ namespace richmarkup::tool {
 
 namespace {
 
-// The names -t takes, pandoc's among them, so that a habit from there works here too.
-constexpr std::pair<char const*, OutputFormat> outputFormats[] = {
-    {"tree", OutputFormat::Tree},         {"txt", OutputFormat::Tree},          {"json", OutputFormat::Json},
-    {"html", OutputFormat::Html},         {"html5", OutputFormat::Html},        {"htm", OutputFormat::Html},
-    {"markdown", OutputFormat::Markdown}, {"md", OutputFormat::Markdown},       {"gfm", OutputFormat::Markdown},
-    {"commonmark", OutputFormat::Markdown}, {"none", OutputFormat::None}};
-
 constexpr std::pair<char const*, InputFormat> inputFormats[] = {{"richtext", InputFormat::RichText},
                                                                  {"json", InputFormat::RichText},
                                                                  {"jsonl", InputFormat::JsonLines},
                                                                  {"ndjson", InputFormat::JsonLines}};
-
-// The extensions -o is known by; any other is refused without -t rather than written as a tree.
-constexpr std::pair<char const*, OutputFormat> extensions[] = {
-    {"html", OutputFormat::Html},      {"htm", OutputFormat::Html},      {"json", OutputFormat::Json},
-    {"jsonl", OutputFormat::Json},     {"ndjson", OutputFormat::Json},   {"md", OutputFormat::Markdown},
-    {"markdown", OutputFormat::Markdown}, {"mdown", OutputFormat::Markdown}, {"mkd", OutputFormat::Markdown},
-    {"mkdn", OutputFormat::Markdown},  {"txt", OutputFormat::Tree},      {"text", OutputFormat::Tree}};
 
 // More threads than this only wait on each other, and a typo must not start thousands.
 constexpr std::size_t kMaxJobs = 256;
@@ -46,16 +34,10 @@ constexpr char const* exitStatuses =
     "document failed, an input that cannot be read included (the others are still converted); 2 stays\n"
     "for usage and output errors.";
 
-std::string lowered(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
-}
-
-template <class Format, std::size_t N>
-std::optional<Format> named(std::pair<char const*, Format> const (&table)[N], std::string const& name) {
-    std::string const key = lowered(name);
-    for (auto const& [known, format] : table) {
-        if (key == known) {
+std::optional<InputFormat> inputFormatNamed(std::string name) {
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+    for (auto const& [known, format] : inputFormats) {
+        if (name == known) {
             return format;
         }
     }
@@ -93,11 +75,6 @@ std::optional<std::string> CommandLine::extensionOf(std::string const& path) {
     return path.substr(dot + 1);
 }
 
-std::optional<OutputFormat> CommandLine::formatOfExtension(std::string const& path) {
-    auto const extension = extensionOf(path);
-    return extension ? named(extensions, *extension) : std::nullopt;
-}
-
 std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOptions& options, std::ostream& out,
                                       std::ostream& err, bool standardInputIsTerminal) {
     CLI::App app("Builds rich-text JSON documents into a document model and writes the model.",
@@ -133,19 +110,20 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
                                            "format's extension")
                                 ->option_text("DIR");
     auto* toOption = app.add_option("-t,--to,--format", to,
-                                    "Output: tree (txt), json, html (html5), markdown (md, gfm, commonmark) "
-                                    "or none (default: by the extension of --output, else tree)")
+                                    "Output: " + OutputFormats::namesWithAliases() +
+                                        " (default: by the extension of --output, else " +
+                                        std::string(OutputFormats::fallback().name) + ")")
                          ->option_text("FORMAT");
     auto* outputOption = app.add_option("-o,--output", output,
                                         "Write there instead of standard output ('-': standard output)")
                              ->option_text("FILE");
     app.add_flag("-c,--compact", options.compact, "The model JSON on one line");
-    app.add_flag("-q,--quiet", options.quiet, "No warnings");
+    app.add_flag("-q,--quiet", options.warnings.quiet, "No warnings");
     auto* maxWarningsOption =
         app.add_option("--max-warnings", maxWarnings,
                        "Warnings shown per input before a line that counts the rest (default: 100; 0: all)")
             ->option_text("N");
-    app.add_flag("--strict", options.strict, "Every warning is an error: exit 1, nothing written");
+    app.add_flag("--strict", options.warnings.strict, "Every warning is an error: exit 1, nothing written");
     auto* titleOption = app.add_option("--title", title,
                                        "HTML page title (default: the first heading's text, else the input's "
                                        "file name)")
@@ -186,7 +164,7 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
         return 2;
     }
 
-    if (auto const format = named(inputFormats, from)) {
+    if (auto const format = inputFormatNamed(from)) {
         options.from = *format;
     } else {
         err << "error: unknown input format \"" << from << "\"; choose richtext (json) or jsonl (ndjson)\n";
@@ -208,27 +186,29 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
         options.output = output;
     }
     if (toOption->count() > 0) {
-        auto const format = named(outputFormats, to);
-        if (!format) {
-            err << "error: unknown output format \"" << to << "\"; choose tree, json, html, markdown or none\n";
+        OutputFormat const* const format = OutputFormats::named(to);
+        if (format == nullptr) {
+            err << "error: unknown output format \"" << to << "\"; choose " << OutputFormats::names() << '\n';
             return 2;
         }
-        options.format = *format;
+        options.format = format;
     } else if (options.from == InputFormat::JsonLines) {
-        options.format = OutputFormat::Json;
+        options.format = &OutputFormats::forJsonLines();
     } else if (options.output && *options.output != "-") {
         auto const extension = extensionOf(*options.output);
-        auto const format = formatOfExtension(*options.output);
-        if (extension && !format) {
-            err << "error: cannot tell the output format from \"." << *extension
-                << "\"; give -t (tree, json, html, markdown or none)\n";
+        // An extension it does not know is refused without -t, rather than written as a tree.
+        OutputFormat const* const format = extension ? OutputFormats::withExtension(*extension) : nullptr;
+        if (extension && format == nullptr) {
+            err << "error: cannot tell the output format from \"." << *extension << "\"; give -t ("
+                << OutputFormats::names() << ")\n";
             return 2;
         }
-        options.format = format.value_or(OutputFormat::Tree);
+        options.format = format != nullptr ? format : &OutputFormats::fallback();
     }
-    if (options.from == InputFormat::JsonLines && options.format != OutputFormat::Json &&
-        options.format != OutputFormat::None) {
-        err << "error: -f jsonl writes JSON Lines: choose -t json or none\n";
+    // A batch of JSON Lines is written as JSON Lines, or not at all.
+    auto const writesLines = [](OutputFormat const& format) { return format.writeLine || !format.write; };
+    if (options.from == InputFormat::JsonLines && !writesLines(*options.format)) {
+        err << "error: -f jsonl writes JSON Lines: choose -t " << OutputFormats::names(writesLines) << '\n';
         return 2;
     }
     if (logOption->count() > 0) {
@@ -243,8 +223,8 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
     }
     if (cssOption->count() > 0) {
         // The page links it as it would a link in the document: the same schemes only.
-        if (!host::HtmlWriter::allowedLink(css)) {
-            err << "error: --css " << host::printableText(css)
+        if (!formats::HtmlWriter::allowedLink(css)) {
+            err << "error: --css " << formats::text::printableText(css)
                 << ": not an address a page may link (http, https or a relative path)\n";
             return 2;
         }
@@ -286,8 +266,8 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
             err << "error: choose one of -o and --output-dir\n";
             return 2;
         }
-        if (options.format == OutputFormat::None) {
-            err << "error: --output-dir with -t none has nothing to write\n";
+        if (!options.format->write) {
+            err << "error: --output-dir with -t " << options.format->name << " has nothing to write\n";
             return 2;
         }
         if (std::count(inputs.begin(), inputs.end(), "-") > 0) {

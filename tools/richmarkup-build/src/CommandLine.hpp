@@ -18,10 +18,7 @@ public:
     static std::optional<int> parse(int argc, char const* const* argv, ToolOptions& options, std::ostream& out,
                                     std::ostream& err, bool standardInputIsTerminal = false);
 
-    /// The output format a file name's extension implies: .html/.htm, .json/.jsonl, .md/.markdown
-    /// (and a few more spellings), .txt; none for any other extension or none.
-    static std::optional<OutputFormat> formatOfExtension(std::string const& path);
-    /// The file name's extension without its dot, if it has one.
+    /// The file name's extension without its dot, if it has one: what OutputFormats knows -o by.
     static std::optional<std::string> extensionOf(std::string const& path);
 };
 

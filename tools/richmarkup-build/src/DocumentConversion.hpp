@@ -3,6 +3,7 @@
 #include "OutputTarget.hpp"
 #include "ToolOptions.hpp"
 
+#include <richmarkup/host/ConversionPipeline.hpp>
 #include <richmarkup/host/DocumentHost.hpp>
 
 #include <cstddef>
@@ -16,18 +17,16 @@ namespace richmarkup::tool {
 
 class WriterWarnings;
 
-/// One document made of some inputs, built into one model and written to one output: read and
-/// parse every input (malformed JSON fails before anything is built), build, write.
+/// One document made of some inputs, written to one output: reads the inputs into the host's
+/// ConversionPipeline (malformed JSON fails before anything is built), runs it, writes its nodes
+/// in the chosen format and prints what it reported, each input's warnings up to its limit.
 class DocumentConversion {
 public:
     /// What --stats reports of a conversion.
     struct Counts {
-        std::size_t topLevel = 0;
+        host::ConversionPipeline::Counts built;
         std::size_t elements = 0;  // counted only with --stats
-        std::size_t nodes = 0;
-        std::size_t released = 0;
-        std::size_t parsedParts = 0;  // parsed documents: two for an input parsed in two parts at once
-        double parseMs = 0;
+        double parseMs = 0;        // the inputs' reading included
         double buildMs = 0;
         double writeMs = 0;
     };
@@ -49,7 +48,6 @@ private:
     // False when --strict found the writer's warnings and nothing was written.
     bool write(std::vector<document::vxzero::Node> const& nodes, std::vector<std::string> const& inputs,
                std::optional<std::string> const& output, WriterWarnings& warnings);
-    host::Diagnostic::Severity severity() const noexcept;
 
     ToolOptions const& options_;
     HostSource host_;

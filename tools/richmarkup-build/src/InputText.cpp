@@ -3,7 +3,8 @@
 #include "InputError.hpp"
 #include "JsonOpening.hpp"
 
-#include <richmarkup/host/PrintableText.hpp>
+#include <foundation/memory/Pages.hpp>
+#include <richmarkup/formats/PrintableText.hpp>
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -19,7 +20,7 @@ namespace richmarkup::tool {
 namespace {
 
 [[noreturn]] void cannotRead(std::string const& path, int error) {
-    throw InputError("cannot read " + host::printableText(path) + ": " + std::strerror(error));
+    throw InputError("cannot read " + formats::text::printableText(path) + ": " + std::strerror(error));
 }
 
 struct FileDescriptor {
@@ -54,8 +55,7 @@ InputText InputText::read(std::string const& path) {
     InputText input;
     auto const size = static_cast<std::size_t>(status.st_size);
     if (S_ISREG(status.st_mode) && size > 0) {
-        long const page = ::sysconf(_SC_PAGESIZE);
-        auto const pageSize = static_cast<std::size_t>(page > 0 ? page : 4096);
+        std::size_t const pageSize = foundation::memory::pageSize();
         std::size_t const mapped = (size + pageSize - 1) / pageSize * pageSize;
         // Private: the parser's writes (a byte or two, put back) stay in this process's copy of
         // a page; the pages past the end of the file read as zeros. A file cut short meanwhile

@@ -14,9 +14,8 @@ std::string LargeHeap::tunablesFor(char const* current) {
     if (value.find("glibc.malloc.hugetlb") != std::string::npos) {
         return std::string();  // the user's own choice, or this process was restarted already
     }
-    // The heap grows 4 MiB beyond each need, so the reading-ahead thread can map those pages
-    // before the builders touch them (richmarkup::host's HeapAhead); at most that much more
-    // stays mapped at the end.
+    // The heap grows 4 MiB beyond each need, so that another thread can map those pages before
+    // the builders touch them; at most that much more stays mapped at the end.
     for (char const* setting : {"glibc.malloc.hugetlb=1", "glibc.malloc.top_pad=4194304"}) {
         std::string_view const name(setting, std::strchr(setting, '=') - setting);
         if (value.find(name) == std::string::npos) {

@@ -11,9 +11,9 @@ namespace richmarkup::tool {
 /// costs about a quarter of the whole run. glibc's malloc asks the kernel for transparent huge
 /// pages (2 MiB) only when its tunable `glibc.malloc.hugetlb` is set at process start, so for
 /// inputs that large the tool sets it and starts itself again, once, and has the heap grow in
-/// steps of 4 MiB (`glibc.malloc.top_pad`), which the host maps ahead of the builders on its
-/// second thread. Smaller inputs, an explicit huge-page setting and `RICHMARKUP_HUGE_PAGES=0`
-/// leave the process as it is.
+/// steps of 4 MiB (`glibc.malloc.top_pad`): steps a host mapping the heap ahead of its builders
+/// (host::PerformanceOptions::heapAhead) can map whole. Smaller inputs, an explicit huge-page
+/// setting and `RICHMARKUP_HUGE_PAGES=0` leave the process as it is.
 class LargeHeap {
 public:
     /// Inputs of this many bytes together are worth the second start.

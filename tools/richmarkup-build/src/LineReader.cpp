@@ -3,7 +3,7 @@
 #include "InputError.hpp"
 #include "JsonOpening.hpp"
 
-#include <richmarkup/host/PrintableText.hpp>
+#include <richmarkup/formats/PrintableText.hpp>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,7 +20,7 @@ namespace {
 constexpr std::size_t kPiece = 1 << 20;
 
 [[noreturn]] void cannotRead(std::string const& name, int error) {
-    throw InputError("cannot read " + host::printableText(name) + ": " + std::strerror(error));
+    throw InputError("cannot read " + formats::text::printableText(name) + ": " + std::strerror(error));
 }
 
 } // namespace

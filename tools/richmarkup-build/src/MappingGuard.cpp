@@ -1,5 +1,7 @@
 #include "MappingGuard.hpp"
 
+#include <foundation/memory/Pages.hpp>
+
 #include <signal.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -38,8 +40,7 @@ extern "C" void replaceVanishedPage(int signal, siginfo_t* info, void* context) 
         }
         // Zeros from the page that vanished to the mapping's end: the rest of the file is
         // gone too, and one call spares a signal per page.
-        long const pageSize = ::sysconf(_SC_PAGESIZE);
-        std::uintptr_t const page = address & ~static_cast<std::uintptr_t>(pageSize - 1);
+        std::uintptr_t const page = address & ~static_cast<std::uintptr_t>(foundation::memory::pageSize() - 1);
         void* const zeros = ::mmap(reinterpret_cast<void*>(page), slot.end.load() - page, PROT_READ | PROT_WRITE,
                                    MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0);
         if (zeros != MAP_FAILED) {
@@ -65,6 +66,7 @@ extern "C" void replaceVanishedPage(int signal, siginfo_t* info, void* context) 
 }
 
 void installHandler() {
+    (void)foundation::memory::pageSize();  // read once here: the handler must not be the first to ask
     struct sigaction action {};
     action.sa_sigaction = replaceVanishedPage;
     action.sa_flags = SA_SIGINFO;

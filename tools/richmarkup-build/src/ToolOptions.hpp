@@ -1,5 +1,9 @@
 #pragma once
 
+#include "OutputFormats.hpp"
+
+#include <richmarkup/host/ConversionOptions.hpp>
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -7,7 +11,6 @@
 
 namespace richmarkup::tool {
 
-enum class OutputFormat { Tree, Json, Html, Markdown, None };
 /// richtext: each input is one document; jsonl: each line of each input is one.
 enum class InputFormat { RichText, JsonLines };
 
@@ -16,7 +19,8 @@ struct ToolOptions {
     /// JSON files, "-" for standard input; built in order into one model.
     std::vector<std::string> inputs{"-"};
     InputFormat from = InputFormat::RichText;
-    OutputFormat format = OutputFormat::Tree;
+    /// A row of OutputFormats::all().
+    OutputFormat const* format = &OutputFormats::fallback();
     /// Documents built at once, each on a thread of its own with a model of its own.
     std::size_t jobs = 1;
     /// Each input to its own output in this folder, named after it.
@@ -33,10 +37,9 @@ struct ToolOptions {
     bool stats = false;
     /// The model JSON on one line.
     bool compact = false;
-    /// No warnings on standard error.
-    bool quiet = false;
-    /// Every warning is an error: exit 1, nothing written.
-    bool strict = false;
+    /// --strict (every warning is an error: exit 1, nothing written) and --quiet (no warnings on
+    /// standard error), for the build's warnings and the writer's alike.
+    host::WarningPolicy warnings;
     /// Warnings shown per input; the rest are counted in one line. 0: no limit.
     std::size_t maxWarnings = 100;
     /// HTML: the page title (default: the first heading's text, else the input's file name),

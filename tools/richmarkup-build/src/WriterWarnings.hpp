@@ -1,9 +1,9 @@
 #pragma once
 
+#include <richmarkup/host/ConversionPipeline.hpp>
 #include <richmarkup/host/Diagnostic.hpp>
 #include <richmarkup/host/DocumentHost.hpp>
-#include <richmarkup/host/SourceText.hpp>
-#include <richmarkup/host/WriterWarning.hpp>
+#include <richmarkup/formats/WriterWarning.hpp>
 
 #include <document/vxzero/Node.hpp>
 
@@ -18,13 +18,13 @@ namespace richmarkup::tool {
 /// like the build's own warnings. Only an input with such a warning is parsed again.
 class WriterWarnings {
 public:
-    /// nodes: the top-level nodes written; firstNodeOfInput[i]: where input i's nodes start
-    /// among them; texts: the inputs, in order.
-    WriterWarnings(std::vector<document::vxzero::Node> const& nodes, std::vector<std::size_t> firstNodeOfInput,
-                   std::vector<host::SourceText>& texts, host::DocumentHost const& host);
+    /// nodes: the top-level nodes written, as `inputs` converted them (its texts are the inputs,
+    /// in order).
+    WriterWarnings(std::vector<document::vxzero::Node> const& nodes, host::ConversionPipeline& inputs,
+                   host::DocumentHost const& host);
 
     /// For the writer's Options::onWarning; keeps each warning for locate().
-    host::WriterWarningHandler handler();
+    formats::WriterWarningHandler handler();
 
     bool empty() const noexcept { return warnings_.empty(); }
 
@@ -40,10 +40,9 @@ public:
 
 private:
     std::vector<document::vxzero::Node> const& nodes_;
-    std::vector<std::size_t> firstNodeOfInput_;
-    std::vector<host::SourceText>& texts_;
+    host::ConversionPipeline& inputs_;
     host::DocumentHost const& host_;
-    std::vector<host::WriterWarning> warnings_;
+    std::vector<formats::WriterWarning> warnings_;
 };
 
 } // namespace richmarkup::tool

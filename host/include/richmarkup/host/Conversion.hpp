@@ -11,9 +11,9 @@
 
 namespace richmarkup::host {
 
-/// What DocumentHost::convert gives: the model the nodes live in, the top-level nodes and
-/// every diagnostic, located in the text. After an error there are no nodes: a document is
-/// converted whole or not at all.
+/// What DocumentHost::convert and ConversionPipeline::run give: the model the nodes live in, the
+/// top-level nodes and every diagnostic, located in the text. After an error there are no nodes:
+/// a document is converted whole or not at all.
 struct Conversion {
     /// Declared first so that it ends after the nodes. Keep the Conversion (or this model)
     /// while any node of it is read.

@@ -1,12 +1,14 @@
 #pragma once
 
+#include <richmarkup/host/Export.hpp>
+
 #include <cstddef>
 #include <string>
 
 namespace richmarkup::host {
 
 /// One thing a build says about its input, located: where in which file, and what.
-struct Diagnostic {
+struct RICHMARKUP_HOST_EXPORT Diagnostic {
     enum class Severity { Warning, Error };
 
     Severity severity = Severity::Warning;

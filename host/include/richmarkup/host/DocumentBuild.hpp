@@ -2,6 +2,7 @@
 
 #include <richmarkup/host/BuildResult.hpp>
 #include <richmarkup/host/BuildWarning.hpp>
+#include <richmarkup/host/Export.hpp>
 
 #include <foundation/json/Value.hpp>
 
@@ -22,20 +23,20 @@ class DocumentBuild {
 public:
     using WarningHandler = std::function<void(BuildWarning const&)>;
 
-    DocumentBuild(DocumentBuild&&) noexcept;
-    DocumentBuild& operator=(DocumentBuild&&) noexcept;
-    ~DocumentBuild();
+    RICHMARKUP_HOST_EXPORT DocumentBuild(DocumentBuild&&) noexcept;
+    RICHMARKUP_HOST_EXPORT DocumentBuild& operator=(DocumentBuild&&) noexcept;
+    RICHMARKUP_HOST_EXPORT ~DocumentBuild();
 
     /// Builds the next top-level element with the first block builder that accepts it; one that
     /// none accepts is skipped with a warning. Throws ElementBuildError, numbered from 1 in
     /// the order of the calls, when a builder throws.
-    void add(foundation::json::Value const& element);
+    RICHMARKUP_HOST_EXPORT void add(foundation::json::Value const& element);
     /// Top-level elements added so far.
-    std::size_t added() const noexcept;
+    RICHMARKUP_HOST_EXPORT std::size_t added() const noexcept;
     /// The nodes and warnings so far.
-    BuildResult const& result() const noexcept;
+    RICHMARKUP_HOST_EXPORT BuildResult const& result() const noexcept;
     /// Hands the result over; the build is then empty.
-    BuildResult takeResult() noexcept;
+    RICHMARKUP_HOST_EXPORT BuildResult takeResult() noexcept;
 
     struct State;
 

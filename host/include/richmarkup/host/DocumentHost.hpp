@@ -2,7 +2,9 @@
 
 #include <richmarkup/host/BuildResult.hpp>
 #include <richmarkup/host/Conversion.hpp>
+#include <richmarkup/host/ConversionOptions.hpp>
 #include <richmarkup/host/DocumentBuild.hpp>
+#include <richmarkup/host/Export.hpp>
 #include <richmarkup/host/BuildWarning.hpp>
 #include <richmarkup/host/BuilderInfo.hpp>
 #include <richmarkup/host/HostOptions.hpp>
@@ -13,6 +15,7 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,8 +34,8 @@ public:
     using ElementHandler = std::function<void(foundation::json::Value const&)>;
 
     /// Throws HostError when a bundle is missing or fails to install or start.
-    explicit DocumentHost(HostOptions options = {});
-    ~DocumentHost();
+    RICHMARKUP_HOST_EXPORT explicit DocumentHost(HostOptions options = {});
+    RICHMARKUP_HOST_EXPORT ~DocumentHost();
     DocumentHost(DocumentHost const&) = delete;
     DocumentHost& operator=(DocumentHost const&) = delete;
 
@@ -42,7 +45,12 @@ public:
     /// exceptions. The text may go once this returns.
     /// `firstLine`: the line of the input the text starts on, for a document that is one line of
     /// a larger file (JSON Lines); every line a diagnostic gives counts from it.
-    Conversion convert(std::string_view json, std::string name = "<string>", std::size_t firstLine = 1) const;
+    RICHMARKUP_HOST_EXPORT Conversion convert(std::string_view json, std::string name = "<string>",
+                                          std::size_t firstLine = 1) const;
+    /// As above, with what the conversion makes of its warnings (WarningPolicy: --strict and
+    /// --quiet) and who hears them. Several texts into one model: ConversionPipeline.
+    RICHMARKUP_HOST_EXPORT Conversion convert(std::string_view json, std::string name, std::size_t firstLine,
+                                          ConversionOptions const& options) const;
 
     /// Builds a document (one block element, or an array of them) into `model`. Each top-level
     /// element goes to the first NodeBuilder service, in the framework's order, that accepts it;
@@ -50,21 +58,27 @@ public:
     /// result then keeps none of them: see BuildResult::warnings).
     /// Throws ElementBuildError when a builder throws, std::invalid_argument when the document
     /// is neither an object nor an array.
-    BuildResult build(vx::zero::Model const& model, foundation::json::Value const& document,
-                      WarningHandler const& onWarning = {}) const;
+    RICHMARKUP_HOST_EXPORT BuildResult build(vx::zero::Model const& model, foundation::json::Value const& document,
+                                         WarningHandler const& onWarning = {}) const;
     /// As above for a streamed document: each element is converted, built and let go before
     /// the next, so its Values never exist all at once. `onElement` sees each element just
     /// before it is built.
-    BuildResult build(vx::zero::Model const& model, foundation::json::ElementStream& document,
-                      WarningHandler const& onWarning = {}, ElementHandler const& onElement = {}) const;
+    RICHMARKUP_HOST_EXPORT BuildResult build(vx::zero::Model const& model, foundation::json::ElementStream& document,
+                                         WarningHandler const& onWarning = {},
+                                         ElementHandler const& onElement = {}) const;
     /// A build to feed element by element, with a snapshot of the block builders registered now.
-    DocumentBuild begin(vx::zero::Model const& model, WarningHandler onWarning = {}) const;
+    RICHMARKUP_HOST_EXPORT DocumentBuild begin(vx::zero::Model const& model, WarningHandler onWarning = {}) const;
+
+    /// The kinds of element ("HeadingNode", "TableNode", ...) that the NodeBuilder services
+    /// registered now take, as each answered when the host started: what a document may hold at
+    /// its top and a table cell among its children.
+    RICHMARKUP_HOST_EXPORT std::set<std::string> blockKinds() const;
 
     /// The NodeBuilder services, then the TextElementBuilder services, each in the framework's order.
-    std::vector<BuilderInfo> listBuilders() const;
+    RICHMARKUP_HOST_EXPORT std::vector<BuilderInfo> listBuilders() const;
 
     /// The bundle files the host installed, in the order it installed them.
-    std::vector<std::string> const& installedBundles() const noexcept;
+    RICHMARKUP_HOST_EXPORT std::vector<std::string> const& installedBundles() const noexcept;
 
 private:
     struct State;

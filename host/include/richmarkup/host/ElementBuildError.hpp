@@ -1,5 +1,7 @@
 #pragma once
 
+#include <richmarkup/host/Export.hpp>
+
 #include <cstddef>
 #include <stdexcept>
 #include <string>
@@ -10,7 +12,7 @@ namespace richmarkup::host {
 /// exception text unchanged; the element is named by its number so the caller can point at it.
 /// Only the text is kept: the exception object may belong to a bundle library, which must not
 /// be referenced once the host is gone.
-class ElementBuildError : public std::runtime_error {
+class RICHMARKUP_HOST_EXPORT ElementBuildError : public std::runtime_error {
 public:
     ElementBuildError(std::size_t elementNumber, std::string const& message, std::string pointer = {},
                       std::string cause = {})

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <richmarkup/host/NodeView.hpp>
+#include <richmarkup/formats/NodeView.hpp>
+#include <richmarkup/host/Export.hpp>
 
 #include <document/vxzero/Node.hpp>
 #include <foundation/json/Value.hpp>
@@ -21,7 +22,7 @@ class ElementChecker;
 /// for a writer's warning, which names a node. It walks the input as the build did, counting
 /// only the elements that became nodes, so it needs the input again (parsed anew is fine) and
 /// the block builders of the build.
-class NodeLocator {
+class RICHMARKUP_HOST_EXPORT NodeLocator {
 public:
     /// For documents built by `host`, with the block builders it has now.
     explicit NodeLocator(DocumentHost const& host);
@@ -34,7 +35,7 @@ public:
     /// The node's path: its top-level node's index among `topLevel`, then the index of each
     /// node below among its parent's children. Nullopt when the node is under none of them.
     static std::optional<std::vector<std::size_t>> pathOf(std::vector<document::vxzero::Node> const& topLevel,
-                                                          NodeView node);
+                                                          formats::NodeView node);
 
     /// The pointer into `document` (one element, or an array of them) of the value the node at
     /// `nodePath` was built from: "" or "/i" for a top-level node, then "/children/j" for each

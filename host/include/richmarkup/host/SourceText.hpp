@@ -3,6 +3,7 @@
 #include <richmarkup/host/BuildWarning.hpp>
 #include <richmarkup/host/Diagnostic.hpp>
 #include <richmarkup/host/ElementBuildError.hpp>
+#include <richmarkup/host/Export.hpp>
 
 #include <foundation/json/ParseError.hpp>
 #include <foundation/json/TextLocator.hpp>
@@ -15,7 +16,7 @@ namespace richmarkup::host {
 /// The text of one input, to give a build's warnings and errors their line and column. A build
 /// lets the text go as it passes, so a file is read again, once, when its first diagnostic
 /// needs a position; text that cannot be read again (standard input) is kept from the start.
-class SourceText {
+class RICHMARKUP_HOST_EXPORT SourceText {
 public:
     /// name: as messages name the input; path: the file to read again, or empty with `kept`.
     /// firstLine: the line of the input the text starts on (a JSON Lines document's line), which

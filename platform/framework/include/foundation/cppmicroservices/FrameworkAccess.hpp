@@ -1,5 +1,7 @@
 #pragma once
 
+#include <foundation/cppmicroservices/Export.hpp>
+
 #include <memory>
 
 namespace cppmicroservices {
@@ -10,9 +12,9 @@ namespace foundation::cppmicroservices {
 
 /// The framework the host runs, or an empty pointer when none runs. Builders that look
 /// services up at build time go through it, not through their own bundle's context.
-std::shared_ptr<::cppmicroservices::Framework> getFramework();
+RICHMARKUP_FRAMEWORK_ACCESS_EXPORT std::shared_ptr<::cppmicroservices::Framework> getFramework();
 
 /// Set by the host once its framework has started; an empty pointer clears it.
-void setFramework(std::shared_ptr<::cppmicroservices::Framework> framework);
+RICHMARKUP_FRAMEWORK_ACCESS_EXPORT void setFramework(std::shared_ptr<::cppmicroservices::Framework> framework);
 
 } // namespace foundation::cppmicroservices

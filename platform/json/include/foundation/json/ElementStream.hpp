@@ -1,5 +1,6 @@
 #pragma once
 
+#include <foundation/json/Export.hpp>
 #include <foundation/json/Value.hpp>
 
 #include <cstddef>
@@ -16,23 +17,23 @@ namespace foundation::json {
 /// Made by Parser::stream and Parser::streamAndRelease. Not for concurrent use.
 class ElementStream {
 public:
-    ElementStream(ElementStream&&) noexcept;
-    ElementStream& operator=(ElementStream&&) noexcept;
-    ~ElementStream();
+    RICHMARKUP_JSON_EXPORT ElementStream(ElementStream&&) noexcept;
+    RICHMARKUP_JSON_EXPORT ElementStream& operator=(ElementStream&&) noexcept;
+    RICHMARKUP_JSON_EXPORT ~ElementStream();
 
     /// The kind of the document as a whole.
-    Kind documentKind() const noexcept;
+    RICHMARKUP_JSON_EXPORT Kind documentKind() const noexcept;
     /// Top-level elements in all: the array's size, or 1.
-    std::size_t size() const noexcept;
+    RICHMARKUP_JSON_EXPORT std::size_t size() const noexcept;
     /// Elements handed out so far.
-    std::size_t position() const noexcept;
+    RICHMARKUP_JSON_EXPORT std::size_t position() const noexcept;
     /// Gives the next element, or false when all have been handed out.
-    bool next(Value& element);
+    RICHMARKUP_JSON_EXPORT bool next(Value& element);
     /// Bytes of the parsed document handed back to the system so far (streamAndRelease only).
-    std::size_t releasedBytes() const noexcept;
+    RICHMARKUP_JSON_EXPORT std::size_t releasedBytes() const noexcept;
     /// Parsed documents the elements come from: 2 where a large array was parsed in two
     /// parts at once (Parser's WritableText), else 1.
-    std::size_t parts() const noexcept;
+    RICHMARKUP_JSON_EXPORT std::size_t parts() const noexcept;
 
     struct Impl;
 

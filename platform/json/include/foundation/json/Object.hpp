@@ -1,5 +1,6 @@
 #pragma once
 
+#include <foundation/json/Export.hpp>
 #include <foundation/json/Value.hpp>
 
 #include <initializer_list>
@@ -20,7 +21,7 @@ struct SortedUnique {};
 /// typical element (a handful of keys) costs one allocation and lookups touch one block.
 /// The parser places the vector in its tree's arena; every other object, a copy of a
 /// parsed one included, keeps it on the heap.
-class Object {
+class RICHMARKUP_JSON_EXPORT Object {
 public:
     using value_type = std::pair<std::string, Value>;
     using Members = std::pmr::vector<value_type>;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <foundation/json/Export.hpp>
+
 #include <cstddef>
 #include <optional>
 #include <stdexcept>
@@ -9,7 +11,7 @@ namespace foundation::json {
 
 /// JSON text the parser cannot read: where (1-based line, 1-based byte column) and what is wrong.
 /// what() is "LINE:COL: reason", or "LINE:COL: POINTER: reason" with a pointer.
-class ParseError : public std::runtime_error {
+class RICHMARKUP_JSON_EXPORT ParseError : public std::runtime_error {
 public:
     ParseError(std::size_t line, std::size_t column, std::string reason,
                std::optional<std::string> pointer = std::nullopt);

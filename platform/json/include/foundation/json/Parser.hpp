@@ -1,6 +1,7 @@
 #pragma once
 
 #include <foundation/json/ElementStream.hpp>
+#include <foundation/json/Export.hpp>
 #include <foundation/json/ParseError.hpp>
 #include <foundation/json/Value.hpp>
 
@@ -36,7 +37,7 @@ struct WritableText {
 /// Reusable: keeps its buffers warm between documents, and the memory of the trees it made
 /// once they are gone, for the next tree. A parsed tree is freed as a whole once no Value
 /// of it is left. Not for concurrent use.
-class Parser {
+class RICHMARKUP_JSON_EXPORT Parser {
 public:
     Parser();
     ~Parser();
@@ -84,7 +85,7 @@ private:
     std::shared_ptr<detail::ParserState> state_;
 };
 
-Value parse(std::string_view text);
-Value parseFile(std::string const& path);
+RICHMARKUP_JSON_EXPORT Value parse(std::string_view text);
+RICHMARKUP_JSON_EXPORT Value parseFile(std::string const& path);
 
 } // namespace foundation::json

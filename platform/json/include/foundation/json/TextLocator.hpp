@@ -1,5 +1,7 @@
 #pragma once
 
+#include <foundation/json/Export.hpp>
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -9,7 +11,7 @@
 namespace foundation::json {
 
 /// Appends "/" and `token` as an RFC 6901 reference token ("~" as "~0", "/" as "~1").
-void appendPointerToken(std::string& pointer, std::string_view token);
+RICHMARKUP_JSON_EXPORT void appendPointerToken(std::string& pointer, std::string_view token);
 
 /// Where a value stands in the text it was parsed from.
 struct TextPosition {
@@ -22,7 +24,7 @@ struct TextPosition {
 /// message needs a position, so that parsing keeps no positions at all. Of an object's members
 /// with the same key, the last is found, as the parser keeps the last. Lookups in document
 /// order of the top-level array are cheap: the locator goes on from the element it found last.
-class TextLocator {
+class RICHMARKUP_JSON_EXPORT TextLocator {
 public:
     explicit TextLocator(std::string_view text) noexcept : text_(text) {}
 

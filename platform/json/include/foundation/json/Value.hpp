@@ -1,5 +1,7 @@
 #pragma once
 
+#include <foundation/json/Export.hpp>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -33,7 +35,7 @@ template <> struct traits<float> { static constexpr char const* name = "float"; 
 template <> struct traits<long long> { static constexpr char const* name = "int64"; };
 template <> struct traits<unsigned long long> { static constexpr char const* name = "uint64"; };
 
-char const* kindName(Kind kind) noexcept;
+RICHMARKUP_JSON_EXPORT char const* kindName(Kind kind) noexcept;
 
 namespace detail {
 struct StringRep;
@@ -46,7 +48,7 @@ struct ValueAccess;
 /// Value copies a handle (one atomic count step), never the subtree, so values can be
 /// passed around and kept freely, also across threads. A handle to any part of a parsed
 /// tree keeps the whole tree.
-class Value {
+class RICHMARKUP_JSON_EXPORT Value {
 public:
     Value() noexcept : kind_(Kind::Undefined) { u_.u = 0; }
     Value(Undefined) noexcept : Value() {}
@@ -156,7 +158,7 @@ public:
     /// the text wrote a number too small for a double: that number as written; else empty.
     std::string_view writtenAs(Value const& number) const;
 
-    friend bool operator==(Value const& a, Value const& b) noexcept;
+    friend RICHMARKUP_JSON_EXPORT bool operator==(Value const& a, Value const& b) noexcept;
     friend bool operator!=(Value const& a, Value const& b) noexcept { return !(a == b); }
 
     template <class T>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <richmarkup/shared/logging/Export.hpp>
+
 #include <boost/log/attributes/attribute_set.hpp>
 #include <boost/log/attributes/mutable_constant.hpp>
 #include <boost/log/core/core.hpp>
@@ -23,7 +25,7 @@ inline constexpr unsigned trace = 16;
 /// without a lock, so a disabled record costs one load and one branch; opening a
 /// record takes the exclusive lock, because the severity attribute is shared state.
 template <class CharT>
-class basic_diagnostic_logger {
+class RICHMARKUP_LOG_EXPORT basic_diagnostic_logger {
 public:
     using char_type = CharT;
     using mutex_type = std::mutex;

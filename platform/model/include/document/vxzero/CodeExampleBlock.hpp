@@ -1,6 +1,7 @@
 #pragma once
 
 #include <document/vxzero/Node.hpp>
+#include <vx/zero/Export.hpp>
 
 #include <boost/uuid/uuid.hpp>
 
@@ -11,7 +12,7 @@
 namespace document::vxzero {
 
 /// A block of example code; its children are its lines.
-class CodeExampleBlock : public Node {
+class RICHMARKUP_MODEL_EXPORT CodeExampleBlock : public Node {
 public:
     class Impl;
     class Builder;
@@ -27,7 +28,7 @@ private:
     friend struct detail::NodeAccess;
 };
 
-class CodeExampleBlock::Impl final : public Node::Impl {
+class RICHMARKUP_MODEL_EXPORT CodeExampleBlock::Impl final : public Node::Impl {
 public:
     using Node::Impl::Impl;
     ~Impl() override;
@@ -42,7 +43,7 @@ private:
 };
 
 /// Creates CodeExampleBlock nodes in one model; every call gives a new node.
-class CodeExampleBlock::Builder {
+class RICHMARKUP_MODEL_EXPORT CodeExampleBlock::Builder {
 public:
     explicit Builder(vx::zero::Model const& model) noexcept : model_(model) {}
     CodeExampleBlock createCodeExampleBlock(boost::uuids::uuid const& uuid) const;

@@ -1,13 +1,14 @@
 #pragma once
 
 #include <document/vxzero/Node.hpp>
+#include <vx/zero/Export.hpp>
 
 #include <boost/uuid/uuid.hpp>
 
 namespace document::vxzero {
 
 /// One line of a code example; its children are code text runs.
-class CodeExampleLine : public Node {
+class RICHMARKUP_MODEL_EXPORT CodeExampleLine : public Node {
 public:
     class Impl;
     class Builder;
@@ -23,7 +24,7 @@ private:
     friend struct detail::NodeAccess;
 };
 
-class CodeExampleLine::Impl final : public Node::Impl {
+class RICHMARKUP_MODEL_EXPORT CodeExampleLine::Impl final : public Node::Impl {
 public:
     using Node::Impl::Impl;
     ~Impl() override;
@@ -31,7 +32,7 @@ public:
 };
 
 /// Creates CodeExampleLine nodes in one model; every call gives a new node.
-class CodeExampleLine::Builder {
+class RICHMARKUP_MODEL_EXPORT CodeExampleLine::Builder {
 public:
     explicit Builder(vx::zero::Model const& model) noexcept : model_(model) {}
     CodeExampleLine createCodeExampleLine(boost::uuids::uuid const& uuid) const;

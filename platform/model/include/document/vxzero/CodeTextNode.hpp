@@ -1,6 +1,7 @@
 #pragma once
 
 #include <document/vxzero/TextNode.hpp>
+#include <vx/zero/Export.hpp>
 
 #include <boost/uuid/uuid.hpp>
 
@@ -11,7 +12,7 @@
 namespace document::vxzero {
 
 /// A run of code text, tagged with the kind of token it is.
-class CodeTextNode : public TextNode {
+class RICHMARKUP_MODEL_EXPORT CodeTextNode : public TextNode {
 public:
     class Impl;
     class Builder;
@@ -27,7 +28,7 @@ private:
     friend struct detail::NodeAccess;
 };
 
-class CodeTextNode::Impl final : public TextNode::Impl {
+class RICHMARKUP_MODEL_EXPORT CodeTextNode::Impl final : public TextNode::Impl {
 public:
     using TextNode::Impl::Impl;
     ~Impl() override;
@@ -42,7 +43,7 @@ private:
 };
 
 /// Creates CodeTextNode nodes in one model; every call gives a new node.
-class CodeTextNode::Builder {
+class RICHMARKUP_MODEL_EXPORT CodeTextNode::Builder {
 public:
     explicit Builder(vx::zero::Model const& model) noexcept : model_(model) {}
     CodeTextNode createCodeTextNode(boost::uuids::uuid const& uuid) const;

@@ -2,6 +2,7 @@
 
 #include <document/vxzero/Node.hpp>
 #include <quillix/contentmodel/vxzero/EquationData.hpp>
+#include <vx/zero/Export.hpp>
 
 #include <boost/uuid/uuid.hpp>
 
@@ -12,7 +13,7 @@
 namespace document::vxzero {
 
 /// An inline equation given as TeX.
-class EquationNode : public Node {
+class RICHMARKUP_MODEL_EXPORT EquationNode : public Node {
 public:
     class Impl;
     class Builder;
@@ -28,7 +29,7 @@ private:
     friend struct detail::NodeAccess;
 };
 
-class EquationNode::Impl final : public Node::Impl {
+class RICHMARKUP_MODEL_EXPORT EquationNode::Impl final : public Node::Impl {
 public:
     using Node::Impl::Impl;
     ~Impl() override;
@@ -47,7 +48,7 @@ private:
 };
 
 /// Creates EquationNode nodes in one model; every call gives a new node.
-class EquationNode::Builder {
+class RICHMARKUP_MODEL_EXPORT EquationNode::Builder {
 public:
     explicit Builder(vx::zero::Model const& model) noexcept : model_(model) {}
     EquationNode createEquationNode(boost::uuids::uuid const& uuid) const;

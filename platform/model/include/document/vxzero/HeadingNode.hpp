@@ -1,6 +1,7 @@
 #pragma once
 
 #include <document/vxzero/RichTextParagraphNode.hpp>
+#include <vx/zero/Export.hpp>
 
 #include <boost/uuid/uuid.hpp>
 
@@ -9,7 +10,7 @@
 namespace document::vxzero {
 
 /// A heading: a paragraph with a level.
-class HeadingNode : public RichTextParagraphNode {
+class RICHMARKUP_MODEL_EXPORT HeadingNode : public RichTextParagraphNode {
 public:
     class Impl;
     class Builder;
@@ -25,7 +26,7 @@ private:
     friend struct detail::NodeAccess;
 };
 
-class HeadingNode::Impl final : public RichTextParagraphNode::Impl {
+class RICHMARKUP_MODEL_EXPORT HeadingNode::Impl final : public RichTextParagraphNode::Impl {
 public:
     using RichTextParagraphNode::Impl::Impl;
     ~Impl() override;
@@ -39,7 +40,7 @@ private:
 };
 
 /// Creates HeadingNode nodes in one model; every call gives a new node.
-class HeadingNode::Builder {
+class RICHMARKUP_MODEL_EXPORT HeadingNode::Builder {
 public:
     explicit Builder(vx::zero::Model const& model) noexcept : model_(model) {}
     HeadingNode createHeadingNode(boost::uuids::uuid const& uuid) const;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <document/vxzero/Node.hpp>
+#include <vx/zero/Export.hpp>
 
 #include <boost/uuid/uuid.hpp>
 
@@ -11,7 +12,7 @@
 namespace document::vxzero {
 
 /// A link; its children are the text it shows.
-class HyperlinkNode : public Node {
+class RICHMARKUP_MODEL_EXPORT HyperlinkNode : public Node {
 public:
     class Impl;
     class Builder;
@@ -27,7 +28,7 @@ private:
     friend struct detail::NodeAccess;
 };
 
-class HyperlinkNode::Impl final : public Node::Impl {
+class RICHMARKUP_MODEL_EXPORT HyperlinkNode::Impl final : public Node::Impl {
 public:
     using Node::Impl::Impl;
     ~Impl() override;
@@ -50,7 +51,7 @@ private:
 };
 
 /// Creates HyperlinkNode nodes in one model; every call gives a new node.
-class HyperlinkNode::Builder {
+class RICHMARKUP_MODEL_EXPORT HyperlinkNode::Builder {
 public:
     explicit Builder(vx::zero::Model const& model) noexcept : model_(model) {}
     HyperlinkNode createHyperlinkNode(boost::uuids::uuid const& uuid) const;

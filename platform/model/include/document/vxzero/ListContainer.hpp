@@ -1,6 +1,7 @@
 #pragma once
 
 #include <document/vxzero/Node.hpp>
+#include <vx/zero/Export.hpp>
 
 #include <boost/uuid/uuid.hpp>
 
@@ -9,7 +10,7 @@
 namespace document::vxzero {
 
 /// A list; its children are list items.
-class ListContainer : public Node {
+class RICHMARKUP_MODEL_EXPORT ListContainer : public Node {
 public:
     class Impl;
     class Builder;
@@ -25,7 +26,7 @@ private:
     friend struct detail::NodeAccess;
 };
 
-class ListContainer::Impl final : public Node::Impl {
+class RICHMARKUP_MODEL_EXPORT ListContainer::Impl final : public Node::Impl {
 public:
     using Node::Impl::Impl;
     ~Impl() override;
@@ -39,7 +40,7 @@ private:
 };
 
 /// Creates ListContainer nodes in one model; every call gives a new node.
-class ListContainer::Builder {
+class RICHMARKUP_MODEL_EXPORT ListContainer::Builder {
 public:
     explicit Builder(vx::zero::Model const& model) noexcept : model_(model) {}
     ListContainer createListContainer(boost::uuids::uuid const& uuid) const;

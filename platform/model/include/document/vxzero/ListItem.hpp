@@ -1,13 +1,14 @@
 #pragma once
 
 #include <document/vxzero/RichTextParagraphNode.hpp>
+#include <vx/zero/Export.hpp>
 
 #include <boost/uuid/uuid.hpp>
 
 namespace document::vxzero {
 
 /// One item of a list: a paragraph inside a list container.
-class ListItem : public RichTextParagraphNode {
+class RICHMARKUP_MODEL_EXPORT ListItem : public RichTextParagraphNode {
 public:
     class Impl;
     class Builder;
@@ -23,7 +24,7 @@ private:
     friend struct detail::NodeAccess;
 };
 
-class ListItem::Impl final : public RichTextParagraphNode::Impl {
+class RICHMARKUP_MODEL_EXPORT ListItem::Impl final : public RichTextParagraphNode::Impl {
 public:
     using RichTextParagraphNode::Impl::Impl;
     ~Impl() override;
@@ -31,7 +32,7 @@ public:
 };
 
 /// Creates ListItem nodes in one model; every call gives a new node.
-class ListItem::Builder {
+class RICHMARKUP_MODEL_EXPORT ListItem::Builder {
 public:
     explicit Builder(vx::zero::Model const& model) noexcept : model_(model) {}
     ListItem createListItem(boost::uuids::uuid const& uuid) const;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <document/vxzero/Node.hpp>
+#include <vx/zero/Export.hpp>
 
 #include <iosfwd>
 #include <string>
@@ -16,7 +17,7 @@ namespace document::vxzero {
 /// "children" appears for every kind that holds children, empty or not; a record that was
 /// set appears even when none of its fields is. A null node is written as null. The walk
 /// keeps its own stack, so depth costs no native stack.
-class ModelJsonWriter {
+class RICHMARKUP_MODEL_EXPORT ModelJsonWriter {
 public:
     struct Options {
         /// One member or element per line, indented, with a newline at the very end;

@@ -3,6 +3,7 @@
 #include <document/vxzero/Alignment.hpp>
 #include <document/vxzero/NodeKind.hpp>
 #include <vx/zero/ElementSequence.hpp>
+#include <vx/zero/Export.hpp>
 #include <vx/zero/Model.hpp>
 #include <vx/zero/ModelElement.hpp>
 #include <vx/zero/meta/Type.hpp>
@@ -24,7 +25,7 @@ struct NodeAccess;
 /// A counted handle to a node of a model; a handle without a node is a null node. The model
 /// owns the node; a handle that outlives the model keeps only the node's memory, to be
 /// dropped. Counting is not atomic: a model serves one thread at a time.
-class Node {
+class RICHMARKUP_MODEL_EXPORT Node {
 public:
     class Impl;
 
@@ -65,7 +66,7 @@ private:
 
 /// What every node has: its identifier, an optional anchor id and its child sequence (empty
 /// and closed to additions for the kinds that hold no children).
-class Node::Impl : public vx::zero::ModelElement {
+class RICHMARKUP_MODEL_EXPORT Node::Impl : public vx::zero::ModelElement {
 public:
     Impl(vx::zero::Model const& model, boost::uuids::uuid const& uuid) noexcept
         : ModelElement(model), uuid_(uuid), children_(*this) {}
@@ -127,6 +128,6 @@ inline void Node::release() noexcept {
 inline std::uint32_t Node::useCount() const noexcept { return impl_ != nullptr ? impl_->handleCount() : 0; }
 
 /// The meta type of nodes of `kind`.
-vx::zero::meta::Type const& typeOf(NodeKind kind) noexcept;
+RICHMARKUP_MODEL_EXPORT vx::zero::meta::Type const& typeOf(NodeKind kind) noexcept;
 
 } // namespace document::vxzero

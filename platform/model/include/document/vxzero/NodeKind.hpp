@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vx/zero/Export.hpp>
+
 namespace document::vxzero {
 
 /// Every concrete kind of node the model knows.
@@ -25,9 +27,9 @@ enum class NodeKind {
 inline constexpr int nodeKindCount = static_cast<int>(NodeKind::CodeTextNode) + 1;
 
 /// The kind's class name, e.g. "RichTextParagraphNode"; an out-of-range value gives "".
-char const* kindName(NodeKind kind) noexcept;
+RICHMARKUP_MODEL_EXPORT char const* kindName(NodeKind kind) noexcept;
 
 /// Whether nodes of the kind hold children (runs, images, equations and code text do not).
-bool hasChildSequence(NodeKind kind) noexcept;
+RICHMARKUP_MODEL_EXPORT bool hasChildSequence(NodeKind kind) noexcept;
 
 } // namespace document::vxzero

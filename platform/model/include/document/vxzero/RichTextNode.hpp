@@ -2,6 +2,7 @@
 
 #include <document/vxzero/TextNode.hpp>
 #include <quillix/contentmodel/vxzero/Formatting.hpp>
+#include <vx/zero/Export.hpp>
 
 #include <boost/uuid/uuid.hpp>
 
@@ -10,7 +11,7 @@
 namespace document::vxzero {
 
 /// A run of formatted text inside a text block.
-class RichTextNode : public TextNode {
+class RICHMARKUP_MODEL_EXPORT RichTextNode : public TextNode {
 public:
     class Impl;
     class Builder;
@@ -26,7 +27,7 @@ private:
     friend struct detail::NodeAccess;
 };
 
-class RichTextNode::Impl final : public TextNode::Impl {
+class RICHMARKUP_MODEL_EXPORT RichTextNode::Impl final : public TextNode::Impl {
 public:
     using TextNode::Impl::Impl;
     ~Impl() override;
@@ -40,7 +41,7 @@ private:
 };
 
 /// Creates RichTextNode nodes in one model; every call gives a new node.
-class RichTextNode::Builder {
+class RICHMARKUP_MODEL_EXPORT RichTextNode::Builder {
 public:
     explicit Builder(vx::zero::Model const& model) noexcept : model_(model) {}
     RichTextNode createRichTextNode(boost::uuids::uuid const& uuid) const;

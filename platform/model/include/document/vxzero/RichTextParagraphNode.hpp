@@ -1,6 +1,7 @@
 #pragma once
 
 #include <document/vxzero/Node.hpp>
+#include <vx/zero/Export.hpp>
 
 #include <boost/uuid/uuid.hpp>
 
@@ -9,7 +10,7 @@
 namespace document::vxzero {
 
 /// A paragraph of inline content.
-class RichTextParagraphNode : public Node {
+class RICHMARKUP_MODEL_EXPORT RichTextParagraphNode : public Node {
 public:
     class Impl;
     class Builder;
@@ -25,7 +26,7 @@ private:
     friend struct detail::NodeAccess;
 };
 
-class RichTextParagraphNode::Impl : public Node::Impl {
+class RICHMARKUP_MODEL_EXPORT RichTextParagraphNode::Impl : public Node::Impl {
 public:
     using Node::Impl::Impl;
     ~Impl() override;
@@ -39,7 +40,7 @@ private:
 };
 
 /// Creates RichTextParagraphNode nodes in one model; every call gives a new node.
-class RichTextParagraphNode::Builder {
+class RICHMARKUP_MODEL_EXPORT RichTextParagraphNode::Builder {
 public:
     explicit Builder(vx::zero::Model const& model) noexcept : model_(model) {}
     RichTextParagraphNode createRichTextParagraphNode(boost::uuids::uuid const& uuid) const;

@@ -1,13 +1,14 @@
 #pragma once
 
 #include <document/vxzero/Node.hpp>
+#include <vx/zero/Export.hpp>
 
 #include <boost/uuid/uuid.hpp>
 
 namespace document::vxzero {
 
 /// A cell of a table row; its children are block nodes.
-class TableCellNode : public Node {
+class RICHMARKUP_MODEL_EXPORT TableCellNode : public Node {
 public:
     class Impl;
     class Builder;
@@ -23,7 +24,7 @@ private:
     friend struct detail::NodeAccess;
 };
 
-class TableCellNode::Impl final : public Node::Impl {
+class RICHMARKUP_MODEL_EXPORT TableCellNode::Impl final : public Node::Impl {
 public:
     using Node::Impl::Impl;
     ~Impl() override;
@@ -31,7 +32,7 @@ public:
 };
 
 /// Creates TableCellNode nodes in one model; every call gives a new node.
-class TableCellNode::Builder {
+class RICHMARKUP_MODEL_EXPORT TableCellNode::Builder {
 public:
     explicit Builder(vx::zero::Model const& model) noexcept : model_(model) {}
     TableCellNode createTableCellNode(boost::uuids::uuid const& uuid) const;

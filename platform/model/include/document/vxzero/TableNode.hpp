@@ -2,6 +2,7 @@
 
 #include <document/vxzero/Node.hpp>
 #include <quillix/contentmodel/vxzero/TableNodeMetaData.hpp>
+#include <vx/zero/Export.hpp>
 
 #include <boost/uuid/uuid.hpp>
 
@@ -11,7 +12,7 @@
 namespace document::vxzero {
 
 /// A table; its children are its rows.
-class TableNode : public Node {
+class RICHMARKUP_MODEL_EXPORT TableNode : public Node {
 public:
     class Impl;
     class Builder;
@@ -27,7 +28,7 @@ private:
     friend struct detail::NodeAccess;
 };
 
-class TableNode::Impl final : public Node::Impl {
+class RICHMARKUP_MODEL_EXPORT TableNode::Impl final : public Node::Impl {
 public:
     using Node::Impl::Impl;
     ~Impl() override;
@@ -42,7 +43,7 @@ private:
 };
 
 /// Creates TableNode nodes in one model; every call gives a new node.
-class TableNode::Builder {
+class RICHMARKUP_MODEL_EXPORT TableNode::Builder {
 public:
     explicit Builder(vx::zero::Model const& model) noexcept : model_(model) {}
     TableNode createTableNode(boost::uuids::uuid const& uuid) const;

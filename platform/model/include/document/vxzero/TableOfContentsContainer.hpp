@@ -1,13 +1,14 @@
 #pragma once
 
 #include <document/vxzero/Node.hpp>
+#include <vx/zero/Export.hpp>
 
 #include <boost/uuid/uuid.hpp>
 
 namespace document::vxzero {
 
 /// A table of contents; its children are its headings.
-class TableOfContentsContainer : public Node {
+class RICHMARKUP_MODEL_EXPORT TableOfContentsContainer : public Node {
 public:
     class Impl;
     class Builder;
@@ -23,7 +24,7 @@ private:
     friend struct detail::NodeAccess;
 };
 
-class TableOfContentsContainer::Impl final : public Node::Impl {
+class RICHMARKUP_MODEL_EXPORT TableOfContentsContainer::Impl final : public Node::Impl {
 public:
     using Node::Impl::Impl;
     ~Impl() override;
@@ -31,7 +32,7 @@ public:
 };
 
 /// Creates TableOfContentsContainer nodes in one model; every call gives a new node.
-class TableOfContentsContainer::Builder {
+class RICHMARKUP_MODEL_EXPORT TableOfContentsContainer::Builder {
 public:
     explicit Builder(vx::zero::Model const& model) noexcept : model_(model) {}
     TableOfContentsContainer createTableOfContentsContainer(boost::uuids::uuid const& uuid) const;

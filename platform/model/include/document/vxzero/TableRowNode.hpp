@@ -1,13 +1,14 @@
 #pragma once
 
 #include <document/vxzero/Node.hpp>
+#include <vx/zero/Export.hpp>
 
 #include <boost/uuid/uuid.hpp>
 
 namespace document::vxzero {
 
 /// A row of a table; its children are its cells.
-class TableRowNode : public Node {
+class RICHMARKUP_MODEL_EXPORT TableRowNode : public Node {
 public:
     class Impl;
     class Builder;
@@ -23,7 +24,7 @@ private:
     friend struct detail::NodeAccess;
 };
 
-class TableRowNode::Impl final : public Node::Impl {
+class RICHMARKUP_MODEL_EXPORT TableRowNode::Impl final : public Node::Impl {
 public:
     using Node::Impl::Impl;
     ~Impl() override;
@@ -31,7 +32,7 @@ public:
 };
 
 /// Creates TableRowNode nodes in one model; every call gives a new node.
-class TableRowNode::Builder {
+class RICHMARKUP_MODEL_EXPORT TableRowNode::Builder {
 public:
     explicit Builder(vx::zero::Model const& model) noexcept : model_(model) {}
     TableRowNode createTableRowNode(boost::uuids::uuid const& uuid) const;

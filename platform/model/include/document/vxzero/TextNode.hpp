@@ -1,6 +1,7 @@
 #pragma once
 
 #include <document/vxzero/Node.hpp>
+#include <vx/zero/Export.hpp>
 
 #include <optional>
 #include <string>
@@ -9,7 +10,7 @@
 namespace document::vxzero {
 
 /// The nodes that carry a run of text. No node is of this kind itself.
-class TextNode : public Node {
+class RICHMARKUP_MODEL_EXPORT TextNode : public Node {
 public:
     class Impl;
 
@@ -24,7 +25,7 @@ private:
     friend struct detail::NodeAccess;
 };
 
-class TextNode::Impl : public Node::Impl {
+class RICHMARKUP_MODEL_EXPORT TextNode::Impl : public Node::Impl {
 public:
     using Node::Impl::Impl;
     ~Impl() override;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <vx/zero/AbstractOwnedCollection.hpp>
+#include <vx/zero/Export.hpp>
 
 #include <cstddef>
 #include <cstdint>
@@ -13,7 +14,7 @@ namespace vx::zero {
 /// it here. T is a counted handle whose T::Impl is the element type. The handles live in
 /// the model's own blocks, as the elements do, so a sequence costs no allocation.
 template <class T>
-class ElementSequence : public AbstractOwnedCollection {
+class RICHMARKUP_MODEL_EXPORT ElementSequence : public AbstractOwnedCollection {
 public:
     using Owner = typename T::Impl;
     using value_type = T;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vx/zero/Export.hpp>
+
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -8,7 +10,7 @@ namespace vx::zero {
 
 /// The model framework's error: a message id in a catalog, with its arguments. what() reads
 /// "<catalog>/<message id>: <text>".
-class Exception : public std::runtime_error {
+class RICHMARKUP_MODEL_EXPORT Exception : public std::runtime_error {
 public:
     Exception(std::string catalog, std::string messageId, std::vector<std::string> arguments);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vx/zero/Export.hpp>
+
 #include <cstddef>
 #include <new>
 #include <utility>
@@ -18,7 +20,7 @@ struct ModelState;
 /// Elements are carved out of large blocks, so creating one costs a pointer bump. Creation
 /// goes through a const model because builders hold the model by const reference; only the
 /// allocation state changes. A model and its elements serve one thread at a time.
-class Model {
+class RICHMARKUP_MODEL_EXPORT Model {
 public:
     Model();
     ~Model();

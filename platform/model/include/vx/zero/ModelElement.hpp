@@ -1,5 +1,6 @@
 #pragma once
 
+#include <vx/zero/Export.hpp>
 #include <vx/zero/meta/Type.hpp>
 
 #include <cstdint>
@@ -17,7 +18,7 @@ struct ModelState;
 /// costs no allocation of its own, and ends them all when it ends. Handles count themselves
 /// on the element: an element that still has handles when its model ends is kept, emptied
 /// of references to other elements, until its last handle goes.
-class ModelElement {
+class RICHMARKUP_MODEL_EXPORT ModelElement {
 public:
     ModelElement(ModelElement const&) = delete;
     ModelElement& operator=(ModelElement const&) = delete;

@@ -7,24 +7,9 @@
 
 #include <boost/uuid/nil_generator.hpp>
 
-#include <cmath>
-#include <cstdint>
 #include <string>
 
 namespace richmarkup::build::json::text {
-
-namespace {
-
-// Truncated toward zero to 32 bits, then the low byte: 300 gives 44, -1 gives 255. What no
-// 32-bit integer holds (NaN, out of range) gives 0 instead of an undefined cast.
-unsigned char toLevel(double value) {
-    if (!(value > -2147483649.0 && value < 2147483648.0)) {
-        return 0;
-    }
-    return static_cast<unsigned char>(static_cast<std::uint32_t>(static_cast<std::int32_t>(value)) & 0xFFu);
-}
-
-} // namespace
 
 HeadingNodeBuilderImpl::HeadingNodeBuilderImpl(std::shared_ptr<TextBlockBuilder> const& builder)
     : textBlockBuilder(builder) {}
@@ -45,7 +30,7 @@ document::vxzero::Node HeadingNodeBuilderImpl::build(vx::zero::Model const& mode
         textBlockBuilder->buildTextBlock(parent, model, element);
     }
     heading->setAlignment(core::getAlignment(element));
-    unsigned char const level = toLevel(element["level"].asDouble());
+    unsigned char const level = core::headingLevel(element["level"].asDouble());
     heading->setLevel(level);
     RecordWriter::write("Setting anchorId on HeadingNode");
     // Level-one headings are titles; their anchors are tagged apart from the other levels.

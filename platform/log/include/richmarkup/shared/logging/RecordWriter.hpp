@@ -11,11 +11,11 @@
 
 namespace richmarkup::shared::logging {
 
-/// Writes the bundles' records: every one at severity 8 on the shared logger, so a host
-/// sees one trace of a whole build. Message pieces are produced by a callable so that
+/// Writes the bundles' records: every one at builderRecordLevel on the shared logger, so a
+/// host sees one trace of a whole build. Message pieces are produced by a callable so that
 /// nothing of a disabled record (a type name, a count) is ever computed.
 struct RecordWriter {
-    static constexpr unsigned level = 8;
+    static constexpr unsigned level = builderRecordLevel;
 
     static void write(char const* literal) {
         if (enabled()) {
