@@ -23,7 +23,7 @@ struct Bundles {
 };
 
 Bundles& bundles() {
-    static Bundles* instance = new Bundles();  // lives until exit: builders stay valid for every input
+    static Bundles* instance = new Bundles(); // lives until exit: builders stay valid for every input
     return *instance;
 }
 

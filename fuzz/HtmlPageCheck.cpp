@@ -59,9 +59,9 @@ bool HtmlPageCheck::writersElement(std::string_view name) {
     // Every element HtmlWriter.cpp writes: the page's frame, blocks, runs' formatting, links,
     // images, equations and code.
     static constexpr std::array<std::string_view, 32> elements{
-        "html", "head", "meta", "title", "link", "style", "body", "p",  "h1",   "h2",       "h3",
-        "h4",   "h5",   "h6",   "ol",    "ul",   "li",    "nav",  "pre", "code", "span",     "table",
-        "colgroup", "col", "tr", "td",   "th",   "strong", "em",  "u",  "a",    "img"};
+        "html",     "head", "meta", "title", "link", "style",  "body", "p",   "h1",   "h2",   "h3",
+        "h4",       "h5",   "h6",   "ol",    "ul",   "li",     "nav",  "pre", "code", "span", "table",
+        "colgroup", "col",  "tr",   "td",    "th",   "strong", "em",   "u",   "a",    "img"};
     return std::find(elements.begin(), elements.end(), name) != elements.end();
 }
 
@@ -89,9 +89,8 @@ std::optional<std::string> HtmlPageCheck::addressProblem(std::string_view attrib
         return std::nullopt;
     }
     std::size_t end = 1;
-    while (end < address.size() &&
-           (isAlpha(address[end]) || isDigit(address[end]) || address[end] == '+' || address[end] == '-' ||
-            address[end] == '.')) {
+    while (end < address.size() && (isAlpha(address[end]) || isDigit(address[end]) || address[end] == '+' ||
+                                    address[end] == '-' || address[end] == '.')) {
         ++end;
     }
     if (end == address.size() || address[end] != ':') {
@@ -167,7 +166,7 @@ std::optional<std::string> HtmlPageCheck::markupProblem(std::string_view html) {
                 ++pos;
             }
             if (pos == html.size() || html[pos] != '=') {
-                continue;  // an attribute without a value
+                continue; // an attribute without a value
             }
             ++pos;
             while (pos < html.size() && isSpace(html[pos])) {

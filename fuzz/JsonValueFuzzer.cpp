@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
         }
     } catch (foundation::json::ParseError const& e) {
         if (e.line() == 0 || e.column() == 0) {
-            std::abort();  // every error must point somewhere
+            std::abort(); // every error must point somewhere
         }
     }
     return 0;

@@ -13,7 +13,6 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
     try {
         cppmicroservices::AnyMap const headers = cppmicroservices::ManifestParser::Parse(text, "fuzz/manifest.json");
         (void)cppmicroservices::scr::MetadataParser::Parse("fuzz", headers);
-    } catch (std::exception const&) {
-    }
+    } catch (std::exception const&) {}
     return 0;
 }

@@ -26,9 +26,9 @@ std::size_t characterAt(std::string_view text, std::size_t pos, bool& word) {
         return 1;
     }
     std::size_t const length = std::min<std::size_t>(lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4, text.size() - pos);
-    static constexpr std::array<std::string_view, 16> blanks{
-        "\u00A0", "\u1680", "\u2000", "\u2001", "\u2002", "\u2003", "\u2004", "\u2005",
-        "\u2006", "\u2007", "\u2008", "\u2009", "\u200A", "\u202F", "\u205F", "\u3000"};
+    static constexpr std::array<std::string_view, 16> blanks{"\u00A0", "\u1680", "\u2000", "\u2001", "\u2002", "\u2003",
+                                                             "\u2004", "\u2005", "\u2006", "\u2007", "\u2008", "\u2009",
+                                                             "\u200A", "\u202F", "\u205F", "\u3000"};
     word = std::find(blanks.begin(), blanks.end(), text.substr(pos, length)) == blanks.end();
     return length;
 }
@@ -42,7 +42,7 @@ int hexValue(char c) {
 
 void appendUtf8(std::string& out, std::uint32_t cp) {
     if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-        cp = 0xFFFD;  // as CommonMark reads such a reference
+        cp = 0xFFFD; // as CommonMark reads such a reference
     }
     fl::i18n::appendCodePoint(out, cp);
 }
@@ -116,7 +116,7 @@ bool MarkdownReadBack::holds(std::string const& form, std::string_view word, std
 }
 
 std::optional<std::string> MarkdownReadBack::missingWord(std::string_view text) {
-    std::unordered_set<std::string_view> looked;  // a text repeats its words; each is looked for once
+    std::unordered_set<std::string_view> looked; // a text repeats its words; each is looked for once
     for (std::size_t i = 0; i < text.size();) {
         bool inWord = false;
         std::size_t length = characterAt(text, i, inWord);

@@ -25,12 +25,12 @@ std::size_t sequenceAt(std::string_view text, std::size_t pos) {
     }
     if (within(lead, 0xE0, 0xEF)) {
         unsigned const low = lead == 0xE0 ? 0xA0 : 0x80;
-        unsigned const high = lead == 0xED ? 0x9F : 0xBF;  // no surrogates
+        unsigned const high = lead == 0xED ? 0x9F : 0xBF; // no surrogates
         return within(second, low, high) && within(byte(2), 0x80, 0xBF) ? 3 : 0;
     }
     if (within(lead, 0xF0, 0xF4)) {
         unsigned const low = lead == 0xF0 ? 0x90 : 0x80;
-        unsigned const high = lead == 0xF4 ? 0x8F : 0xBF;  // nothing past U+10FFFF
+        unsigned const high = lead == 0xF4 ? 0x8F : 0xBF; // nothing past U+10FFFF
         return within(second, low, high) && within(byte(2), 0x80, 0xBF) && within(byte(3), 0x80, 0xBF) ? 4 : 0;
     }
     return 0;

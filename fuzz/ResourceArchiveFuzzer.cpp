@@ -26,10 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
         for (std::string const& name : archive.GetEntryNames()) {
             try {
                 (void)archive.Read(name);
-            } catch (std::exception const&) {
-            }
+            } catch (std::exception const&) {}
         }
-    } catch (std::exception const&) {
-    }
+    } catch (std::exception const&) {}
     return 0;
 }

@@ -41,9 +41,9 @@ TEST(HtmlPageCheck, RefusesElementsAndHandlersTheWriterNeverWrites) {
 }
 
 TEST(HtmlPageCheck, RefusesAddressesThatMayRunScriptHoweverWritten) {
-    for (std::string const href : {"javascript:alert(1)", "JavaScript:x", " \x01javascript:x", "java\tscript:x",
-                                   "java\nscript:x", "jav&#x61;script:x", "javascript&colon;x", "vbscript:x",
-                                   "data:text/html,x"}) {
+    for (std::string const href :
+         {"javascript:alert(1)", "JavaScript:x", " \x01javascript:x", "java\tscript:x", "java\nscript:x",
+          "jav&#x61;script:x", "javascript&colon;x", "vbscript:x", "data:text/html,x"}) {
         EXPECT_FALSE(markupPasses("<a href=\"" + href + "\">x</a>")) << href;
     }
     EXPECT_TRUE(markupPasses("<a href=\"java&#39;script:x\">x</a><a href=\"#javascript:x\">y</a>"))
@@ -104,8 +104,9 @@ TEST(MarkdownReadBack, LeavesWhatIsNoReferenceAsWritten) {
 
 TEST(MessageCheck, RefusesWhatBreaksALine) {
     EXPECT_EQ(MessageCheck::problem("warning: f.json:1:2: /0: caf\xC3\xA9 \xF0\x9F\x8E\x89"), std::nullopt);
-    std::vector<std::string> const bad{"a\nb", "a\rb", std::string("a\0b", 3), "a\x1b[31m", "a\x7f", "\xC3", "\xC0\xAF",
-                                       "\xED\xA0\x80", "\xF4\x90\x80\x80", "\x80", "\xE2\x82"};
+    std::vector<std::string> const bad{"a\nb",    "a\rb",     std::string("a\0b", 3), "a\x1b[31m",        "a\x7f",
+                                       "\xC3",    "\xC0\xAF", "\xED\xA0\x80",         "\xF4\x90\x80\x80", "\x80",
+                                       "\xE2\x82"};
     for (std::string const& message : bad) {
         EXPECT_TRUE(MessageCheck::problem(message).has_value()) << MessageCheck::printable(message, 20);
     }

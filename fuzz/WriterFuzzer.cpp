@@ -25,20 +25,20 @@
 namespace {
 
 using document::vxzero::Node;
-using richmarkup::fuzz::HtmlPageCheck;
-using richmarkup::fuzz::MarkdownReadBack;
-using richmarkup::fuzz::MessageCheck;
-using richmarkup::host::DocumentHost;
 using richmarkup::formats::HtmlWriter;
 using richmarkup::formats::MarkdownWriter;
 using richmarkup::formats::NodeView;
 using richmarkup::formats::WriterWarning;
+using richmarkup::fuzz::HtmlPageCheck;
+using richmarkup::fuzz::MarkdownReadBack;
+using richmarkup::fuzz::MessageCheck;
+using richmarkup::host::DocumentHost;
 
 DocumentHost const& host() {
     static DocumentHost const* instance = [] {
         richmarkup::host::HostOptions options;
         options.bundleDirectories = {RICHMARKUP_FUZZ_BUNDLE_DIR};
-        return new DocumentHost(options);  // lives until exit, as the framework it runs
+        return new DocumentHost(options); // lives until exit, as the framework it runs
     }();
     return *instance;
 }
@@ -77,14 +77,12 @@ std::vector<Run> runsOf(std::vector<Node> const& topLevel) {
     return runs;
 }
 
-std::string where(NodeView node) {
-    return std::string(node.kindName()) + " at depth " + std::to_string(node.depth());
-}
+std::string where(NodeView node) { return std::string(node.kindName()) + " at depth " + std::to_string(node.depth()); }
 
 void checkMessage(char const* source, std::string const& message) {
     if (auto problem = MessageCheck::problem(message)) {
-        violated("one line per message", std::string(source) + " " + MessageCheck::printable(message, 200) + ": " +
-                                             *problem);
+        violated("one line per message",
+                 std::string(source) + " " + MessageCheck::printable(message, 200) + ": " + *problem);
     }
 }
 
@@ -118,7 +116,7 @@ void checkHtml(char const* output, std::string const& html, std::vector<Run> con
     if (auto problem = HtmlPageCheck::markupProblem(html)) {
         violated("own markup, safe addresses", std::string(output) + ": " + *problem);
     }
-    std::size_t cursor = 0;  // the runs come in order: each is looked for after the last
+    std::size_t cursor = 0; // the runs come in order: each is looked for after the last
     for (Run const& run : runs) {
         std::string const escaped = HtmlPageCheck::escaped(run.text);
         std::size_t found = html.find(escaped, cursor);
@@ -179,7 +177,7 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
         HtmlWriter::Options options;
         options.fragment = fragment;
         if (auto title = HtmlWriter::firstHeadingText(conversion.nodes)) {
-            options.title = std::move(*title);  // as the tool titles a page
+            options.title = std::move(*title); // as the tool titles a page
         }
         options.onWarning = [&](WriterWarning const& warning) { warnings.push_back(warning); };
         checkHtml(fragment ? "HTML fragment" : "HTML page", HtmlWriter::toString(conversion.nodes, options), runs,

@@ -61,7 +61,7 @@ double seconds(Clock::time_point from, Clock::time_point to) {
 std::size_t peakRssBytes() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return static_cast<std::size_t>(usage.ru_maxrss) * 1024;  // Linux reports kilobytes
+    return static_cast<std::size_t>(usage.ru_maxrss) * 1024; // Linux reports kilobytes
 }
 
 void setLogging(bool on) {
@@ -80,8 +80,8 @@ struct Document {
     std::string text;
     simdjson::padded_string padded;
     foundation::json::Value value;
-    std::size_t nodes = 0;    // model nodes of one build
-    std::size_t records = 0;  // records of one build with level 8 on
+    std::size_t nodes = 0;   // model nodes of one build
+    std::size_t records = 0; // records of one build with level 8 on
 };
 
 void buildOnce(Document const& doc, std::size_t* nodes) {
@@ -221,7 +221,7 @@ void endToEnd(benchmark::State& state, bool logged, bool streamed) {
     setLogging(logged);
     foundation::json::Parser parser;
     if (streamed) {
-        (void)parser.stream(text);  // warm: the parser's buffers sized for this document
+        (void)parser.stream(text); // warm: the parser's buffers sized for this document
     } else {
         (void)parser.parse(doc.text, doc.spare());
     }
@@ -337,14 +337,13 @@ void getServiceReferences(benchmark::State& state) {
 }
 
 void registerAll() {
-    for (auto* b : {benchmark::RegisterBenchmark("dom_parse_simdjson", domParse),
-                    benchmark::RegisterBenchmark("text_to_value", textToValue),
-                    benchmark::RegisterBenchmark("value_to_model", valueToModel),
-                    benchmark::RegisterBenchmark("end_to_end", [](benchmark::State& s) { endToEnd(s, false, true); }),
-                    benchmark::RegisterBenchmark("end_to_end_tree",
-                                                 [](benchmark::State& s) { endToEnd(s, false, false); }),
-                    benchmark::RegisterBenchmark("end_to_end_logged",
-                                                 [](benchmark::State& s) { endToEnd(s, true, true); })}) {
+    for (auto* b :
+         {benchmark::RegisterBenchmark("dom_parse_simdjson", domParse),
+          benchmark::RegisterBenchmark("text_to_value", textToValue),
+          benchmark::RegisterBenchmark("value_to_model", valueToModel),
+          benchmark::RegisterBenchmark("end_to_end", [](benchmark::State& s) { endToEnd(s, false, true); }),
+          benchmark::RegisterBenchmark("end_to_end_tree", [](benchmark::State& s) { endToEnd(s, false, false); }),
+          benchmark::RegisterBenchmark("end_to_end_logged", [](benchmark::State& s) { endToEnd(s, true, true); })}) {
         b->Arg(1)->Arg(10)->Arg(100)->UseManualTime()->Unit(benchmark::kMillisecond);
     }
     for (auto* b : {benchmark::RegisterBenchmark("record_to_file", recordToFile),
@@ -452,7 +451,8 @@ private:
         out << "\n## Summary (" << (runs > 1 ? "median of " + std::to_string(runs) + " repetitions" : "single runs")
             << ")\n\n";
         out << "| size | units | MB | nodes | DOM parse ms | text→Value ms | Value→model ms | end to end ms "
-               "| e2e / DOM | whole tree first: e2e ms | / DOM | text→Value share | Value→model share | ns/node | MB/s | Mnodes/s |\n";
+               "| e2e / DOM | whole tree first: e2e ms | / DOM | text→Value share | Value→model share | ns/node | MB/s "
+               "| Mnodes/s |\n";
         out << "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n";
         for (int m : {1, 10, 100}) {
             std::string const arg = "/" + std::to_string(m);
@@ -467,13 +467,13 @@ private:
             double const bytes = counter("end_to_end" + arg, "bytes");
             double const nodes = counter("end_to_end" + arg, "nodes");
             out << "| " << m << "x | " << kUnitsAt1x * static_cast<std::size_t>(m) << " | " << fixed(bytes / 1e6, 2)
-                << " | " << fixed(nodes, 0) << " | " << fixed(dom / 1e6, 3) << " | " << fixed(parse / 1e6, 3)
-                << " | " << fixed(build / 1e6, 3) << " | " << fixed(e2e / 1e6, 3) << " | "
+                << " | " << fixed(nodes, 0) << " | " << fixed(dom / 1e6, 3) << " | " << fixed(parse / 1e6, 3) << " | "
+                << fixed(build / 1e6, 3) << " | " << fixed(e2e / 1e6, 3) << " | "
                 << (dom > 0 ? fixed(e2e / dom, 2) : "-") << " | " << (tree > 0 ? fixed(tree / 1e6, 3) : "-") << " | "
-                << (dom > 0 && tree > 0 ? fixed(tree / dom, 2) : "-") << " | " << (parse > 0 ? fixed(100 * parse / e2e, 1) + "%" : "-")
-                << " | " << (build > 0 ? fixed(100 * build / e2e, 1) + "%" : "-") << " | " << fixed(e2e / nodes, 1)
-                << " | " << fixed(bytes / (e2e / 1e9) / 1e6, 1) << " | " << fixed(nodes / (e2e / 1e9) / 1e6, 2)
-                << " |\n";
+                << (dom > 0 && tree > 0 ? fixed(tree / dom, 2) : "-") << " | "
+                << (parse > 0 ? fixed(100 * parse / e2e, 1) + "%" : "-") << " | "
+                << (build > 0 ? fixed(100 * build / e2e, 1) + "%" : "-") << " | " << fixed(e2e / nodes, 1) << " | "
+                << fixed(bytes / (e2e / 1e9) / 1e6, 1) << " | " << fixed(nodes / (e2e / 1e9) / 1e6, 2) << " |\n";
         }
 
         double const perNode1 = time("end_to_end/1") / counter("end_to_end/1", "nodes");
@@ -501,8 +501,9 @@ private:
             double const record = time(std::string("record_to_file") + arg);
             double const plain = time(std::string("plain_buffered_write") + arg);
             if (record > 0 && plain > 0) {
-                out << "\nOne record of " << what << ": " << fixed(record, 1) << " ns; the same line written plainly: "
-                    << fixed(plain, 1) << " ns; ratio " << fixed(record / plain, 2) << " (target <= 10)";
+                out << "\nOne record of " << what << ": " << fixed(record, 1)
+                    << " ns; the same line written plainly: " << fixed(plain, 1) << " ns; ratio "
+                    << fixed(record / plain, 2) << " (target <= 10)";
             }
         }
         if (has("cell_lookup/")) {
@@ -553,11 +554,11 @@ int peakMemory(char const* path) {
     std::size_t const peak = peakRssBytes();
     std::cout << "document: " << path << ", " << fixed(static_cast<double>(size) / 1e6) << " MB, " << nodes
               << " nodes, built in " << seconds(t0, t1) << " s\n"
-              << "peak RSS: " << fixed(static_cast<double>(peak) / 1e6) << " MB (" << fixed(static_cast<double>(before) / 1e6)
-              << " MB before reading the document)\n"
+              << "peak RSS: " << fixed(static_cast<double>(peak) / 1e6) << " MB ("
+              << fixed(static_cast<double>(before) / 1e6) << " MB before reading the document)\n"
               << "peak RSS / document size: " << static_cast<double>(peak) / static_cast<double>(size)
-              << " (target <= 5); growth / size: "
-              << static_cast<double>(peak - before) / static_cast<double>(size) << "\n";
+              << " (target <= 5); growth / size: " << static_cast<double>(peak - before) / static_cast<double>(size)
+              << "\n";
     return 0;
 }
 
@@ -585,7 +586,7 @@ int endToEndOfFile(char const* path, int reps) {
     std::vector<double> domMs;
     std::vector<double> buildMs;
     std::size_t nodes = 0;
-    for (int rep = -1; rep < reps; ++rep) {  // rep -1 warms up
+    for (int rep = -1; rep < reps; ++rep) { // rep -1 warms up
         auto const t0 = Clock::now();
         if (dom.parse(padded).get(root) != simdjson::SUCCESS) {
             std::cerr << "richmarkup_bench: simdjson rejects " << path << "\n";
@@ -608,8 +609,8 @@ int endToEndOfFile(char const* path, int reps) {
     double const bm = median(buildMs);
     std::cout << "{\"file\":\"" << path << "\",\"bytes\":" << text.size() << ",\"nodes\":" << nodes
               << ",\"dom_parse_ms\":" << dm << ",\"end_to_end_ms\":" << bm
-              << ",\"ns_per_node\":" << bm * 1e6 / static_cast<double>(nodes) << ",\"end_to_end_per_dom_parse\":" << bm / dm
-              << "}\n";
+              << ",\"ns_per_node\":" << bm * 1e6 / static_cast<double>(nodes)
+              << ",\"end_to_end_per_dom_parse\":" << bm / dm << "}\n";
     return 0;
 }
 

@@ -16,7 +16,7 @@ using richmarkup::build::json::NodeBuilder;
 
 template <class F>
 std::size_t allocationsOf(F&& f) {
-    f();  // the first call may fill caches; the steady state is what every cell pays
+    f(); // the first call may fill caches; the steady state is what every cell pays
     std::size_t const before = richmarkup::bench::allocationCount();
     f();
     return richmarkup::bench::allocationCount() - before;
@@ -29,10 +29,7 @@ TEST(ServiceLookup, AllocatesOnlyItsResults) {
     EXPECT_EQ(allocationsOf([&] { found = context.GetServiceReferences<NodeBuilder>().size(); }), 1u);
     EXPECT_GE(found, 10u);
     // The cell builder's lookup: the references and the services, two vectors.
-    EXPECT_EQ(allocationsOf([&] {
-                  found = richmarkup::build::json::text::lookUpServices<NodeBuilder>().size();
-              }),
-              2u);
+    EXPECT_EQ(allocationsOf([&] { found = richmarkup::build::json::text::lookUpServices<NodeBuilder>().size(); }), 2u);
     EXPECT_GE(found, 10u);
 }
 

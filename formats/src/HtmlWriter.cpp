@@ -40,8 +40,8 @@ constexpr char const* pageStyle =
 
 // The few vertical alignments that CSS knows; any other text stays out of the style attribute.
 bool isCssVerticalAlign(std::string const& value) {
-    static constexpr char const* known[] = {"baseline", "top",    "middle",   "bottom",     "text-top",
-                                            "text-bottom", "sub", "super"};
+    static constexpr char const* known[] = {"baseline", "top",         "middle", "bottom",
+                                            "text-top", "text-bottom", "sub",    "super"};
     return std::any_of(std::begin(known), std::end(known), [&](char const* k) { return value == k; });
 }
 
@@ -49,8 +49,8 @@ bool isCssVerticalAlign(std::string const& value) {
 std::string classToken(std::string const& value) {
     std::string out;
     for (char const c : value) {
-        bool const keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                          c == '-' || c == '_';
+        bool const keep =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
         out.push_back(keep ? c : '_');
     }
     return out;
@@ -77,10 +77,8 @@ bool writesId(dv::NodeKind kind) {
     case dv::NodeKind::TableRowNode:
     case dv::NodeKind::TableCellNode:
     case dv::NodeKind::RichTextNode:
-    case dv::NodeKind::ImageNode:
-        return false;
-    default:
-        return true;
+    case dv::NodeKind::ImageNode: return false;
+    default: return true;
     }
 }
 
@@ -134,7 +132,7 @@ std::string shortQuoted(std::string_view value) {
     }
     std::size_t end = limit;
     while (end > 0 && (static_cast<unsigned char>(value[end]) & 0xC0) == 0x80) {
-        --end;  // not inside a UTF-8 sequence
+        --end; // not inside a UTF-8 sequence
     }
     text::appendQuoted(out, value.substr(0, end));
     out.insert(out.size() - 1, "...");
@@ -172,10 +170,8 @@ std::optional<dv::Alignment> blockAlignment(dv::Node::Impl const& block) {
     switch (block.getKind()) {
     case dv::NodeKind::RichTextParagraphNode:
         return static_cast<dv::RichTextParagraphNode::Impl const&>(block).getAlignment();
-    case dv::NodeKind::HeadingNode:
-        return static_cast<dv::HeadingNode::Impl const&>(block).getAlignment();
-    default:
-        return std::nullopt;
+    case dv::NodeKind::HeadingNode: return static_cast<dv::HeadingNode::Impl const&>(block).getAlignment();
+    default: return std::nullopt;
     }
 }
 
@@ -212,9 +208,9 @@ public:
 
 private:
     struct Step {
-        dv::Node const* node;  // the handle in its parent's children, to report the node by
+        dv::Node const* node; // the handle in its parent's children, to report the node by
         bool closing;
-        bool headerRow;  // a row whose cells are header cells, or such a cell
+        bool headerRow; // a row whose cells are header cells, or such a cell
         std::string close;
         bool closesLink = false;
     };
@@ -283,7 +279,8 @@ private:
                 attribute("id", found->second);
                 warn("duplicate id " + quoted(text::toUtf8(*anchor)) +
                      ": the first element with it keeps it and every link to it goes there; this one is written "
-                     "with the id " + quoted(found->second));
+                     "with the id " +
+                     quoted(found->second));
                 return;
             }
         }
@@ -348,9 +345,7 @@ private:
             attribute("data-type", static_cast<dv::CodeExampleBlock::Impl const&>(node).getCodeExampleType());
             out_ += "><code>";
             return "</code></pre>\n";
-        case dv::NodeKind::CodeExampleLine:
-            out_ += "<span class=\"line\">";
-            return "</span>\n";
+        case dv::NodeKind::CodeExampleLine: out_ += "<span class=\"line\">"; return "</span>\n";
         case dv::NodeKind::CodeTextNode: {
             auto const& code = static_cast<dv::CodeTextNode::Impl const&>(node);
             if (auto const& kind = code.getTokenKind()) {
@@ -364,11 +359,8 @@ private:
             }
             return {};
         }
-        case dv::NodeKind::TableNode:
-            return openTable(node);
-        case dv::NodeKind::TableRowNode:
-            out_ += "<tr>\n";
-            return "</tr>\n";
+        case dv::NodeKind::TableNode: return openTable(node);
+        case dv::NodeKind::TableRowNode: out_ += "<tr>\n"; return "</tr>\n";
         case dv::NodeKind::TableCellNode:
             if (!headerRow) {
                 out_ += "<td>";
@@ -379,17 +371,10 @@ private:
             attribute("style", std::string("text-align:") + headerAlignment(node));
             out_ += ">";
             return "</th>\n";
-        case dv::NodeKind::RichTextNode:
-            writeRun(static_cast<dv::RichTextNode::Impl const&>(node));
-            return {};
-        case dv::NodeKind::HyperlinkNode:
-            return openLink(static_cast<dv::HyperlinkNode::Impl const&>(node));
-        case dv::NodeKind::ImageNode:
-            writeImage(static_cast<dv::ImageNode::Impl const&>(node));
-            return {};
-        case dv::NodeKind::EquationNode:
-            writeEquation(static_cast<dv::EquationNode::Impl const&>(node));
-            return {};
+        case dv::NodeKind::RichTextNode: writeRun(static_cast<dv::RichTextNode::Impl const&>(node)); return {};
+        case dv::NodeKind::HyperlinkNode: return openLink(static_cast<dv::HyperlinkNode::Impl const&>(node));
+        case dv::NodeKind::ImageNode: writeImage(static_cast<dv::ImageNode::Impl const&>(node)); return {};
+        case dv::NodeKind::EquationNode: writeEquation(static_cast<dv::EquationNode::Impl const&>(node)); return {};
         }
         return {};
     }
@@ -578,7 +563,7 @@ private:
     std::string& out_;
     PageIds const ids_;
     WriterWarningHandler const& onWarning_;
-    dv::Node const* current_ = nullptr;  // the node being written
+    dv::Node const* current_ = nullptr; // the node being written
     std::unordered_map<dv::Node::Impl const*, char const*> headerAlignments_;
     std::vector<Step> stack_;
     int linkDepth_ = 0;
@@ -639,9 +624,7 @@ std::optional<std::string> HtmlWriter::firstHeadingText(std::vector<dv::Node> co
     return std::nullopt;
 }
 
-void HtmlWriter::write(std::ostream& out, std::vector<dv::Node> const& topLevel) {
-    write(out, topLevel, Options());
-}
+void HtmlWriter::write(std::ostream& out, std::vector<dv::Node> const& topLevel) { write(out, topLevel, Options()); }
 
 std::string HtmlWriter::toString(std::vector<dv::Node> const& topLevel, Options const& options) {
     std::ostringstream out;

@@ -19,8 +19,7 @@ class MarkdownAnchors {
 public:
     /// The anchor ids are those under `topLevel`, which must outlive this; the first node of an
     /// id is the one it names.
-    explicit MarkdownAnchors(std::vector<document::vxzero::Node::Impl const*> const& topLevel)
-        : topLevel_(topLevel) {}
+    explicit MarkdownAnchors(std::vector<document::vxzero::Node::Impl const*> const& topLevel) : topLevel_(topLevel) {}
 
     /// The node an internal link "#name" points at: the one whose anchor id is `name`, or `name`
     /// under another of the tags the model gives anchor ids ("H_", "T_", "M_"), or so for `name`

@@ -38,10 +38,8 @@ bool isInlineKind(dv::NodeKind kind) {
     case dv::NodeKind::CodeTextNode:
     case dv::NodeKind::HyperlinkNode:
     case dv::NodeKind::ImageNode:
-    case dv::NodeKind::EquationNode:
-        return true;
-    default:
-        return false;
+    case dv::NodeKind::EquationNode: return true;
+    default: return false;
     }
 }
 
@@ -56,11 +54,23 @@ bool isBlank(char c) { return c == ' ' || c == '\t'; }
 // ASCII punctuation that can begin or end markup wherever it stands in a line.
 bool alwaysEscaped(char c) {
     switch (c) {
-    case '\\': case '`': case '*': case '_': case '[': case ']': case '<': case '>': case '#':
-    case '+': case '-': case '!': case '|': case '~': case '$': case '&':
-        return true;
-    default:
-        return false;
+    case '\\':
+    case '`':
+    case '*':
+    case '_':
+    case '[':
+    case ']':
+    case '<':
+    case '>':
+    case '#':
+    case '+':
+    case '-':
+    case '!':
+    case '|':
+    case '~':
+    case '$':
+    case '&': return true;
+    default: return false;
     }
 }
 
@@ -219,12 +229,12 @@ std::size_t spaceAt(std::string_view text, std::size_t pos) {
         return 1;
     }
     if (b0 == 0xC2 && b1 == 0xA0) {
-        return 2;  // U+00A0
+        return 2; // U+00A0
     }
-    bool const three = (b0 == 0xE1 && b1 == 0x9A && b2 == 0x80) ||                    // U+1680
+    bool const three = (b0 == 0xE1 && b1 == 0x9A && b2 == 0x80) || // U+1680
                        (b0 == 0xE2 && b1 == 0x80 && ((b2 >= 0x80 && b2 <= 0x8A) || b2 == 0xAF)) ||
-                       (b0 == 0xE2 && b1 == 0x81 && b2 == 0x9F) ||                    // U+205F
-                       (b0 == 0xE3 && b1 == 0x80 && b2 == 0x80);                      // U+3000
+                       (b0 == 0xE2 && b1 == 0x81 && b2 == 0x9F) || // U+205F
+                       (b0 == 0xE3 && b1 == 0x80 && b2 == 0x80);   // U+3000
     return three ? 3 : 0;
 }
 
@@ -317,8 +327,8 @@ std::string codeSpan(std::string_view text) {
         longest = std::max(longest, run);
     }
     std::string const fence(longest + 1, '`');
-    bool const pad = text.front() == '`' || text.back() == '`' ||
-                     (text.size() > 1 && text.front() == ' ' && text.back() == ' ');
+    bool const pad =
+        text.front() == '`' || text.back() == '`' || (text.size() > 1 && text.front() == ' ' && text.back() == ' ');
     std::string out = fence;
     if (pad) {
         out.push_back(' ');
@@ -342,9 +352,7 @@ bool readsBackAsTex(std::string_view tex) {
                 return false;
             }
             break;
-        case '{':
-            ++depth;
-            break;
+        case '{': ++depth; break;
         case '}':
             if (depth == 0) {
                 return false;
@@ -356,8 +364,7 @@ bool readsBackAsTex(std::string_view tex) {
                 return false;
             }
             break;
-        default:
-            break;
+        default: break;
         }
     }
     return depth == 0;
@@ -412,7 +419,7 @@ public:
     void write(dv::Node::Impl const& root) {
         struct Step {
             dv::Node::Impl const* node;
-            std::string close;  // for a link's end, when node is null
+            std::string close; // for a link's end, when node is null
         };
         std::vector<Step> stack{Step{&root, {}}};
         while (!stack.empty()) {
@@ -615,7 +622,7 @@ private:
     void emphasis(std::string const& inner, Style style) {
         flushBreaks();
         char const mark = lastCloser_ == '*' ? '_' : '*';
-        bool const underscore = mark == '_';  // '_' never opens or closes between word characters
+        bool const underscore = mark == '_'; // '_' never opens or closes between word characters
         std::string const delimiter = std::string(style.bold ? 2 : 0, mark) + std::string(style.italic ? 1 : 0, mark);
         if (line_ != Line::Start && (underscore || !isAsciiAlnum(inner.front())) && lastIsWordCharacter()) {
             std::size_t start = out_.size() - 1;
@@ -681,8 +688,8 @@ private:
                 out_ += blankReference(c);
                 line_ = Line::Other;
             } else {
-                bool const blockStart = (line_ == Line::Start && c == '=') ||
-                                        (line_ == Line::Digits && (c == '.' || c == ')'));
+                bool const blockStart =
+                    (line_ == Line::Start && c == '=') || (line_ == Line::Digits && (c == '.' || c == ')'));
                 if (blockStart || (alwaysEscaped(c) && !(c == '|' && mode_ == InlineMode::TableCell))) {
                     out_.push_back('\\');
                 }
@@ -749,8 +756,8 @@ private:
             return std::nullopt;
         }
         if (!UrlFilter::forLink(address)) {
-            warnings().report(link, "link address " + quoted(address) + " left out: " +
-                                        UrlFilter::linkRefusal(address) + "; written as its text");
+            warnings().report(link, "link address " + quoted(address) +
+                                        " left out: " + UrlFilter::linkRefusal(address) + "; written as its text");
             return std::nullopt;
         }
         if (kept.front() != '#' || kept.size() == 1) {
@@ -772,7 +779,7 @@ private:
     void image(dv::ImageNode::Impl const& image) {
         std::string alt;
         std::optional<std::string> source;
-        std::string refused;  // why the source is left out, if it is
+        std::string refused; // why the source is left out, if it is
         std::string address;
         if (auto const& data = image.getData()) {
             std::size_t replaced = 0;
@@ -796,15 +803,15 @@ private:
             markup("](" + *source + ")");
             return;
         }
-        std::string const why = refused.empty() ? "image without a source"
-                                                : "image source " + quoted(address) + " left out: " + refused;
+        std::string const why =
+            refused.empty() ? "image without a source" : "image source " + quoted(address) + " left out: " + refused;
         if (alt.empty()) {
             warnings().report(image, why + (refused.empty() ? " or alternative text left out"
                                                             : "; the image has no alternative text and is left out"));
             return;
         }
-        warnings().report(image, why + (refused.empty() ? " written as its alternative text"
-                                                        : "; written as its alternative text"));
+        warnings().report(
+            image, why + (refused.empty() ? " written as its alternative text" : "; written as its alternative text"));
         plain("[" + alt + "]");
         keep("[" + alt + "]");
     }
@@ -862,10 +869,10 @@ private:
     std::string out_;
     Line line_ = Line::Start;
     std::size_t pendingBreaks_ = 0;
-    dv::Node::Impl const* breakNode_ = nullptr;  // the last node whose text holds a line break
-    bool needsBoundary_ = false;  // the next character must not be a word character
-    bool needsNonDigit_ = false;  // the next character must not be a digit
-    char lastCloser_ = 0;         // the delimiter character that out_ ends with, if any
+    dv::Node::Impl const* breakNode_ = nullptr; // the last node whose text holds a line break
+    bool needsBoundary_ = false;                // the next character must not be a word character
+    bool needsNonDigit_ = false;                // the next character must not be a digit
+    char lastCloser_ = 0;                       // the delimiter character that out_ ends with, if any
     bool inLink_ = false;
     bool hasRun_ = false;
     bool keepText_ = false;
@@ -877,7 +884,7 @@ private:
 
 struct Block {
     enum class Kind { Paragraph, List, Other };
-    std::string text;  // its lines, without the last line end
+    std::string text; // its lines, without the last line end
     Kind kind = Kind::Other;
     char marker = 0;            // of a list: '-' or '*', '.' or ')'
     bool opensWithText = false; // of a list: its first item has text on the marker's line
@@ -976,24 +983,18 @@ private:
         case dv::NodeKind::ListContainer:
             list(node, static_cast<dv::ListContainer::Impl const&>(node).getIsOrdered().value_or(false), depth, into);
             return;
-        case dv::NodeKind::TableOfContentsContainer:
-            list(node, false, depth, into);
-            return;
+        case dv::NodeKind::TableOfContentsContainer: list(node, false, depth, into); return;
         case dv::NodeKind::CodeExampleBlock:
             codeBlock(node, childrenOf(node), static_cast<dv::CodeExampleBlock::Impl const&>(node).getCodeExampleType(),
                       into);
             return;
-        case dv::NodeKind::CodeExampleLine:
-            codeBlock(node, NodeList{&node}, std::nullopt, into);
-            return;
+        case dv::NodeKind::CodeExampleLine: codeBlock(node, NodeList{&node}, std::nullopt, into); return;
         case dv::NodeKind::TableNode: {
             auto const& meta = static_cast<dv::TableNode::Impl const&>(node).getTableNodeMetaData();
             table(node, childrenOf(node), meta && meta->getHasHeader().value_or(false), depth, into);
             return;
         }
-        case dv::NodeKind::TableRowNode:
-            table(node, NodeList{&node}, false, depth, into);
-            return;
+        case dv::NodeKind::TableRowNode: table(node, NodeList{&node}, false, depth, into); return;
         default:
             // Paragraphs, and items, entries and cells met outside their containers.
             flow(childrenOf(node), depth + 1, into);
@@ -1135,9 +1136,7 @@ private:
         forEachNode(&node, [&](dv::Node::Impl const& current) {
             switch (current.getKind()) {
             case dv::NodeKind::RichTextNode:
-            case dv::NodeKind::CodeTextNode:
-                add(static_cast<dv::TextNode::Impl const&>(current).getText());
-                break;
+            case dv::NodeKind::CodeTextNode: add(static_cast<dv::TextNode::Impl const&>(current).getText()); break;
             case dv::NodeKind::EquationNode:
                 add(static_cast<dv::EquationNode::Impl const&>(current).getTexString());
                 break;
@@ -1146,8 +1145,7 @@ private:
                     add(data->getAltText());
                 }
                 break;
-            default:
-                break;
+            default: break;
             }
         });
         return out;

@@ -102,9 +102,8 @@ std::optional<std::string> NodeView::altText() const {
 }
 
 std::optional<std::string> NodeView::verticalAlignment() const {
-    return property<dv::ImageNode::Impl>(node_, [](auto const& image) {
-        return image.getData() ? &image.getData()->getVerticalAlignment() : nullptr;
-    });
+    return property<dv::ImageNode::Impl>(
+        node_, [](auto const& image) { return image.getData() ? &image.getData()->getVerticalAlignment() : nullptr; });
 }
 
 std::optional<std::string> NodeView::tex() const {

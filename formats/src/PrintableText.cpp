@@ -69,10 +69,22 @@ std::string printableText(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
         auto const byte = static_cast<std::uint8_t>(text[i]);
         switch (byte) {
-        case '\n': out += "\\n"; ++i; continue;
-        case '\r': out += "\\r"; ++i; continue;
-        case '\t': out += "\\t"; ++i; continue;
-        case '\\': out += "\\\\"; ++i; continue;
+        case '\n':
+            out += "\\n";
+            ++i;
+            continue;
+        case '\r':
+            out += "\\r";
+            ++i;
+            continue;
+        case '\t':
+            out += "\\t";
+            ++i;
+            continue;
+        case '\\':
+            out += "\\\\";
+            ++i;
+            continue;
         default: break;
         }
         if (byte < 0x20 || byte == 0x7F) {

@@ -169,8 +169,7 @@ void describe(std::string& line, dv::Node::Impl const& node) {
     case dv::NodeKind::TableOfContentsContainer:
     case dv::NodeKind::CodeExampleLine:
     case dv::NodeKind::TableRowNode:
-    case dv::NodeKind::TableCellNode:
-        break;
+    case dv::NodeKind::TableCellNode: break;
     }
 }
 

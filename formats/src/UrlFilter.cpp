@@ -67,8 +67,8 @@ std::string UrlFilter::schemeOf(std::string_view url) {
 std::optional<std::string> UrlFilter::forLink(std::string_view url) {
     std::string cleaned = clean(url);
     std::string const scheme = schemeOf(cleaned);
-    if (scheme.empty() || scheme == "http" || scheme == "https" || scheme == "mailto" ||
-        scheme == "ftp" || scheme == "tel") {
+    if (scheme.empty() || scheme == "http" || scheme == "https" || scheme == "mailto" || scheme == "ftp" ||
+        scheme == "tel") {
         return cleaned;
     }
     return std::nullopt;

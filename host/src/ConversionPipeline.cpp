@@ -117,7 +117,7 @@ Conversion ConversionPipeline::run(DocumentHost const& host) {
                 return;
             }
             if (options_.admitWarning && !options_.admitWarning(index)) {
-                return;  // not even located, which is what costs
+                return; // not even located, which is what costs
             }
             Diagnostic diagnostic = text.located().locate(warning, policy.severity());
             if (options_.onWarning) {

@@ -133,8 +133,8 @@ private:
 std::map<long, std::vector<std::string>> askBlockBuilders(cppmicroservices::BundleContext context) {
     std::vector<foundation::json::Value> elements;
     for (auto const& kind : format::kinds()) {
-        elements.emplace_back(foundation::json::Object{
-            {std::string(format::classNameKey), foundation::json::Value(kind.className)}});
+        elements.emplace_back(
+            foundation::json::Object{{std::string(format::classNameKey), foundation::json::Value(kind.className)}});
     }
     BuilderRecordsOff const quiet;
     std::map<long, std::vector<std::string>> kinds;
@@ -201,7 +201,8 @@ DocumentHost::DocumentHost(HostOptions options) : state_(std::make_unique<State>
         for (auto const& file : files) {
             // The framework says only that it cannot open a file; the system says why.
             if (::access(file.c_str(), R_OK) != 0) {
-                throw HostError("cannot open bundle " + formats::text::printableText(file) + ": " + std::strerror(errno));
+                throw HostError("cannot open bundle " + formats::text::printableText(file) + ": " +
+                                std::strerror(errno));
             }
             for (auto& bundle : context.InstallBundles(file)) {
                 bundle.Start();
@@ -268,9 +269,9 @@ BuildResult DocumentHost::build(vx::zero::Model const& model, foundation::json::
     foundation::json::forEachElement(
         document, performance.readAhead ? foundation::json::ReadAhead::WherePays : foundation::json::ReadAhead::Off,
         [&state, &heap, heapAhead = performance.heapAhead](foundation::json::Value const& element) {
-            state.model->warmAhead();  // the builders' next model block, mapped on this core
+            state.model->warmAhead(); // the builders' next model block, mapped on this core
             if (heapAhead) {
-                heap.step();  // and the heap they allocate from
+                heap.step(); // and the heap they allocate from
             }
             return state.check(element);
         },

@@ -83,7 +83,6 @@ std::string quoted(std::string_view text) {
 
 using phrases::number;
 
-
 std::size_t editDistance(std::string_view a, std::string_view b) {
     std::vector<std::size_t> row(b.size() + 1);
     for (std::size_t j = 0; j <= b.size(); ++j) {
@@ -113,7 +112,7 @@ public:
 
     // One pass over the element's members: each is read where the builders read it.
     void element(fj::Value const& element, KindRule const& rule) {
-        std::uint32_t seen = 0;  // bit i: rule.keys[i] is present
+        std::uint32_t seen = 0; // bit i: rule.keys[i] is present
         fj::Value const* children = nullptr;
         fj::Value const* anchorId = nullptr;
         fj::Value const* id = nullptr;
@@ -198,8 +197,7 @@ private:
             members(key, value);
         }
         switch (key.stored) {
-        case Stored::AsWritten:
-            break;
+        case Stored::AsWritten: break;
         case Stored::HeadingLevel: {
             double const level = value.asDouble();
             unsigned const stored = build::json::core::headingLevel(level);
@@ -220,9 +218,7 @@ private:
             }
             break;
         }
-        case Stored::ColumnWidths:
-            columnWidths(value);
-            break;
+        case Stored::ColumnWidths: columnWidths(value); break;
         case Stored::IndentWidth:
             if (!format::wholeRange(key.stored).holds(value.asDouble())) {
                 // The builder's own text says it all.
@@ -246,8 +242,8 @@ private:
             double const width = array[i].asDouble();
             if (!range.holds(width)) {
                 warn({"columnWidths", {i}}, "column width " + number(width) + " is not a whole number from " +
-                                                number(range.min) + " to " + number(range.max) +
-                                                "; the model stores " + std::to_string(storedColumnWidth(width)));
+                                                number(range.min) + " to " + number(range.max) + "; the model stores " +
+                                                std::to_string(storedColumnWidth(width)));
             }
         }
     }
@@ -398,12 +394,12 @@ private:
         explains_.push_back(std::move(explains));
     }
 
-    std::vector<bool> const& blockRules_;  // by kind index: a kind a registered block builder takes
+    std::vector<bool> const& blockRules_; // by kind index: a kind a registered block builder takes
     std::string const& base_;
     std::vector<Step> path_;
     std::vector<Finding>& warnings_;
     std::vector<Finding>& errors_;
-    std::vector<std::string> explains_;  // of each of errors_
+    std::vector<std::string> explains_; // of each of errors_
 };
 
 } // namespace
@@ -423,7 +419,7 @@ void ElementChecker::check(fj::Value const& element, std::string const& pointer,
     }
     KindRule const* rule = format::kindNamed(element["className"].asString());
     if (rule == nullptr) {
-        return;  // a kind of another bundle's: its keys are its own
+        return; // a kind of another bundle's: its keys are its own
     }
     std::vector<Finding> errors;
     Walk(blockRules_, pointer, out, errors).element(element, *rule);
@@ -472,8 +468,8 @@ void ElementChecker::textNotes(fj::Value const& tree, fj::Value const& value, st
         }
     } else if (value.isDouble() && value.asDouble() == 0) {
         if (std::string_view const written = tree.writtenAs(value); !written.empty()) {
-            out.push_back({pointer, "the number " + std::string(written) +
-                                        " is too small for a double: it is read as 0"});
+            out.push_back(
+                {pointer, "the number " + std::string(written) + " is too small for a double: it is read as 0"});
         }
     }
 }

@@ -30,8 +30,7 @@ public:
     /// values the model stores otherwise than written, unknown keys close to known ones, and
     /// what the text wrote that the parsed element does not show (keys given twice, numbers
     /// too small for a double).
-    void check(foundation::json::Value const& element, std::string const& pointer,
-               std::vector<Finding>& out) const;
+    void check(foundation::json::Value const& element, std::string const& pointer, std::vector<Finding>& out) const;
 
     /// Where the build error `builderMessage` of the element comes from: the first value of a
     /// kind the builders cannot read, or that they refuse, or the object missing a key they
@@ -52,7 +51,7 @@ private:
     static void textNotes(foundation::json::Value const& tree, foundation::json::Value const& value,
                           std::string const& pointer, std::vector<Finding>& out);
 
-    std::vector<bool> blockRules_;  // for each kind of the description: whether it is one of the block kinds
+    std::vector<bool> blockRules_; // for each kind of the description: whether it is one of the block kinds
 };
 
 } // namespace richmarkup::host

@@ -11,6 +11,7 @@ using foundation::json::Kind;
 std::vector<KindRule> makeKinds() {
     // Keys are listed in the order the checker reports their faults; a required key missing
     // is reported in this order too.
+    // clang-format off
     Key const hyperlink{"hyperlink", Kind::Object, false, Read::Skip, Stored::AsWritten,
                         {{"target", Kind::String, false, Read::Skip},
                          {"anchor", Kind::String, false, Read::Skip},
@@ -56,6 +57,7 @@ std::vector<KindRule> makeKinds() {
         {"CodeIndentNode", false, Route::CodeElements, Read::Skip, Route::None, false, false,
          {{"width", Kind::Double, true, Read::Strict, Stored::IndentWidth}}},
     };
+    // clang-format on
 }
 
 } // namespace
@@ -66,18 +68,13 @@ bool WholeRange::holds(double value) const noexcept {
 
 WholeRange wholeRange(Stored stored) noexcept {
     switch (stored) {
-    case Stored::HeadingLevel:
-        return {0, 255};
-    case Stored::ImageSize:
-        return {0, maxExactWhole};
-    case Stored::ColumnWidths:
-        return {-maxExactWhole, maxExactWhole};
-    case Stored::IndentWidth:
-        return {0, 256};
-    case Stored::AsWritten:
-        break;
+    case Stored::HeadingLevel: return {0, 255};
+    case Stored::ImageSize: return {0, maxExactWhole};
+    case Stored::ColumnWidths: return {-maxExactWhole, maxExactWhole};
+    case Stored::IndentWidth: return {0, 256};
+    case Stored::AsWritten: break;
     }
-    return {-maxExactWhole, maxExactWhole};  // any number is kept: only a whole one is exact beyond 2^53
+    return {-maxExactWhole, maxExactWhole}; // any number is kept: only a whole one is exact beyond 2^53
 }
 
 std::vector<KindRule> const& kinds() {

@@ -28,7 +28,7 @@ struct Key {
     bool required;
     Read read;
     Stored stored = Stored::AsWritten;
-    std::vector<Key> members = {};  // of an object: the keys read inside it
+    std::vector<Key> members = {}; // of an object: the keys read inside it
 };
 
 /// One kind of element.

@@ -21,7 +21,7 @@ void HeapAhead::step() noexcept {
         return;
     }
     if (!foundation::memory::populate(reinterpret_cast<void const*>(from), end - from)) {
-        off_.store(true, std::memory_order_relaxed);  // a system without it, or the heap shrank meanwhile
+        off_.store(true, std::memory_order_relaxed); // a system without it, or the heap shrank meanwhile
     }
 }
 

@@ -21,10 +21,10 @@ public:
     void step() noexcept;
 
 private:
-    static constexpr unsigned kEvery = 128;  // the look takes the kernel's lock on the address space
+    static constexpr unsigned kEvery = 128; // the look takes the kernel's lock on the address space
     // Growth between two looks from which the heap is taken to grow in large steps.
     static constexpr std::uintptr_t kLargeStep = std::uintptr_t(4) << 20;
-    std::atomic<std::uintptr_t> mapped_{0};  // the heap's end at the last look; 0: not looked at yet
+    std::atomic<std::uintptr_t> mapped_{0}; // the heap's end at the last look; 0: not looked at yet
     std::atomic<unsigned> calls_{0};
     std::atomic<bool> off_{false};
 };

@@ -23,7 +23,8 @@ NodeLocator::NodeLocator(NodeLocator&&) noexcept = default;
 NodeLocator& NodeLocator::operator=(NodeLocator&&) noexcept = default;
 NodeLocator::~NodeLocator() = default;
 
-std::optional<std::vector<std::size_t>> NodeLocator::pathOf(std::vector<dv::Node> const& topLevel, formats::NodeView node) {
+std::optional<std::vector<std::size_t>> NodeLocator::pathOf(std::vector<dv::Node> const& topLevel,
+                                                            formats::NodeView node) {
     std::vector<std::size_t> path;
     formats::NodeView at = node;
     for (std::optional<formats::NodeView> parent = at.parent(); parent; at = *parent, parent = at.parent()) {
@@ -32,7 +33,7 @@ std::optional<std::vector<std::size_t>> NodeLocator::pathOf(std::vector<dv::Node
             ++i;
         }
         if (i == parent->childCount()) {
-            return std::nullopt;  // a parent that lost the node
+            return std::nullopt; // a parent that lost the node
         }
         path.push_back(i);
     }

@@ -28,8 +28,9 @@ std::string printableMessage(std::string_view message) {
 } // namespace
 
 std::string Diagnostic::toString() const {
-    std::string out = std::string(severity == Severity::Error ? "error: " : "warning: ") + formats::text::printableText(file) + ':' +
-                      std::to_string(line) + ':' + std::to_string(column) + ": ";
+    std::string out = std::string(severity == Severity::Error ? "error: " : "warning: ") +
+                      formats::text::printableText(file) + ':' + std::to_string(line) + ':' + std::to_string(column) +
+                      ": ";
     if (!malformed) {
         out += pointer.empty() ? std::string("/") : formats::text::printableText(pointer);
         out += ": ";
@@ -61,8 +62,13 @@ std::string const& SourceText::text() {
 }
 
 Diagnostic SourceText::locate(foundation::json::ParseError const& error) const {
-    Diagnostic diagnostic{Diagnostic::Severity::Error, name_, error.line() + lineShift_, error.column(),
-                          error.pointer().value_or(std::string()), error.reason(), !error.pointer()};
+    Diagnostic diagnostic{Diagnostic::Severity::Error,
+                          name_,
+                          error.line() + lineShift_,
+                          error.column(),
+                          error.pointer().value_or(std::string()),
+                          error.reason(),
+                          !error.pointer()};
     return diagnostic;
 }
 
@@ -74,8 +80,8 @@ Diagnostic SourceText::located(Diagnostic::Severity severity, std::string pointe
     if (auto const position = locator_->locate(diagnostic.pointer)) {
         diagnostic.line = position->line + lineShift_;
         diagnostic.column = position->column;
-        diagnostic.message = phrases::withNumberAsWritten(std::move(diagnostic.message),
-                                                          phrases::numberAt(*text_, position->offset));
+        diagnostic.message =
+            phrases::withNumberAsWritten(std::move(diagnostic.message), phrases::numberAt(*text_, position->offset));
     }
     if (phrases::isDuplicateKey(diagnostic.message)) {
         std::vector<std::string> places;

@@ -93,15 +93,15 @@ TEST_F(CodeElementBuilderServicesProviderTest, GathersOnceThenAsksInFrameworkOrd
     EXPECT_EQ(capture.messages(), expected);
 
     capture.clear();
-    add("D");  // too late: the cache is filled
+    add("D"); // too late: the cache is filled
     EXPECT_EQ(provider_.findApplicableBuilder(parse(R"({"className":"C"})")), c);
     EXPECT_EQ(capture.messages(), found({"asked A", "asked B", "asked C"}));
 
     capture.clear();
     EXPECT_EQ(provider_.findApplicableBuilder(parse(R"({"className":"D"})")), nullptr);
-    EXPECT_EQ(capture.messages(), (Messages{"Attempting to find an applicable code element builder", "asked A",
-                                            "asked B", "asked C",
-                                            "No applicable code element builder was found. Returning null."}));
+    EXPECT_EQ(capture.messages(),
+              (Messages{"Attempting to find an applicable code element builder", "asked A", "asked B", "asked C",
+                        "No applicable code element builder was found. Returning null."}));
 }
 
 TEST_F(CodeElementBuilderServicesProviderTest, FirstOfTwoAcceptorsWinsAndEndedRegistrationsStayCached) {
@@ -110,7 +110,7 @@ TEST_F(CodeElementBuilderServicesProviderTest, FirstOfTwoAcceptorsWinsAndEndedRe
     RecordCapture capture;
     EXPECT_EQ(provider_.findApplicableBuilder(parse(R"({"className":"X"})")), first);
     EXPECT_EQ(capture.messages().at(2), "asked any");
-    EXPECT_EQ(capture.messages().size(), 4u);  // the second acceptor was not asked
+    EXPECT_EQ(capture.messages().size(), 4u); // the second acceptor was not asked
 
     registrations_.front().Unregister();
     EXPECT_EQ(provider_.findApplicableBuilder(parse(R"({"className":"X"})")), first);
@@ -166,7 +166,7 @@ TEST_F(CodeElementBuilderServicesProviderTest, ConcurrentFirstCallsGatherOnce) {
         threads.emplace_back([&] {
             --waiting;
             while (waiting.load() > 0) {
-                std::this_thread::yield();  // start together, to make the race likely
+                std::this_thread::yield(); // start together, to make the race likely
             }
             for (int i = 0; i < 50; ++i) {
                 hits += provider_.findApplicableBuilder(parse(R"({"className":"B7"})")) != nullptr;

@@ -39,9 +39,10 @@ TEST(CodeElementBuilders, EachAcceptsOnlyItsExactClassName) {
     EXPECT_FALSE(text.canBuild(parse(R"(["CodeTextNode"])")));
     EXPECT_TRUE(indent.canBuild(parse(R"({"className":"CodeIndentNode","width":2})")));
     EXPECT_FALSE(indent.canBuild(parse(R"({"className":"CodeTextNode"})")));
-    EXPECT_EQ(capture.messages(), (Messages{"Checking if can build CodeTextNode", "Checking if can build CodeTextNode",
-                                            "Checking if can build CodeTextNode", "Checking if can build CodeIndentNode",
-                                            "Checking if can build CodeIndentNode"}));
+    EXPECT_EQ(capture.messages(),
+              (Messages{"Checking if can build CodeTextNode", "Checking if can build CodeTextNode",
+                        "Checking if can build CodeTextNode", "Checking if can build CodeIndentNode",
+                        "Checking if can build CodeIndentNode"}));
 }
 
 TEST(CodeElementBuilders, TextRunKeepsTextAndTokenKindAsWritten) {

@@ -103,7 +103,7 @@ TEST_F(CodeBundleTest, ACodeExampleIsBuiltThroughTheBundlesRegistry) {
     auto const messages = capture.messages();
     EXPECT_EQ(std::count(messages.begin(), messages.end(), "Found 2 code element builders"), 1);
     EXPECT_EQ(std::count(messages.begin(), messages.end(), "The CodeExampleLineNode now has 2 children"), 2);
-    EXPECT_EQ(std::count(messages.begin(), messages.end(),
-                         "No applicable code element builder was found. Returning null."),
-              1);
+    EXPECT_EQ(
+        std::count(messages.begin(), messages.end(), "No applicable code element builder was found. Returning null."),
+        1);
 }

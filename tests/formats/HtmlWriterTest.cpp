@@ -70,8 +70,9 @@ TEST_F(HtmlWriterTest, AStylesheetReplacesTheStyleAndAFragmentIsTheBodyAlone) {
 TEST_F(HtmlWriterTest, TheFirstHeadingInDocumentOrderGivesItsText) {
     auto first = make.heading(2, {make.run(u"Intro"), make.link(u"x", {make.run(u"duction")})});
     auto table = make.table({make.row({make.cell({first})})});
-    EXPECT_EQ(HtmlWriter::firstHeadingText({make.paragraph({make.run(u"p")}), table, make.heading(1, {make.run(u"later")})}),
-              "Introduction");
+    EXPECT_EQ(
+        HtmlWriter::firstHeadingText({make.paragraph({make.run(u"p")}), table, make.heading(1, {make.run(u"later")})}),
+        "Introduction");
     EXPECT_EQ(HtmlWriter::firstHeadingText({make.paragraph()}), std::nullopt);
 }
 
@@ -83,10 +84,9 @@ TEST_F(HtmlWriterTest, TextIsEscapedAndFormattingNests) {
     });
     paragraph->setAlignment(dv::Alignment::Right);
     paragraph->setAnchorId(u"M_\"x\"");
-    EXPECT_EQ(body({paragraph}),
-              "<p id=\"M_&quot;x&quot;\" style=\"text-align:right\">"
-              "&lt;script&gt;alert(&#39;x&#39;)&lt;/script&gt; &amp; &quot;q&quot;"
-              "<strong><em>both</em></strong><code>mono</code></p>\n");
+    EXPECT_EQ(body({paragraph}), "<p id=\"M_&quot;x&quot;\" style=\"text-align:right\">"
+                                 "&lt;script&gt;alert(&#39;x&#39;)&lt;/script&gt; &amp; &quot;q&quot;"
+                                 "<strong><em>both</em></strong><code>mono</code></p>\n");
 }
 
 TEST_F(HtmlWriterTest, LinksKeepSafeAddressesOnly) {
@@ -95,8 +95,9 @@ TEST_F(HtmlWriterTest, LinksKeepSafeAddressesOnly) {
     withAnchor->setTargetType(u"url");
     EXPECT_EQ(body({withAnchor}), "<a href=\"https://example.org/a#sec 1\" data-target-type=\"url\">x</a>");
 
-    for (std::u16string const& target : std::initializer_list<std::u16string>{u"javascript:alert(1)", u"  JavaScript:alert(1)", u"java\tscript:x",
-                                        u"vbscript:x", u"data:text/html,<b>"}) {
+    for (std::u16string const& target :
+         std::initializer_list<std::u16string>{u"javascript:alert(1)", u"  JavaScript:alert(1)", u"java\tscript:x",
+                                               u"vbscript:x", u"data:text/html,<b>"}) {
         std::string const html = body({make.link(target, {make.run(u"t")})});
         EXPECT_THAT(html, Not(HasSubstr("href"))) << html;
         EXPECT_THAT(html, HasSubstr("class=\"unsafe-link\""));
@@ -124,8 +125,12 @@ TEST_F(HtmlWriterTest, LinksKeepSafeAddressesOnly) {
 TEST_F(HtmlWriterTest, ImagesCarrySizesAltTextAndOnlyKnownAlignments) {
     auto image = make.image();
     image->setId(u"i1");
-    image->setData(cm::ImageData().setImgSrc(u"data:image/png;base64,AAAA").setWidth(64).setHeight(32)
-                       .setAltText(u"A <logo>").setVerticalAlignment(u"middle"));
+    image->setData(cm::ImageData()
+                       .setImgSrc(u"data:image/png;base64,AAAA")
+                       .setWidth(64)
+                       .setHeight(32)
+                       .setAltText(u"A <logo>")
+                       .setVerticalAlignment(u"middle"));
     EXPECT_EQ(body({image}), "<img src=\"data:image/png;base64,AAAA\" width=\"64\" height=\"32\" "
                              "style=\"vertical-align:middle\" alt=\"A &lt;logo&gt;\" data-image-id=\"i1\">");
 
@@ -229,7 +234,8 @@ TEST_F(HtmlWriterTest, InternalLinksReachAnElementOfThePage) {
         link->setAnchor(anchor);
         return link;
     };
-    std::string const html = body({heading, make.paragraph({to(u"intro"), to(u"H_intro"), to(u"T_intro"), to(u"gone")})});
+    std::string const html =
+        body({heading, make.paragraph({to(u"intro"), to(u"H_intro"), to(u"T_intro"), to(u"gone")})});
     EXPECT_THAT(html, HasSubstr("<p><a href=\"#T_intro\"></a><a href=\"#T_intro\"></a><a href=\"#T_intro\"></a>"
                                 "<a data-missing-anchor=\"gone\"></a></p>"));
     EXPECT_THAT(takeWarnings(), ::testing::ElementsAre("HyperlinkNode: internal link \"#gone\" has no target: no "
@@ -246,9 +252,9 @@ TEST_F(HtmlWriterTest, InternalLinksAreLookedUpAsWrittenThenPercentDecoded) {
         auto link = make.link(u"#" + anchor);
         return link;
     };
-    std::string const html =
-        body({spaced, literal, make.paragraph({to(u"has%20space"), to(u"has space"), to(u"50%25"), to(u"50%"),
-                                               to(u"H_has%20space"), to(u"%zz")})});
+    std::string const html = body({spaced, literal,
+                                   make.paragraph({to(u"has%20space"), to(u"has space"), to(u"50%25"), to(u"50%"),
+                                                   to(u"H_has%20space"), to(u"%zz")})});
     EXPECT_THAT(html, HasSubstr("<p><a href=\"#has%20space\"></a><a href=\"#has%20space\"></a>"
                                 "<a href=\"#50%25\"></a><a data-missing-anchor=\"50%\"></a>"
                                 "<a href=\"#has%20space\"></a><a data-missing-anchor=\"%zz\"></a></p>"));
@@ -280,9 +286,10 @@ TEST_F(HtmlWriterTest, OfElementsSharingAnIdTheFirstKeepsItAndTheOthersGetFreeOn
 
 TEST_F(HtmlWriterTest, ControlCharactersAreReplacedAndReported) {
     // A control character at either end of an address is trimmed, as browsers do; inside, it stays.
-    auto link = make.link(u"https://a.example/\x1bx", {make.run(u"a\x01" u"b\x01\x7f\tc")});
-    EXPECT_EQ(body({make.paragraph({link})}),
-              "<p><a href=\"https://a.example/\xEF\xBF\xBDx\">a\xEF\xBF\xBD" "b\xEF\xBF\xBD\xEF\xBF\xBD\tc</a></p>\n");
+    auto link = make.link(u"https://a.example/\x1bx", {make.run(u"a\x01"
+                                                                u"b\x01\x7f\tc")});
+    EXPECT_EQ(body({make.paragraph({link})}), "<p><a href=\"https://a.example/\xEF\xBF\xBDx\">a\xEF\xBF\xBD"
+                                              "b\xEF\xBF\xBD\xEF\xBF\xBD\tc</a></p>\n");
     EXPECT_THAT(takeWarnings(), ::testing::ElementsAre("HyperlinkNode: control character U+001B written as U+FFFD",
                                                        "RichTextNode: control characters U+0001, U+007F written as "
                                                        "U+FFFD"));
@@ -290,14 +297,13 @@ TEST_F(HtmlWriterTest, ControlCharactersAreReplacedAndReported) {
 
 TEST_F(HtmlWriterTest, CodeTokensBecomeClassesAndLinesStayLines) {
     auto block = make.codeBlock(u"c\"pp", {
-        make.codeLine({make.code(u"if", u"keyword"), make.code(u" (a<b)")}),
-        make.codeLine({make.code(u"x", u"odd kind\"<")}),
-    });
-    EXPECT_EQ(body({block}),
-              "<pre class=\"code\" data-type=\"c&quot;pp\"><code>"
-              "<span class=\"line\"><span class=\"tok tok-keyword\">if</span> (a&lt;b)</span>\n"
-              "<span class=\"line\"><span class=\"tok tok-odd_kind__\">x</span></span>\n"
-              "</code></pre>\n");
+                                              make.codeLine({make.code(u"if", u"keyword"), make.code(u" (a<b)")}),
+                                              make.codeLine({make.code(u"x", u"odd kind\"<")}),
+                                          });
+    EXPECT_EQ(body({block}), "<pre class=\"code\" data-type=\"c&quot;pp\"><code>"
+                             "<span class=\"line\"><span class=\"tok tok-keyword\">if</span> (a&lt;b)</span>\n"
+                             "<span class=\"line\"><span class=\"tok tok-odd_kind__\">x</span></span>\n"
+                             "</code></pre>\n");
 }
 
 TEST_F(HtmlWriterTest, EquationsShowTheirTexSource) {
@@ -319,8 +325,8 @@ TEST_F(HtmlWriterTest, DeepNestingNeedsNoNativeStack) {
         parent = child;
     }
     std::string const html = body({top});
-    EXPECT_EQ(html.size(), std::string("<a href=\"#\"></a>").size() +
-                               50000 * std::string("<span data-href=\"#\"></span>").size());
+    EXPECT_EQ(html.size(),
+              std::string("<a href=\"#\"></a>").size() + 50000 * std::string("<span data-href=\"#\"></span>").size());
 }
 
 } // namespace

@@ -129,8 +129,7 @@ TEST_F(MarkdownWriterTest, RawHtmlIsReported) {
     EXPECT_THAT(written({table}).warnings,
                 ElementsAre("TableNode: table written as raw HTML <table>, which safe renderers drop: a cell holds "
                             "blocks a pipe table cannot (the cells' content stays, one after another)"));
-    EXPECT_THAT(written({make.table({make.row({make.cell({make.paragraph({make.run(u"a")})})})})}).warnings,
-                IsEmpty());
+    EXPECT_THAT(written({make.table({make.row({make.cell({make.paragraph({make.run(u"a")})})})})}).warnings, IsEmpty());
 }
 
 TEST_F(MarkdownWriterTest, LinksKeepSafeDestinationsOnly) {
@@ -143,22 +142,21 @@ TEST_F(MarkdownWriterTest, LinksKeepSafeDestinationsOnly) {
     EXPECT_EQ(md({make.link(u"a b(c)<d>\\&amp;", {make.run(u"]")})}), "[\\]](<a b(c)\\<d\\>\\\\&amp;amp;>)\n");
     EXPECT_EQ(md({make.link(u"x?a=1&b=2", {make.run(u"q", bold())})}), "[**q**](x?a=1&b=2)\n");
 
-    for (std::u16string const& target : {std::u16string(u"javascript:alert(1)"), std::u16string(u" JavaScript:x"),
-                                         std::u16string(u"java\tscript:x"), std::u16string(u"data:text/html,x"),
-                                         std::u16string(u""), std::u16string(u" \t")}) {
+    for (std::u16string const& target :
+         {std::u16string(u"javascript:alert(1)"), std::u16string(u" JavaScript:x"), std::u16string(u"java\tscript:x"),
+          std::u16string(u"data:text/html,x"), std::u16string(u""), std::u16string(u" \t")}) {
         EXPECT_EQ(md({make.link(target, {make.run(u"text [1]")})}), "text \\[1\\]\n");
     }
     // Markdown has no link in a link: the inner one gives its text.
     EXPECT_EQ(md({make.link(u"/out", {make.run(u"a "), make.link(u"/in", {make.run(u"b")}), make.run(u" c")})}),
               "[a b c](/out)\n");
     // An unsafe outer link leaves room for a safe inner one.
-    EXPECT_EQ(md({make.link(u"javascript:x", {make.run(u"a "), make.link(u"/in", {make.run(u"b")})})}),
-              "a [b](/in)\n");
+    EXPECT_EQ(md({make.link(u"javascript:x", {make.run(u"a "), make.link(u"/in", {make.run(u"b")})})}), "a [b](/in)\n");
 
     // What the link loses is said, at the link.
-    Written const lost = written({make.paragraph({make.link(u"javascript:x", {make.run(u"a")}),
-                                                  make.link(u" ", {make.run(u"b")}),
-                                                  make.link(u"/out", {make.link(u"/in", {make.run(u"c")})})})});
+    Written const lost =
+        written({make.paragraph({make.link(u"javascript:x", {make.run(u"a")}), make.link(u" ", {make.run(u"b")}),
+                                 make.link(u"/out", {make.link(u"/in", {make.run(u"c")})})})});
     EXPECT_EQ(lost.text, "ab[c](/out)\n");
     EXPECT_THAT(lost.warnings,
                 ElementsAre("HyperlinkNode: link address \"javascript:x\" left out: scheme \"javascript\" is not "
@@ -286,14 +284,12 @@ TEST_F(MarkdownWriterTest, InternalLinksReachHeadings) {
     };
     // Links before and after the heading; "H_text" names "T_text", and "has%20space" names
     // "has space", as on the HTML page.
-    Written const page = written({make.toc({make.tocEntry({link(u"H_text", u"one")}),
-                                            make.tocEntry({link(u"has space", u"two")})}),
-                                  titled, again, paragraph, empty,
-                                  make.paragraph({link(u"has%20space", u"enc"), make.run(u" "),
-                                                  link(u"M_p", u"to p"), make.run(u" "), link(u"nowhere", u"x"),
-                                                  make.run(u" "), link(u"H_empty", u"e"), make.run(u" "),
-                                                  link(u"M_eq", u"eq"), make.run(u" "),
-                                                  make.link(u"#", {make.run(u"top")})})});
+    Written const page =
+        written({make.toc({make.tocEntry({link(u"H_text", u"one")}), make.tocEntry({link(u"has space", u"two")})}),
+                 titled, again, paragraph, empty,
+                 make.paragraph({link(u"has%20space", u"enc"), make.run(u" "), link(u"M_p", u"to p"), make.run(u" "),
+                                 link(u"nowhere", u"x"), make.run(u" "), link(u"H_empty", u"e"), make.run(u" "),
+                                 link(u"M_eq", u"eq"), make.run(u" "), make.link(u"#", {make.run(u"top")})})});
     EXPECT_EQ(page.text, "- [one](#formatted-text)\n- [two](#formatted-text-1)\n\n"
                          "# Formatted **text**\n\n## Formatted text\n\np $x$\n\n##\n\n"
                          "[enc](#formatted-text-1) [to p](#M_p) [x](#nowhere) [e](#H_empty) [eq](#M_eq) [top](#)\n");
@@ -336,18 +332,18 @@ TEST_F(MarkdownWriterTest, ListsNumberNestAndStayApart) {
 }
 
 TEST_F(MarkdownWriterTest, CodeBlocksAreFencedVerbatim) {
-    auto block = make.codeBlock(u"c++ <script>", {
-        make.codeLine({make.code(u"if", u"keyword"), make.code(u" (a < b) *p = `x`;")}),
-        make.codeLine(),
-        make.codeLine({make.code(u"  ```")}),
-    });
+    auto block = make.codeBlock(u"c++ <script>",
+                                {
+                                    make.codeLine({make.code(u"if", u"keyword"), make.code(u" (a < b) *p = `x`;")}),
+                                    make.codeLine(),
+                                    make.codeLine({make.code(u"  ```")}),
+                                });
     EXPECT_EQ(md({block}), "````c++ <script>\nif (a < b) *p = `x`;\n\n  ```\n````\n");
     EXPECT_EQ(md({make.codeBlock(u"")}), "```\n```\n");
     // The info string reads back as the type: escapes and references are taken out of it.
     EXPECT_EQ(md({make.codeBlock(u"a\\+ &amp; b\nc\\")}), "```a\\\\+ &amp;amp; b&#10;c\\\n```\n");
     // A backtick fence's info string may hold no backtick: a tilde fence then.
-    EXPECT_EQ(md({make.codeBlock(u"`q` x", {make.codeLine({make.code(u"~~~ ```")})})}),
-              "~~~~`q` x\n~~~ ```\n~~~~\n");
+    EXPECT_EQ(md({make.codeBlock(u"`q` x", {make.codeLine({make.code(u"~~~ ```")})})}), "~~~~`q` x\n~~~ ```\n~~~~\n");
 
     Written const trimmed = written({make.codeBlock(u" python\t")});
     EXPECT_EQ(trimmed.text, "```python\n```\n");
@@ -364,11 +360,10 @@ TEST_F(MarkdownWriterTest, SimpleTablesArePipeTables) {
     cm::TableNodeMetaData meta;
     meta.setHasHeader(true);
     table->setTableNodeMetaData(meta);
-    EXPECT_EQ(md({table}),
-              "| H\\|1 |  |  |\n"
-              "| --- | --- | --- |\n"
-              "| `a\\|b` |  |  |\n"
-              "|  |  | \\\\\\| |\n");
+    EXPECT_EQ(md({table}), "| H\\|1 |  |  |\n"
+                           "| --- | --- | --- |\n"
+                           "| `a\\|b` |  |  |\n"
+                           "|  |  | \\\\\\| |\n");
 
     auto headless = make.table({make.row({make.cell({make.paragraph({make.run(u"x\ny")})}), make.cell()})});
     EXPECT_EQ(md({headless}), "|  |  |\n| --- | --- |\n| x y |  |\n");
@@ -384,9 +379,8 @@ TEST_F(MarkdownWriterTest, OtherTablesAreHtmlWithMarkdownCells) {
     cm::TableNodeMetaData meta;
     meta.setHasHeader(true);
     table->setTableNodeMetaData(meta);
-    EXPECT_EQ(md({table}),
-              "<table>\n<tr>\n<th>\n\n\\<b\\>\n\np2\n\n</th>\n<th></th>\n</tr>\n"
-              "<tr>\n<td>\n\n|  |\n| --- |\n| in |\n\n</td>\n<td>\n\n- li\n\n</td>\n</tr>\n</table>\n");
+    EXPECT_EQ(md({table}), "<table>\n<tr>\n<th>\n\n\\<b\\>\n\np2\n\n</th>\n<th></th>\n</tr>\n"
+                           "<tr>\n<td>\n\n|  |\n| --- |\n| in |\n\n</td>\n<td>\n\n- li\n\n</td>\n</tr>\n</table>\n");
 }
 
 TEST_F(MarkdownWriterTest, DocumentShapeAndBadInput) {

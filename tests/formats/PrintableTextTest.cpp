@@ -15,7 +15,9 @@ TEST(PrintableTextTest, ControlsAndBrokenUtf8AreEscapedAndTheRestStays) {
     EXPECT_EQ(printableText(std::string("nul\0esc\x1b[31mdel\x7f", 16)), "nul\\x00esc\\x1b[31mdel\\x7f");
     EXPECT_EQ(printableText("back\\slash"), "back\\\\slash") << "so that a name's own \\n is not a line break";
     // U+009B alone is a terminal's control sequence introducer.
-    EXPECT_EQ(printableText("\xc2\x9b" "2J\xc2\xa0"), "\\u009b2J\xc2\xa0");
+    EXPECT_EQ(printableText("\xc2\x9b"
+                            "2J\xc2\xa0"),
+              "\\u009b2J\xc2\xa0");
     // Bytes that are no UTF-8: lone, overlong, surrogates, beyond U+10FFFF, cut short at the end.
     EXPECT_EQ(printableText("\xff"), "\\xff");
     EXPECT_EQ(printableText("\xc0\xaf"), "\\xc0\\xaf");

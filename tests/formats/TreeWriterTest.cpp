@@ -53,36 +53,35 @@ TEST_F(TreeWriterTest, WritesEveryKindWithWhatWasSetInOrder) {
         make.codeBlock(u"cpp", {make.codeLine({make.code(u"int", u"keyword"), make.code(u" x")})}),
         make.toc({make.tocEntry()}),
     });
-    EXPECT_EQ(tree,
-              "RichTextParagraphNode anchorId=\"M_p\" alignment=center\n"
-              "  RichTextNode \"plain\"\n"
-              "  RichTextNode \"strong\" bold=true italic=false\n"
-              "  HyperlinkNode target=\"https://example.org\" anchor=\"top\" targetType=\"url\"\n"
-              "    RichTextNode \"inside\"\n"
-              "HeadingNode level=2\n"
-              "  RichTextNode \"Title\"\n"
-              "RichTextParagraphNode\n"
-              "  ImageNode id=\"logo\" imgSrc=\"a.png\" height=2 width=18446744073709551615\n"
-              "  EquationNode texString=\"x^2\" displayStyle=true encoding=\"latex\"\n"
-              "ListContainer isOrdered=false\n"
-              "  ListItem\n"
-              "    RichTextNode \"one\"\n"
-              "TableNode hasHeader=true columnWidths=[100,-3]\n"
-              "  TableRowNode\n"
-              "    TableCellNode\n"
-              "CodeExampleBlock codeExampleType=\"cpp\"\n"
-              "  CodeExampleLine\n"
-              "    CodeTextNode \"int\" tokenKind=\"keyword\"\n"
-              "    CodeTextNode \" x\"\n"
-              "TableOfContentsContainer\n"
-              "  TableOfContentsHeadingNode\n");
+    EXPECT_EQ(tree, "RichTextParagraphNode anchorId=\"M_p\" alignment=center\n"
+                    "  RichTextNode \"plain\"\n"
+                    "  RichTextNode \"strong\" bold=true italic=false\n"
+                    "  HyperlinkNode target=\"https://example.org\" anchor=\"top\" targetType=\"url\"\n"
+                    "    RichTextNode \"inside\"\n"
+                    "HeadingNode level=2\n"
+                    "  RichTextNode \"Title\"\n"
+                    "RichTextParagraphNode\n"
+                    "  ImageNode id=\"logo\" imgSrc=\"a.png\" height=2 width=18446744073709551615\n"
+                    "  EquationNode texString=\"x^2\" displayStyle=true encoding=\"latex\"\n"
+                    "ListContainer isOrdered=false\n"
+                    "  ListItem\n"
+                    "    RichTextNode \"one\"\n"
+                    "TableNode hasHeader=true columnWidths=[100,-3]\n"
+                    "  TableRowNode\n"
+                    "    TableCellNode\n"
+                    "CodeExampleBlock codeExampleType=\"cpp\"\n"
+                    "  CodeExampleLine\n"
+                    "    CodeTextNode \"int\" tokenKind=\"keyword\"\n"
+                    "    CodeTextNode \" x\"\n"
+                    "TableOfContentsContainer\n"
+                    "  TableOfContentsHeadingNode\n");
 }
 
 TEST_F(TreeWriterTest, QuotesTextSoEveryNodeStaysOnOneLine) {
     std::u16string text = u"say \"hi\"\\ \n\t\r";
     text += char16_t(0x01);
     text += u"caf\u00e9 ";
-    text += char16_t(0xD800);  // a lone surrogate: no builder makes one, the writer must not fail
+    text += char16_t(0xD800); // a lone surrogate: no builder makes one, the writer must not fail
     std::string const tree = TreeWriter::toString({make.run(text)});
     EXPECT_EQ(tree, "RichTextNode \"say \\\"hi\\\"\\\\ \\n\\t\\r\\u0001caf\xC3\xA9 \xEF\xBF\xBD\"\n");
 }
@@ -95,7 +94,7 @@ TEST_F(TreeWriterTest, EmptyAnchorIdIsLeftOutAndNullNodesAreShown) {
 }
 
 TEST_F(TreeWriterTest, DeepNestingNeedsNoNativeStack) {
-    constexpr std::size_t depth = 5000;  // the outline itself grows with depth squared
+    constexpr std::size_t depth = 5000; // the outline itself grows with depth squared
     dv::Node top = make.link(u"0");
     dv::Node parent = top;
     for (std::size_t i = 1; i < depth; ++i) {

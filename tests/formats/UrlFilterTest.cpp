@@ -11,7 +11,7 @@ TEST(UrlFilterTest, LinksAllowRelativeAndWebSchemesOnly) {
     EXPECT_EQ(UrlFilter::forLink("mailto:x@y"), "mailto:x@y");
     EXPECT_EQ(UrlFilter::forLink("docs/page.html"), "docs/page.html");
     EXPECT_EQ(UrlFilter::forLink("#anchor"), "#anchor");
-    EXPECT_EQ(UrlFilter::forLink("./a:b"), "./a:b");     // a colon after a slash is no scheme
+    EXPECT_EQ(UrlFilter::forLink("./a:b"), "./a:b"); // a colon after a slash is no scheme
     EXPECT_EQ(UrlFilter::forLink("?q=a:b"), "?q=a:b");
     EXPECT_EQ(UrlFilter::forLink(" https://a \n"), "https://a");
 
@@ -21,7 +21,7 @@ TEST(UrlFilterTest, LinksAllowRelativeAndWebSchemesOnly) {
     EXPECT_FALSE(UrlFilter::forLink("jav\nascr\tipt:x"));
     EXPECT_FALSE(UrlFilter::forLink("data:text/html,x"));
     EXPECT_FALSE(UrlFilter::forLink("file:///etc/passwd"));
-    EXPECT_FALSE(UrlFilter::forLink("j@vascript:x"));   // malformed scheme: refused, not guessed
+    EXPECT_FALSE(UrlFilter::forLink("j@vascript:x")); // malformed scheme: refused, not guessed
 }
 
 TEST(UrlFilterTest, ImagesAllowWebAndImageDataOnly) {

@@ -17,7 +17,7 @@ protected:
         fs::remove_all(root);
         fs::create_directories(root / "a");
         fs::create_directories(root / "b");
-        fs::create_directories(root / "c" / "lib.so");  // a directory of that name is no bundle
+        fs::create_directories(root / "c" / "lib.so"); // a directory of that name is no bundle
     }
     void TearDown() override { fs::remove_all(root); }
     void touch(fs::path const& path) { std::ofstream(path) << "x"; }

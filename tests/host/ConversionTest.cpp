@@ -100,8 +100,10 @@ TEST_F(ConversionTest, ErrorsComeBackLocatedWithNoNodes) {
         EXPECT_THAT(d.message, HasSubstr(c.message));
     }
     // Malformed text has no place in a document: its line shows no pointer, the others do.
-    EXPECT_EQ(host_->convert("[\n {\"className\": }\n]", "in.json").diagnostics.at(0).toString().rfind(
-                  "error: in.json:2:16: ", 0),
+    EXPECT_EQ(host_->convert("[\n {\"className\": }\n]", "in.json")
+                  .diagnostics.at(0)
+                  .toString()
+                  .rfind("error: in.json:2:16: ", 0),
               0u);
     EXPECT_THAT(host_->convert("[\n {\"className\": }\n]", "in.json").diagnostics.at(0).toString(),
                 ::testing::Not(HasSubstr(": /")));
@@ -295,7 +297,7 @@ TEST_F(ConversionTest, AWarningHandlerHearsWhatIsAdmittedAndTheRunStopsAtAnError
     ConversionOptions options;
     options.admitWarning = [&](std::size_t text) {
         asked.push_back(text);
-        return asked.size() != 2;  // the second warning is left out
+        return asked.size() != 2; // the second warning is left out
     };
     options.onWarning = [&](std::size_t text, Diagnostic const& d) {
         heard.push_back(std::to_string(text) + " " + d.toString());
@@ -305,7 +307,7 @@ TEST_F(ConversionTest, AWarningHandlerHearsWhatIsAdmittedAndTheRunStopsAtAnError
         ASSERT_FALSE(pipeline.add(*text, "t.json"));
     }
     Conversion const conversion = pipeline.run(*host_);
-    EXPECT_THAT(asked, ElementsAre(0u, 0u, 1u));  // nothing of the third text: the run stopped
+    EXPECT_THAT(asked, ElementsAre(0u, 0u, 1u)); // nothing of the third text: the run stopped
     EXPECT_THAT(heard, ElementsAre("0 warning: t.json:1:2: /0: no builder for className \"NoSuchNode\"; skipped",
                                    "1 warning: t.json:1:2: /0: no builder for className \"NoSuchNode\"; skipped"));
     EXPECT_THAT(linesOf(conversion), ElementsAre(HasSubstr("error: t.json:1:64: /1/level: invalid conversion")));
@@ -339,8 +341,8 @@ TEST_F(ConversionTest, APipelineRefusesMalformedTextWhenAddedAndRunsOnce) {
     std::string broken = "{\"a\": }";
     EXPECT_EQ(pipeline.add(writable(broken), "w.json", "w.json").value().toString().rfind("error: w.json:1:7: ", 0),
               0u);
-    EXPECT_EQ(broken, "{\"a\": }");  // as it was
-    Conversion const conversion = pipeline.run(*host_);  // nothing was added
+    EXPECT_EQ(broken, "{\"a\": }");                     // as it was
+    Conversion const conversion = pipeline.run(*host_); // nothing was added
     EXPECT_TRUE(conversion.ok());
     EXPECT_TRUE(conversion.nodes.empty());
     EXPECT_THROW(pipeline.run(*host_), std::logic_error);
@@ -352,7 +354,7 @@ TEST(NodeViewTest, KindNamesRoundTrip) {
         auto const kind = static_cast<NodeKind>(i);
         EXPECT_EQ(NodeView::kindNamed(document::vxzero::kindName(kind)), kind);
     }
-    EXPECT_EQ(NodeView::kindNamed("CodeExampleBlockNode"), std::nullopt);  // the input's name, not the model's
+    EXPECT_EQ(NodeView::kindNamed("CodeExampleBlockNode"), std::nullopt); // the input's name, not the model's
     EXPECT_EQ(NodeView::kindNamed(""), std::nullopt);
 }
 

@@ -26,7 +26,8 @@ HostOptions testOptions(bool codeElements = true) {
     return options;
 }
 
-std::string const paragraph = R"({"className":"RichTextParagraphNode","children":[{"className":"RichTextNode","text":"p"}]})";
+std::string const paragraph =
+    R"({"className":"RichTextParagraphNode","children":[{"className":"RichTextNode","text":"p"}]})";
 
 // One host for the suite: starting a framework per test would only repeat the same work.
 class DocumentHostTest : public ::testing::Test {
@@ -71,13 +72,12 @@ TEST_P(DocumentHostBuildTest, BuildsEveryTopLevelElementInDocumentOrder) {
         {"className":"CodeExampleBlockNode","type":"sh","children":[
           {"className":"CodeExampleLineNode","children":[{"className":"CodeTextNode","text":"ls","tokenKind":"identifier"}]}]}])");
     EXPECT_TRUE(result.warnings.empty());
-    EXPECT_EQ(TreeWriter::toString(result.nodes),
-              "RichTextParagraphNode alignment=left\n"
-              "  RichTextNode \"p\"\n"
-              "HeadingNode alignment=left level=2\n"
-              "CodeExampleBlock codeExampleType=\"sh\"\n"
-              "  CodeExampleLine\n"
-              "    CodeTextNode \"ls\" tokenKind=\"identifier\"\n");
+    EXPECT_EQ(TreeWriter::toString(result.nodes), "RichTextParagraphNode alignment=left\n"
+                                                  "  RichTextNode \"p\"\n"
+                                                  "HeadingNode alignment=left level=2\n"
+                                                  "CodeExampleBlock codeExampleType=\"sh\"\n"
+                                                  "  CodeExampleLine\n"
+                                                  "    CodeTextNode \"ls\" tokenKind=\"identifier\"\n");
 }
 
 TEST_P(DocumentHostBuildTest, ASingleObjectIsADocumentOfOneElement) {
@@ -89,7 +89,9 @@ TEST_P(DocumentHostBuildTest, ASingleObjectIsADocumentOfOneElement) {
 TEST_P(DocumentHostBuildTest, ElementsNoBuilderTakesAreSkippedWithNumberedWarnings) {
     std::vector<BuildWarning> heard;
     BuildResult const result = build("[" + paragraph + R"(, {"className":"Mystery \"x\""}, 42,
-        {"children":[]}, [], )" + paragraph + "]", &heard);
+        {"children":[]}, [], )" + paragraph +
+                                         "]",
+                                     &heard);
     EXPECT_EQ(result.nodes.size(), 2u);
     ASSERT_EQ(heard.size(), 4u);
     EXPECT_EQ(heard[0].elementNumber, 2u);
@@ -228,7 +230,8 @@ TEST(DocumentHostLifecycleTest, WithoutCodeElementsCodeExamplesHaveNoBuilder) {
             EXPECT_THAT(b.componentName, ::testing::Not(HasSubstr("CodeExample")));
         }
         vx::zero::Model model;
-        auto const result = host.build(model, foundation::json::parse(R"({"className":"CodeExampleBlockNode","type":"x","children":[]})"));
+        auto const result = host.build(
+            model, foundation::json::parse(R"({"className":"CodeExampleBlockNode","type":"x","children":[]})"));
         ASSERT_EQ(result.warnings.size(), 1u);
         EXPECT_EQ(result.warnings[0].message, "no builder for className \"CodeExampleBlockNode\"; skipped");
     }
@@ -259,7 +262,7 @@ TEST(DocumentHostLifecycleTest, FailedStartsLeaveNothingRunning) {
         EXPECT_FALSE(foundation::cppmicroservices::getFramework());
     }
 
-    DocumentHost again(testOptions());  // a failed start does not spoil the next
+    DocumentHost again(testOptions()); // a failed start does not spoil the next
     vx::zero::Model model;
     EXPECT_EQ(again.build(model, foundation::json::parse(paragraph)).nodes.size(), 1u);
 }

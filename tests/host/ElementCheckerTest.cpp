@@ -16,10 +16,17 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
-std::set<std::string> const allBlocks = {"RichTextParagraphNode", "HeadingNode", "ListParagraph", "ListItem",
-                                         "TableOfContentsContainer", "TableOfContentsHeadingNode",
-                                         "CodeExampleBlockNode", "CodeExampleLineNode", "TableNode",
-                                         "TableRowNode", "TableCellNode"};
+std::set<std::string> const allBlocks = {"RichTextParagraphNode",
+                                         "HeadingNode",
+                                         "ListParagraph",
+                                         "ListItem",
+                                         "TableOfContentsContainer",
+                                         "TableOfContentsHeadingNode",
+                                         "CodeExampleBlockNode",
+                                         "CodeExampleLineNode",
+                                         "TableNode",
+                                         "TableRowNode",
+                                         "TableCellNode"};
 
 // "pointer: message" of every warning for the element.
 std::vector<std::string> warnings(std::string const& json, std::set<std::string> const& blocks = allBlocks) {
@@ -52,10 +59,13 @@ TEST(ElementChecker, ChildrenNoBuilderTakesAtTheirPlaceAreNamed) {
                             "/0/children/2: an element without \"className\" is skipped: no builder takes it among "
                             "the children of \"RichTextParagraphNode\""));
     // Every route of its own: list items, contents entries, rows, cells, code lines, code elements.
-    for (auto const& [parent, stranger] : std::vector<std::pair<std::string, std::string>>{
-             {"ListParagraph", "RichTextParagraphNode"}, {"TableOfContentsContainer", "ListItem"},
-             {"TableNode", "TableCellNode"}, {"TableRowNode", "TableRowNode"},
-             {"CodeExampleBlockNode", "RichTextNode"}, {"CodeExampleLineNode", "RichTextNode"}}) {
+    for (auto const& [parent, stranger] :
+         std::vector<std::pair<std::string, std::string>>{{"ListParagraph", "RichTextParagraphNode"},
+                                                          {"TableOfContentsContainer", "ListItem"},
+                                                          {"TableNode", "TableCellNode"},
+                                                          {"TableRowNode", "TableRowNode"},
+                                                          {"CodeExampleBlockNode", "RichTextNode"},
+                                                          {"CodeExampleLineNode", "RichTextNode"}}) {
         std::string const extra = parent == "CodeExampleBlockNode" ? R"("type":"c",)" : "";
         auto const found = warnings(R"({"className":")" + parent + R"(",)" + extra + R"("children":[{"className":")" +
                                     stranger + R"(","children":[]}]})");
@@ -63,7 +73,8 @@ TEST(ElementChecker, ChildrenNoBuilderTakesAtTheirPlaceAreNamed) {
         EXPECT_THAT(found[0], HasSubstr("/0/children/0: a \"" + stranger + "\" element is skipped")) << parent;
     }
     // A cell holds what the registered block builders take, and nothing else.
-    std::string const cell = R"({"className":"TableCellNode","children":[{"className":"CodeExampleBlockNode","type":"c","children":[]}]})";
+    std::string const cell =
+        R"({"className":"TableCellNode","children":[{"className":"CodeExampleBlockNode","type":"c","children":[]}]})";
     EXPECT_THAT(warnings(cell), ElementsAre());
     std::set<std::string> withoutCode = allBlocks;
     withoutCode.erase("CodeExampleBlockNode");
@@ -88,8 +99,9 @@ TEST(ElementChecker, AClassNameOfAnotherKindFailsOnlyWhereAStrictBuilderIsAsked)
     for (std::string const parent : {"TableOfContentsContainer", "TableNode", "TableRowNode", "CodeExampleLineNode"}) {
         std::string const json = R"({"className":")" + parent + R"(","children":[{"className":5}]})";
         EXPECT_EQ(locate(json), "none") << parent;
-        EXPECT_THAT(warnings(json), ElementsAre(HasSubstr("/0/children/0: an element whose \"className\" is a double is "
-                                                          "skipped")))
+        EXPECT_THAT(warnings(json),
+                    ElementsAre(HasSubstr("/0/children/0: an element whose \"className\" is a double is "
+                                          "skipped")))
             << parent;
     }
     // In a cell, only while a list item builder is registered.
@@ -100,9 +112,11 @@ TEST(ElementChecker, AClassNameOfAnotherKindFailsOnlyWhereAStrictBuilderIsAsked)
 }
 
 TEST(ElementChecker, KeysTheBuildIgnoresForTheirKindAreNamed) {
-    EXPECT_THAT(warnings(R"({"className":"HyperlinkNode","hyperlink":{"target":1,"anchor":"a","targetType":null},"children":[]})"),
-                ElementsAre("/0/hyperlink/target: \"target\" is ignored: it must be a string, not a double",
-                            "/0/hyperlink/targetType: \"targetType\" is ignored: it must be a string, not null"));
+    EXPECT_THAT(
+        warnings(
+            R"({"className":"HyperlinkNode","hyperlink":{"target":1,"anchor":"a","targetType":null},"children":[]})"),
+        ElementsAre("/0/hyperlink/target: \"target\" is ignored: it must be a string, not a double",
+                    "/0/hyperlink/targetType: \"targetType\" is ignored: it must be a string, not null"));
     EXPECT_THAT(warnings(R"({"className":"ImageNode","height":"10","imgSrc":false})"),
                 ElementsAre("/0/height: \"height\" is ignored: it must be a double, not a string",
                             "/0/imgSrc: \"imgSrc\" is ignored: it must be a string, not a bool"));
@@ -116,7 +130,7 @@ TEST(ElementChecker, KeysTheBuildIgnoresForTheirKindAreNamed) {
 
 TEST(ElementChecker, ValuesStoredOtherwiseThanWrittenAreNamed) {
     auto const heading = warnings(R"({"className":"HeadingNode","level":257,"alignment":"middle","children":[]})");
-    ASSERT_EQ(heading.size(), 2u);  // in the order of the keys
+    ASSERT_EQ(heading.size(), 2u); // in the order of the keys
     EXPECT_THAT(heading[0], HasSubstr("/0/alignment: alignment \"middle\" is not one the model knows"));
     EXPECT_EQ(heading[1], "/0/level: level 257 is not a whole number from 0 to 255; the model stores 1");
     // Each says what the model stores instead.
@@ -161,11 +175,14 @@ TEST(ElementChecker, ABuildErrorIsTracedToTheValueOrTheMissingKey) {
         auto const found = checker.locateError(foundation::json::parse(json), "/3", builderMessage);
         return found ? found->pointer + ": " + found->message : std::string("none");
     };
-    EXPECT_EQ(locate(R"({"className":"HeadingNode","level":"2","children":[]})", "invalid conversion: string to double"),
-              "/3/level: \"level\" must be a double, not a string");
-    EXPECT_EQ(locate(R"({"className":"ListParagraph","children":[{"className":"ListItem","children":[{"className":"RichTextNode"}]}]})",
-                     "invalid conversion: undefined to string"),
-              "/3/children/0/children/0: \"RichTextNode\" needs the key \"text\", which is missing");
+    EXPECT_EQ(
+        locate(R"({"className":"HeadingNode","level":"2","children":[]})", "invalid conversion: string to double"),
+        "/3/level: \"level\" must be a double, not a string");
+    EXPECT_EQ(
+        locate(
+            R"({"className":"ListParagraph","children":[{"className":"ListItem","children":[{"className":"RichTextNode"}]}]})",
+            "invalid conversion: undefined to string"),
+        "/3/children/0/children/0: \"RichTextNode\" needs the key \"text\", which is missing");
     EXPECT_EQ(locate(R"({"className":"TableNode","columnWidths":[1,"2"],"children":[]})",
                      "invalid conversion: string to double"),
               "/3/columnWidths/1: a column width must be a double, not a string");
@@ -183,13 +200,15 @@ TEST(ElementChecker, ABuildErrorIsTracedToTheFaultTheBuilderNamesAlone) {
         return found ? found->pointer + ": " + found->message : std::string("none");
     };
     // The builder reads "text" before the formatting keys, which sort before it.
-    std::string const run = R"({"className":"RichTextParagraphNode","children":[{"className":"RichTextNode","bold":"x","text":5}]})";
+    std::string const run =
+        R"({"className":"RichTextParagraphNode","children":[{"className":"RichTextNode","bold":"x","text":5}]})";
     EXPECT_EQ(locate(run, "invalid conversion: double to string"),
               "/0/children/0/text: \"text\" must be a string, not a double");
     EXPECT_EQ(locate(run, "invalid conversion: string to bool"),
               "/0/children/0/bold: \"bold\" must be a bool, not a string");
     // A width the code builder refuses is its own fault, at its own place, and its text says it all.
-    std::string const code = R"({"className":"CodeExampleBlockNode","type":"c","children":[{"className":"CodeExampleLineNode",
+    std::string const code =
+        R"({"className":"CodeExampleBlockNode","type":"c","children":[{"className":"CodeExampleLineNode",
         "children":[{"className":"CodeTextNode","text":"x"},{"className":"CodeIndentNode","width":2.5},
                     {"className":"CodeTextNode","text":5}]}]})";
     EXPECT_EQ(locate(code, "CodeIndentNode width must be a whole number from 0 to 256, not 2.5"),
@@ -230,7 +249,7 @@ TEST(BlockKinds, AskingTheBuildersLeavesNoRecordAndTheRecordsOn) {
         EXPECT_TRUE(logger.isEnabled(logging::builderRecordLevel));
         vx::zero::Model model;
         host.build(model, foundation::json::parse(R"({"className":"RichTextParagraphNode","children":[]})"));
-        EXPECT_GT(records.count(), 0u);  // a build's own
+        EXPECT_GT(records.count(), 0u); // a build's own
     }
     logger.setMask(mask);
 }

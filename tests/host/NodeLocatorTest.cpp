@@ -128,8 +128,8 @@ TEST_F(NodeLocatorTest, ElementsThatBuildNoNodeAreCountedOut) {
           {"className": "CodeTextNode", "text": "y"}]}]}
     ])");
     EXPECT_THAT(pointersOf(document),
-                ::testing::ElementsAre("/2", "/2/children/1", "/2/children/3", "/2/children/3/children/1",
-                                       "/3", "/3/children/1", "/3/children/1/children/0",
+                ::testing::ElementsAre("/2", "/2/children/1", "/2/children/3", "/2/children/3/children/1", "/3",
+                                       "/3/children/1", "/3/children/1/children/0",
                                        "/3/children/1/children/0/children/1", "/4", "/4/children/0",
                                        "/4/children/0/children/1", "/4/children/0/children/2"));
 }

@@ -36,22 +36,24 @@ TEST(SourceText, DiagnosticsAsDataWithTheirPlaceFromKeptOrReReadText) {
 }
 
 TEST(SourceText, AKeyGivenTwiceIsNamedWithThePlaceOfEachValue) {
-    SourceText kept("in.json", "", "[{\"className\": \"P\",\n  \"className\": \"H\", \"className\": \"L\",\n  \"a\": 1}]");
+    SourceText kept("in.json", "",
+                    "[{\"className\": \"P\",\n  \"className\": \"H\", \"className\": \"L\",\n  \"a\": 1}]");
     EXPECT_EQ(kept.locate(BuildWarning{1, "duplicate key \"className\": the last value is used, the others ignored",
                                        "/0/className"})
                   .toString(),
               "warning: in.json:2:34: /0/className: duplicate key \"className\": the value at 2:34 is used, the "
               "ones at 1:16 and 2:16 ignored");
     SourceText two("in.json", "", "{\"a\":1,\n \"a\":2}");
-    EXPECT_EQ(two.locate(BuildWarning{1, "duplicate key \"a\": the last value is used, the others ignored", "/a"})
-                  .toString(),
-              "warning: in.json:2:6: /a: duplicate key \"a\": the value at 2:6 is used, the one at 1:6 ignored");
+    EXPECT_EQ(
+        two.locate(BuildWarning{1, "duplicate key \"a\": the last value is used, the others ignored", "/a"}).toString(),
+        "warning: in.json:2:6: /a: duplicate key \"a\": the value at 2:6 is used, the one at 1:6 ignored");
 }
 
 TEST(SourceText, NumbersAreShownAsTheTextWroteThem) {
     SourceText kept("in.json", "", R"([{"width": 9007199254740993, "height": 2.50, "level": 1E2}])");
-    EXPECT_EQ(kept.locate(BuildWarning{1, "\"width\" 9007199254740992 is not a whole number from 0 to "
-                                          "9007199254740991; the model stores 9007199254740992",
+    EXPECT_EQ(kept.locate(BuildWarning{1,
+                                       "\"width\" 9007199254740992 is not a whole number from 0 to "
+                                       "9007199254740991; the model stores 9007199254740992",
                                        "/0/width"})
                   .message,
               "\"width\" 9007199254740993 is not a whole number from 0 to 9007199254740991; the model stores "
@@ -65,7 +67,11 @@ TEST(SourceText, NumbersAreShownAsTheTextWroteThem) {
 TEST(SourceText, EachDiagnosticIsOneLineOfPrintableText) {
     // A key holding ESC, a line feed and NUL; a file name with a line feed and a byte that is no UTF-8.
     std::string const key("k\x1b[31m\n\0", 8);
-    Diagnostic const d{Diagnostic::Severity::Warning, "a\nb\xFF.json", 3, 4, "/0/" + key,
+    Diagnostic const d{Diagnostic::Severity::Warning,
+                       "a\nb\xFF.json",
+                       3,
+                       4,
+                       "/0/" + key,
                        "unknown key \"k\\u001b[31m\\n\\u0000\" is ignored, near \x1b[0m\xC3 \xC2\x9B"};
     EXPECT_EQ(d.toString(), "warning: a\\nb\\xff.json:3:4: /0/k\\x1b[31m\\n\\x00: unknown key "
                             "\"k\\u001b[31m\\n\\u0000\" is ignored, near \\x1b[0m\\xc3 \\u009b");

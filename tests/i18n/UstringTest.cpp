@@ -24,10 +24,10 @@ std::string error(std::string const& utf8) {
 } // namespace
 
 TEST(Utf, RoundTripsEveryEncodingLength) {
-    std::string const text = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80z";  // a é € 😀 z
+    std::string const text = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80z"; // a é € 😀 z
     std::u16string const wide = utf8_to_ustring(text);
     EXPECT_EQ(wide, u"a\u00e9\u20ac\U0001F600z");
-    EXPECT_EQ(wide.size(), 6u);  // the emoji is a surrogate pair
+    EXPECT_EQ(wide.size(), 6u); // the emoji is a surrogate pair
     EXPECT_EQ(ustring_to_utf8(wide), text);
     EXPECT_EQ(utf8_to_ustring(""), u"");
     EXPECT_EQ(ustring_to_utf8(u"\U0010FFFF"), "\xF4\x8F\xBF\xBF");
@@ -84,9 +84,12 @@ TEST(Utf, LoneSurrogatesFollowTheCallersPolicy) {
         }
         return std::string("no error");
     };
-    EXPECT_EQ(error(std::u16string(1, char16_t(0xD800))), "invalid UTF-16 at code unit 0: high surrogate without its low half");
-    EXPECT_EQ(error(std::u16string{u'a', char16_t(0xDC00)}), "invalid UTF-16 at code unit 1: low surrogate without its high half");
-    EXPECT_EQ(error(std::u16string{char16_t(0xD800), u'a'}), "invalid UTF-16 at code unit 0: high surrogate without its low half");
+    EXPECT_EQ(error(std::u16string(1, char16_t(0xD800))),
+              "invalid UTF-16 at code unit 0: high surrogate without its low half");
+    EXPECT_EQ(error(std::u16string{u'a', char16_t(0xDC00)}),
+              "invalid UTF-16 at code unit 1: low surrogate without its high half");
+    EXPECT_EQ(error(std::u16string{char16_t(0xD800), u'a'}),
+              "invalid UTF-16 at code unit 0: high surrogate without its low half");
 
     // Replaced: each lone half is one U+FFFD, and a pair after a lone high half stays a pair.
     std::u16string const broken{char16_t(0xDC00), u'x', char16_t(0xD800), char16_t(0xD83D), char16_t(0xDE00)};

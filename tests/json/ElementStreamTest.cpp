@@ -30,12 +30,14 @@ std::string entry(std::size_t i) {
     std::string const n = std::to_string(i);
     switch (i % 6) {
     case 0:
-        return R"({"className":"RichTextNode","text":"run )" + n + R"( with \"quotes\" and \u00e9","formatting":{"bold":true}})";
+        return R"({"className":"RichTextNode","text":"run )" + n +
+               R"( with \"quotes\" and \u00e9","formatting":{"bold":true}})";
     case 1:
-        return R"({"b":)" + n + R"(,"a":-)" + n + R"(.5,"big":18446744073709551615,"neg":-9223372036854775807,"b":null})";
+        return R"({"b":)" + n + R"(,"a":-)" + n +
+               R"(.5,"big":18446744073709551615,"neg":-9223372036854775807,"b":null})";
     case 2:
         return R"(["a long string well past the length of any short-string optimisation, number )" + n +
-               R"(",[[],{}],false,)" + n + ",2522015791327477744]";  // its bits start with the byte of '"'
+               R"(",[[],{}],false,)" + n + ",2522015791327477744]"; // its bits start with the byte of '"'
     case 3: return R"("just a string )" + n + R"(")";
     case 4: return n + ".25e1";
     default:
@@ -65,7 +67,7 @@ std::vector<Value> drain(ElementStream& stream) {
 } // namespace
 
 TEST(ElementStream, HandsOutWhatAWholeParseGivesAcrossReleasedPages) {
-    std::string const text = document(60000);  // several MiB: many batches of released pages
+    std::string const text = document(60000); // several MiB: many batches of released pages
     ASSERT_GT(text.size(), std::size_t(4) << 20);
     Array const whole = parse(text).asArray();
 
@@ -74,14 +76,14 @@ TEST(ElementStream, HandsOutWhatAWholeParseGivesAcrossReleasedPages) {
     EXPECT_EQ(warm.documentKind(), Kind::Array);
     EXPECT_EQ(warm.size(), whole.size());
     std::vector<Value> const fromWarm = drain(warm);
-    EXPECT_EQ(warm.releasedBytes(), 0u);  // the parser keeps its buffers for the next document
+    EXPECT_EQ(warm.releasedBytes(), 0u); // the parser keeps its buffers for the next document
 
     std::string copy = text;
     ElementStream released = Parser().streamAndRelease(std::move(copy));
     std::vector<Value> const fromReleased = drain(released);
     EXPECT_GT(released.releasedBytes(), text.size() / 4);
     EXPECT_EQ(released.position(), whole.size());
-    EXPECT_EQ(released.parts(), 2u);  // its own text: written into, parsed in two parts at once
+    EXPECT_EQ(released.parts(), 2u); // its own text: written into, parsed in two parts at once
 
     ASSERT_EQ(fromWarm.size(), whole.size());
     ASSERT_EQ(fromReleased.size(), whole.size());
@@ -141,7 +143,7 @@ TEST(ElementStream, OutlivesNothingItNeedsAndSharesNoBuffersWithLaterParses) {
         EXPECT_EQ(other.size(), 3000u);
         ElementStream second = parser.stream("[1,2]");
         EXPECT_EQ(drain(second).size(), 2u);
-    }  // the parser goes; the stream keeps the buffers it reads
+    } // the parser goes; the stream keeps the buffers it reads
     std::vector<Value> rest = drain(*stream);
     kept.insert(kept.end(), rest.begin(), rest.end());
     stream.reset();
@@ -239,7 +241,7 @@ TEST(ElementStream, WritableTextIsParsedInTwoPartsAndLeftAsItWas) {
         ASSERT_GT(original.size(), std::size_t(2) << 20);
         std::string text = original;
         Parser parser;
-        for (int round = 0; round < 2; ++round) {  // warm buffers the second time
+        for (int round = 0; round < 2; ++round) { // warm buffers the second time
             ElementStream stream = parser.stream(WritableText{text.data(), text.size()});
             EXPECT_EQ(stream.parts(), 2u);
             EXPECT_EQ(stream.size(), parse(original).size());
@@ -288,12 +290,12 @@ TEST(ElementStream, ACutThatIsNoTopLevelCommaFallsBackToOneParse) {
 
 TEST(ElementStream, StrayCommasAtTheCutAreReportedAsWithoutCutting) {
     std::string const big = "\"" + std::string(std::size_t(3) << 19, 'x') + "\"";
-    std::string const blank(std::size_t(2) << 20, ' ');  // longer than the string: the comma is past the middle
+    std::string const blank(std::size_t(2) << 20, ' '); // longer than the string: the comma is past the middle
     // Each part alone is a good array: a trailing comma leaves the second empty, a leading
     // one the first, and a doubled one is caught by either part.
-    for (std::string const& original : {"[" + big + ",\n" + std::string(200, ' ') + "]",
-                                        "[" + blank + ",\n" + big + "]",
-                                        document(20000).insert(document(20000).size() / 2 + 200, ",\n,\n")}) {
+    for (std::string const& original :
+         {"[" + big + ",\n" + std::string(200, ' ') + "]", "[" + blank + ",\n" + big + "]",
+          document(20000).insert(document(20000).size() / 2 + 200, ",\n,\n")}) {
         std::optional<std::pair<std::size_t, std::size_t>> expected;
         try {
             (void)Parser().stream(original);
@@ -317,8 +319,8 @@ TEST(ArrayCut, TakesTheLeastIndentedLineBreakAfterACommaPastTheMiddle) {
     std::size_t const cut = detail::ArrayCut::find(text, 2);
     ASSERT_NE(cut, detail::ArrayCut::npos);
     EXPECT_EQ(text.substr(cut - 2, 4), "2],\n");
-    EXPECT_EQ(detail::ArrayCut::find("{\"a\": [1,\n2,\n3]}", 1), detail::ArrayCut::npos);  // no array at the root
-    EXPECT_EQ(detail::ArrayCut::find("[1,\n2]", 64), detail::ArrayCut::npos);  // too short to leave the room asked
+    EXPECT_EQ(detail::ArrayCut::find("{\"a\": [1,\n2,\n3]}", 1), detail::ArrayCut::npos); // no array at the root
+    EXPECT_EQ(detail::ArrayCut::find("[1,\n2]", 64), detail::ArrayCut::npos); // too short to leave the room asked
 }
 
 // Reading ahead on a second thread must change nothing but the timing: the same elements in
@@ -354,7 +356,7 @@ TEST(ReadAheadStreamThreads, StoppingEarlyEndsTheReaderAndLetsTheRestGo) {
         ElementStream stream = parser.stream(text);
         Value kept;
         {
-            ReadAheadStream<> ahead(stream, 64);  // a small window: the reader waits for room when we stop
+            ReadAheadStream<> ahead(stream, 64); // a small window: the reader waits for room when we stop
             Value element;
             for (std::size_t i = 0; i < stopAfter && ahead.next(element); ++i) {
                 kept = element;
@@ -383,7 +385,7 @@ TEST(ReadAheadStreamThreads, PreparedWorkFollowsItsElementOnWhicheverThreadRanIt
         ReadAheadStream<std::optional<Value>> ahead(stream, 256, [&](Value const& element) {
             (std::this_thread::get_id() == caller ? onCaller : onReader)++;
             if (!slowCaller && index % 7 == 0) {
-                std::this_thread::sleep_for(std::chrono::microseconds(100));  // the reader falls behind
+                std::this_thread::sleep_for(std::chrono::microseconds(100)); // the reader falls behind
             }
             ++index;
             return std::optional<Value>(element);
@@ -395,13 +397,13 @@ TEST(ReadAheadStreamThreads, PreparedWorkFollowsItsElementOnWhicheverThreadRanIt
             ASSERT_TRUE(prepared.has_value()) << taken;
             ASSERT_EQ(*prepared, element) << taken;
             if (slowCaller && taken % 7 == 0) {
-                std::this_thread::sleep_for(std::chrono::microseconds(100));  // the reader gets ahead
+                std::this_thread::sleep_for(std::chrono::microseconds(100)); // the reader gets ahead
             }
             ++taken;
         }
         EXPECT_EQ(taken, 3000u);
         EXPECT_EQ(onCaller + onReader, 3000u);
-        EXPECT_GT(onCaller, 0u);  // the first batch at least: nothing is queued yet
+        EXPECT_GT(onCaller, 0u); // the first batch at least: nothing is queued yet
         if (slowCaller) {
             EXPECT_GT(onReader, onCaller);
         }
@@ -424,7 +426,7 @@ TEST(ReadAheadStreamThreads, PreparedWorkFollowsItsElementOnWhicheverThreadRanIt
         ADD_FAILURE() << "no error";
     } catch (std::runtime_error const& e) {
         EXPECT_STREQ(e.what(), "prepare failed");
-        EXPECT_LE(taken, 39u);  // never the failed element, nor any after it
+        EXPECT_LE(taken, 39u); // never the failed element, nor any after it
     }
 }
 
@@ -454,7 +456,7 @@ TEST(ReadAheadStreamThreads, ForEachElementStaysOnTheCallersThreadWhenTurnedOff)
                 EXPECT_EQ(element, whole[taken]) << taken;
                 EXPECT_TRUE(prepared.has_value() && *prepared == element) << taken;
                 if (taken % 7 == 0) {
-                    std::this_thread::sleep_for(std::chrono::microseconds(100));  // the reader gets ahead
+                    std::this_thread::sleep_for(std::chrono::microseconds(100)); // the reader gets ahead
                 }
                 ++taken;
             });

@@ -88,8 +88,7 @@ TEST(Parser, ErrorsNameLineColumnAndReason) {
         EXPECT_EQ(e.reason(), c.reason) << c.text;
         EXPECT_EQ(e.line(), c.line) << c.text;
         EXPECT_EQ(e.column(), c.column) << c.text;
-        EXPECT_EQ(std::string(e.what()),
-                  std::to_string(c.line) + ":" + std::to_string(c.column) + ": " + c.reason);
+        EXPECT_EQ(std::string(e.what()), std::to_string(c.line) + ":" + std::to_string(c.column) + ": " + c.reason);
     }
 }
 
@@ -101,9 +100,10 @@ TEST(Parser, ANumberBeyondADoubleFailsAtItselfWithItsPointer) {
     EXPECT_EQ(*e.pointer(), "/1/a~1b/x~0/1");
     // An integer that is out of range too, shown cut short; the whole document as "/".
     std::string const digits = "1" + std::string(400, '0');
-    EXPECT_STREQ(parseError("{\"w\":" + digits + "}").what(),
-                 ("1:6: /w: the number " + digits.substr(0, 40) + "... is out of range: a double goes up to "
-                  "1.7976931348623157e308").c_str());
+    EXPECT_STREQ(parseError("{\"w\":" + digits + "}").what(), ("1:6: /w: the number " + digits.substr(0, 40) +
+                                                               "... is out of range: a double goes up to "
+                                                               "1.7976931348623157e308")
+                                                                  .c_str());
     EXPECT_STREQ(parseError(" 1e999").what(),
                  "1:2: /: the number 1e999 is out of range: a double goes up to 1.7976931348623157e308");
     // A syntax error names no pointer; a number too small for a double is no error.
@@ -144,7 +144,8 @@ TEST(Parser, TextNestedTooDeepFailsFromItsOpening) {
     }
     EXPECT_TRUE(detail::tooDeepOpening(objects, kMaxDepth));
     // An error before the depth is reached is the one named.
-    EXPECT_EQ(detail::tooDeepOpening("[[x" + std::string(kMaxDepth, '['), kMaxDepth)->reason, "unexpected character 'x'");
+    EXPECT_EQ(detail::tooDeepOpening("[[x" + std::string(kMaxDepth, '['), kMaxDepth)->reason,
+              "unexpected character 'x'");
     // The scan stops at the first closing bracket, and at nesting within the limit.
     EXPECT_FALSE(detail::tooDeepOpening("[[]," + std::string(kMaxDepth + 1, '['), kMaxDepth));
     EXPECT_FALSE(detail::tooDeepOpening(nested(kMaxDepth), kMaxDepth));
@@ -167,9 +168,7 @@ TEST(Parser, ReusedParserAndLargeArrays) {
 
 TEST(Parser, Files) {
     std::string const path = ::testing::TempDir() + "/richmarkup_json_parser_test.json";
-    {
-        std::ofstream(path) << "{\"a\":\n [1,]}";
-    }
+    { std::ofstream(path) << "{\"a\":\n [1,]}"; }
     try {
         (void)parseFile(path);
         FAIL() << "no error";
@@ -191,7 +190,7 @@ TEST(Parser, Files) {
 TEST(Parser, TakenTextParsesAsTheSameWithOrWithoutRoomForPadding) {
     std::string const documents[] = {
         "\xEF\xBB\xBF{\"className\": \"RichTextNode\", \"text\": \"x\", \"level\": 2}",
-        "[1, 123456789012345678901234567890, {\"a\": [true, null]}]",  // widened big integer
+        "[1, 123456789012345678901234567890, {\"a\": [true, null]}]", // widened big integer
         std::string(100, ' ') + "\"padded\"",
     };
     for (std::string const& text : documents) {
@@ -214,7 +213,7 @@ TEST(Parser, TakenTextParsesAsTheSameWithOrWithoutRoomForPadding) {
         ADD_FAILURE() << "no error";
     } catch (ParseError const& e) {
         EXPECT_EQ(e.line(), 2u);
-        EXPECT_EQ(e.column(), 14u);  // the stray "]"
+        EXPECT_EQ(e.column(), 14u); // the stray "]"
     }
 }
 
@@ -222,8 +221,8 @@ TEST(Parser, TakenTextParsesAsTheSameWithOrWithoutRoomForPadding) {
 // must keep it, whatever goes first (the sanitizer builds check the frees).
 TEST(Parser, PartsOfATreeOutliveTheTreeAndTheParser) {
     std::string longText(200, 'L');
-    std::string text = R"({"keep": {"name": "a", "long": ")" + longText + R"(", "a key longer than a short string": [")" +
-                       longText + R"("]}, "list": [)";
+    std::string text = R"({"keep": {"name": "a", "long": ")" + longText +
+                       R"(", "a key longer than a short string": [")" + longText + R"("]}, "list": [)";
     for (int i = 0; i < 5000; ++i) {
         text += (i ? ",{\"i\":" : "{\"i\":") + std::to_string(i) + ",\"s\":\"" + longText + "\"}";
     }
@@ -237,9 +236,9 @@ TEST(Parser, PartsOfATreeOutliveTheTreeAndTheParser) {
         Value const tree = parser.parse(text);
         kept = tree["keep"];
         last = tree["list"].asArray().back();
-        copied = tree["keep"].asObject();  // a copy of a parsed object is one of its own
+        copied = tree["keep"].asObject(); // a copy of a parsed object is one of its own
         elements = tree["list"].asArray();
-        Value const again = parser.parse(text);  // the parser's second tree beside the first
+        Value const again = parser.parse(text); // the parser's second tree beside the first
         EXPECT_EQ(again, tree);
     }
     EXPECT_EQ(kept["long"].asString(), longText);
@@ -301,7 +300,8 @@ TEST(Parser, StringsKeysAndArraysOfEveryLengthReadBackAsWritten) {
             items.push_back(i % 2 ? Value(static_cast<double>(i)) : Value(letters(i % 40)));
             list += (i ? "," : "") + (i % 2 ? std::to_string(i) : "\"" + letters(i % 40) + "\"");
         }
-        text += (n ? ",{\"" : "{\"") + s + "x\":\"" + s + "\",\"items\":[" + list + "],\"nested\":[[],[\"" + s + "\"]]}";
+        text +=
+            (n ? ",{\"" : "{\"") + s + "x\":\"" + s + "\",\"items\":[" + list + "],\"nested\":[[],[\"" + s + "\"]]}";
         expected.push_back(Value(Object{{s + "x", Value(s)},
                                         {"items", Value(items)},
                                         {"nested", Value(Array{Value(Array{}), Value(Array{Value(s)})})}}));
@@ -316,7 +316,7 @@ TEST(Parser, StringsKeysAndArraysOfEveryLengthReadBackAsWritten) {
                 std::string const& s = value.asString();
                 EXPECT_EQ(s.c_str()[s.size()], '\0');
                 EXPECT_GE(s.capacity(), s.size());
-                std::string grown = s;  // a copy is the caller's own, to change at will
+                std::string grown = s; // a copy is the caller's own, to change at will
                 grown += "!";
                 EXPECT_EQ(grown.substr(0, s.size()), s);
             }
@@ -357,7 +357,7 @@ TEST(Parser, ALargeTextReadsTheSameWhileItsPagesAreMappedAhead) {
     text += "]";
     ASSERT_GT(text.size(), std::size_t(6) << 20);
     Parser parser;
-    for (int round = 0; round < 2; ++round) {  // fresh buffers, then the same ones again
+    for (int round = 0; round < 2; ++round) { // fresh buffers, then the same ones again
         Value const tree = parser.parse(text);
         ASSERT_EQ(tree.size(), std::size_t(n));
         for (int i = 0; i < n; i += 997) {
@@ -368,7 +368,7 @@ TEST(Parser, ALargeTextReadsTheSameWhileItsPagesAreMappedAhead) {
         EXPECT_EQ(tree.asArray().back()["n"].asDouble(), n - 1);
     }
     std::string broken = text;
-    broken[broken.size() - 3] = ',';  // `true,}` near the very end
+    broken[broken.size() - 3] = ','; // `true,}` near the very end
     try {
         (void)parser.parse(broken);
         ADD_FAILURE() << "no error";

@@ -63,7 +63,7 @@ TEST(TextNotes, NumbersTooSmallForADoubleKeepHowTheyWereWritten) {
     Value const tree = parse(text);
     Value const& object = tree.asArray()[1];
     EXPECT_EQ(tree.writtenAs(object["w"]), "-2.5E-999");
-    EXPECT_EQ(object.writtenAs(object["w"]), "-2.5E-999");  // any value of the tree finds it
+    EXPECT_EQ(object.writtenAs(object["w"]), "-2.5E-999"); // any value of the tree finds it
     EXPECT_EQ(tree.writtenAs(object["s"]), "");
     // Of a key given twice, only the value kept counts.
     EXPECT_EQ(tree.writtenAs(object["k"]), "");
@@ -73,7 +73,9 @@ TEST(TextNotes, NumbersTooSmallForADoubleKeepHowTheyWereWritten) {
 TEST(TextNotes, ALargeArrayParsedInTwoPartsKeepsTheNotesOfEach) {
     std::string text = "[\n";
     for (int i = 0; i < 50000; ++i) {
-        text += i == 5 ? R"({"a":1e-400,"a":2},)" : i == 45000 ? R"({"z":[7e-999]},)" : R"({"text":"some words here"},)";
+        text += i == 5       ? R"({"a":1e-400,"a":2},)"
+                : i == 45000 ? R"({"z":[7e-999]},)"
+                             : R"({"text":"some words here"},)";
         text += "\n";
     }
     text += "{}]";

@@ -23,10 +23,10 @@ std::string conversionError(std::function<void()> const& read) {
 } // namespace
 
 TEST(Value, KindsInOrderWithTheirNames) {
-    Value const values[] = {Value(), Value(Null{}), Value(true), Value(1.5), Value("s"), Value(Array{}),
-                            Value(Object{}), Value(1.5f), Value(-3LL), Value(3ULL)};
-    char const* const names[] = {"undefined", "null", "bool", "double", "string", "array",
-                                 "object", "float", "int64", "uint64"};
+    Value const values[] = {Value(),        Value(Null{}),   Value(true), Value(1.5),  Value("s"),
+                            Value(Array{}), Value(Object{}), Value(1.5f), Value(-3LL), Value(3ULL)};
+    char const* const names[] = {"undefined", "null",   "bool",  "double", "string",
+                                 "array",     "object", "float", "int64",  "uint64"};
     for (int i = 0; i < 10; ++i) {
         EXPECT_EQ(static_cast<int>(values[i].kind()), i);
         EXPECT_STREQ(values[i].kindName(), names[i]);
@@ -91,8 +91,8 @@ TEST(Object, DuplicateKeysKeepTheLastAndKeysAreOrdered) {
             int const last = (n - 1 - k) / 7 * 7 + k;
             EXPECT_EQ(many.at("k" + std::to_string(k)).asDouble(), last) << n;
         }
-        EXPECT_TRUE(std::is_sorted(many.begin(), many.end(),
-                                   [](auto const& a, auto const& b) { return a.first < b.first; }));
+        EXPECT_TRUE(
+            std::is_sorted(many.begin(), many.end(), [](auto const& a, auto const& b) { return a.first < b.first; }));
     }
 }
 

@@ -15,7 +15,8 @@ using namespace foundation::json;
 TEST(ValueThreads, PartsOfOneTreeGoOnManyThreads) {
     std::string text = "[";
     for (int i = 0; i < 4000; ++i) {
-        text += (i ? "," : "") + std::string(R"({"className":"RichTextNode","text":"a text long enough for the heap )") +
+        text += (i ? "," : "") +
+                std::string(R"({"className":"RichTextNode","text":"a text long enough for the heap )") +
                 std::to_string(i) + R"(","children":[{"n":)" + std::to_string(i) + "}]}";
     }
     text += "]";
@@ -36,11 +37,11 @@ TEST(ValueThreads, PartsOfOneTreeGoOnManyThreads) {
                     local += static_cast<long>(element["children"].asArray()[0]["n"].asDouble());
                     local += static_cast<long>(element["text"].asString().size() > 30);
                 }
-                mine.clear();  // the last of these may end the tree
+                mine.clear(); // the last of these may end the tree
                 sum += local;
             });
         }
-    }  // the tree's handle and the parser go while the threads still read
+    } // the tree's handle and the parser go while the threads still read
     for (auto& thread : threads) {
         thread.join();
     }

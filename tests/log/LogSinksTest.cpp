@@ -29,7 +29,10 @@ TEST_F(LogSinksTest, FileSinkWritesOneMessageALine) {
     {
         RecordFileSink sink(out);
         RecordWriter::write("Checking if can build RichTextNode");
-        RecordWriter::write([](auto& s) { s << "Setting node text to " << "two\nlines\r\\tex"; });
+        RecordWriter::write([](auto& s) {
+            s << "Setting node text to "
+              << "two\nlines\r\\tex";
+        });
         RecordWriter::write([](auto& s) { s << "x\r\ny\n\n\rz"; });
         RecordWriter::write("");
     }
@@ -46,7 +49,7 @@ TEST_F(LogSinksTest, CounterCountsRecordsWhileItLives) {
     {
         RecordCounter counter;
         std::ostringstream out;
-        RecordFileSink sink(out);  // another sink at the same time does not change the count
+        RecordFileSink sink(out); // another sink at the same time does not change the count
         for (int i = 0; i < 5; ++i) {
             RecordWriter::write("a record");
         }

@@ -37,10 +37,9 @@ TEST(RecordWriter, WritesPiecesInOrderAtLevelEight) {
     RecordWriter::write("Starting to build a RichTextNode");
     RecordWriter::write([&](auto& s) { s << "The " << typeName << " now has " << std::size_t{3} << " children"; });
     RecordWriter::write([&](auto& s) { s << "Setting node text to " << utf8; });
-    EXPECT_EQ(capture.messages(),
-              (std::vector<std::string>{"Starting to build a RichTextNode",
-                                        "The document::vxzero::RichTextNode now has 3 children",
-                                        "Setting node text to " + utf8}));
+    EXPECT_EQ(capture.messages(), (std::vector<std::string>{"Starting to build a RichTextNode",
+                                                            "The document::vxzero::RichTextNode now has 3 children",
+                                                            "Setting node text to " + utf8}));
     EXPECT_EQ(capture.severities(), (std::vector<int>{8, 8, 8}));
 }
 
@@ -49,13 +48,14 @@ TEST(RecordWriter, NonAsciiUtf16PiecesBecomeUtf8) {
     std::u16string const name = u"Stra\u00DFe \U0001F600";
     RecordWriter::write([&](auto& s) { s << name; });
     ASSERT_EQ(capture.messages().size(), 1u);
-    EXPECT_EQ(capture.messages()[0], "Stra\xC3\x9F" "e \xF0\x9F\x98\x80");
+    EXPECT_EQ(capture.messages()[0], "Stra\xC3\x9F"
+                                     "e \xF0\x9F\x98\x80");
 }
 
 TEST(RecordWriter, DisabledLevelComputesNothing) {
     RecordCapture capture;
     getLogger().disable(8);
-    getLogger().enable(4 | 16);  // other levels must not let level 8 through
+    getLogger().enable(4 | 16); // other levels must not let level 8 through
     int computed = 0;
     RecordWriter::write([&](auto& s) { s << Probe{&computed}; });
     RecordWriter::write("literal");

@@ -29,7 +29,7 @@ TEST(HeapAheadTest, MappingTheHeapTopAheadChangesNoByte) {
             heap.step();
         }
     });
-    constexpr std::size_t kBlock = 16000;  // below the mmap threshold: from the heap
+    constexpr std::size_t kBlock = 16000; // below the mmap threshold: from the heap
     std::vector<std::unique_ptr<unsigned char[]>> blocks;
     for (std::size_t i = 0; i < 2500; ++i) {
         blocks.emplace_back(new unsigned char[kBlock]);

@@ -152,21 +152,21 @@ TEST(PagesTest, ReleaseZeroesOnlyTheWholePagesInside) {
     fill(mapping, 6);
     std::size_t const page = pageSize();
     ASSERT_TRUE(release(mapping.data() + 100, 4 * page));
-    EXPECT_EQ(mapping.residentPages(), 3u);  // before any read maps the released ones again
+    EXPECT_EQ(mapping.residentPages(), 3u); // before any read maps the released ones again
     EXPECT_TRUE(pageHolds(mapping, 0, 1));
     for (std::size_t i = 1; i < 4; ++i) {
         EXPECT_TRUE(pageHolds(mapping, i, 0)) << "page " << i;
     }
     EXPECT_TRUE(pageHolds(mapping, 4, 5));
     EXPECT_TRUE(pageHolds(mapping, 5, 6));
-    EXPECT_FALSE(release(mapping.data() + 1, page));  // no whole page in it
+    EXPECT_FALSE(release(mapping.data() + 1, page)); // no whole page in it
     EXPECT_TRUE(pageHolds(mapping, 0, 1));
 }
 
 TEST(PagesTest, HeapEndIsTheProgramBreak) {
     std::uintptr_t const end = heapEnd();
     EXPECT_NE(end, 0u);
-    EXPECT_EQ(end, reinterpret_cast<std::uintptr_t>(::sbrk(0)));  // no other thread allocates here
+    EXPECT_EQ(end, reinterpret_cast<std::uintptr_t>(::sbrk(0))); // no other thread allocates here
 }
 
 } // namespace

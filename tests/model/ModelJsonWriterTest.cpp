@@ -79,20 +79,21 @@ TEST(ModelJsonWriter, WritesEveryFieldOfEveryKindInOneKeyOrder) {
     add(row, TableCellNode::Builder(model).createTableCellNode(nil));
     add(table, row);
 
-    EXPECT_EQ(compactJson({paragraph, heading, list, toc, code, table}),
-              R"([{"kind":"RichTextParagraphNode","anchorId":"M_1","alignment":"center","children":[)"
-              R"({"kind":"RichTextNode","text":"a","formatting":{"bold":true,"italic":false,"monospace":false,"underline":true}},)"
-              R"({"kind":"HyperlinkNode","target":"http://x","anchor":"top","targetType":"url","children":[]},)"
-              R"({"kind":"ImageNode","id":"img1","imageData":{"imgSrc":"i.png","height":9007199254740993,)"
-              R"("width":18446744073709551615,"altText":"alt","verticalAlignment":"middle"}},)"
-              R"({"kind":"EquationNode","texString":"x^2","equationData":{"displayStyle":true,"encoding":"tex","altText":"sum"}}]},)"
-              R"({"kind":"HeadingNode","alignment":"right","level":200,"children":[]},)"
-              R"({"kind":"ListContainer","isOrdered":true,"children":[{"kind":"ListItem","alignment":"left","children":[]}]},)"
-              R"({"kind":"TableOfContentsContainer","children":[{"kind":"TableOfContentsHeadingNode","alignment":"justify","children":[]}]},)"
-              R"({"kind":"CodeExampleBlock","codeExampleType":"cpp","children":[{"kind":"CodeExampleLine","children":[)"
-              R"({"kind":"CodeTextNode","text":"int","tokenKind":"keyword"}]}]},)"
-              R"({"kind":"TableNode","tableNodeMetaData":{"hasHeader":true,"columnWidths":[-1,9223372036854775807]},)"
-              R"("children":[{"kind":"TableRowNode","children":[{"kind":"TableCellNode","children":[]}]}]}])");
+    EXPECT_EQ(
+        compactJson({paragraph, heading, list, toc, code, table}),
+        R"([{"kind":"RichTextParagraphNode","anchorId":"M_1","alignment":"center","children":[)"
+        R"({"kind":"RichTextNode","text":"a","formatting":{"bold":true,"italic":false,"monospace":false,"underline":true}},)"
+        R"({"kind":"HyperlinkNode","target":"http://x","anchor":"top","targetType":"url","children":[]},)"
+        R"({"kind":"ImageNode","id":"img1","imageData":{"imgSrc":"i.png","height":9007199254740993,)"
+        R"("width":18446744073709551615,"altText":"alt","verticalAlignment":"middle"}},)"
+        R"({"kind":"EquationNode","texString":"x^2","equationData":{"displayStyle":true,"encoding":"tex","altText":"sum"}}]},)"
+        R"({"kind":"HeadingNode","alignment":"right","level":200,"children":[]},)"
+        R"({"kind":"ListContainer","isOrdered":true,"children":[{"kind":"ListItem","alignment":"left","children":[]}]},)"
+        R"({"kind":"TableOfContentsContainer","children":[{"kind":"TableOfContentsHeadingNode","alignment":"justify","children":[]}]},)"
+        R"({"kind":"CodeExampleBlock","codeExampleType":"cpp","children":[{"kind":"CodeExampleLine","children":[)"
+        R"({"kind":"CodeTextNode","text":"int","tokenKind":"keyword"}]}]},)"
+        R"({"kind":"TableNode","tableNodeMetaData":{"hasHeader":true,"columnWidths":[-1,9223372036854775807]},)"
+        R"("children":[{"kind":"TableRowNode","children":[{"kind":"TableCellNode","children":[]}]}]}])");
 }
 
 TEST(ModelJsonWriter, WritesOnlyWhatWasSetAndStoredRecordsEvenEmpty) {
@@ -147,29 +148,28 @@ TEST(ModelJsonWriter, PrettyLayout) {
     auto const bare = RichTextNode::Builder(model).createRichTextNode(nil);
     bare->setFormatting(Formatting());
 
-    EXPECT_EQ(ModelJsonWriter::toString({paragraph, empty, bare}),
-              "[\n"
-              "  {\n"
-              "    \"kind\": \"RichTextParagraphNode\",\n"
-              "    \"children\": [\n"
-              "      {\n"
-              "        \"kind\": \"RichTextNode\",\n"
-              "        \"text\": \"hi\",\n"
-              "        \"formatting\": {\n"
-              "          \"bold\": true\n"
-              "        }\n"
-              "      }\n"
-              "    ]\n"
-              "  },\n"
-              "  {\n"
-              "    \"kind\": \"TableCellNode\",\n"
-              "    \"children\": []\n"
-              "  },\n"
-              "  {\n"
-              "    \"kind\": \"RichTextNode\",\n"
-              "    \"formatting\": {}\n"
-              "  }\n"
-              "]\n");
+    EXPECT_EQ(ModelJsonWriter::toString({paragraph, empty, bare}), "[\n"
+                                                                   "  {\n"
+                                                                   "    \"kind\": \"RichTextParagraphNode\",\n"
+                                                                   "    \"children\": [\n"
+                                                                   "      {\n"
+                                                                   "        \"kind\": \"RichTextNode\",\n"
+                                                                   "        \"text\": \"hi\",\n"
+                                                                   "        \"formatting\": {\n"
+                                                                   "          \"bold\": true\n"
+                                                                   "        }\n"
+                                                                   "      }\n"
+                                                                   "    ]\n"
+                                                                   "  },\n"
+                                                                   "  {\n"
+                                                                   "    \"kind\": \"TableCellNode\",\n"
+                                                                   "    \"children\": []\n"
+                                                                   "  },\n"
+                                                                   "  {\n"
+                                                                   "    \"kind\": \"RichTextNode\",\n"
+                                                                   "    \"formatting\": {}\n"
+                                                                   "  }\n"
+                                                                   "]\n");
     EXPECT_EQ(ModelJsonWriter::toString({empty}, {true, 4}),
               "[\n    {\n        \"kind\": \"TableCellNode\",\n        \"children\": []\n    }\n]\n");
     EXPECT_EQ(ModelJsonWriter::toString({empty}, {true, -3}),

@@ -137,7 +137,7 @@ TEST(ModelOwnership, WarmingAheadFromAnotherThreadChangesNoNode) {
         }
     });
     std::vector<RichTextNode> runs;
-    for (std::size_t i = 0; i < 60000; ++i) {  // several of the largest blocks
+    for (std::size_t i = 0; i < 60000; ++i) { // several of the largest blocks
         runs.push_back(RichTextNode::Builder(model).createRichTextNode(nil));
         runs.back()->setText(numberText(i));
     }

@@ -109,7 +109,8 @@ TEST(HeadingNodeBuilder, InlineContentComesFirstThenAlignmentLevelAndAnchor) {
     RecordCapture capture;
     vx::zero::Model model;
     auto const node = builder.build(
-        model, parse(R"({"className":"HeadingNode","level":2,"alignment":"center","anchorId":"a","children":[{},{}]})"));
+        model,
+        parse(R"({"className":"HeadingNode","level":2,"alignment":"center","anchorId":"a","children":[{},{}]})"));
     EXPECT_EQ(blocks->seen, Messages{R"([{"kind":"HeadingNode","children":[]}])"});
     EXPECT_EQ(dump(node), R"([{"kind":"HeadingNode","anchorId":"a","alignment":"center","level":2,)"
                           R"("children":[{"kind":"RichTextNode"},{"kind":"RichTextNode"}]}])");
@@ -132,9 +133,10 @@ TEST(HeadingNodeBuilder, BadOrMissingLevelThrowsAfterTheInlineContent) {
     auto const blocks = std::make_shared<TextBlockDouble>();
     HeadingNodeBuilderImpl builder(blocks);
     vx::zero::Model model;
-    EXPECT_EQ(errorOf([&] { builder.build(model, parse(R"({"className":"HeadingNode","level":"2","children":[{}]})")); }),
-              "invalid conversion: string to double");
-    EXPECT_EQ(model.nodeCount(), 2u);  // the heading and its run stay in the model
+    EXPECT_EQ(
+        errorOf([&] { builder.build(model, parse(R"({"className":"HeadingNode","level":"2","children":[{}]})")); }),
+        "invalid conversion: string to double");
+    EXPECT_EQ(model.nodeCount(), 2u); // the heading and its run stay in the model
     EXPECT_THROW(builder.build(model, parse(R"({"className":"HeadingNode","children":[]})")), std::runtime_error);
     EXPECT_EQ(blocks->seen.size(), 2u);
     // Without "children" the inline build fails before any of the heading's keys is read.
@@ -146,8 +148,8 @@ namespace {
 class ListBuilders : public ::testing::Test {
 protected:
     document::vxzero::Node buildList(std::string const& extra, std::string const& children = "") {
-        return container_.build(model_, parse(R"({"className":"ListParagraph","id":"l")" + extra +
-                                              R"(,"children":[)" + children + "]}"));
+        return container_.build(
+            model_, parse(R"({"className":"ListParagraph","id":"l")" + extra + R"(,"children":[)" + children + "]}"));
     }
     std::optional<bool> orderedFlag(std::string const& extra) {
         auto const node = buildList(extra);
@@ -178,48 +180,42 @@ TEST_F(ListBuilders, OnlyTheExactStringOrderedMakesAnOrderedList) {
 
 TEST_F(ListBuilders, RefusedChildrenAreDroppedSilentlyAndItemsKeepTheirOrder) {
     RecordCapture capture;
-    auto const node = buildList(R"(,"type":"ordered")",
-                                R"({"className":"ListItem","alignment":"right","children":[{}]},"text",{"children":[]},)"
-                                R"({"className":"RichTextParagraphNode","children":[]},{"className":"ListItem","children":[]})");
+    auto const node =
+        buildList(R"(,"type":"ordered")",
+                  R"({"className":"ListItem","alignment":"right","children":[{}]},"text",{"children":[]},)"
+                  R"({"className":"RichTextParagraphNode","children":[]},{"className":"ListItem","children":[]})");
     EXPECT_EQ(dump(node), R"([{"kind":"ListContainer","anchorId":"M_l","isOrdered":true,"children":[)"
                           R"({"kind":"ListItem","alignment":"right","children":[{"kind":"RichTextNode"}]},)"
                           R"({"kind":"ListItem","alignment":"left","children":[]}]}])");
     // An item's alignment is set before its inline content is built.
     EXPECT_EQ(blocks_->seen, (Messages{R"([{"kind":"ListItem","alignment":"right","children":[]}])",
                                        R"([{"kind":"ListItem","alignment":"left","children":[]}])"}));
-    EXPECT_EQ(capture.messages(), (Messages{"Starting to build a ListContainer",
-                                            "Checking if can build ListItem",
-                                            "Starting to build a ListItem",
-                                            "text block",
-                                            "Finished building a ListItem",
-                                            "Checking if can build ListItem",
-                                            "Incoming JSON was not an Object",
-                                            "Checking if can build ListItem",
-                                            "Checking if can build ListItem",
-                                            "Checking if can build ListItem",
-                                            "Starting to build a ListItem",
-                                            "text block",
-                                            "Finished building a ListItem",
-                                            "Determining the type of list - ordered or unordered",
-                                            "Setting anchorId on ListContainerNode",
-                                            "Finished building the list container"}));
+    EXPECT_EQ(
+        capture.messages(),
+        (Messages{"Starting to build a ListContainer", "Checking if can build ListItem", "Starting to build a ListItem",
+                  "text block", "Finished building a ListItem", "Checking if can build ListItem",
+                  "Incoming JSON was not an Object", "Checking if can build ListItem", "Checking if can build ListItem",
+                  "Checking if can build ListItem", "Starting to build a ListItem", "text block",
+                  "Finished building a ListItem", "Determining the type of list - ordered or unordered",
+                  "Setting anchorId on ListContainerNode", "Finished building the list container"}));
 }
 
 TEST_F(ListBuilders, EmptyListStillGetsItsFlagAndAnchor) {
     RecordCapture capture;
     auto const node = buildList(R"(,"type":"bullets")");
     EXPECT_EQ(dump(node), R"([{"kind":"ListContainer","anchorId":"M_l","isOrdered":false,"children":[]}])");
-    EXPECT_EQ(capture.messages(), (Messages{"Starting to build a ListContainer",
-                                            "Determining the type of list - ordered or unordered",
-                                            "Setting anchorId on ListContainerNode",
-                                            "Finished building the list container"}));
+    EXPECT_EQ(capture.messages(),
+              (Messages{"Starting to build a ListContainer", "Determining the type of list - ordered or unordered",
+                        "Setting anchorId on ListContainerNode", "Finished building the list container"}));
 }
 
 TEST_F(ListBuilders, AChildThatThrowsEndsTheBuildWithEarlierItemsInPlace) {
-    EXPECT_EQ(errorOf([&] {
-                  buildList("", R"({"className":"ListItem","children":[]},{"className":5},{"className":"ListItem","children":[]})");
-              }),
-              "invalid conversion: double to string");
+    EXPECT_EQ(
+        errorOf([&] {
+            buildList(
+                "", R"({"className":"ListItem","children":[]},{"className":5},{"className":"ListItem","children":[]})");
+        }),
+        "invalid conversion: double to string");
     ASSERT_EQ(items_->built.size(), 1u);
     auto const* list = items_->built[0]->getParent();
     ASSERT_NE(list, nullptr);
@@ -273,20 +269,19 @@ TEST_F(TableOfContentsBuilders, KeepsEntriesInOrderAndDropsHeadings) {
         {"className":"TableOfContentsHeadingNode","alignment":"justify","children":[{}]},
         {"className":"HeadingNode","level":1,"children":[]},
         {"className":"TableOfContentsHeadingNode","children":[]}]})"));
-    EXPECT_EQ(dump(node), R"([{"kind":"TableOfContentsContainer","anchorId":"M_c","children":[)"
-                          R"({"kind":"TableOfContentsHeadingNode","alignment":"justify","children":[{"kind":"RichTextNode"}]},)"
-                          R"({"kind":"TableOfContentsHeadingNode","alignment":"left","children":[]}]}])");
+    EXPECT_EQ(dump(node),
+              R"([{"kind":"TableOfContentsContainer","anchorId":"M_c","children":[)"
+              R"({"kind":"TableOfContentsHeadingNode","alignment":"justify","children":[{"kind":"RichTextNode"}]},)"
+              R"({"kind":"TableOfContentsHeadingNode","alignment":"left","children":[]}]}])");
     // An entry's alignment is set only after its inline content.
     EXPECT_EQ(blocks_->seen, Messages(2, R"([{"kind":"TableOfContentsHeadingNode","children":[]}])"));
-    EXPECT_EQ(capture.messages(), (Messages{"Starting to build a TableOfContentsContainer",
-                                            "Checking if can build TableOfContentsHeadingNode",
-                                            "Starting to build a TableOfContentsHeadingNode",
-                                            "text block",
-                                            "Checking if can build TableOfContentsHeadingNode",
-                                            "Checking if can build TableOfContentsHeadingNode",
-                                            "Starting to build a TableOfContentsHeadingNode",
-                                            "text block",
-                                            "Setting anchor id on TableOfContentsContainer"}));
+    EXPECT_EQ(
+        capture.messages(),
+        (Messages{"Starting to build a TableOfContentsContainer", "Checking if can build TableOfContentsHeadingNode",
+                  "Starting to build a TableOfContentsHeadingNode", "text block",
+                  "Checking if can build TableOfContentsHeadingNode",
+                  "Checking if can build TableOfContentsHeadingNode", "Starting to build a TableOfContentsHeadingNode",
+                  "text block", "Setting anchor id on TableOfContentsContainer"}));
 }
 
 TEST_F(TableOfContentsBuilders, EmptyContainerAndCanBuild) {

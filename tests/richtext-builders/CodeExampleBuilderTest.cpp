@@ -106,11 +106,10 @@ TEST(CodeExampleBuilders, CanBuildOnlyTheirExactClassNames) {
     EXPECT_FALSE(b.block.canBuild(parse(R"({"className":"CodeExampleBlockNode "})")));
     EXPECT_TRUE(b.line->canBuild(parse(R"({"className":"CodeExampleLineNode"})")));
     EXPECT_FALSE(b.line->canBuild(parse(R"(["CodeExampleLineNode"])")));
-    EXPECT_EQ(capture.messages(), (Messages{"Checking if can build CodeExampleBlockNode",
-                                            "Checking if can build CodeExampleBlockNode",
-                                            "Checking if can build CodeExampleBlockNode",
-                                            "Checking if can build CodeExampleLineNode",
-                                            "Checking if can build CodeExampleLineNode"}));
+    EXPECT_EQ(capture.messages(),
+              (Messages{"Checking if can build CodeExampleBlockNode", "Checking if can build CodeExampleBlockNode",
+                        "Checking if can build CodeExampleBlockNode", "Checking if can build CodeExampleLineNode",
+                        "Checking if can build CodeExampleLineNode"}));
 }
 
 TEST(CodeExampleBuilders, BlockBuildsLinesInOrderThenAnchorAndType) {
@@ -119,11 +118,10 @@ TEST(CodeExampleBuilders, BlockBuildsLinesInOrderThenAnchorAndType) {
     Builders b;
     auto node = b.block.build(model, parse(twoLines));
     ASSERT_TRUE(node);
-    EXPECT_EQ(json(node),
-              R"([{"kind":"CodeExampleBlock","anchorId":"M_ex1","codeExampleType":"cpp","children":[)"
-              R"({"kind":"CodeExampleLine","children":[{"kind":"CodeTextNode","text":"int"},)"
-              R"({"kind":"CodeTextNode","text":" x;"}]},)"
-              R"({"kind":"CodeExampleLine","children":[{"kind":"CodeTextNode","text":"return x;"}]}]}])");
+    EXPECT_EQ(json(node), R"([{"kind":"CodeExampleBlock","anchorId":"M_ex1","codeExampleType":"cpp","children":[)"
+                          R"({"kind":"CodeExampleLine","children":[{"kind":"CodeTextNode","text":"int"},)"
+                          R"({"kind":"CodeTextNode","text":" x;"}]},)"
+                          R"({"kind":"CodeExampleLine","children":[{"kind":"CodeTextNode","text":"return x;"}]}]}])");
 
     Messages expected{"Starting to build a CodeExampleBlockNode", "Starting to build up children"};
     for (auto const& counts : {std::vector<unsigned>{1, 2}, std::vector<unsigned>{1}}) {
@@ -138,8 +136,9 @@ TEST(CodeExampleBuilders, BlockStoresNonAsciiTypeAsUtf16AndAcceptsNoLines) {
     vx::zero::Model model;
     Builders b;
     auto node = b.block.build(
-        model, parse("{\"className\":\"CodeExampleBlockNode\",\"anchorId\":\"a\",\"type\":\"C\xE2\x99\xAF \xF0\x9F\x98\x80\","
-                     "\"children\":[]}"));
+        model,
+        parse("{\"className\":\"CodeExampleBlockNode\",\"anchorId\":\"a\",\"type\":\"C\xE2\x99\xAF \xF0\x9F\x98\x80\","
+              "\"children\":[]}"));
     auto const& block = static_cast<document::vxzero::CodeExampleBlock::Impl&>(*node.getImpl());
     EXPECT_EQ(block.getCodeExampleType(), std::u16string(u"C\u266F \U0001F600"));
     EXPECT_EQ(block.getAnchorId(), std::u16string(u"a"));
@@ -157,7 +156,8 @@ TEST(CodeExampleBuilders, BlockDropsChildrenThatAreNoLines) {
                           R"({"kind":"CodeExampleLine","children":[]}]}])");
     Messages expected{"Starting to build a CodeExampleBlockNode", "Starting to build up children"};
     expected.insert(expected.end(), 4, "Checking if can build CodeExampleLineNode");
-    expected.insert(expected.end(), {"Starting to build a CodeExampleLineNode", "Setting anchorId on CodeExampleBlockNode"});
+    expected.insert(expected.end(),
+                    {"Starting to build a CodeExampleLineNode", "Setting anchorId on CodeExampleBlockNode"});
     EXPECT_EQ(capture.messages(), expected);
 }
 
@@ -171,10 +171,11 @@ TEST(CodeExampleBuilders, BlockTypeErrorsComeAfterTheLinesWereBuilt) {
     for (Case const& c : cases) {
         RecordCapture capture;
         vx::zero::Model model;
-        std::string const element = std::string(R"({"className":"CodeExampleBlockNode",)") + c.type +
-                                    R"("children":[{"className":"CodeExampleLineNode","children":[{"className":"Code","text":"a"}]}]})";
+        std::string const element =
+            std::string(R"({"className":"CodeExampleBlockNode",)") + c.type +
+            R"("children":[{"className":"CodeExampleLineNode","children":[{"className":"Code","text":"a"}]}]})";
         EXPECT_EQ(errorOf<std::exception>([&] { b.block.build(model, parse(element)); }), c.error) << element;
-        EXPECT_EQ(model.nodeCount(), 3u) << element;  // block, line and run were all made
+        EXPECT_EQ(model.nodeCount(), 3u) << element; // block, line and run were all made
         EXPECT_EQ(capture.messages().back(), "Setting anchorId on CodeExampleBlockNode");
     }
 }
@@ -191,7 +192,8 @@ TEST(CodeExampleBuilders, MissingOrMistypedChildrenThrowBeforeAnyChildIsBuilt) {
         RecordCapture capture;
         std::string const block = std::string(R"({"className":"CodeExampleBlockNode","type":"t")") + c.children + "}";
         EXPECT_EQ(errorOf<std::exception>([&] { b.block.build(model, parse(block)); }), c.error) << block;
-        EXPECT_EQ(capture.messages(), (Messages{"Starting to build a CodeExampleBlockNode", "Starting to build up children"}));
+        EXPECT_EQ(capture.messages(),
+                  (Messages{"Starting to build a CodeExampleBlockNode", "Starting to build up children"}));
         capture.clear();
         std::string const line = std::string(R"({"className":"CodeExampleLineNode")") + c.children + "}";
         EXPECT_EQ(errorOf<std::exception>([&] { b.line->build(model, parse(line)); }), c.error) << line;
@@ -212,8 +214,9 @@ TEST(CodeExampleBuilders, LineCountsOnlyTheChildrenItAppends) {
                           R"({"kind":"CodeTextNode","text":"c"},{"kind":"CodeTextNode","text":"d"}]}])");
     EXPECT_EQ(b.provider->asked, 5);
     Messages expected{"Starting to build a CodeExampleLineNode"};
-    for (Messages const& part : {childRecords(1), Messages{"fake code element build"}, childRecords(2), childRecords(3)}) {
-        expected.insert(expected.end(), part.begin(), part.end());  // the null node gets no records of its own
+    for (Messages const& part :
+         {childRecords(1), Messages{"fake code element build"}, childRecords(2), childRecords(3)}) {
+        expected.insert(expected.end(), part.begin(), part.end()); // the null node gets no records of its own
     }
     EXPECT_EQ(capture.messages(), expected);
 }
@@ -227,7 +230,7 @@ TEST(CodeExampleBuilders, ACodeElementErrorStopsTheLineAndTheBlock) {
         {"className":"CodeExampleLineNode","children":[{"className":"Code","text":"never"}]}]})");
     EXPECT_EQ(errorOf<std::exception>([&] { b.block.build(model, element); }), "code element failed");
     EXPECT_EQ(b.provider->asked, 2);
-    EXPECT_EQ(model.nodeCount(), 3u);  // block, first line, the run built before the error
+    EXPECT_EQ(model.nodeCount(), 3u); // block, first line, the run built before the error
 }
 
 TEST(CodeExampleBuilders, LevelEightOffGivesTheSameNodesAndAsksNoTypeNames) {

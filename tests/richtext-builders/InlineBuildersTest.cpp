@@ -48,8 +48,9 @@ TEST(ImageNodeBuilder, ReadsEachKeyOnlyWhenPresentWithItsKind) {
     EXPECT_EQ(data.getWidth(), 320u);
     EXPECT_EQ(data.getAltText(), std::u16string(u"Ä caption"));
     EXPECT_EQ(data.getVerticalAlignment(), std::u16string(u"sideways"));
-    EXPECT_EQ(capture.messages(), (Messages{"Starting to build ImageNode", "Setting imgSrc", "Setting width",
-                                            "Setting altText", "Setting verticalAlign", "Finished building ImageNode"}));
+    EXPECT_EQ(capture.messages(),
+              (Messages{"Starting to build ImageNode", "Setting imgSrc", "Setting width", "Setting altText",
+                        "Setting verticalAlign", "Finished building ImageNode"}));
 }
 
 TEST(ImageNodeBuilder, SizesTruncateAndNegativeOnesWrap) {
@@ -64,7 +65,7 @@ TEST(ImageNodeBuilder, SizesTruncateAndNegativeOnesWrap) {
     EXPECT_EQ(height("-0.5"), 0u);
     EXPECT_EQ(height("-1.0"), UINT64_MAX);
     EXPECT_EQ(height("-2.5"), UINT64_MAX - 1);
-    EXPECT_EQ(height("1e300"), UINT64_MAX);  // beyond any 64-bit size: saturates, no undefined cast
+    EXPECT_EQ(height("1e300"), UINT64_MAX); // beyond any 64-bit size: saturates, no undefined cast
 
     // Integer kinds are not the double kind: skipped like an absent key.
     foundation::json::Object members{{"className", foundation::json::Value("ImageNode")},
@@ -95,7 +96,8 @@ TEST(EquationNodeBuilder, LogsEveryStepAndSetsOnlyRightlyTypedKeys) {
     EXPECT_EQ(capture.messages(), steps);
 
     capture.clear();
-    auto const bare = builder.build(model, parse(R"({"className":"EquationNode","texString":null,"displayStyle":false})"));
+    auto const bare =
+        builder.build(model, parse(R"({"className":"EquationNode","texString":null,"displayStyle":false})"));
     EXPECT_FALSE(as<document::vxzero::EquationNode::Impl>(bare).getTexString());
     EXPECT_EQ(as<document::vxzero::EquationNode::Impl>(bare).getEquationData()->getDisplayStyle(), false);
     EXPECT_EQ(capture.messages(), steps);
@@ -134,7 +136,8 @@ TEST(InlineBuilders, LevelEightOffGivesTheSameNodesAndNoRecords) {
     EXPECT_EQ(as<document::vxzero::ImageNode::Impl>(imageNode).getData()->getHeight(), UINT64_MAX);
     auto const equationNode = equation.build(model, parse(R"({"className":"EquationNode","displayStyle":true})"));
     EXPECT_EQ(as<document::vxzero::EquationNode::Impl>(equationNode).getEquationData()->getDisplayStyle(), true);
-    auto const linkNode = link.build(model, parse(R"({"className":"HyperlinkNode","hyperlink":{"target":"t"},"children":[]})"));
+    auto const linkNode =
+        link.build(model, parse(R"({"className":"HyperlinkNode","hyperlink":{"target":"t"},"children":[]})"));
     EXPECT_EQ(as<document::vxzero::HyperlinkNode::Impl>(linkNode).getTarget(), std::u16string(u"t"));
     EXPECT_TRUE(capture.messages().empty());
     EXPECT_EQ(model.typeNameQueries(), 0u);
@@ -145,12 +148,15 @@ TEST(HyperlinkNodeBuilderWithoutFramework, BuildsEmptyLinksAndRefusesToDropText)
     HyperlinkNodeBuilderImpl builder;
     vx::zero::Model model;
     RecordCapture capture;
-    auto const empty = builder.build(model, parse(R"({"className":"HyperlinkNode","hyperlink":{"anchor":"a"},"children":[]})"));
+    auto const empty =
+        builder.build(model, parse(R"({"className":"HyperlinkNode","hyperlink":{"anchor":"a"},"children":[]})"));
     EXPECT_EQ(as<document::vxzero::HyperlinkNode::Impl>(empty).getAnchor(), std::u16string(u"a"));
-    EXPECT_EQ(capture.messages(), (Messages{"Starting to build Hyperlink Node", "Extracting hyperlink object",
-                                            "Setting anchor"}));
-    EXPECT_THROW(builder.build(model, parse(R"({"className":"HyperlinkNode","children":[{"className":"RichTextNode","text":"x"}]})")),
-                 std::runtime_error);
+    EXPECT_EQ(capture.messages(),
+              (Messages{"Starting to build Hyperlink Node", "Extracting hyperlink object", "Setting anchor"}));
+    EXPECT_THROW(
+        builder.build(model,
+                      parse(R"({"className":"HyperlinkNode","children":[{"className":"RichTextNode","text":"x"}]})")),
+        std::runtime_error);
 }
 
 // A framework with the real registry, text-block builder and the run and link builders.
@@ -218,7 +224,8 @@ TEST_F(HyperlinkNodeBuilderTest, WithoutATextBlockBuilderOnlyEmptyLinksCanBeBuil
     auto const empty = builder_.build(model_, parse(R"({"className":"HyperlinkNode","children":[]})"));
     EXPECT_EQ(empty->getChildren().size(), 0u);
     try {
-        builder_.build(model_, parse(R"({"className":"HyperlinkNode","children":[{"className":"RichTextNode","text":"x"}]})"));
+        builder_.build(model_,
+                       parse(R"({"className":"HyperlinkNode","children":[{"className":"RichTextNode","text":"x"}]})"));
         FAIL() << "the link's text was dropped silently";
     } catch (std::runtime_error const& e) {
         EXPECT_NE(std::string(e.what()).find("no richmarkup::build::json::text::TextBlockBuilder"), std::string::npos);

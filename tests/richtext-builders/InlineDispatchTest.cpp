@@ -68,9 +68,9 @@ TEST_F(InlineDispatch, FirstAcceptorInFrameworkOrderWinsAndTheListIsGatheredOnce
     auto b = add("b", "Shared");
     RecordCapture capture;
     EXPECT_EQ(provider_->findApplicableBuilder(parse(R"({"className":"Shared"})")), a);
-    EXPECT_EQ(capture.messages(), (Messages{"Attempting to find an applicable text element builder",
-                                            "Found 2 text element builders",
-                                            "An applicable text element builder was found. Returning builder."}));
+    EXPECT_EQ(capture.messages(),
+              (Messages{"Attempting to find an applicable text element builder", "Found 2 text element builders",
+                        "An applicable text element builder was found. Returning builder."}));
     EXPECT_EQ(b->asked, 0);
 
     // Registered after the first gathering: not seen, and no second count record.
@@ -109,8 +109,8 @@ TEST(InlineDispatchWithoutFramework, NoFrameworkMeansNoBuilder) {
 
 TEST_F(InlineDispatch, ChildrenAreAppendedAfterExistingOnesWithCountsAndUnknownKindsSkipped) {
     add("run", "Run");
-    auto paragraph = document::vxzero::RichTextParagraphNode::Builder(model_).createRichTextParagraphNode(
-        boost::uuids::nil_uuid());
+    auto paragraph =
+        document::vxzero::RichTextParagraphNode::Builder(model_).createRichTextParagraphNode(boost::uuids::nil_uuid());
     document::vxzero::Node parent(paragraph);
     blocks_.buildTextBlock(parent, model_, parse(R"({"children":[{"className":"Run"}]})"));
     RecordCapture capture;
@@ -129,8 +129,8 @@ TEST_F(InlineDispatch, ChildrenAreAppendedAfterExistingOnesWithCountsAndUnknownK
 
 TEST_F(InlineDispatch, EmptyOrMistypedChildren) {
     add("run", "Run");
-    auto paragraph = document::vxzero::RichTextParagraphNode::Builder(model_).createRichTextParagraphNode(
-        boost::uuids::nil_uuid());
+    auto paragraph =
+        document::vxzero::RichTextParagraphNode::Builder(model_).createRichTextParagraphNode(boost::uuids::nil_uuid());
     document::vxzero::Node parent(paragraph);
     RecordCapture capture;
     blocks_.buildTextBlock(parent, model_, parse(R"({"children":[]})"));
@@ -142,8 +142,8 @@ TEST_F(InlineDispatch, EmptyOrMistypedChildren) {
 
 TEST_F(InlineDispatch, AFailingChildStopsTheBlockAndKeepsEarlierChildren) {
     add("run", "Run");
-    auto paragraph = document::vxzero::RichTextParagraphNode::Builder(model_).createRichTextParagraphNode(
-        boost::uuids::nil_uuid());
+    auto paragraph =
+        document::vxzero::RichTextParagraphNode::Builder(model_).createRichTextParagraphNode(boost::uuids::nil_uuid());
     document::vxzero::Node parent(paragraph);
     EXPECT_THROW(blocks_.buildTextBlock(parent, model_, parse(R"({"children":[{"className":"Run"},
         {"className":"Run","fail":1},{"className":"Run"}]})")),

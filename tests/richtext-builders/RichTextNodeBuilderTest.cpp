@@ -89,7 +89,8 @@ TEST(RichTextNodeBuilder, FalseFlagsAreSetAndAbsentOnesAreNot) {
     EXPECT_EQ(run(node).getText(), std::u16string());
 
     // Keys that only start like a flag set nothing; the other two flags are read as well.
-    auto other = builder.build(model, parse(R"({"text":"", "bolder":1, "i":"x", "italic":true, "monospace":true, "u":[]})"));
+    auto other =
+        builder.build(model, parse(R"({"text":"", "bolder":1, "i":"x", "italic":true, "monospace":true, "u":[]})"));
     auto const& g = *run(other).getFormatting();
     EXPECT_FALSE(g.getBold().has_value());
     EXPECT_FALSE(g.getUnderline().has_value());

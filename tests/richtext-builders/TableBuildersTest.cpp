@@ -109,10 +109,9 @@ constexpr char const* oneCellTable = R"({"className":"TableNode","id":"t1","chil
 TEST_F(TableBuilders, OneRowOneCellTableWithAParagraph) {
     RecordCapture capture;
     auto table = buildTable(oneCellTable);
-    EXPECT_EQ(json(table),
-              R"([{"kind":"TableNode","anchorId":"M_t1","tableNodeMetaData":{},"children":[)"
-              R"({"kind":"TableRowNode","children":[{"kind":"TableCellNode","children":[)"
-              R"({"kind":"RichTextParagraphNode","anchorId":"first","children":[]}]}]}]}])");
+    EXPECT_EQ(json(table), R"([{"kind":"TableNode","anchorId":"M_t1","tableNodeMetaData":{},"children":[)"
+                           R"({"kind":"TableRowNode","children":[{"kind":"TableCellNode","children":[)"
+                           R"({"kind":"RichTextParagraphNode","anchorId":"first","children":[]}]}]}]}])");
     EXPECT_EQ(capture.messages(), (Messages{
                                       "Checking if can build TableNode",
                                       "Building TableNode from JSON",
@@ -174,8 +173,8 @@ TEST_F(TableBuilders, MetaDataFromHeaderFlagAndColumnWidths) {
     for (Case const& c : cases) {
         std::string const text = std::string(R"({"className":"TableNode",)") + c.keys + R"("children":[]})";
         auto table = buildTable(text.c_str());
-        EXPECT_EQ(json(table), std::string(R"([{"kind":"TableNode","anchorId":"","tableNodeMetaData":)") +
-                                   c.metaData + R"(,"children":[]}])")
+        EXPECT_EQ(json(table), std::string(R"([{"kind":"TableNode","anchorId":"","tableNodeMetaData":)") + c.metaData +
+                                   R"(,"children":[]}])")
             << text;
     }
 }
@@ -236,9 +235,9 @@ TEST_F(TableBuilders, ChainedBuildersSkipWhatTheyRefuse) {
         buildTable(R"({"className":"TableNode","children":[{"className":"TableCellNode","children":[]}]})");
         Messages const m = capture.messages();
         ASSERT_EQ(m.size(), 9u);
-        EXPECT_EQ(Messages(m.begin() + 6, m.end()), (Messages{"Building Table Row Node",
-                                                              "Checking if can build TableRowNode",
-                                                              "Setting anchorId on TableNode"}));
+        EXPECT_EQ(Messages(m.begin() + 6, m.end()),
+                  (Messages{"Building Table Row Node", "Checking if can build TableRowNode",
+                            "Setting anchorId on TableNode"}));
     }
     auto table = buildTable(R"({"className":"TableNode","children":[
         {"className":"TableCellNode","children":[]},

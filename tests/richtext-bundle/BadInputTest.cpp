@@ -37,8 +37,16 @@ std::vector<std::string> const validElements = {
 };
 
 std::vector<Value> const wrongKinds = {
-    Value(), foundation::json::parse("null"), Value(true), Value(2.5), Value(std::string("s")),
-    foundation::json::parse("[1]"), foundation::json::parse(R"({"k":1})"), Value(1.5f), Value(-7LL), Value(7ULL),
+    Value(),
+    foundation::json::parse("null"),
+    Value(true),
+    Value(2.5),
+    Value(std::string("s")),
+    foundation::json::parse("[1]"),
+    foundation::json::parse(R"({"k":1})"),
+    Value(1.5f),
+    Value(-7LL),
+    Value(7ULL),
 };
 
 class BadInput : public ::testing::Test {
@@ -60,7 +68,8 @@ protected:
     }
 
     // Every key of the element and of its descendants replaced in turn by each wrong kind.
-    void everyKeyEveryKind(Value const& root, Value const& node, std::vector<std::pair<std::string, std::size_t>> path) {
+    void everyKeyEveryKind(Value const& root, Value const& node,
+                           std::vector<std::pair<std::string, std::size_t>> path) {
         if (node.isArray()) {
             for (std::size_t i = 0; i < node.asArray().size(); ++i) {
                 auto deeper = path;
@@ -122,7 +131,7 @@ TEST_F(BadInput, InvalidUtf8TextIsAClearError) {
     try {
         element = foundation::json::parse(bad);
     } catch (foundation::json::ParseError const& e) {
-        EXPECT_GT(e.line(), 0u);  // refused by the parser already: also fine
+        EXPECT_GT(e.line(), 0u); // refused by the parser already: also fine
         return;
     }
     EXPECT_FALSE(build(element));
@@ -135,13 +144,15 @@ TEST_F(BadInput, HugeStringsAndArraysAndDeepNesting) {
         children += std::string(i ? "," : "") + R"({"className":"RichTextNode","text":"r"})";
     }
     EXPECT_TRUE(build(foundation::json::parse(R"({"className":"RichTextParagraphNode","children":[{"className":
-        "RichTextNode","text":")" + text + R"("},)" + children + "]}")));
+        "RichTextNode","text":")" + text + R"("},)" +
+                                              children + "]}")));
 
     // Tables nest through cells; the parser's depth limit bounds the recursion.
     std::string nested = R"({"className":"TableCellNode","children":[]})";
     for (int i = 0; i < 80; ++i) {
         nested = R"({"className":"TableNode","children":[{"className":"TableRowNode","children":[{"className":)"
-                 R"("TableCellNode","children":[)" + nested + "]}]}]}";
+                 R"("TableCellNode","children":[)" +
+                 nested + "]}]}]}";
     }
     EXPECT_TRUE(build(foundation::json::parse(nested)));
     std::string tooDeep = std::string(100000, '[') + std::string(100000, ']');

@@ -119,10 +119,10 @@ TEST_F(BlockBuilders, CellsTakeAnyBlockKindIncludingNestedTables) {
                                {"className":"RichTextNode","text":"inline: no block builder"})";
     auto const node = build(table(cell(any)));
     auto const& cellNode = node->getChildren()[0]->getChildren()[0];
-    EXPECT_EQ(kindsOf(cellNode), (std::vector<NodeKind>{NodeKind::RichTextParagraphNode, NodeKind::TableNode,
-                                                        NodeKind::HeadingNode, NodeKind::ListContainer,
-                                                        NodeKind::TableOfContentsContainer,
-                                                        NodeKind::CodeExampleBlock}));
+    EXPECT_EQ(kindsOf(cellNode),
+              (std::vector<NodeKind>{NodeKind::RichTextParagraphNode, NodeKind::TableNode, NodeKind::HeadingNode,
+                                     NodeKind::ListContainer, NodeKind::TableOfContentsContainer,
+                                     NodeKind::CodeExampleBlock}));
     auto const& nested = cellNode->getChildren()[1];
     EXPECT_EQ(kindsOf(nested->getChildren()[0]->getChildren()[0]),
               std::vector<NodeKind>{NodeKind::RichTextParagraphNode});
@@ -155,8 +155,8 @@ TEST_F(BlockBuilders, HeadingLevelsWrapToEightBitsAndTagTheAnchor) {
     for (Case c : {Case{"1", 1, "T_h"}, Case{"2", 2, "H_h"}, Case{"0", 0, "H_h"}, Case{"257", 1, "T_h"},
                    Case{"256", 0, "H_h"}, Case{"300", 44, "H_h"}, Case{"3.99", 3, "H_h"}, Case{"-0.5", 0, "H_h"},
                    Case{"-1", 255, "H_h"}, Case{"1e12", 0, "H_h"}}) {
-        auto const node = build(std::string(R"({"className":"HeadingNode","id":"h","children":[],"level":)") +
-                                c.level + "}");
+        auto const node =
+            build(std::string(R"({"className":"HeadingNode","id":"h","children":[],"level":)") + c.level + "}");
         auto const& heading = as<document::vxzero::HeadingNode::Impl>(node);
         EXPECT_EQ(heading.getLevel(), static_cast<unsigned char>(c.expected)) << c.level;
         std::string const anchor = c.anchor;
@@ -188,8 +188,8 @@ TEST_F(BlockBuilders, TableOfContentsKeepsItsEntriesOnly) {
         {"className":"TableOfContentsHeadingNode","alignment":"right","children":[{"className":"RichTextNode","text":"1"}]},
         {"className":"HeadingNode","level":1,"children":[]},
         {"className":"TableOfContentsHeadingNode","children":[]}]})");
-    EXPECT_EQ(kindsOf(node), (std::vector<NodeKind>{NodeKind::TableOfContentsHeadingNode,
-                                                    NodeKind::TableOfContentsHeadingNode}));
+    EXPECT_EQ(kindsOf(node),
+              (std::vector<NodeKind>{NodeKind::TableOfContentsHeadingNode, NodeKind::TableOfContentsHeadingNode}));
     EXPECT_EQ(as<document::vxzero::TableOfContentsHeadingNode::Impl>(node->getChildren()[0]).getAlignment(),
               document::vxzero::Alignment::Right);
     EXPECT_EQ(node->getChildren()[0]->getChildren().size(), 1u);

@@ -39,7 +39,7 @@ TEST(Concurrency, BuildsLookupsAndABundleRestartingAtOnce) {
         // use, and that error reaches the builds, as any framework error does.
         GTEST_SKIP() << "a bundle restarting under builds is a case of the bundled runtime";
     }
-    richmarkup::test::RecordCapture capture;  // records on: the logger's lock is on every path
+    richmarkup::test::RecordCapture capture; // records on: the logger's lock is on every path
     std::atomic<bool> stop{false};
     std::atomic<int> built{0};
     std::atomic<int> failed{0};

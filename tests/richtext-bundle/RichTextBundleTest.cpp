@@ -72,10 +72,10 @@ TEST(RichTextBundle, RegistersItsServicesWhenStarted) {
     EXPECT_EQ(fw.services<TextElementBuilder>().size(), 4u);
     EXPECT_EQ(fw.services<richmarkup::build::json::text::TextBlockBuilder>().size(), 1u);
     EXPECT_EQ(fw.services<richmarkup::build::json::text::TextElementBuilderServicesProvider>().size(), 1u);
-    for (char const* id : {"RichTextParagraphNodeBuilderImpl", "HeadingNodeBuilderImpl", "ListContainerBuilderImpl",
-                           "ListItemBuilderImpl", "TableNodeBuilderImpl", "TableRowNodeBuilderImpl",
-                           "TableCellNodeBuilderImpl", "TableOfContentsContainerBuilderImpl",
-                           "TableOfContentsHeadingNodeBuilderImpl"}) {
+    for (char const* id :
+         {"RichTextParagraphNodeBuilderImpl", "HeadingNodeBuilderImpl", "ListContainerBuilderImpl",
+          "ListItemBuilderImpl", "TableNodeBuilderImpl", "TableRowNodeBuilderImpl", "TableCellNodeBuilderImpl",
+          "TableOfContentsContainerBuilderImpl", "TableOfContentsHeadingNodeBuilderImpl"}) {
         EXPECT_TRUE(builderWithTestId(fw, id)) << id;
     }
 }
@@ -104,9 +104,8 @@ TEST(RichTextBundle, WithTheCodeBundleRegistersSeventeenServicesOfItsOwn) {
     RunningFramework fw(bundleFiles(true));
     long const richtextId = fw.bundles().back().GetBundleId();
     auto const all = fw.context().GetServiceReferences("", "(objectclass=richmarkup::*)");
-    auto const own = std::count_if(all.begin(), all.end(), [&](auto const& ref) {
-        return ref.GetBundle().GetBundleId() == richtextId;
-    });
+    auto const own = std::count_if(all.begin(), all.end(),
+                                   [&](auto const& ref) { return ref.GetBundle().GetBundleId() == richtextId; });
     EXPECT_EQ(own, 17);
     EXPECT_TRUE(builderWithTestId(fw, "CodeExampleBlockBuilderImpl"));
     EXPECT_TRUE(builderWithTestId(fw, "CodeExampleLineBuilderImpl"));
@@ -145,15 +144,16 @@ TEST_F(ParagraphThroughTheBundle, FirstAndSecondParagraphRecords) {
 
     RecordCapture capture;
     paragraphs_->build(model_, element);
-    Messages first = {"Starting to build a RichTextParagraphNode", "Attempting to find an applicable text element builder",
-                      "Found 4 text element builders"};
+    Messages first = {"Starting to build a RichTextParagraphNode",
+                      "Attempting to find an applicable text element builder", "Found 4 text element builders"};
     first.insert(first.end(), before.begin(), before.end());
     first.insert(first.end(), tail.begin(), tail.end());
     EXPECT_EQ(capture.messages(), first);
 
     capture.clear();
     paragraphs_->build(model_, element);
-    Messages second = {"Starting to build a RichTextParagraphNode", "Attempting to find an applicable text element builder"};
+    Messages second = {"Starting to build a RichTextParagraphNode",
+                       "Attempting to find an applicable text element builder"};
     second.insert(second.end(), before.begin(), before.end());
     second.insert(second.end(), tail.begin(), tail.end());
     EXPECT_EQ(capture.messages(), second);
@@ -178,9 +178,9 @@ TEST_F(ParagraphThroughTheBundle, EmptyChildrenStillSetAnchorAndAlignment) {
     EXPECT_EQ(asParagraph(node).getChildren().size(), 0u);
     EXPECT_TRUE(asParagraph(node).getAnchorId());
     EXPECT_TRUE(asParagraph(node).getAlignment());
-    EXPECT_EQ(capture.messages(), (Messages{"Checking if can build RichTextParagraphNode",
-                                            "Starting to build a RichTextParagraphNode",
-                                            "Setting anchor id on RichTextParagraphNode"}));
+    EXPECT_EQ(capture.messages(),
+              (Messages{"Checking if can build RichTextParagraphNode", "Starting to build a RichTextParagraphNode",
+                        "Setting anchor id on RichTextParagraphNode"}));
 }
 
 // Keeps the node it fills, so a test can look at a paragraph whose build threw.

@@ -50,8 +50,8 @@ TEST_F(DeclarativeServices, ComponentsRegisterInReferenceOrderAndAreCreatedOnFir
   Start(CHAIN_BUNDLE);
   EXPECT_EQ(EventLog::Take(), "") << "delayed components are registered without an instance";
   // Tail comes first in the manifest but needs Front, which needs PrimaryStore.
-  EXPECT_EQ(TestIds<Storage>(), (std::vector<std::string>{ "PrimaryStore", "SecondaryStore" }));
-  EXPECT_EQ(TestIds<Consumer>(), (std::vector<std::string>{ "Front", "Tail" }));
+  EXPECT_EQ(TestIds<Storage>(), (std::vector<std::string>{"PrimaryStore", "SecondaryStore"}));
+  EXPECT_EQ(TestIds<Consumer>(), (std::vector<std::string>{"Front", "Tail"}));
 
   auto tail = Find<Consumer>("(test_id=Tail)");
   ASSERT_TRUE(tail);
@@ -86,14 +86,13 @@ TEST_F(DeclarativeServices, ServicePropertiesAreTheManifestsPlusTheComponentsIde
   // Without a "name" the component is named after its class; ids differ per component.
   auto const stores = Context().GetServiceReferences<Storage>("(test_id=PrimaryStore)");
   ASSERT_EQ(stores.size(), 1u);
-  EXPECT_EQ(stores.front().GetProperty(ComponentConstants::COMPONENT_NAME).ToString(),
-            "runtimetest::PrimaryStoreImpl");
+  EXPECT_EQ(stores.front().GetProperty(ComponentConstants::COMPONENT_NAME).ToString(), "runtimetest::PrimaryStoreImpl");
   EXPECT_NE(stores.front().GetProperty(ComponentConstants::COMPONENT_ID),
             front.GetProperty(ComponentConstants::COMPONENT_ID));
 
   // The manifest's values keep their JSON types, so filters compare them as such.
-  EXPECT_EQ(TestIds<Consumer>("(&(weight>=2)(primary=true))"), std::vector<std::string>{ "Front" });
-  EXPECT_EQ(TestIds<Consumer>("(component.name=Tail)"), std::vector<std::string>{ "Tail" });
+  EXPECT_EQ(TestIds<Consumer>("(&(weight>=2)(primary=true))"), std::vector<std::string>{"Front"});
+  EXPECT_EQ(TestIds<Consumer>("(component.name=Tail)"), std::vector<std::string>{"Tail"});
 }
 
 TEST_F(DeclarativeServices, TargetsChooseAmongCandidatesAndRankingAmongMatches)
@@ -119,12 +118,12 @@ TEST_F(DeclarativeServices, AComponentWaitsUntilItsReferenceIsSatisfied)
   auto context = Context();
   auto source = context.RegisterService<Source>(std::make_shared<SourceImpl>("a"));
   // Bridge was satisfied when the provider bundle registered Remote, Relay only now.
-  EXPECT_EQ(TestIds<Consumer>(), (std::vector<std::string>{ "Front", "Tail", "Bridge", "Relay" }));
+  EXPECT_EQ(TestIds<Consumer>(), (std::vector<std::string>{"Front", "Tail", "Bridge", "Relay"}));
   EXPECT_TRUE(TestIds<Consumer>("(test_id=Orphan)").empty()) << "nobody provides runtimetest::Missing";
   EXPECT_TRUE(context.GetServiceReferences("", "(component.name=Orphan)").empty());
 
   auto missing = context.RegisterService<Missing>(std::make_shared<MissingImpl>());
-  EXPECT_EQ(TestIds<Consumer>("(test_id=Orphan)"), std::vector<std::string>{ "Orphan" });
+  EXPECT_EQ(TestIds<Consumer>("(test_id=Orphan)"), std::vector<std::string>{"Orphan"});
   missing.Unregister();
   EXPECT_TRUE(TestIds<Consumer>("(test_id=Orphan)").empty());
   EXPECT_EQ(EventLog::Take(), "") << "registering and unregistering created no instance";
@@ -184,7 +183,7 @@ TEST_F(DeclarativeServices, AReferenceToAnotherBundleFollowsThatBundle)
   provider.Stop();
   EXPECT_EQ(EventLog::Take(), "-Bridge -Remote") << "the user goes before what it uses";
   EXPECT_TRUE(TestIds<Consumer>("(test_id=Bridge)").empty());
-  EXPECT_EQ(TestIds<Consumer>(), (std::vector<std::string>{ "Front", "Tail" })) << "the rest is unaffected";
+  EXPECT_EQ(TestIds<Consumer>(), (std::vector<std::string>{"Front", "Tail"})) << "the rest is unaffected";
 
   provider.Start();
   bridge = Find<Consumer>("(test_id=Bridge)");
@@ -205,7 +204,7 @@ TEST_F(DeclarativeServices, StoppingTheBundleDestroysUsersBeforeWhatTheyUse)
   EXPECT_TRUE(TestIds<Storage>().empty());
 
   chain.Start();
-  EXPECT_EQ(TestIds<Storage>(), (std::vector<std::string>{ "PrimaryStore", "SecondaryStore" }));
+  EXPECT_EQ(TestIds<Storage>(), (std::vector<std::string>{"PrimaryStore", "SecondaryStore"}));
   EXPECT_EQ(EventLog::Take(), "");
 }
 
@@ -235,31 +234,33 @@ TEST_F(DeclarativeServices, FaultyComponentsAreDisabledWithAReasonAndTheOthersWo
   auto const dir = std::filesystem::path(::testing::TempDir()) / "runtimetest_faulty";
   std::filesystem::create_directories(dir);
   std::string const file = (dir / "libruntimetest_faulty.so").string();
-  ArchiveWriter::CopyWithArchive(CHAIN_BUNDLE, file, { { "runtimetest_faulty/manifest.json", manifest } });
+  ArchiveWriter::CopyWithArchive(CHAIN_BUNDLE, file, {{"runtimetest_faulty/manifest.json", manifest}});
 
   auto bundle = Start(file);
   EXPECT_EQ(bundle.GetState(), cppmicroservices::Bundle::STATE_ACTIVE) << "faulty components do not fail the bundle";
   std::string const messages = log.str();
-  for (std::string const expected : {
-         R"(bundle "runtimetest_faulty": component "NoFactory": disabled, the bundle library does not export NewInstance_runtimetest_NowhereImpl)",
-         R"(bundle "runtimetest_faulty": component "BadTarget": reference "source": invalid "target": Invalid LDAP filter)",
-         R"(bundle "runtimetest_faulty": component "NoInterface": reference "source": "interface" is missing)",
-         R"(bundle "runtimetest_faulty": component #6: "implementation-class" is missing)",
-         R"(bundle "runtimetest_faulty": component #7: must be an object)" }) {
+  for (
+    std::string const expected :
+    {R"(bundle "runtimetest_faulty": component "NoFactory": disabled, the bundle library does not export NewInstance_runtimetest_NowhereImpl)",
+     R"(bundle "runtimetest_faulty": component "BadTarget": reference "source": invalid "target": Invalid LDAP filter)",
+     R"(bundle "runtimetest_faulty": component "NoInterface": reference "source": "interface" is missing)",
+     R"(bundle "runtimetest_faulty": component #6: "implementation-class" is missing)",
+     R"(bundle "runtimetest_faulty": component #7: must be an object)"}) {
     EXPECT_NE(messages.find(expected), std::string::npos) << "missing: " << expected << "\nlog:\n" << messages;
   }
 
-  EXPECT_EQ(TestIds<Storage>(), (std::vector<std::string>{ "Good", "Null", "Good2" }));
+  EXPECT_EQ(TestIds<Storage>(), (std::vector<std::string>{"Good", "Null", "Good2"}));
   auto good = Find<Storage>("(test_id=Good)");
   ASSERT_TRUE(good);
   EXPECT_EQ(good->Name(), "primary");
 
   // A factory that makes nothing disables its component on first use.
   EXPECT_EQ(Find<Storage>("(test_id=Null)"), nullptr);
-  EXPECT_NE(log.str().find(R"(component "NullFactory": disabled, NewInstance_runtimetest_NullImpl returned no instance)"),
-            std::string::npos)
+  EXPECT_NE(
+    log.str().find(R"(component "NullFactory": disabled, NewInstance_runtimetest_NullImpl returned no instance)"),
+    std::string::npos)
     << log.str();
-  EXPECT_EQ(TestIds<Storage>(), (std::vector<std::string>{ "Good", "Good2" }));
+  EXPECT_EQ(TestIds<Storage>(), (std::vector<std::string>{"Good", "Good2"}));
   ASSERT_TRUE(Find<Storage>("(test_id=Good2)"));
   EXPECT_EQ(EventLog::Take(), "+PrimaryStore +SecondaryStore");
   std::filesystem::remove_all(dir);

@@ -32,8 +32,14 @@ void* operator new(std::size_t size, std::nothrow_t const&) noexcept
   return heapExhausted ? nullptr : std::malloc(size == 0 ? 1 : size);
 }
 
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+void operator delete(void* memory) noexcept
+{
+  std::free(memory);
+}
+void operator delete(void* memory, std::size_t) noexcept
+{
+  std::free(memory);
+}
 
 namespace {
 
@@ -44,8 +50,7 @@ TEST(GeneratedFactory, GivesNullWhenMemoryRunsOut)
   void* library = dlopen(CHAIN_BUNDLE, RTLD_NOW | RTLD_LOCAL);
   ASSERT_NE(library, nullptr) << dlerror();
   // A component with a reference: its factory allocates the reference names too.
-  auto* newInstance =
-    reinterpret_cast<ComponentInstance* (*)()>(dlsym(library, "NewInstance_runtimetest_TailImpl"));
+  auto* newInstance = reinterpret_cast<ComponentInstance* (*)()>(dlsym(library, "NewInstance_runtimetest_TailImpl"));
   auto* deleteInstance =
     reinterpret_cast<void (*)(ComponentInstance*)>(dlsym(library, "DeleteInstance_runtimetest_TailImpl"));
   ASSERT_NE(newInstance, nullptr);

@@ -94,7 +94,7 @@ TEST_F(Framework, InstallsABundleOnceAndRunsItThroughItsStates)
   EXPECT_TRUE(chain.GetBundleContext());
   EXPECT_FALSE(TestIds<Storage>().empty());
   chain.Start(); // no-op while active
-  EXPECT_EQ(TestIds<Storage>(), (std::vector<std::string>{ "PrimaryStore", "SecondaryStore" }));
+  EXPECT_EQ(TestIds<Storage>(), (std::vector<std::string>{"PrimaryStore", "SecondaryStore"}));
 
   chain.Stop();
   EXPECT_EQ(chain.GetState(), Bundle::STATE_RESOLVED);
@@ -160,18 +160,18 @@ TEST_F(Framework, LibrariesThatAreNoBundlesFailToInstallNamingFileAndProblem)
   std::filesystem::copy_file(PLAIN_LIBRARY, plainCopy);
   std::string const valid = R"({ "bundle.symbolic_name": "demo" })";
   std::vector<Case> const cases = {
-    { missing, missing + ": cannot open file" },
-    { plainCopy, plainCopy + ": no resource archive found" },
-    { Damaged("nomanifest", { { "demo/readme.txt", "text" } }), "resource archive has no demo/manifest.json" },
-    { Damaged("badjson", { { "demo/manifest.json", "{ \"bundle.symbolic_name\": \"demo\", " } }),
-      "demo/manifest.json is not valid JSON" },
-    { Damaged("array", { { "demo/manifest.json", "[1, 2]" } }), "demo/manifest.json is not a JSON object" },
-    { Damaged("noname", { { "demo/manifest.json", R"({ "bundle.vendor": "x" })" } }),
-      "demo/manifest.json has no string \"bundle.symbolic_name\"" },
-    { Damaged("numbername", { { "demo/manifest.json", R"({ "bundle.symbolic_name": 7 })" } }),
-      "demo/manifest.json has no string \"bundle.symbolic_name\"" },
-    { Damaged("elsewhere", { { "other/manifest.json", valid } }),
-      "other/manifest.json names the bundle \"demo\" but lies in the directory \"other\"" },
+    {missing, missing + ": cannot open file"},
+    {plainCopy, plainCopy + ": no resource archive found"},
+    {Damaged("nomanifest", {{"demo/readme.txt", "text"}}), "resource archive has no demo/manifest.json"},
+    {Damaged("badjson", {{"demo/manifest.json", "{ \"bundle.symbolic_name\": \"demo\", "}}),
+     "demo/manifest.json is not valid JSON"},
+    {Damaged("array", {{"demo/manifest.json", "[1, 2]"}}), "demo/manifest.json is not a JSON object"},
+    {Damaged("noname", {{"demo/manifest.json", R"({ "bundle.vendor": "x" })"}}),
+     "demo/manifest.json has no string \"bundle.symbolic_name\""},
+    {Damaged("numbername", {{"demo/manifest.json", R"({ "bundle.symbolic_name": 7 })"}}),
+     "demo/manifest.json has no string \"bundle.symbolic_name\""},
+    {Damaged("elsewhere", {{"other/manifest.json", valid}}),
+     "other/manifest.json names the bundle \"demo\" but lies in the directory \"other\""},
   };
   for (auto const& c : cases) {
     std::string const message = InstallError(c.file);
@@ -188,7 +188,7 @@ TEST_F(Framework, ABundleWhoseLibraryCannotBeLoadedStaysInstalled)
   std::string const text = (dir / "notes.txt").string();
   std::ofstream(text) << "not an ELF file\n";
   std::string const file = (dir / "libnotes.so").string();
-  ArchiveWriter::CopyWithArchive(text, file, { { "notes/manifest.json", R"({ "bundle.symbolic_name": "notes" })" } });
+  ArchiveWriter::CopyWithArchive(text, file, {{"notes/manifest.json", R"({ "bundle.symbolic_name": "notes" })"}});
 
   Bundle notes = Install(file);
   EXPECT_EQ(notes.GetSymbolicName(), "notes");

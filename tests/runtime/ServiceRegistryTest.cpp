@@ -91,7 +91,7 @@ TEST_F(ServiceRegistry, LookupsOrderByRankingThenByAge)
   auto c = Register("C", 5);
   auto d = Register("D", -1);
   auto e = Register("E", std::string("9")); // not an int: no ranking
-  EXPECT_EQ(TestIds<Storage>(), (std::vector<std::string>{ "B", "C", "A", "E", "D" }));
+  EXPECT_EQ(TestIds<Storage>(), (std::vector<std::string>{"B", "C", "A", "E", "D"}));
   EXPECT_EQ(Context().GetServiceReference<Storage>().GetProperty("test_id").ToString(), "B");
 
   // The untyped lookups give the same order.
@@ -106,9 +106,9 @@ TEST_F(ServiceRegistry, LookupsOrderByRankingThenByAge)
   raised["test_id"] = std::string("A");
   raised[cppmicroservices::Constants::SERVICE_RANKING] = 5;
   a.SetProperties(raised);
-  EXPECT_EQ(TestIds<Storage>(), (std::vector<std::string>{ "A", "B", "C", "E", "D" }));
+  EXPECT_EQ(TestIds<Storage>(), (std::vector<std::string>{"A", "B", "C", "E", "D"}));
   b.Unregister();
-  EXPECT_EQ(TestIds<Storage>(), (std::vector<std::string>{ "A", "C", "E", "D" }));
+  EXPECT_EQ(TestIds<Storage>(), (std::vector<std::string>{"A", "C", "E", "D"}));
 }
 
 TEST_F(ServiceRegistry, ComponentServicesTakeTheirPlaceInTheSameOrder)
@@ -117,26 +117,26 @@ TEST_F(ServiceRegistry, ComponentServicesTakeTheirPlaceInTheSameOrder)
   Start(CHAIN_BUNDLE);
   auto late = Register("Late", 2);
   auto last = Register("Last");
-  EXPECT_EQ(TestIds<Storage>(), (std::vector<std::string>{ "Late", "PrimaryStore", "SecondaryStore", "Last", "Early" }));
+  EXPECT_EQ(TestIds<Storage>(), (std::vector<std::string>{"Late", "PrimaryStore", "SecondaryStore", "Last", "Early"}));
 }
 
 TEST_F(ServiceRegistry, FiltersSelectByPropertiesWhateverTheKeysCase)
 {
   ServiceProperties heavy;
   heavy["Weight"] = 7;
-  heavy["tags"] = std::vector<std::string>{ "red", "round" };
+  heavy["tags"] = std::vector<std::string>{"red", "round"};
   auto a = Register("Alpha", Any(), heavy);
   ServiceProperties light;
   light["weight"] = 2;
   auto b = Register("Beta", Any(), light);
   auto c = Register("Gamma");
 
-  EXPECT_EQ(TestIds<Storage>(""), (std::vector<std::string>{ "Alpha", "Beta", "Gamma" })) << "empty filter: all";
-  EXPECT_EQ(TestIds<Storage>("(WEIGHT>=3)"), std::vector<std::string>{ "Alpha" });
-  EXPECT_EQ(TestIds<Storage>("(weight=*)"), (std::vector<std::string>{ "Alpha", "Beta" }));
-  EXPECT_EQ(TestIds<Storage>("(!(weight=*))"), std::vector<std::string>{ "Gamma" });
-  EXPECT_EQ(TestIds<Storage>("(|(tags=round)(test_id=G*a))"), (std::vector<std::string>{ "Alpha", "Gamma" }));
-  EXPECT_EQ(TestIds<Storage>("(&(weight<=5)(test_id~=beta))"), std::vector<std::string>{ "Beta" });
+  EXPECT_EQ(TestIds<Storage>(""), (std::vector<std::string>{"Alpha", "Beta", "Gamma"})) << "empty filter: all";
+  EXPECT_EQ(TestIds<Storage>("(WEIGHT>=3)"), std::vector<std::string>{"Alpha"});
+  EXPECT_EQ(TestIds<Storage>("(weight=*)"), (std::vector<std::string>{"Alpha", "Beta"}));
+  EXPECT_EQ(TestIds<Storage>("(!(weight=*))"), std::vector<std::string>{"Gamma"});
+  EXPECT_EQ(TestIds<Storage>("(|(tags=round)(test_id=G*a))"), (std::vector<std::string>{"Alpha", "Gamma"}));
+  EXPECT_EQ(TestIds<Storage>("(&(weight<=5)(test_id~=beta))"), std::vector<std::string>{"Beta"});
   EXPECT_EQ(TestIds<Storage>("(objectclass=runtimetest::Storage)").size(), 3u);
 
   // An empty class asks every interface.
@@ -149,14 +149,14 @@ TEST_F(ServiceRegistry, FiltersSelectByPropertiesWhateverTheKeysCase)
 TEST_F(ServiceRegistry, MalformedFiltersAreRejectedWhereverTheyAreGiven)
 {
   auto a = Register("A");
-  for (std::string const filter : { "(test_id=A", "test_id=A", "(test_id=A))", "(&)", "(test_id<A)" }) {
+  for (std::string const filter : {"(test_id=A", "test_id=A", "(test_id=A))", "(&)", "(test_id<A)"}) {
     std::string const message = Message(filter);
     EXPECT_EQ(message.rfind("Invalid LDAP filter \"" + filter + "\"", 0), 0u) << message;
   }
   EXPECT_THROW(Context().GetServiceReferences("", "(|(a=1)"), std::invalid_argument);
   EXPECT_THROW(Context().AddServiceListener([](cppmicroservices::ServiceEvent const&) {}, "(a=1"),
                std::invalid_argument);
-  EXPECT_EQ(TestIds<Storage>(), std::vector<std::string>{ "A" }) << "the registry is unaffected";
+  EXPECT_EQ(TestIds<Storage>(), std::vector<std::string>{"A"}) << "the registry is unaffected";
 }
 
 TEST_F(ServiceRegistry, FactoryObjectsAreHandedOutUnderEachInterfaceAndScope)
@@ -164,8 +164,10 @@ TEST_F(ServiceRegistry, FactoryObjectsAreHandedOutUnderEachInterfaceAndScope)
   auto context = Context();
   auto bundled = std::make_shared<CountingFactory<cppmicroservices::ServiceFactory>>();
   auto prototype = std::make_shared<CountingFactory<cppmicroservices::PrototypeServiceFactory>>();
-  auto b = context.RegisterService<Storage, Consumer>(std::static_pointer_cast<cppmicroservices::ServiceFactory>(bundled));
-  auto p = context.RegisterService<Storage, Consumer>(std::static_pointer_cast<cppmicroservices::ServiceFactory>(prototype));
+  auto b =
+    context.RegisterService<Storage, Consumer>(std::static_pointer_cast<cppmicroservices::ServiceFactory>(bundled));
+  auto p =
+    context.RegisterService<Storage, Consumer>(std::static_pointer_cast<cppmicroservices::ServiceFactory>(prototype));
   auto const bundledRef = b.GetReference<Consumer>();
   auto const prototypeRef = p.GetReference<Consumer>();
 
@@ -220,9 +222,9 @@ TEST_F(ServiceRegistry, ConcurrentLookupsSeeConsistentOrderWhileServicesComeAndG
 {
   Start(CHAIN_BUNDLE);
   auto stable = Register("Stable", 100);
-  std::atomic<bool> done{ false };
-  std::atomic<int> problems{ 0 };
-  std::atomic<int> lookups{ 0 };
+  std::atomic<bool> done{false};
+  std::atomic<int> problems{0};
+  std::atomic<int> lookups{0};
   std::vector<std::thread> readers;
   for (int t = 0; t < 4; ++t) {
     readers.emplace_back([&] {
@@ -265,9 +267,9 @@ TEST_F(ServiceRegistry, ConcurrentLookupsSeeConsistentOrderWhileServicesComeAndG
   // Each reader asks for every store, so each is created, once, in whatever order the
   // threads got there.
   std::istringstream events(EventLog::Take());
-  std::multiset<std::string> const created{ std::istream_iterator<std::string>(events),
-                                            std::istream_iterator<std::string>() };
-  EXPECT_EQ(created, (std::multiset<std::string>{ "+Front", "+PrimaryStore", "+SecondaryStore", "+Tail" }))
+  std::multiset<std::string> const created{std::istream_iterator<std::string>(events),
+                                           std::istream_iterator<std::string>()};
+  EXPECT_EQ(created, (std::multiset<std::string>{"+Front", "+PrimaryStore", "+SecondaryStore", "+Tail"}))
     << "one instance for all threads";
 }
 

@@ -35,7 +35,7 @@ TEST(AnyMap, CaseInsensitiveMapFindsAnyCaseOfAKey)
 
 TEST(AnyMap, OtherMapsAreCaseSensitive)
 {
-  for (auto const type : { AnyMap::ORDERED_MAP, AnyMap::UNORDERED_MAP }) {
+  for (auto const type : {AnyMap::ORDERED_MAP, AnyMap::UNORDERED_MAP}) {
     AnyMap map(type);
     map["Key"] = 1;
     EXPECT_EQ(map.count("key"), 0u);
@@ -47,12 +47,11 @@ TEST(AnyMap, OtherMapsAreCaseSensitive)
 
 TEST(AnyMap, IteratesEveryEntryOnceWhateverTheContainer)
 {
-  for (auto const type :
-       { AnyMap::ORDERED_MAP, AnyMap::UNORDERED_MAP, AnyMap::UNORDERED_MAP_CASEINSENSITIVE_KEYS }) {
+  for (auto const type : {AnyMap::ORDERED_MAP, AnyMap::UNORDERED_MAP, AnyMap::UNORDERED_MAP_CASEINSENSITIVE_KEYS}) {
     AnyMap map(type);
     EXPECT_TRUE(map.emplace("one", Any(1)).second);
     EXPECT_FALSE(map.emplace("one", Any(9)).second);
-    EXPECT_TRUE(map.insert({ "two", Any(2) }).second);
+    EXPECT_TRUE(map.insert({"two", Any(2)}).second);
     map["three"] = 3;
 
     std::set<std::string> keys;
@@ -61,7 +60,7 @@ TEST(AnyMap, IteratesEveryEntryOnceWhateverTheContainer)
       keys.insert(entry.first);
       sum += any_cast<int>(entry.second);
     }
-    EXPECT_EQ(keys, (std::set<std::string>{ "one", "two", "three" }));
+    EXPECT_EQ(keys, (std::set<std::string>{"one", "two", "three"}));
     EXPECT_EQ(sum, 6);
 
     // Mutable iteration changes the stored values.
@@ -109,7 +108,7 @@ TEST(AnyMap, CompoundKeysWalkNestedMapsAndVectors)
 {
   AnyMap inner(AnyMap::UNORDERED_MAP_CASEINSENSITIVE_KEYS);
   inner["a"] = std::string("anton");
-  inner["b"] = std::vector<Any>{ Any(3), Any(8) };
+  inner["b"] = std::vector<Any>{Any(3), Any(8)};
   AnyMap root(AnyMap::ORDERED_MAP);
   root["one"] = 1;
   root["three"] = inner;

@@ -54,7 +54,7 @@ TEST(Any, BadCastNamesBothTypes)
 
 TEST(Any, CopiesAreIndependentAndMovesEmptyTheSource)
 {
-  Any original = std::vector<int>{ 1, 2 };
+  Any original = std::vector<int>{1, 2};
   Any copy = original;
   ref_any_cast<std::vector<int>>(copy).push_back(3);
   EXPECT_EQ(ref_any_cast<std::vector<int>>(original).size(), 2u);
@@ -91,10 +91,10 @@ TEST(Any, ToStringOfScalarsAndContainers)
   EXPECT_EQ(Any(-7).ToString(), "-7");
   EXPECT_EQ(Any(true).ToString(), "true");
   EXPECT_EQ(Any(0.1).ToString(), "0.1");
-  EXPECT_EQ(Any(std::vector<int>{ 1, 2, 3 }).ToString(), "[1,2,3]");
-  EXPECT_EQ(Any(std::list<std::string>{ "a", "b" }).ToString(), "[a,b]");
-  EXPECT_EQ(Any(std::vector<Any>{ Any(1), Any(std::string("x")) }).ToString(), "[1,x]");
-  EXPECT_EQ(Any(std::map<std::string, Any>{ { "k", Any(1) } }).ToString(), "{k : 1}");
+  EXPECT_EQ(Any(std::vector<int>{1, 2, 3}).ToString(), "[1,2,3]");
+  EXPECT_EQ(Any(std::list<std::string>{"a", "b"}).ToString(), "[a,b]");
+  EXPECT_EQ(Any(std::vector<Any>{Any(1), Any(std::string("x"))}).ToString(), "[1,x]");
+  EXPECT_EQ(Any(std::map<std::string, Any>{{"k", Any(1)}}).ToString(), "{k : 1}");
   EXPECT_NE(Any(Opaque{}).ToString().find("Opaque"), std::string::npos);
 
   EXPECT_THROW(Any().ToString(), std::logic_error);
@@ -107,12 +107,12 @@ TEST(Any, ToJSONQuotesAndEscapesStrings)
   EXPECT_EQ(Any(std::string("a\"b\\c\n")).ToJSON(), R"("a\"b\\c\n")");
   EXPECT_EQ(Any(std::string("\x01")).ToJSON(), R"("\u0001")");
   EXPECT_EQ(Any(false).ToJSON(), "false");
-  EXPECT_EQ(Any(std::vector<Any>{ Any(1), Any(std::string("s")), Any(true) }).ToJSON(), R"([1,"s",true])");
+  EXPECT_EQ(Any(std::vector<Any>{Any(1), Any(std::string("s")), Any(true)}).ToJSON(), R"([1,"s",true])");
   EXPECT_EQ(Any(std::vector<int>{}).ToJSON(), "[]");
 
   cppmicroservices::AnyMap map(cppmicroservices::AnyMap::ORDERED_MAP);
   map["b"] = std::string("x");
-  map["a"] = std::vector<Any>{ Any(1) };
+  map["a"] = std::vector<Any>{Any(1)};
   EXPECT_EQ(Any(map).ToJSON(), R"({"a" : [1],"b" : "x"})");
   EXPECT_EQ(Any(map).ToJSON(true), "{\n    \"a\" : [\n        1\n    ],\n    \"b\" : \"x\"\n}");
 }

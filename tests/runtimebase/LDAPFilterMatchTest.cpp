@@ -21,14 +21,14 @@ protected:
   LDAPFilterMatch() : properties(AnyMap::UNORDERED_MAP_CASEINSENSITIVE_KEYS)
   {
     properties["test_id"] = std::string("ListItemBuilderImpl");
-    properties["objectclass"] = std::vector<std::string>{ "a::First", "b::Second" };
+    properties["objectclass"] = std::vector<std::string>{"a::First", "b::Second"};
     properties["service.ranking"] = 5;
     properties["service.id"] = 12L;
     properties["big"] = 18446744073709551615ULL;
     properties["ratio"] = 0.5;
     properties["enabled"] = true;
     properties["name"] = std::string("Babs Jensen");
-    properties["mixed"] = std::vector<Any>{ Any(3), Any(std::string("three")) };
+    properties["mixed"] = std::vector<Any>{Any(3), Any(std::string("three"))};
     properties["special"] = std::string("a*b(c)\\");
   }
 
@@ -118,7 +118,7 @@ TEST_F(LDAPFilterMatch, BoolsAndMultiValuedProperties)
   EXPECT_FALSE(Matches("(mixed=four)"));
   EXPECT_FALSE(Matches("(!(objectclass=a::First))")) << "not: no element may match";
 
-  properties["list"] = std::list<std::string>{ "x", "y" };
+  properties["list"] = std::list<std::string>{"x", "y"};
   EXPECT_TRUE(Matches("(list=y)"));
 }
 
@@ -150,7 +150,7 @@ TEST_F(LDAPFilterMatch, CopiesShareOneFilterAcrossThreads)
 {
   LDAPFilter const original("(&(test_id=ListItemBuilderImpl)(|(service.ranking>=1)(name=x*)))");
   std::vector<std::thread> threads;
-  std::atomic<int> matches{ 0 };
+  std::atomic<int> matches{0};
   for (int t = 0; t < 4; ++t) {
     threads.emplace_back([&, copy = original] {
       for (int i = 0; i < 2000; ++i) {

@@ -26,16 +26,16 @@ std::string ErrorOf(std::string const& text)
 TEST(LDAPFilterParse, NormalFormDropsInsignificantWhitespace)
 {
   std::vector<std::pair<std::string, std::string>> const cases = {
-    { "(a=b)", "(a=b)" },
-    { "  ( & ( a = b) ( c>=1 ) )  ", "(&(a= b)(c>=1 ))" }, // value whitespace is significant
-    { "(|(a~=x)(b<=2)(!(c=*)))", "(|(a~=x)(b<=2)(!(c=*)))" },
-    { "(o=univ*of*mich*)", "(o=univ*of*mich*)" },
-    { "(cn=*Jensen)", "(cn=*Jensen)" },
-    { "(cn=a\\*b)", "(cn=a\\*b)" },
-    { "(cn=\\(x\\)\\\\)", "(cn=\\(x\\)\\\\)" },
-    { "(x>=*)", "(x>=\\*)" }, // '*' is a wildcard for '=' only
-    { "(a=)", "(a=)" },
-    { "(Test_Id=X)", "(Test_Id=X)" },
+    {"(a=b)", "(a=b)"},
+    {"  ( & ( a = b) ( c>=1 ) )  ", "(&(a= b)(c>=1 ))"}, // value whitespace is significant
+    {"(|(a~=x)(b<=2)(!(c=*)))", "(|(a~=x)(b<=2)(!(c=*)))"},
+    {"(o=univ*of*mich*)", "(o=univ*of*mich*)"},
+    {"(cn=*Jensen)", "(cn=*Jensen)"},
+    {"(cn=a\\*b)", "(cn=a\\*b)"},
+    {"(cn=\\(x\\)\\\\)", "(cn=\\(x\\)\\\\)"},
+    {"(x>=*)", "(x>=\\*)"}, // '*' is a wildcard for '=' only
+    {"(a=)", "(a=)"},
+    {"(Test_Id=X)", "(Test_Id=X)"},
   };
   for (auto const& [text, normal] : cases) {
     LDAPFilter const filter(text);
@@ -55,7 +55,7 @@ TEST(LDAPFilterParse, NormalFormDropsInsignificantWhitespace)
 TEST(LDAPFilterParse, EmptyFilterMatchesEverything)
 {
   AnyMap const nothing(AnyMap::UNORDERED_MAP);
-  for (LDAPFilter const& filter : { LDAPFilter(), LDAPFilter(""), LDAPFilter(" \t ") }) {
+  for (LDAPFilter const& filter : {LDAPFilter(), LDAPFilter(""), LDAPFilter(" \t ")}) {
     EXPECT_FALSE(static_cast<bool>(filter));
     EXPECT_EQ(filter.ToString(), "");
     EXPECT_TRUE(filter.Match(nothing));
@@ -74,24 +74,24 @@ TEST(LDAPFilterParse, MalformedFiltersNameTheProblemAndPosition)
     std::string expected; // part of the message
   };
   std::vector<Case> const cases = {
-    { "a=b", "expected '(' but found 'a' at position 0" },
-    { "(a=b", "missing ')' after the value: the filter ended at position 4" },
-    { "(a=b))", "unexpected text after the end of the filter at position 5" },
-    { "(a=b)(c=d)", "unexpected text after the end of the filter at position 5" },
-    { "(=b)", "missing attribute name at position 1" },
-    { "(  =b)", "missing attribute name at position 3" },
-    { "(a)", "missing operator after attribute 'a' at position 2" },
-    { "(a<b)", "invalid operator after attribute 'a'" },
-    { "(a~b)", "invalid operator after attribute 'a'" },
-    { "(a=b(c)", "unescaped '(' in a value" },
-    { "(a=b\\", "'\\' at the end of the filter escapes nothing at position 4" },
-    { "(&)", "'&' must be followed by at least one filter at position 1" },
-    { "(|", "'|' must be followed by at least one filter" },
-    { "(!(a=b)(c=d))", "'!' takes exactly one filter" },
-    { "(&(a=b)c=d)", "expected ')' but found 'c' at position 7" },
-    { "(", "missing ')': the filter ended at position 1" },
-    { ")", "expected '(' but found ')' at position 0" },
-    { "(()", "expected an attribute name but found '('" },
+    {"a=b", "expected '(' but found 'a' at position 0"},
+    {"(a=b", "missing ')' after the value: the filter ended at position 4"},
+    {"(a=b))", "unexpected text after the end of the filter at position 5"},
+    {"(a=b)(c=d)", "unexpected text after the end of the filter at position 5"},
+    {"(=b)", "missing attribute name at position 1"},
+    {"(  =b)", "missing attribute name at position 3"},
+    {"(a)", "missing operator after attribute 'a' at position 2"},
+    {"(a<b)", "invalid operator after attribute 'a'"},
+    {"(a~b)", "invalid operator after attribute 'a'"},
+    {"(a=b(c)", "unescaped '(' in a value"},
+    {"(a=b\\", "'\\' at the end of the filter escapes nothing at position 4"},
+    {"(&)", "'&' must be followed by at least one filter at position 1"},
+    {"(|", "'|' must be followed by at least one filter"},
+    {"(!(a=b)(c=d))", "'!' takes exactly one filter"},
+    {"(&(a=b)c=d)", "expected ')' but found 'c' at position 7"},
+    {"(", "missing ')': the filter ended at position 1"},
+    {")", "expected '(' but found ')' at position 0"},
+    {"(()", "expected an attribute name but found '('"},
   };
   for (auto const& c : cases) {
     std::string const message = ErrorOf(c.text);
@@ -141,8 +141,7 @@ TEST(LDAPFilterParse, GarbageNeverCrashes)
       (void)filter.Match(properties);
       // Whatever parses has a normal form that parses to the same thing.
       EXPECT_EQ(LDAPFilter(filter.ToString()).ToString(), filter.ToString()) << text;
-    } catch (std::invalid_argument const&) {
-    }
+    } catch (std::invalid_argument const&) {}
   }
   EXPECT_GT(parsed, 0);
 }

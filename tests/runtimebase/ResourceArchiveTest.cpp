@@ -109,8 +109,8 @@ TEST_F(ResourceArchiveTest, RoundTripThroughALibraryFile)
 
   ResourceArchive const archive(library.string());
   EXPECT_EQ(archive.GetArchiveOffset(), libraryBytes.size());
-  EXPECT_EQ(archive.GetEntryNames(), (std::vector<std::string>{ "demo_bundle/", "demo_bundle/manifest.json" }));
-  EXPECT_EQ(archive.GetTopLevelDirectories(), std::vector<std::string>{ "demo_bundle" });
+  EXPECT_EQ(archive.GetEntryNames(), (std::vector<std::string>{"demo_bundle/", "demo_bundle/manifest.json"}));
+  EXPECT_EQ(archive.GetTopLevelDirectories(), std::vector<std::string>{"demo_bundle"});
   EXPECT_TRUE(archive.Contains("demo_bundle/manifest.json"));
   EXPECT_FALSE(archive.Contains("demo_bundle/other.json"));
   EXPECT_EQ(archive.Read("demo_bundle/manifest.json"), manifestText);
@@ -127,8 +127,8 @@ TEST_F(ResourceArchiveTest, RoundTripThroughALibraryFile)
 TEST_F(ResourceArchiveTest, StandaloneZipIsDeflated)
 {
   fs::path const zipPath = dir / "out.zip";
-  ASSERT_EQ(Compile("--bundle-name demo_bundle --manifest-add " + manifest.string() + " --out-file " + zipPath.string()),
-            0)
+  ASSERT_EQ(
+    Compile("--bundle-name demo_bundle --manifest-add " + manifest.string() + " --out-file " + zipPath.string()), 0)
     << errors;
   int error = 0;
   zip_t* zip = zip_open(zipPath.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &error);
@@ -141,8 +141,8 @@ TEST_F(ResourceArchiveTest, StandaloneZipIsDeflated)
 
   // The same inputs always give the same bytes.
   std::string const first = ReadFile(zipPath);
-  ASSERT_EQ(Compile("--bundle-name demo_bundle --manifest-add " + manifest.string() + " --out-file " + zipPath.string()),
-            0);
+  ASSERT_EQ(
+    Compile("--bundle-name demo_bundle --manifest-add " + manifest.string() + " --out-file " + zipPath.string()), 0);
   EXPECT_EQ(ReadFile(zipPath), first);
 }
 
@@ -175,8 +175,7 @@ TEST_F(ResourceArchiveTest, ResourcesGoUnderTheBundleDirectory)
 
   // Outside the working directory, or twice, a resource has no place of its own.
   EXPECT_EQ(AppendArchive("-r ../libfake.so", dir / "res"), 1);
-  EXPECT_NE(errors.find("../libfake.so: a resource must be given relative to the working directory"),
-            std::string::npos)
+  EXPECT_NE(errors.find("../libfake.so: a resource must be given relative to the working directory"), std::string::npos)
     << errors;
   WriteFile(dir / "res" / "manifest.json", manifestText);
   EXPECT_EQ(AppendArchive("-r manifest.json", dir / "res"), 1);
@@ -195,7 +194,7 @@ TEST_F(ResourceArchiveTest, ArchivesAndManifestsMergeIntoOne)
   {
     ResourceArchive const archive(library.string());
     EXPECT_EQ(archive.GetEntryNames(),
-              (std::vector<std::string>{ "demo_bundle/", "demo_bundle/manifest.json", "demo_bundle/extra.txt" }));
+              (std::vector<std::string>{"demo_bundle/", "demo_bundle/manifest.json", "demo_bundle/extra.txt"}));
     EXPECT_EQ(archive.Read("demo_bundle/manifest.json"), manifestText);
     EXPECT_EQ(archive.Read("demo_bundle/extra.txt"), "more");
   }
@@ -283,8 +282,8 @@ TEST_F(ResourceArchiveTest, AnotherWritersStoredAndDeflatedEntriesReadAndTheirDa
   int error = 0;
   zip_t* zip = zip_open(zipPath.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
   ASSERT_NE(zip, nullptr) << error;
-  for (auto const& [name, content, method] :
-       { std::make_tuple("a/stored.txt", &stored, ZIP_CM_STORE), std::make_tuple("a/deflated.txt", &deflated, ZIP_CM_DEFLATE) }) {
+  for (auto const& [name, content, method] : {std::make_tuple("a/stored.txt", &stored, ZIP_CM_STORE),
+                                              std::make_tuple("a/deflated.txt", &deflated, ZIP_CM_DEFLATE)}) {
     zip_source_t* source = zip_source_buffer(zip, content->data(), content->size(), 0);
     zip_int64_t const index = zip_file_add(zip, name, source, ZIP_FL_ENC_UTF_8);
     ASSERT_GE(index, 0);

@@ -39,42 +39,27 @@ std::string number(double value) {
 
 char const* typeName(Kind kind) {
     switch (kind) {
-    case Kind::String:
-        return "string";
-    case Kind::Bool:
-        return "boolean";
-    case Kind::Double:
-        return "number";
-    case Kind::Array:
-        return "array";
-    case Kind::Object:
-        return "object";
-    default:
-        return "?";
+    case Kind::String: return "string";
+    case Kind::Bool: return "boolean";
+    case Kind::Double: return "number";
+    case Kind::Array: return "array";
+    case Kind::Object: return "object";
+    default: return "?";
     }
 }
 
 char const* routeName(format::Route route) {
     using format::Route;
     switch (route) {
-    case Route::None:
-        return "none";
-    case Route::Inline:
-        return "inline";
-    case Route::ListItems:
-        return "listItems";
-    case Route::TocEntries:
-        return "tocEntries";
-    case Route::TableRows:
-        return "tableRows";
-    case Route::TableCells:
-        return "tableCells";
-    case Route::AnyBlock:
-        return "anyBlock";
-    case Route::CodeLines:
-        return "codeLines";
-    case Route::CodeElements:
-        return "codeElements";
+    case Route::None: return "none";
+    case Route::Inline: return "inline";
+    case Route::ListItems: return "listItems";
+    case Route::TocEntries: return "tocEntries";
+    case Route::TableRows: return "tableRows";
+    case Route::TableCells: return "tableCells";
+    case Route::AnyBlock: return "anyBlock";
+    case Route::CodeLines: return "codeLines";
+    case Route::CodeElements: return "codeElements";
     }
     return "?";
 }
@@ -82,16 +67,11 @@ char const* routeName(format::Route route) {
 char const* storedName(format::Stored stored) {
     using format::Stored;
     switch (stored) {
-    case Stored::AsWritten:
-        return "asWritten";
-    case Stored::HeadingLevel:
-        return "headingLevel";
-    case Stored::ImageSize:
-        return "imageSize";
-    case Stored::ColumnWidths:
-        return "columnWidths";
-    case Stored::IndentWidth:
-        return "indentWidth";
+    case Stored::AsWritten: return "asWritten";
+    case Stored::HeadingLevel: return "headingLevel";
+    case Stored::ImageSize: return "imageSize";
+    case Stored::ColumnWidths: return "columnWidths";
+    case Stored::IndentWidth: return "indentWidth";
     }
     return "?";
 }

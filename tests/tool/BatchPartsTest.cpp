@@ -69,7 +69,7 @@ TEST(OrderedWorkThreads, AJobThatThrowsEndsTheWorkInItsPlace) {
         work.finish();
     };
     EXPECT_THROW(run(), std::runtime_error);
-    ASSERT_EQ(delivered.size(), 20u);  // everything before the failed job, nothing after
+    ASSERT_EQ(delivered.size(), 20u); // everything before the failed job, nothing after
     EXPECT_EQ(delivered.back(), 19);
 }
 
@@ -136,14 +136,14 @@ TEST(ProgressTest, DrawsOnATerminalAfterItsDelayAndClearsForMessages) {
     std::ostringstream err;
     Progress progress(err, true, clock, milliseconds(1000), milliseconds(250));
     progress.done(false);
-    EXPECT_EQ(err.str(), "");  // a short run shows nothing
+    EXPECT_EQ(err.str(), ""); // a short run shows nothing
     now += milliseconds(2000);
     progress.done(true);
     EXPECT_THAT(err.str(), HasSubstr("2 documents, 1/s, 1 failed"));
     err.str("");
     now += milliseconds(100);
     progress.done(false);
-    EXPECT_EQ(err.str(), "");  // not again before the interval
+    EXPECT_EQ(err.str(), ""); // not again before the interval
     progress.clear();
     EXPECT_EQ(err.str(), "\r\033[K");
 }

@@ -17,7 +17,8 @@ namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
 std::string paragraph(std::string const& text) {
-    return R"({"className":"RichTextParagraphNode","children":[{"className":"RichTextNode","text":")" + text + R"("}]})";
+    return R"({"className":"RichTextParagraphNode","children":[{"className":"RichTextNode","text":")" + text +
+           R"("}]})";
 }
 
 // Good lines, a blank one, malformed JSON, a builder's error, a warning: each in its place.
@@ -29,9 +30,9 @@ TEST(JsonLinesTest, OneModelLineForEachDocumentAndALocatedErrorLineForEachFailur
     ToolRunner runner;
     std::string const input = runner.file("in.jsonl", mixed);
     ToolRun const run = runner.run("-f jsonl in.jsonl");
-    EXPECT_EQ(run.status, 1);  // some line failed; the others are written
+    EXPECT_EQ(run.status, 1); // some line failed; the others are written
     std::vector<std::string> const lines = ToolRunner::lines(run.out);
-    ASSERT_EQ(lines.size(), 5u);  // the blank line is no document
+    ASSERT_EQ(lines.size(), 5u); // the blank line is no document
     // Each model line is what the document alone gives with -t json -c.
     EXPECT_EQ(lines[0] + "\n", runner.run("-t json -c " + runner.file("one.json", paragraph("one"))).out);
     EXPECT_EQ(lines[1], R"({"error": "in.jsonl:3:15: unexpected end of input"})");
@@ -70,7 +71,7 @@ TEST(JsonLinesTest, AnyNumberOfThreadsWritesTheBytesOfOne) {
     runner.file("many.jsonl", text);
     ToolRun const one = runner.run("-f jsonl -j 1 many.jsonl");
     ASSERT_EQ(ToolRunner::lines(one.out).size(), 3000u);
-    EXPECT_EQ(one.err.find('\r'), std::string::npos);  // no progress line off a terminal
+    EXPECT_EQ(one.err.find('\r'), std::string::npos); // no progress line off a terminal
     for (char const* jobs : {"2", "5"}) {
         ToolRun const several = runner.run(std::string("-f jsonl -j ") + jobs + " many.jsonl");
         EXPECT_EQ(several.out, one.out) << jobs;
@@ -92,7 +93,7 @@ TEST(OutputDirTest, EachInputToItsOwnOutputAndFailuresStayTheirOwn) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(ToolRunner::read(runner.directory() / "out" / "a.md"), "alpha\n");
     EXPECT_EQ(ToolRunner::read(runner.directory() / "out" / "c.md"), "gamma\n");
-    EXPECT_FALSE(fs::exists(runner.directory() / "out" / "b.md"));  // failed: nothing written
+    EXPECT_FALSE(fs::exists(runner.directory() / "out" / "b.md")); // failed: nothing written
     EXPECT_THAT(run.err, HasSubstr("error: b.json:1:36: /level: invalid conversion"));
     // One thread writes the same files.
     ToolRun const single = runner.run("-t markdown --output-dir single -j 1 a.json b.json c.json");
@@ -106,7 +107,8 @@ TEST(OutputDirTest, EachInputToItsOwnOutputAndFailuresStayTheirOwn) {
     // Refused before anything is written.
     fs::create_directory(runner.directory() / "sub");
     runner.file("sub/a.json", paragraph("other"));
-    EXPECT_THAT(runner.run("--output-dir out2 a.json sub/a.json").err, HasSubstr("would both be written to out2/a.txt"));
+    EXPECT_THAT(runner.run("--output-dir out2 a.json sub/a.json").err,
+                HasSubstr("would both be written to out2/a.txt"));
     EXPECT_FALSE(fs::exists(runner.directory() / "out2" / "a.txt"));
     EXPECT_THAT(runner.run("-t json --output-dir . a.json").err, HasSubstr("would be written over by its own output"));
     EXPECT_EQ(ToolRunner::read(runner.directory() / "a.json"), paragraph("alpha"));
@@ -115,9 +117,10 @@ TEST(OutputDirTest, EachInputToItsOwnOutputAndFailuresStayTheirOwn) {
 TEST(JsonLinesTest, PlacesInMessagesAreLinesOfTheInput) {
     ToolRunner runner;
     // A key given twice on the third line: both places it names are on that line.
-    runner.file("c.jsonl", paragraph("a") + "\n\n" +
-                               R"({"className":"RichTextParagraphNode","className":"RichTextParagraphNode","children":[]})" +
-                               "\n");
+    runner.file("c.jsonl",
+                paragraph("a") + "\n\n" +
+                    R"({"className":"RichTextParagraphNode","className":"RichTextParagraphNode","children":[]})" +
+                    "\n");
     ToolRun const run = runner.run("-f jsonl c.jsonl");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "warning: c.jsonl:3:50: /className: duplicate key \"className\": the value at 3:50 is used, "
@@ -157,13 +160,13 @@ TEST(BatchOptionsTest, MisfitsAreOneLineUsageErrors) {
         char const* arguments;
         char const* message;
     };
-    for (Case const& c : {Case{"-f jsonl -t html x", "-f jsonl writes JSON Lines: choose -t json or none"},
-                          Case{"-j 0 x", "-j needs a whole number from 1 to 256"},
-                          Case{"--log l.txt -j 2 x", "--log needs -j 1"},
-                          Case{"--output-dir d -o f x", "choose one of -o and --output-dir"},
-                          Case{"--output-dir d -t none x", "has nothing to write"},
-                          Case{"--output-dir d -", "standard input ('-') has no name"},
-                          Case{"-f xml x", "choose richtext (json) or jsonl (ndjson)"}}) {
+    for (Case const& c :
+         {Case{"-f jsonl -t html x", "-f jsonl writes JSON Lines: choose -t json or none"},
+          Case{"-j 0 x", "-j needs a whole number from 1 to 256"}, Case{"--log l.txt -j 2 x", "--log needs -j 1"},
+          Case{"--output-dir d -o f x", "choose one of -o and --output-dir"},
+          Case{"--output-dir d -t none x", "has nothing to write"},
+          Case{"--output-dir d -", "standard input ('-') has no name"},
+          Case{"-f xml x", "choose richtext (json) or jsonl (ndjson)"}}) {
         ToolRun const run = runner.run(c.arguments);
         EXPECT_EQ(run.status, 2) << c.arguments;
         EXPECT_THAT(run.err, HasSubstr(c.message)) << c.arguments;

@@ -13,7 +13,8 @@ using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
 std::string paragraphOf(std::string const& text) {
-    return R"({"className":"RichTextParagraphNode","children":[{"className":"RichTextNode","text":")" + text + R"("}]})";
+    return R"({"className":"RichTextParagraphNode","children":[{"className":"RichTextNode","text":")" + text +
+           R"("}]})";
 }
 std::string treeOf(std::string const& text) {
     return "RichTextParagraphNode alignment=left\n  RichTextNode \"" + text + "\"\n";
@@ -117,8 +118,8 @@ TEST(ConventionsTest, VersionAndHelpWithItsExitStatuses) {
     EXPECT_THAT(tool.run("-V").out, StartsWith("richmarkup-build "));
     ToolRun const help = tool.run("--help");
     EXPECT_EQ(help.status, 0);
-    for (char const* option : {"-t,--to", "-f,--from", "-c,--compact", "-q,--quiet", "--title", "--fragment", "--css",
-                               "--ds-bundle"}) {
+    for (char const* option :
+         {"-t,--to", "-f,--from", "-c,--compact", "-q,--quiet", "--title", "--fragment", "--css", "--ds-bundle"}) {
         EXPECT_THAT(help.out, HasSubstr(option));
     }
     EXPECT_THAT(help.out, HasSubstr("Exit status: 0 done (warnings included); 1 a build failed, nothing written; 2"));
@@ -143,7 +144,8 @@ TEST(ConventionsTest, HtmlTitleFragmentAndStylesheet) {
         EXPECT_THAT(refused.err, StartsWith("error: --css ")) << css;
         EXPECT_EQ(refused.out, "") << css;
     }
-    std::string const doc = R"([{"className":"HeadingNode","level":1,"children":[{"className":"RichTextNode","text":"Heads & tails"}]}])";
+    std::string const doc =
+        R"([{"className":"HeadingNode","level":1,"children":[{"className":"RichTextNode","text":"Heads & tails"}]}])";
     EXPECT_THAT(tool.run("-t html -", doc).out, HasSubstr("<title>Heads &amp; tails</title>"));
     EXPECT_THAT(tool.run("-t html --title 'Given' -", doc).out, HasSubstr("<title>Given</title>"));
     tool.file("no-heading.json", paragraphOf("a"));

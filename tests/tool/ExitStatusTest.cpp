@@ -18,7 +18,8 @@ std::string const badHeading = R"({"className":"HeadingNode","level":"high","chi
 
 TEST(ExitStatusTest, SkippedElementsWarnAndTheRestIsBuilt) {
     ToolRunner tool;
-    ToolRun const run = tool.run("-", "[" + paragraph + R"(, {"className":"Mystery"}, {"text":"x"}, )" + paragraph + "]");
+    ToolRun const run =
+        tool.run("-", "[" + paragraph + R"(, {"className":"Mystery"}, {"text":"x"}, )" + paragraph + "]");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "warning: <stdin>:1:97: /1: no builder for className \"Mystery\"; skipped\n"
                        "warning: <stdin>:1:122: /2: no builder for className <none>; skipped\n");
@@ -64,8 +65,8 @@ TEST(ExitStatusTest, InputErrorsAreStatusTwoWithTheirPlace) {
 
 TEST(ExitStatusTest, UsageErrorsAreStatusTwo) {
     ToolRunner tool;
-    for (char const* arguments : {"--no-such-option", "-f pdf x.json", "-t docx x.json", "-t 2 x.json", "--output",
-                                  "- -", "--log"}) {
+    for (char const* arguments :
+         {"--no-such-option", "-f pdf x.json", "-t docx x.json", "-t 2 x.json", "--output", "- -", "--log"}) {
         ToolRun const run = tool.run(arguments);
         EXPECT_EQ(run.status, 2) << arguments;
         EXPECT_THAT(run.err, StartsWith("error: ")) << arguments;
@@ -75,7 +76,8 @@ TEST(ExitStatusTest, UsageErrorsAreStatusTwo) {
     }
     EXPECT_EQ(tool.run("-t docx x.json").err,
               "error: unknown output format \"docx\"; choose tree, json, html, markdown or none\n");
-    EXPECT_EQ(tool.run("-f pdf x.json").err, "error: unknown input format \"pdf\"; choose richtext (json) or jsonl (ndjson)\n");
+    EXPECT_EQ(tool.run("-f pdf x.json").err,
+              "error: unknown input format \"pdf\"; choose richtext (json) or jsonl (ndjson)\n");
 }
 
 TEST(ExitStatusTest, ABundleThatWillNotInstallIsStatusTwoWithTheRuntimesText) {
@@ -181,13 +183,15 @@ TEST(DiagnosticsTest, WarningsAreLimitedPerInputAndTheRestCounted) {
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(count(run.err, "warning: many.json:"), 101u);
     EXPECT_EQ(count(run.err, "warning: few.json:"), 2u) << "each input has a limit of its own";
-    EXPECT_THAT(run.err, HasSubstr("\nwarning: many.json: 50 more warnings not shown; --max-warnings 0 shows them all\n"));
+    EXPECT_THAT(run.err,
+                HasSubstr("\nwarning: many.json: 50 more warnings not shown; --max-warnings 0 shows them all\n"));
 
     EXPECT_EQ(count(tool.run("-t none --max-warnings 0 many.json").err, "warning: "), 150u);
     run = tool.run("-t none --max-warnings 3 --strict many.json");
     EXPECT_EQ(run.status, 1) << "every one counts, shown or not";
     EXPECT_EQ(ToolRunner::lines(run.err).size(), 4u);
-    EXPECT_EQ(ToolRunner::lines(run.err).back(), "error: many.json: 147 more errors not shown; --max-warnings 0 shows them all");
+    EXPECT_EQ(ToolRunner::lines(run.err).back(),
+              "error: many.json: 147 more errors not shown; --max-warnings 0 shows them all");
     EXPECT_EQ(tool.run("--max-warnings -1 many.json").status, 2);
 
     // JSON Lines: one limit for all the lines of an input, in their order, on any number of threads.
@@ -211,8 +215,10 @@ TEST(DiagnosticsTest, WarningsAreLimitedPerInputAndTheRestCounted) {
 TEST(DiagnosticsTest, WhatAWriterChangesIsAWarningAtItsElementAndStrictWritesNothing) {
     ToolRunner tool;
     tool.file("doc.json", "[\n"
-                          R"({"className":"RichTextParagraphNode","children":[)" "\n"
-                          R"(  {"className":"ImageNode","imgSrc":"javascript:x","altText":"pic"}]})" "\n"
+                          R"({"className":"RichTextParagraphNode","children":[)"
+                          "\n"
+                          R"(  {"className":"ImageNode","imgSrc":"javascript:x","altText":"pic"}]})"
+                          "\n"
                           "]\n");
     std::string const warning = "doc.json:3:3: /0/children/0: image source \"javascript:x\" left out: scheme "
                                 "\"javascript\" is not allowed; written as its alternative text\n";

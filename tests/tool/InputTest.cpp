@@ -22,7 +22,8 @@ namespace {
 
 using ::testing::HasSubstr;
 
-std::string const paragraph = R"({"className":"RichTextParagraphNode","children":[{"className":"RichTextNode","text":"x"}]})";
+std::string const paragraph =
+    R"({"className":"RichTextParagraphNode","children":[{"className":"RichTextNode","text":"x"}]})";
 
 // A document of exactly `size` bytes: spaces pad it after the element.
 std::string documentOfSize(std::size_t size) {
@@ -75,7 +76,7 @@ TEST(LargeHeapTest, AddsTheHeapTunablesOnceAndKeepsTheUsersOwn) {
     EXPECT_EQ(LargeHeap::tunablesFor(""), ours);
     EXPECT_EQ(LargeHeap::tunablesFor("glibc.malloc.check=3"), "glibc.malloc.check=3:" + ours);
     EXPECT_EQ(LargeHeap::tunablesFor("glibc.malloc.top_pad=0"), "glibc.malloc.top_pad=0:glibc.malloc.hugetlb=1");
-    EXPECT_EQ(LargeHeap::tunablesFor("glibc.malloc.hugetlb=0"), "");  // the user chose: no restart
+    EXPECT_EQ(LargeHeap::tunablesFor("glibc.malloc.hugetlb=0"), ""); // the user chose: no restart
 }
 
 // A large input restarts the tool once, with huge pages; output and messages are those of a run

@@ -49,8 +49,9 @@ TEST(OptionsTest, ListBuildersWithAndWithoutCodeElements) {
 
 TEST(OptionsTest, LogFileHoldsOneRecordALine) {
     ToolRunner tool;
-    ToolRun const run = tool.run("--log build.log -t none -",
-                                 R"({"className":"RichTextParagraphNode","children":[{"className":"RichTextNode","text":"two\nlines"}]})");
+    ToolRun const run = tool.run(
+        "--log build.log -t none -",
+        R"({"className":"RichTextParagraphNode","children":[{"className":"RichTextNode","text":"two\nlines"}]})");
     ASSERT_EQ(run.status, 0) << run.err;
     std::vector<std::string> const records = ToolRunner::lines(ToolRunner::read(tool.directory() / "build.log"));
     ASSERT_FALSE(records.empty());
@@ -89,8 +90,8 @@ TEST(OptionsTest, VersionAndHelp) {
     EXPECT_THAT(version.out, StartsWith("richmarkup-build "));
     ToolRun const help = tool.run("--help");
     EXPECT_EQ(help.status, 0);
-    for (char const* option : {"--format", "--output", "--log", "--bundle", "--no-code-elements",
-                               "--list-builders", "--stats"}) {
+    for (char const* option :
+         {"--format", "--output", "--log", "--bundle", "--no-code-elements", "--list-builders", "--stats"}) {
         EXPECT_THAT(help.out, HasSubstr(option));
     }
 }
@@ -98,7 +99,8 @@ TEST(OptionsTest, VersionAndHelp) {
 TEST(OptionsTest, ExtraBundlesAreRepeatableAndKeepTheInput) {
     ToolRunner tool;
     // Installing a bundle again gives the bundle already installed: nothing changes.
-    std::string const bundleDir = std::string(RICHMARKUP_NOT_A_BUNDLE).substr(0, std::string(RICHMARKUP_NOT_A_BUNDLE).rfind('/'));
+    std::string const bundleDir =
+        std::string(RICHMARKUP_NOT_A_BUNDLE).substr(0, std::string(RICHMARKUP_NOT_A_BUNDLE).rfind('/'));
     std::string const code = bundleDir + "/libztrichmarkup_build_json_code.so";
     ToolRun const run = tool.run("--bundle '" + code + "' --bundle '" + code + "' -", paragraph);
     EXPECT_EQ(run.status, 0) << run.err;

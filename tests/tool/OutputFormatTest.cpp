@@ -12,8 +12,8 @@ using ::testing::HasSubstr;
 using ::testing::Not;
 
 struct ExampleOutput {
-    std::string document;  // examples/<document>.json
-    std::string format;    // compared with examples/expected/<document>.<format> (markdown: .md)
+    std::string document; // examples/<document>.json
+    std::string format;   // compared with examples/expected/<document>.<format> (markdown: .md)
 };
 
 class ExampleOutputTest : public ::testing::TestWithParam<ExampleOutput> {};
@@ -52,19 +52,16 @@ TEST(OutputFormatTest, HtmlRendersTheShowcase) {
     ToolRun const run = tool.run("-t html '" + ToolRunner::example("showcase.json") + "'");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out.rfind("<!DOCTYPE html>", 0), 0u);
-    for (char const* piece : {"<h1 id=\"T_showcase\">A tour of every element kind</h1>",
-                              "<nav class=\"toc\" id=\"contents\"><ul>",
-                              "<p id=\"M_intro\" style=\"text-align:justify\">",
-                              "<strong>bold</strong>",
-                              "<a href=\"https://example.org/guide#install\" data-target-type=\"url\">",
-                              "<img src=\"https://example.org/logo.png\" width=\"64\" height=\"32\"",
-                              "<code class=\"tex\">e^{i\\pi} + 1 = 0</code>",
-                              "<ol id=\"M_steps\">",
-                              "<th style=\"text-align:left\"><p>Kind</p>",
-                              "<a href=\"#H_text\" data-target-type=\"anchor\">Formatted text</a>",
-                              "<col style=\"width:320px\">",
-                              "<pre class=\"code\" id=\"M_hello\" data-type=\"cpp\">",
-                              "<span class=\"tok tok-string\">&quot;&lt;hello &amp; goodbye&gt;&quot;</span>"}) {
+    for (char const* piece :
+         {"<h1 id=\"T_showcase\">A tour of every element kind</h1>", "<nav class=\"toc\" id=\"contents\"><ul>",
+          "<p id=\"M_intro\" style=\"text-align:justify\">", "<strong>bold</strong>",
+          "<a href=\"https://example.org/guide#install\" data-target-type=\"url\">",
+          "<img src=\"https://example.org/logo.png\" width=\"64\" height=\"32\"",
+          "<code class=\"tex\">e^{i\\pi} + 1 = 0</code>", "<ol id=\"M_steps\">",
+          "<th style=\"text-align:left\"><p>Kind</p>",
+          "<a href=\"#H_text\" data-target-type=\"anchor\">Formatted text</a>", "<col style=\"width:320px\">",
+          "<pre class=\"code\" id=\"M_hello\" data-type=\"cpp\">",
+          "<span class=\"tok tok-string\">&quot;&lt;hello &amp; goodbye&gt;&quot;</span>"}) {
         EXPECT_THAT(run.out, HasSubstr(piece));
     }
     EXPECT_THAT(run.out, Not(HasSubstr("<hello")));

@@ -111,7 +111,7 @@ TEST_F(OutputTargetTest, ASignalRemovesTheTemporaryAndKeepsTheTarget) {
         AtomicOutputFile file(target);
         file.stream() << "half";
         ::raise(SIGTERM);
-        ::_exit(0);  // not reached: the signal ends the process
+        ::_exit(0); // not reached: the signal ends the process
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);

@@ -39,9 +39,9 @@ TEST_F(SafetyTest, AnOutputThatIsAnInputIsRefusedHoweverItIsSpelt) {
     tool.file("corpus.jsonl", paragraph + "\n");
     fs::create_symlink("doc.json", at("link.json"));
     fs::create_hard_link(at("doc.json"), at("hard.json"));
-    for (char const* command : {"-o doc.json doc.json", "-o ./doc.json doc.json", "-o link.json doc.json",
-                                "-o hard.json doc.json", "-t json -o doc.json other.json doc.json",
-                                "-f jsonl -o corpus.jsonl corpus.jsonl"}) {
+    for (char const* command :
+         {"-o doc.json doc.json", "-o ./doc.json doc.json", "-o link.json doc.json", "-o hard.json doc.json",
+          "-t json -o doc.json other.json doc.json", "-f jsonl -o corpus.jsonl corpus.jsonl"}) {
         SCOPED_TRACE(command);
         ToolRun const run = tool.run(command);
         EXPECT_EQ(run.status, 2);
@@ -49,8 +49,8 @@ TEST_F(SafetyTest, AnOutputThatIsAnInputIsRefusedHoweverItIsSpelt) {
         EXPECT_THAT(run.err, HasSubstr(": it would be replaced; write to another file\n"));
     }
     // Standard input is an input too, whatever file the shell gave it.
-    std::string const redirected = "cd '" + tool.directory().string() + "' && '" RICHMARKUP_TOOL
-                                   "' -o doc.json - < doc.json 2> err";
+    std::string const redirected =
+        "cd '" + tool.directory().string() + "' && '" RICHMARKUP_TOOL "' -o doc.json - < doc.json 2> err";
     EXPECT_EQ(WEXITSTATUS(std::system(redirected.c_str())), 2);
     EXPECT_EQ(ToolRunner::read(at("err")),
               "error: the output doc.json is the input standard input: it would be replaced; write to another file\n");
@@ -62,7 +62,8 @@ TEST_F(SafetyTest, TheLogIsNeverAnInputOrTheOutputAndOpensOnlyOnceTheInputsAreRe
     tool.file("doc.json", paragraph);
     ToolRun run = tool.run("--log doc.json doc.json");
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "error: the log doc.json is the input doc.json: it would be emptied; choose another --log file\n");
+    EXPECT_EQ(run.err,
+              "error: the log doc.json is the input doc.json: it would be emptied; choose another --log file\n");
     EXPECT_EQ(ToolRunner::read(at("doc.json")), paragraph);
 
     run = tool.run("--log out.html -o ./out.html doc.json");
@@ -73,8 +74,8 @@ TEST_F(SafetyTest, TheLogIsNeverAnInputOrTheOutputAndOpensOnlyOnceTheInputsAreRe
     // An input that fails leaves an earlier log as it was, in every mode.
     tool.file("hist.log", "earlier\n");
     tool.file("bad.json", "[");
-    for (char const* command : {"--log hist.log missing.json", "--log hist.log bad.json",
-                                "--log hist.log -j 1 -f jsonl missing.jsonl"}) {
+    for (char const* command :
+         {"--log hist.log missing.json", "--log hist.log bad.json", "--log hist.log -j 1 -f jsonl missing.jsonl"}) {
         SCOPED_TRACE(command);
         EXPECT_NE(tool.run(command).status, 0);
         EXPECT_EQ(ToolRunner::read(at("hist.log")), "earlier\n");
@@ -89,9 +90,8 @@ TEST_F(SafetyTest, DescriptorNamesWriteToTheOpenDescriptorAsARedirectionWould) {
     // After what the shell wrote before, not renamed over the file behind it; appending too.
     for (char const* name : {"/dev/stdout", "/dev/fd/1", "/proc/self/fd/1"}) {
         SCOPED_TRACE(name);
-        ASSERT_EQ(shell(std::string("{ echo HEADER; '" RICHMARKUP_TOOL "' -o ") + name +
-                        " doc.json; echo FOOTER; } > f"),
-                  0);
+        ASSERT_EQ(
+            shell(std::string("{ echo HEADER; '" RICHMARKUP_TOOL "' -o ") + name + " doc.json; echo FOOTER; } > f"), 0);
         EXPECT_EQ(ToolRunner::read(at("f")), "HEADER\n" + tree + "FOOTER\n");
         ASSERT_EQ(shell(std::string("'" RICHMARKUP_TOOL "' -o ") + name + " doc.json >> f"), 0);
         EXPECT_EQ(ToolRunner::read(at("f")), "HEADER\n" + tree + "FOOTER\n" + tree);
@@ -134,8 +134,9 @@ TEST_F(SafetyTest, AFileCutShortWhileMappedReadsAsChangedInsteadOfCrashing) {
     ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(page)), 0);
     // Every page past the new end is gone; reading them would raise SIGBUS.
     std::string_view const mapped = input.text();
-    unsigned long const sum = std::accumulate(mapped.begin(), mapped.end(), 0ul,
-                                              [](unsigned long total, char c) { return total + static_cast<unsigned char>(c); });
+    unsigned long const sum = std::accumulate(mapped.begin(), mapped.end(), 0ul, [](unsigned long total, char c) {
+        return total + static_cast<unsigned char>(c);
+    });
     EXPECT_GT(sum, 0ul);
     EXPECT_TRUE(input.changed());
     EXPECT_EQ(mapped.substr(0, 8), text.substr(0, 8)) << "what was still there reads as it was";
@@ -182,8 +183,8 @@ TEST_F(SafetyTest, EndlessInputThatCannotBeJsonFailsAtOnce) {
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_THAT(lines[0], StartsWith(R"({"error": "corpus.jsonl:1:1: )"));
     EXPECT_THAT(lines[1], StartsWith("[{"));
-    std::string const endless = "cd '" + tool.directory().string() + "' && timeout 20 '" RICHMARKUP_TOOL
-                                "' -f jsonl /dev/zero | head -c 200 > e; true";
+    std::string const endless = "cd '" + tool.directory().string() +
+                                "' && timeout 20 '" RICHMARKUP_TOOL "' -f jsonl /dev/zero | head -c 200 > e; true";
     ASSERT_EQ(std::system(endless.c_str()), 0);
     EXPECT_THAT(ToolRunner::read(at("e")), StartsWith(R"({"error": "/dev/zero:1:1: )"));
 }

@@ -14,8 +14,8 @@ namespace fs = std::filesystem;
 
 ToolRunner::ToolRunner() {
     static std::atomic<int> counter{0};
-    directory_ = fs::temp_directory_path() /
-                 ("richmarkup-tool-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+    directory_ =
+        fs::temp_directory_path() / ("richmarkup-tool-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
     fs::remove_all(directory_);
     fs::create_directories(directory_);
 }
@@ -31,8 +31,10 @@ ToolRun ToolRunner::run(std::string const& arguments, std::string const& input, 
     fs::path const out = directory_ / ".stdout";
     fs::path const err = directory_ / ".stderr";
     std::ofstream(in, std::ios::binary) << input;
-    std::string const command = "cd '" + (workingDirectory.empty() ? directory_ : workingDirectory).string() + "' && '" RICHMARKUP_TOOL "' " + arguments +
-                                " < '" + in.string() + "' > '" + (standardOutput.empty() ? out : standardOutput).string() + "' 2> '" + err.string() + "'";
+    std::string const command = "cd '" + (workingDirectory.empty() ? directory_ : workingDirectory).string() +
+                                "' && '" RICHMARKUP_TOOL "' " + arguments + " < '" + in.string() + "' > '" +
+                                (standardOutput.empty() ? out : standardOutput).string() + "' 2> '" + err.string() +
+                                "'";
     int const raw = std::system(command.c_str());
     ToolRun run;
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -66,8 +68,6 @@ std::string ToolRunner::read(fs::path const& path) {
     return text.str();
 }
 
-std::string ToolRunner::example(std::string const& name) {
-    return std::string(RICHMARKUP_EXAMPLES_DIR) + "/" + name;
-}
+std::string ToolRunner::example(std::string const& name) { return std::string(RICHMARKUP_EXAMPLES_DIR) + "/" + name; }
 
 } // namespace richmarkup::tool::test

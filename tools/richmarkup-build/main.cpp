@@ -38,6 +38,5 @@ int main(int argc, char** argv) {
         return *status;
     }
     richmarkup::tool::LargeHeap::restartWithHugePagesIfLarge(options.inputs, argv);
-    return richmarkup::tool::BuildCommand(std::move(options), std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1)
-        .run();
+    return richmarkup::tool::BuildCommand(std::move(options), std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1).run();
 }

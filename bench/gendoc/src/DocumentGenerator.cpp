@@ -10,19 +10,18 @@ namespace {
 // Mostly plain words, with a few that need escaping or several UTF-8 bytes, as real
 // documents have.
 constexpr std::array<char const*, 40> vocabulary = {
-    "the",      "model",     "builder",    "element",  "node",     "paragraph", "of",       "and",
-    "a",        "document",  "text",       "is",       "with",     "table",     "cell",     "list",
-    "rich",     "format",    "each",       "child",    "service",  "framework", "bundle",   "runs",
-    "café",     "naïve",     "数学",       "“quoted”", "\"said\"", "back\\slash", "tab\tbed", "–",
-    "registry", "lookup",    "equation",   "image",    "heading",  "line",      "code",     "order"};
+    "the",      "model",    "builder",  "element",  "node",     "paragraph",   "of",       "and",
+    "a",        "document", "text",     "is",       "with",     "table",       "cell",     "list",
+    "rich",     "format",   "each",     "child",    "service",  "framework",   "bundle",   "runs",
+    "café",     "naïve",    "数学",     "“quoted”", "\"said\"", "back\\slash", "tab\tbed", "–",
+    "registry", "lookup",   "equation", "image",    "heading",  "line",        "code",     "order"};
 
 constexpr std::array<char const*, 4> alignments = {"left", "center", "right", "justify"};
-constexpr std::array<char const*, 6> tokenKinds = {"keyword", "identifier", "string",
-                                                   "number",  "comment",    "operator"};
-constexpr std::array<char const*, 8> codeWords = {"int",  "return", "value", "std::vector<int>",
-                                                  "auto", "\"text\"", "42",   "// note"};
-constexpr std::array<char const*, 4> texSources = {"e^{i\\pi} + 1 = 0", "\\frac{a}{b}",
-                                                   "\\sum_{k=0}^{n} k^2", "\\sqrt{x^2 + y^2}"};
+constexpr std::array<char const*, 6> tokenKinds = {"keyword", "identifier", "string", "number", "comment", "operator"};
+constexpr std::array<char const*, 8> codeWords = {"int",  "return",   "value", "std::vector<int>",
+                                                  "auto", "\"text\"", "42",    "// note"};
+constexpr std::array<char const*, 4> texSources = {"e^{i\\pi} + 1 = 0", "\\frac{a}{b}", "\\sum_{k=0}^{n} k^2",
+                                                   "\\sqrt{x^2 + y^2}"};
 
 } // namespace
 
@@ -131,8 +130,8 @@ void DocumentGenerator::runs(std::string& out, std::size_t count) {
 void DocumentGenerator::link(std::string& out, std::size_t index) {
     out += R"({"className":"HyperlinkNode","hyperlink":{)";
     if (chance(50)) {
-        out += R"("target":"https://example.org/docs/page)" + std::to_string(index) +
-               R"(.html","anchor":"section)" + std::to_string(pick(20)) + R"(","targetType":"url"},)";
+        out += R"("target":"https://example.org/docs/page)" + std::to_string(index) + R"(.html","anchor":"section)" +
+               std::to_string(pick(20)) + R"(","targetType":"url"},)";
     } else {
         out += R"("anchor":"H_u)" + std::to_string(index - index % 10) + R"(","targetType":"anchor"},)";
     }
@@ -144,8 +143,7 @@ void DocumentGenerator::link(std::string& out, std::size_t index) {
 void DocumentGenerator::image(std::string& out, std::size_t index) {
     out += R"({"className":"ImageNode","imageId":"img)" + std::to_string(index) +
            R"(","imgSrc":"https://example.org/images/figure)" + std::to_string(index) + R"(.png","width":)" +
-           std::to_string(32 + pick(600)) + ".5,\"height\":" + std::to_string(16 + pick(400)) +
-           R"(,"altText":)";
+           std::to_string(32 + pick(600)) + ".5,\"height\":" + std::to_string(16 + pick(400)) + R"(,"altText":)";
     words(out, 3);
     out += R"(,"verticalAlign":"middle"})";
 }

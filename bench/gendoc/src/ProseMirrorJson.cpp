@@ -53,8 +53,8 @@ private:
         std::string const kind = stringOf(element["className"]);
         if (kind == "HeadingNode") {
             double const level = element["level"].isDouble() ? element["level"].asDouble() : 1;
-            open(R"({"type":"heading","attrs":{"level":)" +
-                 std::to_string(std::clamp(static_cast<int>(level), 1, 6)) + "}");
+            open(R"({"type":"heading","attrs":{"level":)" + std::to_string(std::clamp(static_cast<int>(level), 1, 6)) +
+                 "}");
             inlineContent(element);
             out_.push_back('}');
         } else if (kind == "RichTextParagraphNode") {
@@ -156,7 +156,8 @@ private:
             firstLine = false;
             for (auto const& piece : children(line)) {
                 if (stringOf(piece["className"]) == "CodeIndentNode") {
-                    code.append(piece["width"].isDouble() ? static_cast<std::size_t>(piece["width"].asDouble()) : 0, ' ');
+                    code.append(piece["width"].isDouble() ? static_cast<std::size_t>(piece["width"].asDouble()) : 0,
+                                ' ');
                 } else {
                     code += stringOf(piece["text"]);
                 }

@@ -23,7 +23,7 @@ void preloadNeighbours(std::filesystem::path const& bundle) {
         auto const neighbour = bundle.parent_path() / name;
         std::error_code error;
         if (!std::filesystem::is_regular_file(neighbour, error)) {
-            continue;  // a system library, which the loader finds itself
+            continue; // a system library, which the loader finds itself
         }
         // Kept loaded for the life of the process, as the bundle that needs it is.
         if (dlopen(neighbour.c_str(), RTLD_NOW | RTLD_GLOBAL) == nullptr) {
@@ -42,7 +42,8 @@ bool DeclarativeServices::runs(cppmicroservices::BundleContext context) {
         return true;
     }
     for (auto const& bundle : context.GetBundles()) {
-        if (bundle.GetSymbolicName() == bundleSymbolicName && bundle.GetState() == cppmicroservices::Bundle::STATE_ACTIVE) {
+        if (bundle.GetSymbolicName() == bundleSymbolicName &&
+            bundle.GetState() == cppmicroservices::Bundle::STATE_ACTIVE) {
             return true;
         }
     }

@@ -61,8 +61,7 @@ std::vector<std::string> neededOf(std::string const& bytes) {
 std::vector<std::string> elfDependencies(std::filesystem::path const& file) {
     std::ifstream in(file, std::ios::binary);
     std::string const bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (bytes.size() < EI_NIDENT || std::memcmp(bytes.data(), ELFMAG, SELFMAG) != 0 ||
-        bytes[EI_DATA] != ELFDATA2LSB) {
+    if (bytes.size() < EI_NIDENT || std::memcmp(bytes.data(), ELFMAG, SELFMAG) != 0 || bytes[EI_DATA] != ELFDATA2LSB) {
         return {};
     }
     if (bytes[EI_CLASS] == ELFCLASS64) {

@@ -27,7 +27,8 @@ std::size_t widenAscii(unsigned char const* p, unsigned char const* end, char16_
         _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_unpacklo_epi8(bytes, zero));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 8), _mm_unpackhi_epi8(bytes, zero));
         if (int const high = _mm_movemask_epi8(bytes); high != 0) {
-            return static_cast<std::size_t>(p - start) + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(high)));
+            return static_cast<std::size_t>(p - start) +
+                   static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(high)));
         }
         p += 16;
         dst += 16;
@@ -126,9 +127,9 @@ void appendUtf8(std::string& out, std::u16string_view utf16, LoneSurrogate polic
                 return;
             }
             bool const high = unit <= 0xDBFF;
-            throw std::runtime_error("invalid UTF-16 at code unit " + std::to_string(index) +
-                                     (high ? ": high surrogate without its low half"
-                                           : ": low surrogate without its high half"));
+            throw std::runtime_error(
+                "invalid UTF-16 at code unit " + std::to_string(index) +
+                (high ? ": high surrogate without its low half" : ": low surrogate without its high half"));
         });
 }
 

@@ -34,7 +34,7 @@ void BlockPool::give(void* block) noexcept {
         std::lock_guard<std::mutex> lock(mutex_);
         free_.push_back(block);
     } catch (...) {
-        std::free(block);  // no room to keep it: it goes back to the system
+        std::free(block); // no room to keep it: it goes back to the system
     }
 }
 
@@ -47,7 +47,7 @@ Arena::~Arena() {
     Adopted* oldest = nullptr;
     for (Adopted* a = adopted_; a != nullptr;) {
         Adopted* const previous = a->previous;
-        a->previous = oldest;  // the chain turned round: oldest first
+        a->previous = oldest; // the chain turned round: oldest first
         oldest = a;
         a = previous;
     }
@@ -81,11 +81,11 @@ void Arena::prefetch() const noexcept {
     for (Block const* block = last_; block != nullptr; block = block->previous) {
         char const* const start = reinterpret_cast<char const*>(block + 1);
         if (!block->pooled) {
-            __builtin_prefetch(start, 0, 2);  // a block of its own for one large payload: its head
+            __builtin_prefetch(start, 0, 2); // a block of its own for one large payload: its head
             continue;
         }
         if (end == nullptr || end < start || end > start + pool_->blockSize()) {
-            end = reinterpret_cast<char const*>(block) + pool_->blockSize();  // an earlier, full block
+            end = reinterpret_cast<char const*>(block) + pool_->blockSize(); // an earlier, full block
         }
         for (char const* p = start; p < end; p += line) {
             __builtin_prefetch(p, 0, 2);
@@ -119,8 +119,8 @@ void Arena::growAdoptions(std::uint32_t count) {
 }
 
 void* Arena::grow(std::size_t bytes, std::size_t alignment) {
-    constexpr std::size_t header = (sizeof(Block) + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) *
-                                   alignof(std::max_align_t);
+    constexpr std::size_t header =
+        (sizeof(Block) + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) * alignof(std::max_align_t);
     std::size_t const needed = header + bytes + alignment;
     // A request big for the pool's blocks gets a block of its own, and the current one stays.
     std::size_t const standard = pool_->blockSize();

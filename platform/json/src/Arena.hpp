@@ -53,7 +53,8 @@ public:
     /// `count` owning handles are gone; the last one frees the arena and its tree. A sole
     /// holder needs no atomic step: with no other handle, nobody can count it up meanwhile.
     void release(std::uint64_t count) noexcept {
-        if (live_.load(std::memory_order_acquire) == count || live_.fetch_sub(count, std::memory_order_acq_rel) == count) {
+        if (live_.load(std::memory_order_acquire) == count ||
+            live_.fetch_sub(count, std::memory_order_acq_rel) == count) {
             destroy();
         }
     }
@@ -74,8 +75,8 @@ public:
         enum class Kind : std::uint8_t { DuplicateKey, ZeroedNumber };
         Note const* previous;
         Kind kind;
-        void const* at;         // the object (its ObjectRep) or the number (its Value)
-        std::string_view text;  // the key, or the number as written; in the arena
+        void const* at;        // the object (its ObjectRep) or the number (its Value)
+        std::string_view text; // the key, or the number as written; in the arena
     };
     /// Keeps a note, its text copied into the arena; may throw std::bad_alloc.
     void note(Note::Kind kind, void const* at, std::string_view text);
@@ -99,7 +100,7 @@ private:
         Adopted* previous;
         std::uint32_t used;
         std::uint32_t capacity;
-        void* buffers[1];  // `capacity` of them: the chunk is made that long
+        void* buffers[1]; // `capacity` of them: the chunk is made that long
     };
 
     explicit Arena(std::shared_ptr<BlockPool> pool) noexcept : pool_(std::move(pool)) {}
@@ -125,7 +126,7 @@ private:
     char* end_ = nullptr;
     Block* last_ = nullptr;
     Adopted* adopted_ = nullptr;  // in the arena's own blocks
-    Note const* notes_ = nullptr;  // in the arena's own blocks; rare
+    Note const* notes_ = nullptr; // in the arena's own blocks; rare
     std::shared_ptr<BlockPool> pool_;
 };
 

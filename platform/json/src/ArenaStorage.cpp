@@ -37,7 +37,8 @@ bool stringLayout() noexcept {
         std::string const probe(64, 'x');
         Word words[3];
         readWords(probe, words);
-        if (words[0] != ArenaStorage::address(probe.data()) || words[1] != probe.size() || words[2] != probe.capacity()) {
+        if (words[0] != ArenaStorage::address(probe.data()) || words[1] != probe.size() ||
+            words[2] != probe.capacity()) {
             return false;
         }
     } catch (std::bad_alloc const&) {
@@ -51,7 +52,7 @@ bool stringLayout() noexcept {
                                                 s.capacity() == size && s == chars;
                                      });
 #else
-    return false;  // another library's layout: not written to
+    return false; // another library's layout: not written to
 #endif
 }
 

@@ -29,9 +29,7 @@ public:
     static bool available() noexcept;
 
     /// `s`, empty, is made to read the `size` characters at `chars`, which end with a NUL.
-    static void point(std::string& s, char* chars, std::size_t size) noexcept {
-        write(s, address(chars), size, size);
-    }
+    static void point(std::string& s, char* chars, std::size_t size) noexcept { write(s, address(chars), size, size); }
     /// `items`, empty, is made to read the `size` Values at `values`.
     static void point(Array& items, Value* values, std::size_t size) noexcept {
         write(items, address(values), address(values + size), address(values + size));

@@ -18,7 +18,7 @@ std::size_t ArrayCut::find(std::string_view text, std::size_t room) noexcept {
     if (start == text.size() || text[start] != '[' || text.size() - start < 2 * room) {
         return npos;
     }
-    std::size_t const last = text.size() - room;  // a cut beyond this leaves the second part too little
+    std::size_t const last = text.size() - room; // a cut beyond this leaves the second part too little
     std::size_t const from = start + (text.size() - start) / 2;
     std::size_t const until = from + kWindow < last ? from + kWindow : last;
     std::size_t best = npos;

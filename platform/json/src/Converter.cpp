@@ -34,7 +34,7 @@ namespace {
 template <class Rep, class Payload>
 Rep* makeHolding(Arena& arena, Payload&& payload, bool heapBuffer) {
     if (heapBuffer) {
-        arena.reserveAdoptions();  // may throw: before the payload is moved in
+        arena.reserveAdoptions(); // may throw: before the payload is moved in
     }
     Rep* rep = makeIn<Rep>(arena, std::forward<Payload>(payload));
     if (heapBuffer) {
@@ -45,7 +45,7 @@ Rep* makeHolding(Arena& arena, Payload&& payload, bool heapBuffer) {
 
 // Makes an object payload in the arena, which frees the heap buffers of its long keys.
 ObjectRep* makeHoldingKeys(Arena& arena, Object::Members members) {
-    std::uint32_t longKeys = 0;  // rare
+    std::uint32_t longKeys = 0; // rare
     for (auto const& member : members) {
         longKeys += Converter::fitsInside(member.first) ? 0 : 1;
     }
@@ -92,7 +92,7 @@ Value Converter::value(std::size_t& at) {
     }
     case 't': ++at; return Value(true);
     case 'f': ++at; return Value(false);
-    default: ++at; return Value(Null{});  // 'n'
+    default: ++at; return Value(Null{}); // 'n'
     }
 }
 
@@ -116,7 +116,7 @@ Value Converter::array(std::size_t& at) {
 
 Value Converter::object(std::size_t& at) {
     std::size_t const first = pending_.size();
-    struct Unwind {  // this object's pending members go, however the conversion ends
+    struct Unwind { // this object's pending members go, however the conversion ends
         std::vector<std::pair<std::string_view, Value>>& pending;
         std::size_t first;
         ~Unwind() { pending.resize(first); }
@@ -234,7 +234,7 @@ void Converter::noteZeroedMembers(std::size_t open, Object const& object) {
             continue;
         }
         std::string_view const key = tape.string(i);
-        bool kept = true;  // the last member with the key
+        bool kept = true; // the last member with the key
         for (std::size_t later = tape.after(i + 1); later < end && kept; later = tape.after(later + 1)) {
             kept = tape.string(later) != key;
         }

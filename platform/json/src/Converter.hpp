@@ -61,7 +61,7 @@ private:
     // that sees this count move looks for them among its entries.
     std::size_t zeroedSeen_ = 0;
 
-    Tape const* tape_ = nullptr;  // of the value being converted
+    Tape const* tape_ = nullptr; // of the value being converted
     std::shared_ptr<BlockPool> pool_;
     // Every string is the element's own, even a repeated one: a string shared between
     // elements would have its count stepped by whichever thread frees an element, and a

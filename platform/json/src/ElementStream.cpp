@@ -20,7 +20,7 @@ Kind kindAt(Tape const& tape, std::size_t at) noexcept {
     case 't':
     case 'f': return Kind::Bool;
     case 'n': return Kind::Null;
-    default: return Kind::Double;  // every number is read as a double
+    default: return Kind::Double; // every number is read as a double
     }
 }
 
@@ -101,17 +101,17 @@ void ElementStream::Impl::start(std::vector<simdjson::dom::document const*> cons
     for (std::size_t i = 0; i < documents.size(); ++i) {
         detail::Tape const tape(*documents[i], zeroed[i]);
         kind = detail::kindAt(tape, detail::Tape::kRoot);
-        bool const array = kind == Kind::Array;  // only an array is ever parsed in parts
+        bool const array = kind == Kind::Array; // only an array is ever parsed in parts
         count += array ? tape.count(detail::Tape::kRoot) : 1;
         parts.push_back({tape, count, std::nullopt});
         if (releasing) {
             parts.back().release.emplace(tape, array ? detail::Tape::kRoot + 1 : detail::Tape::kRoot);
         }
         if (!array) {
-            return;  // `next` stays at the root: the document is the one element
+            return; // `next` stays at the root: the document is the one element
         }
     }
-    next = detail::Tape::kRoot + 1;  // the array's first entry
+    next = detail::Tape::kRoot + 1; // the array's first entry
 }
 
 void ElementStream::Impl::nextPart() {
@@ -122,7 +122,7 @@ void ElementStream::Impl::nextPart() {
 
 void ElementStream::Impl::freePart(std::size_t index) noexcept {
     if (owned.empty()) {
-        return;  // borrowed buffers go back to the parser
+        return; // borrowed buffers go back to the parser
     }
     if (parts[index].release) {
         releasedBehind += parts[index].release->released();
@@ -148,7 +148,7 @@ bool ElementStream::next(Value& element) {
     if (s.handedOut == s.count) {
         return false;
     }
-    element = Value();  // the previous element goes first, and its arena with it
+    element = Value(); // the previous element goes first, and its arena with it
     if (s.handedOut > 0) {
         s.converter.startArena();
     }

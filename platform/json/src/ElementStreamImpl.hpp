@@ -39,7 +39,7 @@ private:
     std::uint8_t const* stringsEnd(std::size_t from, std::size_t to) const noexcept;
 
     Tape tape_;
-    std::size_t index_;  // the tape word of the entry the stream converts next
+    std::size_t index_; // the tape word of the entry the stream converts next
     std::size_t stringsCheckedAt_ = 0;
     PassedPages tapePages_;
     PassedPages stringPages_;
@@ -64,7 +64,7 @@ struct ElementStream::Impl {
     /// One parsed document: the whole text, or a part of its array.
     struct Part {
         detail::Tape tape;
-        std::size_t end;  // the count handed out once this part's entries are all handed out
+        std::size_t end; // the count handed out once this part's entries are all handed out
         std::optional<detail::StreamRelease> release;
     };
 
@@ -81,12 +81,12 @@ struct ElementStream::Impl {
     std::vector<std::unique_ptr<simdjson::dom::document>> owned;
     std::vector<detail::ZeroedNumbers> ownedZeroed;
     std::vector<Part> parts;
-    std::size_t part = 0;  // the part being handed out
+    std::size_t part = 0; // the part being handed out
     Kind kind = Kind::Undefined;
     std::size_t count = 0;
     std::size_t handedOut = 0;
-    std::size_t next = detail::Tape::kRoot;  // the tape word of the element handed out next
-    std::size_t releasedBehind = 0;  // by the parts already freed whole
+    std::size_t next = detail::Tape::kRoot; // the tape word of the element handed out next
+    std::size_t releasedBehind = 0;         // by the parts already freed whole
     detail::Converter converter{std::make_shared<detail::BlockPool>(kElementBlock)};
 };
 

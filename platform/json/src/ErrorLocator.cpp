@@ -146,18 +146,21 @@ private:
         if (t_[p_] == '0') {
             ++p_;
         } else {
-            while (p_ < t_.size() && digit(t_[p_])) ++p_;
+            while (p_ < t_.size() && digit(t_[p_]))
+                ++p_;
         }
         if (p_ < t_.size() && t_[p_] == '.') {
             ++p_;
             if (p_ == t_.size() || !digit(t_[p_])) return failedAt(start, "invalid number");
-            while (p_ < t_.size() && digit(t_[p_])) ++p_;
+            while (p_ < t_.size() && digit(t_[p_]))
+                ++p_;
         }
         if (p_ < t_.size() && (t_[p_] == 'e' || t_[p_] == 'E')) {
             ++p_;
             if (p_ < t_.size() && (t_[p_] == '+' || t_[p_] == '-')) ++p_;
             if (p_ == t_.size() || !digit(t_[p_])) return failedAt(start, "invalid number");
-            while (p_ < t_.size() && digit(t_[p_])) ++p_;
+            while (p_ < t_.size() && digit(t_[p_]))
+                ++p_;
         }
         if (p_ < t_.size() && (digit(t_[p_]) || t_[p_] == '.' || t_[p_] == '+' || t_[p_] == '-' ||
                                (t_[p_] >= 'a' && t_[p_] <= 'z') || (t_[p_] >= 'A' && t_[p_] <= 'Z'))) {
@@ -174,9 +177,9 @@ private:
         double value = 0;
         auto const read = std::from_chars(number.data(), number.data() + number.size(), value);
         if (read.ec == std::errc::result_out_of_range && atLeastOne(number)) {
-            return failedAt(start, "the number " + shown(number) +
-                                       " is out of range: a double goes up to 1.7976931348623157e308",
-                            pointer());
+            return failedAt(
+                start, "the number " + shown(number) + " is out of range: a double goes up to 1.7976931348623157e308",
+                pointer());
         }
         return true;
     }
@@ -192,8 +195,8 @@ private:
             return false;
         }
         // The power of ten of the first significant digit, before the exponent.
-        std::int64_t power = first < point ? static_cast<std::int64_t>(point - first) - 1
-                                           : -static_cast<std::int64_t>(first - point);
+        std::int64_t power =
+            first < point ? static_cast<std::int64_t>(point - first) - 1 : -static_cast<std::int64_t>(first - point);
         std::int64_t exponent = 0;
         bool negative = false;
         for (std::size_t i = e + 1; i < number.size(); ++i) {
@@ -240,8 +243,8 @@ private:
         if (pairs == 0) {
             return std::nullopt;
         }
-        bool low = true;   // every pair: a byte, then zero
-        bool high = true;  // every pair: zero, then a byte
+        bool low = true;  // every pair: a byte, then zero
+        bool high = true; // every pair: zero, then a byte
         for (std::size_t i = 0; i < pairs; ++i) {
             bool const firstZero = t_[2 * i] == '\0';
             bool const secondZero = t_[2 * i + 1] == '\0';
@@ -315,10 +318,14 @@ private:
         for (int i = 0; i < 4; ++i, ++p_) {
             char const h = t_[p_];
             unit <<= 4;
-            if (h >= '0' && h <= '9') unit |= static_cast<unsigned>(h - '0');
-            else if (h >= 'a' && h <= 'f') unit |= static_cast<unsigned>(h - 'a' + 10);
-            else if (h >= 'A' && h <= 'F') unit |= static_cast<unsigned>(h - 'A' + 10);
-            else return false;
+            if (h >= '0' && h <= '9')
+                unit |= static_cast<unsigned>(h - '0');
+            else if (h >= 'a' && h <= 'f')
+                unit |= static_cast<unsigned>(h - 'a' + 10);
+            else if (h >= 'A' && h <= 'F')
+                unit |= static_cast<unsigned>(h - 'A' + 10);
+            else
+                return false;
         }
         return true;
     }
@@ -328,10 +335,14 @@ private:
         std::size_t len;
         unsigned cp;
         unsigned min;
-        if (lead >= 0xC2 && lead <= 0xDF) len = 2, cp = lead & 0x1F, min = 0x80;
-        else if (lead >= 0xE0 && lead <= 0xEF) len = 3, cp = lead & 0x0F, min = 0x800;
-        else if (lead >= 0xF0 && lead <= 0xF4) len = 4, cp = lead & 0x07, min = 0x10000;
-        else return failed("invalid UTF-8 in string");
+        if (lead >= 0xC2 && lead <= 0xDF)
+            len = 2, cp = lead & 0x1F, min = 0x80;
+        else if (lead >= 0xE0 && lead <= 0xEF)
+            len = 3, cp = lead & 0x0F, min = 0x800;
+        else if (lead >= 0xF0 && lead <= 0xF4)
+            len = 4, cp = lead & 0x07, min = 0x10000;
+        else
+            return failed("invalid UTF-8 in string");
         if (t_.size() - p_ < len) return failed("invalid UTF-8 in string");
         for (std::size_t i = 1; i < len; ++i) {
             auto const c = static_cast<unsigned char>(t_[p_ + i]);
@@ -353,7 +364,8 @@ private:
     }
 
     void skipWs() {
-        while (p_ < t_.size() && (t_[p_] == ' ' || t_[p_] == '\n' || t_[p_] == '\r' || t_[p_] == '\t')) ++p_;
+        while (p_ < t_.size() && (t_[p_] == ' ' || t_[p_] == '\n' || t_[p_] == '\r' || t_[p_] == '\t'))
+            ++p_;
     }
 
     std::optional<SyntaxError> fail(std::string reason) { return SyntaxError{p_, std::move(reason)}; }
@@ -439,7 +451,8 @@ std::string widenBigIntegers(std::string_view text) {
         if (c == '-' || (c >= '0' && c <= '9')) {
             std::size_t j = i + (c == '-' ? 1 : 0);
             std::size_t const digitsStart = j;
-            while (j < text.size() && text[j] >= '0' && text[j] <= '9') ++j;
+            while (j < text.size() && text[j] >= '0' && text[j] <= '9')
+                ++j;
             bool const integer = j == text.size() || (text[j] != '.' && text[j] != 'e' && text[j] != 'E');
             out.append(text.substr(i, j - i));
             if (integer && j - digitsStart > 18) {

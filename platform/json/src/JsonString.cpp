@@ -91,7 +91,7 @@ bool readString(std::string_view text, std::size_t& at, std::string& out) {
             appendUtf8(out, code);
             break;
         }
-        default: out.push_back(e); break;  // \" \\ \/
+        default: out.push_back(e); break; // \" \\ \/
         }
     }
     return false;

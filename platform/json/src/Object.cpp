@@ -37,7 +37,9 @@ void Object::normalise() {
     } else {
         std::stable_sort(members_.begin(), members_.end(), byKey);
     }
-    auto const equalKeys = [](value_type const& a, value_type const& b) { return detail::shortEqual(a.first, b.first); };
+    auto const equalKeys = [](value_type const& a, value_type const& b) {
+        return detail::shortEqual(a.first, b.first);
+    };
     auto first = std::adjacent_find(members_.begin(), members_.end(), equalKeys);
     if (first == members_.end()) {
         return;

@@ -44,7 +44,7 @@ void PagesAhead::run() noexcept {
             }
             std::size_t const length = std::min<std::uintptr_t>(kChunk, pages.end - at);
             if (!memory::populate(reinterpret_cast<void const*>(at), length, use)) {
-                return;  // not supported here, or out of memory: the parse maps its own pages
+                return; // not supported here, or out of memory: the parse maps its own pages
             }
         }
     }

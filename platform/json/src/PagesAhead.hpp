@@ -20,7 +20,7 @@ public:
     struct Range {
         void const* start;
         std::size_t bytes;
-        bool forWriting = true;  // else the pages are only read (the text itself)
+        bool forWriting = true; // else the pages are only read (the text itself)
     };
 
     /// The buffers must stay allocated until this object is gone.

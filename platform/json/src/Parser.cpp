@@ -242,7 +242,7 @@ void Parser::load(std::string_view text, bool padded, std::string* release, char
     if (error == simdjson::SUCCESS) {
         state_->zeroed.find(detail::Tape(dom.doc), body);
         if (release != nullptr) {
-            std::string().swap(*release);  // the parser holds all it needs: free the text before the tree grows
+            std::string().swap(*release); // the parser holds all it needs: free the text before the tree grows
         }
         return;
     }
@@ -304,7 +304,7 @@ bool Parser::loadInParts(char* text, std::size_t size, bool padded) {
         other = std::thread(
             [&] { secondParsed = parsePart(*state.second, second, secondSize, padded, state.secondZeroed); });
     } catch (std::system_error const&) {
-        return false;  // no thread to spare: the whole text on this one
+        return false; // no thread to spare: the whole text on this one
     }
     // The first part's padding is the second part's text: read, never written.
     bool const firstParsed = parsePart(state.dom, text, cut + 1, true, state.zeroed);

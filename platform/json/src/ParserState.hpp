@@ -16,7 +16,7 @@ struct ParserState {
     /// A large array's second half, when the last text was parsed in two parts at once
     /// (`dom` then holds the first); kept warm like the first once made.
     std::unique_ptr<simdjson::dom::parser> second;
-    bool split = false;  // whether the last text was parsed in two parts
+    bool split = false; // whether the last text was parsed in two parts
     /// Of `dom`'s document and of `second`'s.
     ZeroedNumbers zeroed;
     ZeroedNumbers secondZeroed;

@@ -23,7 +23,7 @@ void PassedPages::release(void const* end, std::size_t atLeast) noexcept {
     }
     // Private anonymous pages: dropped now, zero-filled should anything touch them again.
     if (!memory::release(reinterpret_cast<void const*>(next_), limit - next_)) {
-        return;  // nothing lost but the saving; try again with the next batch
+        return; // nothing lost but the saving; try again with the next batch
     }
     released_ += limit - next_;
     next_ = limit;

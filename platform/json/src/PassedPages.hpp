@@ -24,7 +24,7 @@ private:
     // Releases the whole pages below `end` if there are at least `atLeast` bytes of them.
     void release(void const* end, std::size_t atLeast) noexcept;
 
-    std::size_t next_;  // first address not yet released, page-aligned
+    std::size_t next_; // first address not yet released, page-aligned
     std::size_t released_ = 0;
 };
 

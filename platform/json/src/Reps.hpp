@@ -65,7 +65,9 @@ struct ValueAccess {
     static Value borrow(ArrayRep* rep) noexcept { return Value(Kind::Array, rep, true); }
     static Value borrow(ObjectRep* rep) noexcept { return Value(Kind::Object, rep, true); }
     template <class Rep>
-    static Rep const* rep(Value const& value) noexcept { return static_cast<Rep const*>(value.u_.p); }
+    static Rep const* rep(Value const& value) noexcept {
+        return static_cast<Rep const*>(value.u_.p);
+    }
 };
 
 inline void prefetchTree(Value const& value) noexcept {

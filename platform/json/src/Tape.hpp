@@ -15,32 +15,33 @@ namespace foundation::json::detail {
 // What Tape reads is simdjson's private layout, which any release may change. A simdjson
 // that lays it out otherwise must stop the build here, not misread documents at run time.
 static_assert(simdjson::SIMDJSON_VERSION_MAJOR == 3 && simdjson::SIMDJSON_VERSION_MINOR == 0,
-    "Tape reads simdjson 3.0's private tape: compare this simdjson's tape and string buffer with "
-    "what Tape.hpp reads, then widen this check");
+              "Tape reads simdjson 3.0's private tape: compare this simdjson's tape and string buffer with "
+              "what Tape.hpp reads, then widen this check");
 static_assert(std::is_same_v<decltype(simdjson::dom::document::tape), std::unique_ptr<std::uint64_t[]>>,
-    "simdjson's tape is no longer an array of 64-bit words");
+              "simdjson's tape is no longer an array of 64-bit words");
 static_assert(std::is_same_v<decltype(simdjson::dom::document::string_buf), std::unique_ptr<std::uint8_t[]>>,
-    "simdjson's string buffer is no longer an array of bytes");
-static_assert(std::is_same_v<decltype(std::declval<simdjson::internal::tape_ref const&>().get_string_length()),
-                  std::uint32_t>,
+              "simdjson's string buffer is no longer an array of bytes");
+static_assert(
+    std::is_same_v<decltype(std::declval<simdjson::internal::tape_ref const&>().get_string_length()), std::uint32_t>,
     "simdjson's strings no longer start with a 32-bit length");
-static_assert(std::is_same_v<decltype(std::declval<simdjson::internal::tape_ref const&>().matching_brace_index()),
-                  std::uint32_t>
-        && std::is_same_v<decltype(std::declval<simdjson::internal::tape_ref const&>().scope_count()), std::uint32_t>,
+static_assert(
+    std::is_same_v<decltype(std::declval<simdjson::internal::tape_ref const&>().matching_brace_index()),
+                   std::uint32_t> &&
+        std::is_same_v<decltype(std::declval<simdjson::internal::tape_ref const&>().scope_count()), std::uint32_t>,
     "simdjson's container words no longer hold a 32-bit closing index and count");
-static_assert(simdjson::internal::JSON_VALUE_MASK == (std::uint64_t(1) << 56) - 1
-        && simdjson::internal::JSON_COUNT_MASK == 0xFFFFFF,
-    "simdjson's tape words no longer hold the type letter in their top byte and a 24-bit count");
+static_assert(simdjson::internal::JSON_VALUE_MASK == (std::uint64_t(1) << 56) - 1 &&
+                  simdjson::internal::JSON_COUNT_MASK == 0xFFFFFF,
+              "simdjson's tape words no longer hold the type letter in their top byte and a 24-bit count");
 
 namespace tape_letters {
 using simdjson::internal::tape_type;
-static_assert(char(tape_type::ROOT) == 'r' && char(tape_type::START_ARRAY) == '['
-        && char(tape_type::START_OBJECT) == '{' && char(tape_type::END_ARRAY) == ']'
-        && char(tape_type::END_OBJECT) == '}' && char(tape_type::STRING) == '"'
-        && char(tape_type::INT64) == 'l' && char(tape_type::UINT64) == 'u' && char(tape_type::DOUBLE) == 'd'
-        && char(tape_type::TRUE_VALUE) == 't' && char(tape_type::FALSE_VALUE) == 'f'
-        && char(tape_type::NULL_VALUE) == 'n',
-    "simdjson's tape type letters changed: Tape and its readers compare against the old ones");
+static_assert(char(tape_type::ROOT) == 'r' && char(tape_type::START_ARRAY) == '[' &&
+                  char(tape_type::START_OBJECT) == '{' && char(tape_type::END_ARRAY) == ']' &&
+                  char(tape_type::END_OBJECT) == '}' && char(tape_type::STRING) == '"' &&
+                  char(tape_type::INT64) == 'l' && char(tape_type::UINT64) == 'u' && char(tape_type::DOUBLE) == 'd' &&
+                  char(tape_type::TRUE_VALUE) == 't' && char(tape_type::FALSE_VALUE) == 'f' &&
+                  char(tape_type::NULL_VALUE) == 'n',
+              "simdjson's tape type letters changed: Tape and its readers compare against the old ones");
 } // namespace tape_letters
 
 class ZeroedNumbers;

@@ -55,8 +55,8 @@ public:
             } else if (atEnd()) {
                 return false;
             } else {
-                while (!atEnd() && t_[p_] != ',' && t_[p_] != ']' && t_[p_] != '}' && t_[p_] != ' ' &&
-                       t_[p_] != '\n' && t_[p_] != '\r' && t_[p_] != '\t') {
+                while (!atEnd() && t_[p_] != ',' && t_[p_] != ']' && t_[p_] != '}' && t_[p_] != ' ' && t_[p_] != '\n' &&
+                       t_[p_] != '\r' && t_[p_] != '\t') {
                     ++p_;
                 }
             }
@@ -71,7 +71,7 @@ private:
 
 // The next reference token of a pointer, with ~1 and ~0 undone.
 std::string nextToken(std::string_view& pointer) {
-    pointer.remove_prefix(1);  // the '/'
+    pointer.remove_prefix(1); // the '/'
     std::size_t const end = pointer.find('/');
     std::string_view const raw = pointer.substr(0, end);
     pointer.remove_prefix(end == std::string_view::npos ? pointer.size() : end);

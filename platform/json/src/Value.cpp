@@ -132,7 +132,7 @@ std::vector<std::string_view> Value::duplicateKeys() const {
             keys.push_back(note->text);
         }
     }
-    std::reverse(keys.begin(), keys.end());  // noted in key order, listed latest first
+    std::reverse(keys.begin(), keys.end()); // noted in key order, listed latest first
     return keys;
 }
 

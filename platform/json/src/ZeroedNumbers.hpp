@@ -23,7 +23,7 @@ public:
     std::string_view at(std::size_t word) const noexcept;
 
 private:
-    std::vector<std::size_t> words_;  // ascending
+    std::vector<std::size_t> words_; // ascending
     std::vector<std::string> texts_;
 };
 

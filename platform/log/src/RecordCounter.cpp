@@ -11,8 +11,7 @@ namespace richmarkup::shared::logging {
 
 namespace {
 
-class CountingBackend
-    : public boost::log::sinks::basic_sink_backend<boost::log::sinks::concurrent_feeding> {
+class CountingBackend : public boost::log::sinks::basic_sink_backend<boost::log::sinks::concurrent_feeding> {
 public:
     void consume(boost::log::record_view const&) { count_.fetch_add(1, std::memory_order_relaxed); }
     std::size_t count() const noexcept { return count_.load(std::memory_order_relaxed); }
@@ -30,9 +29,7 @@ struct RecordCounter::State {
     boost::shared_ptr<CountingSink> sink = boost::make_shared<CountingSink>(backend);
 };
 
-RecordCounter::RecordCounter() : state_(std::make_unique<State>()) {
-    boost::log::core::get()->add_sink(state_->sink);
-}
+RecordCounter::RecordCounter() : state_(std::make_unique<State>()) { boost::log::core::get()->add_sink(state_->sink); }
 
 RecordCounter::~RecordCounter() { boost::log::core::get()->remove_sink(state_->sink); }
 

@@ -21,8 +21,8 @@ public:
     explicit LineBackend(std::ostream& out) : out_(out) {}
 
     void consume(boost::log::record_view const& record) {
-        auto const message = boost::log::extract<std::string>(boost::log::expressions::smessage.get_name(),
-                                                              record.attribute_values());
+        auto const message =
+            boost::log::extract<std::string>(boost::log::expressions::smessage.get_name(), record.attribute_values());
         line_.clear();
         if (message) {
             // Copied in runs between line breaks, found with memchr: a message without one
@@ -36,7 +36,7 @@ public:
             line_.append(rest.data(), rest.size());
         }
         line_.push_back('\n');
-        out_.write(line_.data(), static_cast<std::streamsize>(line_.size()));  // one write a record
+        out_.write(line_.data(), static_cast<std::streamsize>(line_.size())); // one write a record
     }
 
     void flush() { out_.flush(); }

@@ -3,8 +3,7 @@
 namespace foundation::log {
 
 template <class CharT>
-basic_diagnostic_logger<CharT>::basic_diagnostic_logger()
-    : core_(boost::log::core::get()), severity_(0) {
+basic_diagnostic_logger<CharT>::basic_diagnostic_logger() : core_(boost::log::core::get()), severity_(0) {
     attributes_.insert(severityAttributeName, severity_);
 }
 

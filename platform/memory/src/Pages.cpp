@@ -47,7 +47,7 @@ PageRange wholePages(void const* start, std::size_t bytes) noexcept {
         pages.begin = (from + mask) & ~mask;
         pages.end = (from + bytes) & ~mask;
         if (pages.end < pages.begin) {
-            pages.end = pages.begin;  // within one page
+            pages.end = pages.begin; // within one page
         }
     }
     return pages;

@@ -109,14 +109,13 @@ void ElementSequence<T>::check(T const& element) const {
 
 template <class T>
 ElementSequence<T>::~ElementSequence() {
-    releaseAll();  // the storage itself goes with the model's blocks
+    releaseAll(); // the storage itself goes with the model's blocks
 }
 
 template <class T>
 T const& ElementSequence<T>::at(std::size_t index) const {
     if (index >= size_) {
-        throw std::out_of_range("ElementSequence::at: index " + std::to_string(index) + " of " +
-                                std::to_string(size_));
+        throw std::out_of_range("ElementSequence::at: index " + std::to_string(index) + " of " + std::to_string(size_));
     }
     return items_[index];
 }

@@ -1,6 +1,5 @@
 #include <vx/zero/Exception.hpp>
 
-
 namespace vx::zero {
 namespace {
 
@@ -28,9 +27,7 @@ std::string describe(std::string const& catalog, std::string const& messageId,
 } // namespace
 
 Exception::Exception(std::string catalog, std::string messageId, std::vector<std::string> arguments)
-    : std::runtime_error(describe(catalog, messageId, arguments)),
-      catalog_(std::move(catalog)),
-      messageId_(std::move(messageId)),
-      arguments_(std::move(arguments)) {}
+    : std::runtime_error(describe(catalog, messageId, arguments)), catalog_(std::move(catalog)),
+      messageId_(std::move(messageId)), arguments_(std::move(arguments)) {}
 
 } // namespace vx::zero

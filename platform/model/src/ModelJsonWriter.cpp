@@ -150,8 +150,7 @@ void writeFields(JsonOutput& out, Node::Impl const& node) {
     case NodeKind::TableOfContentsContainer:
     case NodeKind::CodeExampleLine:
     case NodeKind::TableRowNode:
-    case NodeKind::TableCellNode:
-        break;
+    case NodeKind::TableCellNode: break;
     }
 }
 
@@ -208,9 +207,7 @@ void writeAll(JsonOutput& out, std::vector<Node> const& topLevel) {
 
 } // namespace
 
-void ModelJsonWriter::write(std::ostream& out, std::vector<Node> const& topLevel) {
-    write(out, topLevel, Options());
-}
+void ModelJsonWriter::write(std::ostream& out, std::vector<Node> const& topLevel) { write(out, topLevel, Options()); }
 
 std::string ModelJsonWriter::toString(std::vector<Node> const& topLevel) { return toString(topLevel, Options()); }
 

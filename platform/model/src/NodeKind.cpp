@@ -29,10 +29,8 @@ bool hasChildSequence(NodeKind kind) noexcept {
     case NodeKind::RichTextNode:
     case NodeKind::ImageNode:
     case NodeKind::EquationNode:
-    case NodeKind::CodeTextNode:
-        return false;
-    default:
-        return true;
+    case NodeKind::CodeTextNode: return false;
+    default: return true;
     }
 }
 

@@ -6,7 +6,8 @@ namespace document::vxzero {
 
 RichTextParagraphNode::Impl::~Impl() = default;
 
-RichTextParagraphNode RichTextParagraphNode::Builder::createRichTextParagraphNode(boost::uuids::uuid const& uuid) const {
+RichTextParagraphNode
+RichTextParagraphNode::Builder::createRichTextParagraphNode(boost::uuids::uuid const& uuid) const {
     return detail::NodeAccess::create<RichTextParagraphNode>(model_, uuid);
 }
 

@@ -6,7 +6,8 @@ namespace document::vxzero {
 
 TableOfContentsContainer::Impl::~Impl() = default;
 
-TableOfContentsContainer TableOfContentsContainer::Builder::createTableOfContentsContainer(boost::uuids::uuid const& uuid) const {
+TableOfContentsContainer
+TableOfContentsContainer::Builder::createTableOfContentsContainer(boost::uuids::uuid const& uuid) const {
     return detail::NodeAccess::create<TableOfContentsContainer>(model_, uuid);
 }
 

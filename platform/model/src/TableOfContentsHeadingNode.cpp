@@ -6,7 +6,8 @@ namespace document::vxzero {
 
 TableOfContentsHeadingNode::Impl::~Impl() = default;
 
-TableOfContentsHeadingNode TableOfContentsHeadingNode::Builder::createTableOfContentsHeadingNode(boost::uuids::uuid const& uuid) const {
+TableOfContentsHeadingNode
+TableOfContentsHeadingNode::Builder::createTableOfContentsHeadingNode(boost::uuids::uuid const& uuid) const {
     return detail::NodeAccess::create<TableOfContentsHeadingNode>(model_, uuid);
 }
 

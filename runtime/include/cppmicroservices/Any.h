@@ -27,15 +27,14 @@ struct is_streamable : std::false_type
 {};
 template <class T>
 struct is_streamable<T, std::void_t<decltype(std::declval<std::ostream&>() << std::declval<T const&>())>>
-  : std::true_type
+    : std::true_type
 {};
 
 template <class T, class = void>
 struct has_op_eq : std::false_type
 {};
 template <class T>
-struct has_op_eq<T, std::void_t<decltype(bool(std::declval<T const&>() == std::declval<T const&>()))>>
-  : std::true_type
+struct has_op_eq<T, std::void_t<decltype(bool(std::declval<T const&>() == std::declval<T const&>()))>> : std::true_type
 {};
 
 /// Values without operator== never compare equal (an Any must still hold them).
@@ -231,9 +230,8 @@ public:
   Any(ValueType const& value) : _content(new Holder<ValueType>(value))
   {}
 
-  template <typename ValueType,
-            typename = std::enable_if_t<!std::is_same_v<Any, std::decay_t<ValueType>> &&
-                                        !std::is_reference_v<ValueType>>>
+  template <typename ValueType, typename = std::enable_if_t<!std::is_same_v<Any, std::decay_t<ValueType>> &&
+                                                            !std::is_reference_v<ValueType>>>
   Any(ValueType&& value) : _content(new Holder<std::decay_t<ValueType>>(std::forward<ValueType>(value)))
   {}
 
@@ -279,9 +277,8 @@ public:
     return *this;
   }
 
-  template <typename ValueType,
-            typename = std::enable_if_t<!std::is_same_v<Any, std::decay_t<ValueType>> &&
-                                        !std::is_reference_v<ValueType>>>
+  template <typename ValueType, typename = std::enable_if_t<!std::is_same_v<Any, std::decay_t<ValueType>> &&
+                                                            !std::is_reference_v<ValueType>>>
   Any& operator=(ValueType&& rhs)
   {
     _content.reset(new Holder<std::decay_t<ValueType>>(std::forward<ValueType>(rhs)));
@@ -396,9 +393,8 @@ private:
 
 namespace detail {
 /// Throws a BadAnyCastException naming the function and both types.
-[[noreturn]] US_Framework_EXPORT void ThrowBadAnyCastException(std::string const& funcName,
-                                                               std::type_info const& source,
-                                                               std::type_info const& target);
+[[noreturn]] US_Framework_EXPORT void
+ThrowBadAnyCastException(std::string const& funcName, std::type_info const& source, std::type_info const& target);
 } // namespace detail
 
 /// Pointer to the held value, or nullptr when operand is null or holds another type.

@@ -50,8 +50,7 @@ public:
 
   using ordered_any_map = std::map<std::string, Any>;
   using unordered_any_map = std::unordered_map<std::string, Any>;
-  using unordered_any_cimap =
-    std::unordered_map<std::string, Any, detail::any_map_cihash, detail::any_map_ciequal>;
+  using unordered_any_cimap = std::unordered_map<std::string, Any, detail::any_map_cihash, detail::any_map_ciequal>;
 
   enum map_type : uint8_t
   {
@@ -108,8 +107,7 @@ public:
     const_iter(iter const& it);
     const_iter(ordered_any_map::const_iterator it) : it_(std::in_place_index<0>, std::move(it)) {}
     const_iter(unordered_any_map::const_iterator it) : it_(std::in_place_index<1>, std::move(it)) {}
-    const_iter(unordered_any_cimap::const_iterator it, int /*ci tag*/) : it_(std::in_place_index<2>, std::move(it))
-    {}
+    const_iter(unordered_any_cimap::const_iterator it, int /*ci tag*/) : it_(std::in_place_index<2>, std::move(it)) {}
 
     reference operator*() const;
     pointer operator->() const { return &operator*(); }
@@ -171,18 +169,18 @@ public:
   std::pair<iterator, bool> emplace(Args&&... args)
   {
     switch (map_.index()) {
-      case ORDERED_MAP: {
-        auto p = std::get<ORDERED_MAP>(map_).emplace(std::forward<Args>(args)...);
-        return { iterator(std::move(p.first)), p.second };
-      }
-      case UNORDERED_MAP: {
-        auto p = std::get<UNORDERED_MAP>(map_).emplace(std::forward<Args>(args)...);
-        return { iterator(std::move(p.first)), p.second };
-      }
-      default: {
-        auto p = std::get<UNORDERED_MAP_CASEINSENSITIVE_KEYS>(map_).emplace(std::forward<Args>(args)...);
-        return { iterator(std::move(p.first), 0), p.second };
-      }
+    case ORDERED_MAP: {
+      auto p = std::get<ORDERED_MAP>(map_).emplace(std::forward<Args>(args)...);
+      return {iterator(std::move(p.first)), p.second};
+    }
+    case UNORDERED_MAP: {
+      auto p = std::get<UNORDERED_MAP>(map_).emplace(std::forward<Args>(args)...);
+      return {iterator(std::move(p.first)), p.second};
+    }
+    default: {
+      auto p = std::get<UNORDERED_MAP_CASEINSENSITIVE_KEYS>(map_).emplace(std::forward<Args>(args)...);
+      return {iterator(std::move(p.first), 0), p.second};
+    }
     }
   }
 

@@ -196,8 +196,9 @@ public:
    * archive is not read.
    * \throws std::runtime_error naming the file and what is wrong with it.
    */
-  std::vector<Bundle> InstallBundles(std::string const& location,
-                                     AnyMap const& bundleManifest = AnyMap(any_map::UNORDERED_MAP_CASEINSENSITIVE_KEYS));
+  std::vector<Bundle>
+  InstallBundles(std::string const& location,
+                 AnyMap const& bundleManifest = AnyMap(any_map::UNORDERED_MAP_CASEINSENSITIVE_KEYS));
 
 private:
   friend US_Framework_EXPORT BundleContext MakeBundleContext(BundleContextPrivate* d);

@@ -20,21 +20,19 @@ class BundleContextPrivate;
  * The framework calls the exported setter (found by name through dlsym) when it starts
  * the bundle, and with nullptr when it stops it. The getter stays local to the bundle.
  */
-#define CPPMICROSERVICES_INITIALIZE_BUNDLE                                                              \
-  std::atomic<cppmicroservices::BundleContextPrivate*> US_CTX_INS(US_BUNDLE_NAME){ nullptr };          \
-                                                                                                        \
-  extern "C" cppmicroservices::BundleContextPrivate* US_GET_CTX_FUNC(US_BUNDLE_NAME)();                 \
-  extern "C" cppmicroservices::BundleContextPrivate* US_GET_CTX_FUNC(US_BUNDLE_NAME)()                  \
-  {                                                                                                     \
-    return US_CTX_INS(US_BUNDLE_NAME).load();                                                           \
-  }                                                                                                     \
-                                                                                                        \
-  extern "C" US_ABI_EXPORT void US_SET_CTX_FUNC(US_BUNDLE_NAME)(cppmicroservices::BundleContextPrivate* \
-                                                                ctx);                                   \
-  extern "C" US_ABI_EXPORT void US_SET_CTX_FUNC(US_BUNDLE_NAME)(cppmicroservices::BundleContextPrivate* \
-                                                                ctx)                                    \
-  {                                                                                                     \
-    US_CTX_INS(US_BUNDLE_NAME).exchange(ctx);                                                           \
+#define CPPMICROSERVICES_INITIALIZE_BUNDLE                                                                             \
+  std::atomic<cppmicroservices::BundleContextPrivate*> US_CTX_INS(US_BUNDLE_NAME){nullptr};                            \
+                                                                                                                       \
+  extern "C" cppmicroservices::BundleContextPrivate* US_GET_CTX_FUNC(US_BUNDLE_NAME)();                                \
+  extern "C" cppmicroservices::BundleContextPrivate* US_GET_CTX_FUNC(US_BUNDLE_NAME)()                                 \
+  {                                                                                                                    \
+    return US_CTX_INS(US_BUNDLE_NAME).load();                                                                          \
+  }                                                                                                                    \
+                                                                                                                       \
+  extern "C" US_ABI_EXPORT void US_SET_CTX_FUNC(US_BUNDLE_NAME)(cppmicroservices::BundleContextPrivate * ctx);         \
+  extern "C" US_ABI_EXPORT void US_SET_CTX_FUNC(US_BUNDLE_NAME)(cppmicroservices::BundleContextPrivate * ctx)          \
+  {                                                                                                                    \
+    US_CTX_INS(US_BUNDLE_NAME).exchange(ctx);                                                                          \
   }
 
 #endif // CPPMICROSERVICES_BUNDLEINITIALIZATION_H

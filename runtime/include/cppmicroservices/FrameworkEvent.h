@@ -28,8 +28,7 @@ public:
 
   /// An invalid event.
   FrameworkEvent();
-  FrameworkEvent(Type type, Bundle const& bundle, std::string const& message,
-                 std::exception_ptr exception = nullptr);
+  FrameworkEvent(Type type, Bundle const& bundle, std::string const& message, std::exception_ptr exception = nullptr);
 
   explicit operator bool() const;
 

@@ -86,11 +86,11 @@ inline std::string us_service_interface_iid<void>()
 }
 
 /// Gives an interface a custom id. Use at global scope, after the interface's definition.
-#define US_DECLARE_SERVICE_INTERFACE(_service_interface_type, _service_interface_id)                   \
-  template <>                                                                                           \
-  inline std::string us_service_interface_iid<_service_interface_type>()                               \
-  {                                                                                                     \
-    return _service_interface_id;                                                                       \
+#define US_DECLARE_SERVICE_INTERFACE(_service_interface_type, _service_interface_id)                                   \
+  template <>                                                                                                          \
+  inline std::string us_service_interface_iid<_service_interface_type>()                                               \
+  {                                                                                                                    \
+    return _service_interface_id;                                                                                      \
   }
 
 namespace cppmicroservices {
@@ -107,7 +107,7 @@ class MakeInterfaceMap
 public:
   template <class Impl>
   MakeInterfaceMap(std::shared_ptr<Impl> const& impl)
-    : m_interfaces(detail::InterfacesTuple<Interfaces...>::create(impl))
+      : m_interfaces(detail::InterfacesTuple<Interfaces...>::create(impl))
   {}
 
   /// \throws std::invalid_argument if factory is null.

@@ -85,7 +85,7 @@ private:
   friend class BundleContext;
 
   ServiceObjects(std::shared_ptr<BundleContextPrivate> const& context, ServiceReference<S> const& reference)
-    : ServiceObjectsBase(context, reference)
+      : ServiceObjectsBase(context, reference)
   {}
 
   static void Typed(std::shared_ptr<void> const& object, void* typed)

@@ -37,7 +37,7 @@ public:
   ServiceReference(ServiceReferenceBase&& base) : ServiceReferenceBase(std::move(base)) { BindInterface(); }
   /// For a reference the registry found under S's own interface id: already bound to it.
   ServiceReference(ServiceReferenceBase&& base, detail::FoundUnderInterface) noexcept
-    : ServiceReferenceBase(std::move(base))
+      : ServiceReferenceBase(std::move(base))
   {}
 
   using ServiceReferenceBase::operator=;
@@ -71,7 +71,7 @@ public:
 
   ServiceReference(ServiceReferenceBase const& base) : ServiceReferenceBase(base) {}
   ServiceReference(ServiceReferenceBase&& base, detail::FoundUnderInterface) noexcept
-    : ServiceReferenceBase(std::move(base))
+      : ServiceReferenceBase(std::move(base))
   {}
 
   using ServiceReferenceBase::operator=;

@@ -21,8 +21,7 @@ public:
   {
     static_assert(std::disjunction_v<std::is_same<Interface, I1>, std::is_same<Interface, Interfaces>...>,
                   "This service was not registered under the requested interface");
-    return ServiceReference<Interface>(
-      ServiceRegistrationBase::GetReference(detail::ServiceInterfaceId<Interface>()));
+    return ServiceReference<Interface>(ServiceRegistrationBase::GetReference(detail::ServiceInterfaceId<Interface>()));
   }
 
   /// The reference for I1.

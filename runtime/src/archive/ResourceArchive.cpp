@@ -150,16 +150,16 @@ std::string ResourceArchive::Inflate(Entry const& entry, std::string const& name
     return std::string(data);
   }
   z_stream stream{};
-  if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) {  // raw deflate, as zip stores it
+  if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) { // raw deflate, as zip stores it
     Corrupt("cannot inflate entry " + name + ": out of memory");
   }
   struct End
   {
     z_stream& stream;
     ~End() { inflateEnd(&stream); }
-  } const end{ stream };
+  } const end{stream};
   stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-  stream.avail_in = static_cast<uInt>(data.size());  // at most kMaxArchiveSize
+  stream.avail_in = static_cast<uInt>(data.size()); // at most kMaxArchiveSize
   // Inflated in chunks and counted: the sizes in the headers may lie.
   std::string content;
   char buffer[16384];

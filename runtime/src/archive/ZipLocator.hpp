@@ -12,11 +12,11 @@ namespace cppmicroservices::detail {
 /// Where a zip archive appended to a file lies in that file.
 struct ZipLocation
 {
-  uint64_t start = 0;         // offset of the archive's first byte
-  uint64_t size = 0;          // bytes from start to the end of the file
-  uint64_t entryCount = 0;    // as the end record announces
-  uint64_t endRecord = 0;     // offset of the end record from start
-  uint64_t centralSize = 0;   // bytes of the central directory, which precedes the end record
+  uint64_t start = 0;       // offset of the archive's first byte
+  uint64_t size = 0;        // bytes from start to the end of the file
+  uint64_t entryCount = 0;  // as the end record announces
+  uint64_t endRecord = 0;   // offset of the end record from start
+  uint64_t centralSize = 0; // bytes of the central directory, which precedes the end record
 };
 
 /**

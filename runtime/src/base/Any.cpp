@@ -69,35 +69,21 @@ std::ostream& any_value_to_json(std::ostream& os, std::string const& val, uint8_
   os << '"';
   for (char const c : val) {
     switch (c) {
-      case '"':
-        os << "\\\"";
-        break;
-      case '\\':
-        os << "\\\\";
-        break;
-      case '\b':
-        os << "\\b";
-        break;
-      case '\f':
-        os << "\\f";
-        break;
-      case '\n':
-        os << "\\n";
-        break;
-      case '\r':
-        os << "\\r";
-        break;
-      case '\t':
-        os << "\\t";
-        break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char buffer[8];
-          std::snprintf(buffer, sizeof buffer, "\\u%04x", static_cast<unsigned>(static_cast<unsigned char>(c)));
-          os << buffer;
-        } else {
-          os << c;
-        }
+    case '"': os << "\\\""; break;
+    case '\\': os << "\\\\"; break;
+    case '\b': os << "\\b"; break;
+    case '\f': os << "\\f"; break;
+    case '\n': os << "\\n"; break;
+    case '\r': os << "\\r"; break;
+    case '\t': os << "\\t"; break;
+    default:
+      if (static_cast<unsigned char>(c) < 0x20) {
+        char buffer[8];
+        std::snprintf(buffer, sizeof buffer, "\\u%04x", static_cast<unsigned>(static_cast<unsigned char>(c)));
+        os << buffer;
+      } else {
+        os << c;
+      }
     }
   }
   return os << '"';
@@ -154,8 +140,7 @@ std::ostream& WriteUnprintable(std::ostream& os, std::type_info const& type)
   return os << '<' << GetDemangledName(type) << '>';
 }
 
-void ThrowBadAnyCastException(std::string const& funcName, std::type_info const& source,
-                              std::type_info const& target)
+void ThrowBadAnyCastException(std::string const& funcName, std::type_info const& source, std::type_info const& target)
 {
   std::string message = "cppmicroservices::BadAnyCastException: " + funcName + ": cannot convert a value of type '" +
                         (source == typeid(void) ? std::string("<empty>") : GetDemangledName(source)) + "' to '" +

@@ -76,15 +76,9 @@ any_map::iter& any_map::iter::operator++()
 any_map::const_iter::const_iter(iter const& it)
 {
   switch (it.it_.index()) {
-    case 0:
-      it_.emplace<0>(std::get<0>(it.it_));
-      break;
-    case 1:
-      it_.emplace<1>(std::get<1>(it.it_));
-      break;
-    default:
-      it_.emplace<2>(std::get<2>(it.it_));
-      break;
+  case 0: it_.emplace<0>(std::get<0>(it.it_)); break;
+  case 1: it_.emplace<1>(std::get<1>(it.it_)); break;
+  default: it_.emplace<2>(std::get<2>(it.it_)); break;
   }
 }
 
@@ -104,17 +98,10 @@ any_map::const_iter& any_map::const_iter::operator++()
 any_map::any_map(map_type type)
 {
   switch (type) {
-    case ORDERED_MAP:
-      map_.emplace<ORDERED_MAP>();
-      break;
-    case UNORDERED_MAP:
-      map_.emplace<UNORDERED_MAP>();
-      break;
-    case UNORDERED_MAP_CASEINSENSITIVE_KEYS:
-      map_.emplace<UNORDERED_MAP_CASEINSENSITIVE_KEYS>();
-      break;
-    default:
-      throw std::logic_error("invalid map type");
+  case ORDERED_MAP: map_.emplace<ORDERED_MAP>(); break;
+  case UNORDERED_MAP: map_.emplace<UNORDERED_MAP>(); break;
+  case UNORDERED_MAP_CASEINSENSITIVE_KEYS: map_.emplace<UNORDERED_MAP_CASEINSENSITIVE_KEYS>(); break;
+  default: throw std::logic_error("invalid map type");
   }
 }
 
@@ -123,19 +110,15 @@ any_map::any_map(ordered_any_map&& m) : map_(std::in_place_index<ORDERED_MAP>, s
 any_map::any_map(unordered_any_map const& m) : map_(std::in_place_index<UNORDERED_MAP>, m) {}
 any_map::any_map(unordered_any_map&& m) : map_(std::in_place_index<UNORDERED_MAP>, std::move(m)) {}
 any_map::any_map(unordered_any_cimap const& m) : map_(std::in_place_index<UNORDERED_MAP_CASEINSENSITIVE_KEYS>, m) {}
-any_map::any_map(unordered_any_cimap&& m)
-  : map_(std::in_place_index<UNORDERED_MAP_CASEINSENSITIVE_KEYS>, std::move(m))
+any_map::any_map(unordered_any_cimap&& m) : map_(std::in_place_index<UNORDERED_MAP_CASEINSENSITIVE_KEYS>, std::move(m))
 {}
 
 any_map::iter any_map::begin()
 {
   switch (map_.index()) {
-    case ORDERED_MAP:
-      return iter(std::get<ORDERED_MAP>(map_).begin());
-    case UNORDERED_MAP:
-      return iter(std::get<UNORDERED_MAP>(map_).begin());
-    default:
-      return iter(std::get<UNORDERED_MAP_CASEINSENSITIVE_KEYS>(map_).begin(), 0);
+  case ORDERED_MAP: return iter(std::get<ORDERED_MAP>(map_).begin());
+  case UNORDERED_MAP: return iter(std::get<UNORDERED_MAP>(map_).begin());
+  default: return iter(std::get<UNORDERED_MAP_CASEINSENSITIVE_KEYS>(map_).begin(), 0);
   }
 }
 
@@ -147,24 +130,18 @@ any_map::const_iter any_map::begin() const
 any_map::const_iter any_map::cbegin() const
 {
   switch (map_.index()) {
-    case ORDERED_MAP:
-      return const_iter(std::get<ORDERED_MAP>(map_).cbegin());
-    case UNORDERED_MAP:
-      return const_iter(std::get<UNORDERED_MAP>(map_).cbegin());
-    default:
-      return const_iter(std::get<UNORDERED_MAP_CASEINSENSITIVE_KEYS>(map_).cbegin(), 0);
+  case ORDERED_MAP: return const_iter(std::get<ORDERED_MAP>(map_).cbegin());
+  case UNORDERED_MAP: return const_iter(std::get<UNORDERED_MAP>(map_).cbegin());
+  default: return const_iter(std::get<UNORDERED_MAP_CASEINSENSITIVE_KEYS>(map_).cbegin(), 0);
   }
 }
 
 any_map::iter any_map::end()
 {
   switch (map_.index()) {
-    case ORDERED_MAP:
-      return iter(std::get<ORDERED_MAP>(map_).end());
-    case UNORDERED_MAP:
-      return iter(std::get<UNORDERED_MAP>(map_).end());
-    default:
-      return iter(std::get<UNORDERED_MAP_CASEINSENSITIVE_KEYS>(map_).end(), 0);
+  case ORDERED_MAP: return iter(std::get<ORDERED_MAP>(map_).end());
+  case UNORDERED_MAP: return iter(std::get<UNORDERED_MAP>(map_).end());
+  default: return iter(std::get<UNORDERED_MAP_CASEINSENSITIVE_KEYS>(map_).end(), 0);
   }
 }
 
@@ -176,12 +153,9 @@ any_map::const_iter any_map::end() const
 any_map::const_iter any_map::cend() const
 {
   switch (map_.index()) {
-    case ORDERED_MAP:
-      return const_iter(std::get<ORDERED_MAP>(map_).cend());
-    case UNORDERED_MAP:
-      return const_iter(std::get<UNORDERED_MAP>(map_).cend());
-    default:
-      return const_iter(std::get<UNORDERED_MAP_CASEINSENSITIVE_KEYS>(map_).cend(), 0);
+  case ORDERED_MAP: return const_iter(std::get<ORDERED_MAP>(map_).cend());
+  case UNORDERED_MAP: return const_iter(std::get<UNORDERED_MAP>(map_).cend());
+  default: return const_iter(std::get<UNORDERED_MAP_CASEINSENSITIVE_KEYS>(map_).cend(), 0);
   }
 }
 
@@ -233,24 +207,18 @@ std::pair<any_map::iterator, bool> any_map::insert(value_type const& value)
 any_map::const_iterator any_map::find(key_type const& key) const
 {
   switch (map_.index()) {
-    case ORDERED_MAP:
-      return const_iter(std::get<ORDERED_MAP>(map_).find(key));
-    case UNORDERED_MAP:
-      return const_iter(std::get<UNORDERED_MAP>(map_).find(key));
-    default:
-      return const_iter(std::get<UNORDERED_MAP_CASEINSENSITIVE_KEYS>(map_).find(key), 0);
+  case ORDERED_MAP: return const_iter(std::get<ORDERED_MAP>(map_).find(key));
+  case UNORDERED_MAP: return const_iter(std::get<UNORDERED_MAP>(map_).find(key));
+  default: return const_iter(std::get<UNORDERED_MAP_CASEINSENSITIVE_KEYS>(map_).find(key), 0);
   }
 }
 
 any_map::iterator any_map::find(key_type const& key)
 {
   switch (map_.index()) {
-    case ORDERED_MAP:
-      return iter(std::get<ORDERED_MAP>(map_).find(key));
-    case UNORDERED_MAP:
-      return iter(std::get<UNORDERED_MAP>(map_).find(key));
-    default:
-      return iter(std::get<UNORDERED_MAP_CASEINSENSITIVE_KEYS>(map_).find(key), 0);
+  case ORDERED_MAP: return iter(std::get<ORDERED_MAP>(map_).find(key));
+  case UNORDERED_MAP: return iter(std::get<UNORDERED_MAP>(map_).find(key));
+  default: return iter(std::get<UNORDERED_MAP_CASEINSENSITIVE_KEYS>(map_).find(key), 0);
   }
 }
 

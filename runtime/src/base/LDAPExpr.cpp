@@ -63,18 +63,12 @@ bool MatchApprox(std::string_view text, std::string const& prepared) noexcept
 bool CompareString(Node const& node, std::string_view text) noexcept
 {
   switch (node.kind) {
-    case Kind::Equal:
-      return text == node.value;
-    case Kind::Approx:
-      return MatchApprox(text, node.approxValue);
-    case Kind::GreaterEq:
-      return text >= std::string_view(node.value);
-    case Kind::LessEq:
-      return text <= std::string_view(node.value);
-    case Kind::Substring:
-      return MatchSubstring(text, node.parts);
-    default:
-      return false;
+  case Kind::Equal: return text == node.value;
+  case Kind::Approx: return MatchApprox(text, node.approxValue);
+  case Kind::GreaterEq: return text >= std::string_view(node.value);
+  case Kind::LessEq: return text <= std::string_view(node.value);
+  case Kind::Substring: return MatchSubstring(text, node.parts);
+  default: return false;
   }
 }
 
@@ -82,15 +76,11 @@ template <class T>
 bool Ordered(Kind kind, T lhs, T rhs) noexcept
 {
   switch (kind) {
-    case Kind::Equal:
-    case Kind::Approx:
-      return lhs == rhs;
-    case Kind::GreaterEq:
-      return lhs >= rhs;
-    case Kind::LessEq:
-      return lhs <= rhs;
-    default:
-      return false;
+  case Kind::Equal:
+  case Kind::Approx: return lhs == rhs;
+  case Kind::GreaterEq: return lhs >= rhs;
+  case Kind::LessEq: return lhs <= rhs;
+  default: return false;
   }
 }
 
@@ -172,24 +162,22 @@ bool LDAPExpr::EvaluateNode(uint32_t index, PropertyLookup const& lookup) const
 {
   Node const& node = nodes_[index];
   switch (node.kind) {
-    case Kind::And:
-      for (uint32_t const child : node.children) {
-        if (!EvaluateNode(child, lookup)) {
-          return false;
-        }
+  case Kind::And:
+    for (uint32_t const child : node.children) {
+      if (!EvaluateNode(child, lookup)) {
+        return false;
       }
-      return true;
-    case Kind::Or:
-      for (uint32_t const child : node.children) {
-        if (EvaluateNode(child, lookup)) {
-          return true;
-        }
+    }
+    return true;
+  case Kind::Or:
+    for (uint32_t const child : node.children) {
+      if (EvaluateNode(child, lookup)) {
+        return true;
       }
-      return false;
-    case Kind::Not:
-      return !EvaluateNode(node.children.front(), lookup);
-    default:
-      break;
+    }
+    return false;
+  case Kind::Not: return !EvaluateNode(node.children.front(), lookup);
+  default: break;
   }
   Any const* value = lookup.Find(node.attribute);
   if (!value || value->Empty()) {

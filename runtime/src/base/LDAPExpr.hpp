@@ -43,16 +43,16 @@ public:
   struct Node
   {
     Kind kind = Kind::And;
-    std::vector<uint32_t> children;    // And, Or, Not
-    std::string attribute;             // leaves
-    std::string value;                 // Equal, Approx, GreaterEq, LessEq: the unescaped value
-    std::vector<std::string> parts;    // Substring: the pieces around each '*'
-    std::string approxValue;           // Approx: value without whitespace, lower case
+    std::vector<uint32_t> children; // And, Or, Not
+    std::string attribute;          // leaves
+    std::string value;              // Equal, Approx, GreaterEq, LessEq: the unescaped value
+    std::vector<std::string> parts; // Substring: the pieces around each '*'
+    std::string approxValue;        // Approx: value without whitespace, lower case
     // The value read as a number or bool once, so that matching never parses.
     bool hasSigned = false;
     bool hasUnsigned = false;
     bool hasDouble = false;
-    int8_t boolValue = -1;             // -1: not a bool, 0: false, 1: true
+    int8_t boolValue = -1; // -1: not a bool, 0: false, 1: true
     long long signedValue = 0;
     unsigned long long unsignedValue = 0;
     double doubleValue = 0.0;

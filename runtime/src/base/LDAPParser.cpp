@@ -179,8 +179,7 @@ uint32_t LDAPParser::ParseItem()
     node.kind = c == '~' ? LDAPExpr::Kind::Approx : c == '>' ? LDAPExpr::Kind::GreaterEq : LDAPExpr::Kind::LessEq;
     pos_ += 2;
   } else {
-    Fail("invalid operator after attribute '" + node.attribute + "' (expected '=', '~=', '>=' or '<=')",
-         operatorPos);
+    Fail("invalid operator after attribute '" + node.attribute + "' (expected '=', '~=', '>=' or '<=')", operatorPos);
   }
 
   bool hasWildcard = false;
@@ -293,36 +292,36 @@ void LDAPParser::WriteNormalForm(uint32_t index, std::string& out) const
   LDAPExpr::Node const& node = expr_.nodes_[index];
   out.push_back('(');
   switch (node.kind) {
-    case LDAPExpr::Kind::And:
-    case LDAPExpr::Kind::Or:
-    case LDAPExpr::Kind::Not:
-      out.push_back(node.kind == LDAPExpr::Kind::And ? '&' : node.kind == LDAPExpr::Kind::Or ? '|' : '!');
-      for (uint32_t const child : node.children) {
-        WriteNormalForm(child, out);
+  case LDAPExpr::Kind::And:
+  case LDAPExpr::Kind::Or:
+  case LDAPExpr::Kind::Not:
+    out.push_back(node.kind == LDAPExpr::Kind::And ? '&' : node.kind == LDAPExpr::Kind::Or ? '|' : '!');
+    for (uint32_t const child : node.children) {
+      WriteNormalForm(child, out);
+    }
+    break;
+  case LDAPExpr::Kind::Present:
+    out += node.attribute;
+    out += "=*";
+    break;
+  case LDAPExpr::Kind::Substring:
+    out += node.attribute;
+    out.push_back('=');
+    for (std::size_t i = 0; i < node.parts.size(); ++i) {
+      if (i > 0) {
+        out.push_back('*');
       }
-      break;
-    case LDAPExpr::Kind::Present:
-      out += node.attribute;
-      out += "=*";
-      break;
-    case LDAPExpr::Kind::Substring:
-      out += node.attribute;
-      out.push_back('=');
-      for (std::size_t i = 0; i < node.parts.size(); ++i) {
-        if (i > 0) {
-          out.push_back('*');
-        }
-        AppendEscaped(node.parts[i], out);
-      }
-      break;
-    default:
-      out += node.attribute;
-      out += node.kind == LDAPExpr::Kind::Equal    ? "="
-             : node.kind == LDAPExpr::Kind::Approx ? "~="
-             : node.kind == LDAPExpr::Kind::GreaterEq ? ">="
-                                                      : "<=";
-      AppendEscaped(node.value, out);
-      break;
+      AppendEscaped(node.parts[i], out);
+    }
+    break;
+  default:
+    out += node.attribute;
+    out += node.kind == LDAPExpr::Kind::Equal       ? "="
+           : node.kind == LDAPExpr::Kind::Approx    ? "~="
+           : node.kind == LDAPExpr::Kind::GreaterEq ? ">="
+                                                    : "<=";
+    AppendEscaped(node.value, out);
+    break;
   }
   out.push_back(')');
 }

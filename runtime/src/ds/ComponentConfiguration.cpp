@@ -36,8 +36,8 @@ void ComponentConfiguration::Satisfy()
                  std::make_shared<ComponentServiceFactory>(manager_.weak_from_this()));
     std::shared_ptr<ServiceRegistrationBasePrivate> registration;
     try {
-      registration = manager_.Framework().RegisterService(manager_.Bundle().shared_from_this(), map,
-                                                          manager_.RegistrationProperties(), Constants::SCOPE_SINGLETON);
+      registration = manager_.Framework().RegisterService(
+        manager_.Bundle().shared_from_this(), map, manager_.RegistrationProperties(), Constants::SCOPE_SINGLETON);
     } catch (std::exception const& e) {
       state_ = State::UnsatisfiedReference;
       manager_.Log(manager_.Describe() + ": registering its service failed: " + e.what());
@@ -48,8 +48,7 @@ void ComponentConfiguration::Satisfy()
       // perhaps registered it anew).
       try {
         manager_.Framework().UnregisterService(*registration);
-      } catch (std::logic_error const&) {
-      }
+      } catch (std::logic_error const&) {}
       return;
     }
     registration_ = std::move(registration);
@@ -73,8 +72,7 @@ void ComponentConfiguration::Unsatisfy()
   if (registration && registration->IsRegistered()) {
     try {
       manager_.Framework().UnregisterService(*registration);
-    } catch (std::logic_error const&) {
-    }
+    } catch (std::logic_error const&) {}
   }
   if (instance != nullptr) {
     DestroyInstance(instance, true);
@@ -140,8 +138,7 @@ bool ComponentConfiguration::Activate()
   return true;
 }
 
-void ComponentConfiguration::DestroyInstance(service::component::detail::ComponentInstance* instance,
-                                             bool deactivate)
+void ComponentConfiguration::DestroyInstance(service::component::detail::ComponentInstance* instance, bool deactivate)
 {
   try {
     if (deactivate) {

@@ -18,12 +18,8 @@ namespace ComponentConstants = service::component::ComponentConstants;
 
 ComponentManager::ComponentManager(ServiceComponentRuntime& runtime, FrameworkPrivate& framework,
                                    std::shared_ptr<BundlePrivate> bundle, ComponentMetadata metadata, long id)
-  : runtime_(runtime)
-  , framework_(framework)
-  , bundle_(std::move(bundle))
-  , metadata_(std::move(metadata))
-  , id_(id)
-  , configuration_(*this)
+    : runtime_(runtime), framework_(framework), bundle_(std::move(bundle)), metadata_(std::move(metadata)), id_(id),
+      configuration_(*this)
 {
   for (auto const& reference : metadata_.references) {
     references_.push_back(std::make_unique<ReferenceManager>(reference, framework_));
@@ -63,8 +59,8 @@ void ComponentManager::Enable()
   newInstance_ = reinterpret_cast<NewInstanceFunction>(BundleLibrary::Symbol(bundle_->library, newName));
   deleteInstance_ = reinterpret_cast<DeleteInstanceFunction>(BundleLibrary::Symbol(bundle_->library, deleteName));
   if (newInstance_ == nullptr || deleteInstance_ == nullptr) {
-    error_ = Describe() + ": disabled, the bundle library does not export " +
-             (newInstance_ == nullptr ? newName : deleteName);
+    error_ =
+      Describe() + ": disabled, the bundle library does not export " + (newInstance_ == nullptr ? newName : deleteName);
     Log(error_);
     return;
   }
@@ -100,23 +96,20 @@ void ComponentManager::ServiceChanged(ServiceEvent const& event)
       return;
     }
     switch (reference->ServiceChanged(event)) {
-      case ReferenceManager::Change::None:
-        break;
-      case ReferenceManager::Change::Satisfied:
-        if (configuration_.GetState() == ComponentConfiguration::State::UnsatisfiedReference && AllSatisfied()) {
-          configuration_.Satisfy();
-        }
-        break;
-      case ReferenceManager::Change::Unsatisfied:
-        configuration_.Unsatisfy();
-        break;
-      case ReferenceManager::Change::BoundLost:
-        // Static reference: the instance goes, and a new one binds whatever matches now.
-        configuration_.Unsatisfy();
-        if (enabled_ && AllSatisfied()) {
-          configuration_.Satisfy();
-        }
-        break;
+    case ReferenceManager::Change::None: break;
+    case ReferenceManager::Change::Satisfied:
+      if (configuration_.GetState() == ComponentConfiguration::State::UnsatisfiedReference && AllSatisfied()) {
+        configuration_.Satisfy();
+      }
+      break;
+    case ReferenceManager::Change::Unsatisfied: configuration_.Unsatisfy(); break;
+    case ReferenceManager::Change::BoundLost:
+      // Static reference: the instance goes, and a new one binds whatever matches now.
+      configuration_.Unsatisfy();
+      if (enabled_ && AllSatisfied()) {
+        configuration_.Satisfy();
+      }
+      break;
     }
   }
 }

@@ -16,7 +16,7 @@
 namespace cppmicroservices {
 class BundlePrivate;
 class FrameworkPrivate;
-}
+} // namespace cppmicroservices
 namespace cppmicroservices::service::component::detail {
 class ComponentInstance;
 }
@@ -37,8 +37,8 @@ public:
   using NewInstanceFunction = service::component::detail::ComponentInstance* (*)();
   using DeleteInstanceFunction = void (*)(service::component::detail::ComponentInstance*);
 
-  ComponentManager(ServiceComponentRuntime& runtime, FrameworkPrivate& framework,
-                   std::shared_ptr<BundlePrivate> bundle, ComponentMetadata metadata, long id);
+  ComponentManager(ServiceComponentRuntime& runtime, FrameworkPrivate& framework, std::shared_ptr<BundlePrivate> bundle,
+                   ComponentMetadata metadata, long id);
   ~ComponentManager();
 
   ComponentManager(ComponentManager const&) = delete;

@@ -15,7 +15,7 @@ struct ComponentMetadata
   std::string name;                    // defaults to the implementation class
   std::string implementationClass;     // qualified C++ name
   std::vector<std::string> interfaces; // empty: the component provides no service
-  AnyMap properties{ AnyMap::UNORDERED_MAP_CASEINSENSITIVE_KEYS };
+  AnyMap properties{AnyMap::UNORDERED_MAP_CASEINSENSITIVE_KEYS};
   bool injectReferences = false;
   bool immediate = false; // true when it provides no service
   bool enabled = true;

@@ -7,8 +7,7 @@
 
 namespace cppmicroservices::scr {
 
-ComponentServiceFactory::ComponentServiceFactory(std::weak_ptr<ComponentManager> manager)
-  : manager_(std::move(manager))
+ComponentServiceFactory::ComponentServiceFactory(std::weak_ptr<ComponentManager> manager) : manager_(std::move(manager))
 {}
 
 InterfaceMapConstPtr ComponentServiceFactory::GetService(Bundle const&, ServiceRegistrationBase const&)

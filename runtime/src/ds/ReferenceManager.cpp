@@ -19,8 +19,7 @@ void SortBestFirst(std::vector<ServiceReferenceBase>& references)
 } // namespace
 
 ReferenceManager::ReferenceManager(ReferenceMetadata const& metadata, FrameworkPrivate& framework)
-  : metadata_(metadata)
-  , framework_(framework)
+    : metadata_(metadata), framework_(framework)
 {}
 
 void ReferenceManager::Initialize()
@@ -69,16 +68,14 @@ ReferenceManager::Change ReferenceManager::ServiceChanged(ServiceEvent const& ev
 {
   ServiceReferenceBase const reference = event.GetServiceReference();
   switch (event.GetType()) {
-    case ServiceEvent::SERVICE_REGISTERED:
-      return Matches(reference) ? Add(reference) : Change::None;
-    case ServiceEvent::SERVICE_MODIFIED:
-    case ServiceEvent::SERVICE_MODIFIED_ENDMATCH:
-      if (Matches(reference)) {
-        return Add(reference);
-      }
-      return Contains(matches_, reference) ? Remove(reference) : Change::None;
-    case ServiceEvent::SERVICE_UNREGISTERING:
-      return Contains(matches_, reference) ? Remove(reference) : Change::None;
+  case ServiceEvent::SERVICE_REGISTERED: return Matches(reference) ? Add(reference) : Change::None;
+  case ServiceEvent::SERVICE_MODIFIED:
+  case ServiceEvent::SERVICE_MODIFIED_ENDMATCH:
+    if (Matches(reference)) {
+      return Add(reference);
+    }
+    return Contains(matches_, reference) ? Remove(reference) : Change::None;
+  case ServiceEvent::SERVICE_UNREGISTERING: return Contains(matches_, reference) ? Remove(reference) : Change::None;
   }
   return Change::None;
 }

@@ -11,8 +11,8 @@ struct ReferenceMetadata
 {
   std::string name;
   std::string interfaceName;
-  std::string target;   // the filter text, empty for none
-  LDAPFilter filter;    // parsed once from target
+  std::string target;    // the filter text, empty for none
+  LDAPFilter filter;     // parsed once from target
   bool optional = false; // cardinality 0..1 / 0..n
   bool multiple = false; // cardinality 0..n / 1..n
 };

@@ -11,7 +11,7 @@
 namespace cppmicroservices {
 class BundlePrivate;
 class FrameworkPrivate;
-}
+} // namespace cppmicroservices
 
 namespace cppmicroservices::scr {
 

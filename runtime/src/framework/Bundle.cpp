@@ -24,8 +24,7 @@ BundlePrivate& Checked(std::shared_ptr<BundlePrivate> const& d)
 
 Bundle::Bundle() = default;
 Bundle::Bundle(std::shared_ptr<BundlePrivate> bundle, std::shared_ptr<FrameworkPrivate> framework)
-  : d(std::move(bundle))
-  , c(std::move(framework))
+    : d(std::move(bundle)), c(std::move(framework))
 {}
 Bundle::Bundle(Bundle const&) = default;
 Bundle::Bundle(Bundle&&) noexcept = default;
@@ -185,18 +184,12 @@ void Bundle::Uninstall()
 std::ostream& operator<<(std::ostream& os, Bundle::State state)
 {
   switch (state) {
-    case Bundle::STATE_UNINSTALLED:
-      return os << "UNINSTALLED";
-    case Bundle::STATE_INSTALLED:
-      return os << "INSTALLED";
-    case Bundle::STATE_RESOLVED:
-      return os << "RESOLVED";
-    case Bundle::STATE_STARTING:
-      return os << "STARTING";
-    case Bundle::STATE_STOPPING:
-      return os << "STOPPING";
-    case Bundle::STATE_ACTIVE:
-      return os << "ACTIVE";
+  case Bundle::STATE_UNINSTALLED: return os << "UNINSTALLED";
+  case Bundle::STATE_INSTALLED: return os << "INSTALLED";
+  case Bundle::STATE_RESOLVED: return os << "RESOLVED";
+  case Bundle::STATE_STARTING: return os << "STARTING";
+  case Bundle::STATE_STOPPING: return os << "STOPPING";
+  case Bundle::STATE_ACTIVE: return os << "ACTIVE";
   }
   return os << "Unknown bundle state";
 }

@@ -146,8 +146,7 @@ void BundleContext::CollectServiceReferences(std::string const& clazz, std::stri
   ctx->Framework().Registry().Collect(clazz, parsed ? &parsed : nullptr, sink);
 }
 
-std::vector<ServiceReferenceU> BundleContext::GetServiceReferences(std::string const& clazz,
-                                                                   std::string const& filter)
+std::vector<ServiceReferenceU> BundleContext::GetServiceReferences(std::string const& clazz, std::string const& filter)
 {
   std::vector<ServiceReferenceU> result;
   detail::ServiceReferenceCollector<ServiceReferenceU> collector(result);

@@ -62,7 +62,7 @@ public:
 
 private:
   BundlePrivate* const bundle_;
-  std::atomic<bool> valid_{ true };
+  std::atomic<bool> valid_{true};
 };
 
 } // namespace cppmicroservices

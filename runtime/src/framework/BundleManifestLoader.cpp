@@ -24,10 +24,10 @@ std::vector<BundleManifest> BundleManifestLoader::Load(std::string const& locati
     AnyMap headers = ManifestParser::Parse(archive.Read(entry), where);
     std::string name = SymbolicNameOf(location, entry, headers);
     if (name != directory) {
-      throw std::runtime_error(where + " names the bundle \"" + name + "\" but lies in the directory \"" +
-                               directory + "\"");
+      throw std::runtime_error(where + " names the bundle \"" + name + "\" but lies in the directory \"" + directory +
+                               "\"");
     }
-    bundles.push_back({ std::move(name), std::move(headers) });
+    bundles.push_back({std::move(name), std::move(headers)});
   }
   if (bundles.empty()) {
     std::string const expected = directories.size() == 1 ? directories.front() : std::string("<symbolic name>");
@@ -50,7 +50,7 @@ std::vector<BundleManifest> BundleManifestLoader::FromMap(std::string const& loc
       copy[header.first] = header.second;
     }
     std::string name = SymbolicNameOf(location, "the given manifest of " + entry.first, copy);
-    bundles.push_back({ std::move(name), std::move(copy) });
+    bundles.push_back({std::move(name), std::move(copy)});
   }
   return bundles;
 }

@@ -4,14 +4,10 @@
 
 namespace cppmicroservices {
 
-BundlePrivate::BundlePrivate(FrameworkPrivate* owner, long bundleId, std::string bundleLocation,
-                             std::string name, AnyMap manifest)
-  : framework(owner)
-  , id(bundleId)
-  , location(std::move(bundleLocation))
-  , symbolicName(std::move(name))
-  , headers(std::move(manifest))
-  , installed(Bundle::TimeStamp::clock::now())
+BundlePrivate::BundlePrivate(FrameworkPrivate* owner, long bundleId, std::string bundleLocation, std::string name,
+                             AnyMap manifest)
+    : framework(owner), id(bundleId), location(std::move(bundleLocation)), symbolicName(std::move(name)),
+      headers(std::move(manifest)), installed(Bundle::TimeStamp::clock::now())
 {}
 
 std::shared_ptr<BundleContextPrivate> BundlePrivate::GetContext() const

@@ -18,8 +18,7 @@ class FrameworkPrivate;
 class BundlePrivate : public std::enable_shared_from_this<BundlePrivate>
 {
 public:
-  BundlePrivate(FrameworkPrivate* framework, long id, std::string location, std::string symbolicName,
-                AnyMap headers);
+  BundlePrivate(FrameworkPrivate* framework, long id, std::string location, std::string symbolicName, AnyMap headers);
 
   BundlePrivate(BundlePrivate const&) = delete;
   BundlePrivate& operator=(BundlePrivate const&) = delete;
@@ -45,7 +44,7 @@ public:
   bool autostart = false;
 
 private:
-  std::atomic<Bundle::State> state_{ Bundle::STATE_INSTALLED };
+  std::atomic<Bundle::State> state_{Bundle::STATE_INSTALLED};
   mutable std::mutex contextMutex_;
   std::shared_ptr<BundleContextPrivate> context_;
 };

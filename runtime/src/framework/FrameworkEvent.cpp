@@ -5,11 +5,7 @@ namespace cppmicroservices {
 FrameworkEvent::FrameworkEvent() : valid(false), type(FRAMEWORK_INFO) {}
 
 FrameworkEvent::FrameworkEvent(Type t, Bundle const& b, std::string const& m, std::exception_ptr e)
-  : valid(true)
-  , type(t)
-  , bundle(b)
-  , message(m)
-  , exception(std::move(e))
+    : valid(true), type(t), bundle(b), message(m), exception(std::move(e))
 {}
 
 FrameworkEvent::operator bool() const
@@ -40,20 +36,13 @@ FrameworkEvent::Type FrameworkEvent::GetType() const
 std::ostream& operator<<(std::ostream& os, FrameworkEvent::Type eventType)
 {
   switch (eventType) {
-    case FrameworkEvent::FRAMEWORK_STARTED:
-      return os << "STARTED";
-    case FrameworkEvent::FRAMEWORK_ERROR:
-      return os << "ERROR";
-    case FrameworkEvent::FRAMEWORK_WARNING:
-      return os << "WARNING";
-    case FrameworkEvent::FRAMEWORK_INFO:
-      return os << "INFO";
-    case FrameworkEvent::FRAMEWORK_STOPPED:
-      return os << "STOPPED";
-    case FrameworkEvent::FRAMEWORK_STOPPED_UPDATE:
-      return os << "STOPPED_UPDATE";
-    case FrameworkEvent::FRAMEWORK_WAIT_TIMEDOUT:
-      return os << "WAIT_TIMEDOUT";
+  case FrameworkEvent::FRAMEWORK_STARTED: return os << "STARTED";
+  case FrameworkEvent::FRAMEWORK_ERROR: return os << "ERROR";
+  case FrameworkEvent::FRAMEWORK_WARNING: return os << "WARNING";
+  case FrameworkEvent::FRAMEWORK_INFO: return os << "INFO";
+  case FrameworkEvent::FRAMEWORK_STOPPED: return os << "STOPPED";
+  case FrameworkEvent::FRAMEWORK_STOPPED_UPDATE: return os << "STOPPED_UPDATE";
+  case FrameworkEvent::FRAMEWORK_WAIT_TIMEDOUT: return os << "WAIT_TIMEDOUT";
   }
   return os << "Unknown framework event type";
 }
@@ -68,8 +57,8 @@ std::ostream& operator<<(std::ostream& os, FrameworkEvent const& evt)
 
 bool operator==(FrameworkEvent const& rhs, FrameworkEvent const& lhs)
 {
-  return rhs.GetType() == lhs.GetType() && rhs.GetBundle() == lhs.GetBundle() &&
-         rhs.GetMessage() == lhs.GetMessage() && rhs.GetThrowable() == lhs.GetThrowable();
+  return rhs.GetType() == lhs.GetType() && rhs.GetBundle() == lhs.GetBundle() && rhs.GetMessage() == lhs.GetMessage() &&
+         rhs.GetThrowable() == lhs.GetThrowable();
 }
 
 } // namespace cppmicroservices

@@ -55,13 +55,10 @@ ContextSetter ContextSetterOf(BundlePrivate const& bundle)
 } // namespace
 
 FrameworkPrivate::FrameworkPrivate(FrameworkConfiguration configuration, std::ostream* log)
-  : properties_(WithBuiltInProperties(std::move(configuration)))
-  , log_(log)
-  , system_(std::make_shared<BundlePrivate>(this, 0, Constants::SYSTEM_BUNDLE_LOCATION,
-                                            Constants::SYSTEM_BUNDLE_SYMBOLICNAME, SystemHeaders()))
-  , registry_(this)
-  , listeners_([this](std::string const& message) { Log(message); })
-  , components_(*this)
+    : properties_(WithBuiltInProperties(std::move(configuration))), log_(log),
+      system_(std::make_shared<BundlePrivate>(this, 0, Constants::SYSTEM_BUNDLE_LOCATION,
+                                              Constants::SYSTEM_BUNDLE_SYMBOLICNAME, SystemHeaders())),
+      registry_(this), listeners_([this](std::string const& message) { Log(message); }), components_(*this)
 {
   bundles_.emplace(0, system_);
 }
@@ -296,8 +293,8 @@ void FrameworkPrivate::Start()
     }
   }
   system_->SetState(Bundle::STATE_ACTIVE);
-  listeners_.FrameworkChanged(FrameworkEvent(FrameworkEvent::FRAMEWORK_STARTED, MakeBundle(system_),
-                                             "The framework has started"));
+  listeners_.FrameworkChanged(
+    FrameworkEvent(FrameworkEvent::FRAMEWORK_STARTED, MakeBundle(system_), "The framework has started"));
 }
 
 void FrameworkPrivate::Stop()
@@ -351,9 +348,9 @@ FrameworkEvent FrameworkPrivate::WaitForStop(std::chrono::milliseconds const& ti
   return FrameworkEvent(FrameworkEvent::FRAMEWORK_STOPPED, MakeBundle(system_), "The framework has stopped");
 }
 
-std::shared_ptr<ServiceRegistrationBasePrivate> FrameworkPrivate::RegisterService(
-  std::shared_ptr<BundlePrivate> const& bundle, InterfaceMapConstPtr const& service,
-  ServiceProperties const& properties, std::string scope)
+std::shared_ptr<ServiceRegistrationBasePrivate>
+FrameworkPrivate::RegisterService(std::shared_ptr<BundlePrivate> const& bundle, InterfaceMapConstPtr const& service,
+                                  ServiceProperties const& properties, std::string scope)
 {
   auto registration = registry_.Add(bundle, service, properties, std::move(scope));
   FireServiceEvent(ServiceEvent::SERVICE_REGISTERED, registration, nullptr);

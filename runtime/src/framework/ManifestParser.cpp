@@ -27,35 +27,30 @@ AnyMap ConvertObject(simdjson::dom::object const& object)
 Any Convert(simdjson::dom::element const& element)
 {
   switch (element.type()) {
-    case simdjson::dom::element_type::OBJECT:
-      return ConvertObject(simdjson::dom::object(element));
-    case simdjson::dom::element_type::ARRAY: {
-      std::vector<Any> values;
-      for (auto const item : simdjson::dom::array(element)) {
-        values.push_back(Convert(item));
-      }
-      return values;
+  case simdjson::dom::element_type::OBJECT: return ConvertObject(simdjson::dom::object(element));
+  case simdjson::dom::element_type::ARRAY: {
+    std::vector<Any> values;
+    for (auto const item : simdjson::dom::array(element)) {
+      values.push_back(Convert(item));
     }
-    case simdjson::dom::element_type::STRING:
-      return std::string(std::string_view(element));
-    case simdjson::dom::element_type::INT64: {
-      int64_t const value = int64_t(element);
-      if (value >= std::numeric_limits<int>::min() && value <= std::numeric_limits<int>::max()) {
-        return static_cast<int>(value);
-      }
-      return static_cast<long long>(value);
+    return values;
+  }
+  case simdjson::dom::element_type::STRING: return std::string(std::string_view(element));
+  case simdjson::dom::element_type::INT64: {
+    int64_t const value = int64_t(element);
+    if (value >= std::numeric_limits<int>::min() && value <= std::numeric_limits<int>::max()) {
+      return static_cast<int>(value);
     }
-    case simdjson::dom::element_type::UINT64: {
-      uint64_t const value = uint64_t(element);
-      return static_cast<unsigned long long>(value);
-    }
-    case simdjson::dom::element_type::DOUBLE:
-      return double(element);
-    case simdjson::dom::element_type::BOOL:
-      return bool(element);
-    case simdjson::dom::element_type::NULL_VALUE:
-    default:
-      return Any();
+    return static_cast<long long>(value);
+  }
+  case simdjson::dom::element_type::UINT64: {
+    uint64_t const value = uint64_t(element);
+    return static_cast<unsigned long long>(value);
+  }
+  case simdjson::dom::element_type::DOUBLE: return double(element);
+  case simdjson::dom::element_type::BOOL: return bool(element);
+  case simdjson::dom::element_type::NULL_VALUE:
+  default: return Any();
   }
 }
 

@@ -28,14 +28,10 @@ ServiceEvent::Type ServiceEvent::GetType() const
 std::ostream& operator<<(std::ostream& os, ServiceEvent::Type const& type)
 {
   switch (type) {
-    case ServiceEvent::SERVICE_REGISTERED:
-      return os << "REGISTERED";
-    case ServiceEvent::SERVICE_MODIFIED:
-      return os << "MODIFIED";
-    case ServiceEvent::SERVICE_UNREGISTERING:
-      return os << "UNREGISTERING";
-    case ServiceEvent::SERVICE_MODIFIED_ENDMATCH:
-      return os << "MODIFIED_ENDMATCH";
+  case ServiceEvent::SERVICE_REGISTERED: return os << "REGISTERED";
+  case ServiceEvent::SERVICE_MODIFIED: return os << "MODIFIED";
+  case ServiceEvent::SERVICE_UNREGISTERING: return os << "UNREGISTERING";
+  case ServiceEvent::SERVICE_MODIFIED_ENDMATCH: return os << "MODIFIED_ENDMATCH";
   }
   return os << "unknown event type (" << static_cast<uint32_t>(type) << ")";
 }

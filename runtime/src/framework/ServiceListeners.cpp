@@ -9,8 +9,7 @@ namespace cppmicroservices {
 
 ServiceListeners::ServiceListeners(ErrorSink errors) : errors_(std::move(errors)) {}
 
-ListenerTokenId ServiceListeners::AddServiceListener(long bundleId, ServiceListener listener,
-                                                     std::string const& filter)
+ListenerTokenId ServiceListeners::AddServiceListener(long bundleId, ServiceListener listener, std::string const& filter)
 {
   std::optional<LDAPFilter> parsed;
   if (!filter.empty()) {
@@ -18,7 +17,8 @@ ListenerTokenId ServiceListeners::AddServiceListener(long bundleId, ServiceListe
   }
   std::lock_guard<std::mutex> lock(mutex_);
   ListenerTokenId const token = nextToken_++;
-  service_.push_back(std::make_shared<ServiceEntry const>(ServiceEntry{ token, bundleId, std::move(listener), std::move(parsed) }));
+  service_.push_back(
+    std::make_shared<ServiceEntry const>(ServiceEntry{token, bundleId, std::move(listener), std::move(parsed)}));
   return token;
 }
 
@@ -26,7 +26,7 @@ ListenerTokenId ServiceListeners::AddFrameworkListener(long bundleId, FrameworkL
 {
   std::lock_guard<std::mutex> lock(mutex_);
   ListenerTokenId const token = nextToken_++;
-  framework_.push_back(std::make_shared<FrameworkEntry const>(FrameworkEntry{ token, bundleId, std::move(listener) }));
+  framework_.push_back(std::make_shared<FrameworkEntry const>(FrameworkEntry{token, bundleId, std::move(listener)}));
   return token;
 }
 
@@ -44,8 +44,9 @@ void ServiceListeners::Remove(long bundleId, ListenerTokenId token)
 void ServiceListeners::RemoveAll(long bundleId)
 {
   std::lock_guard<std::mutex> lock(mutex_);
-  service_.erase(std::remove_if(service_.begin(), service_.end(), [&](auto const& e) { return e->bundleId == bundleId; }),
-                 service_.end());
+  service_.erase(
+    std::remove_if(service_.begin(), service_.end(), [&](auto const& e) { return e->bundleId == bundleId; }),
+    service_.end());
   framework_.erase(
     std::remove_if(framework_.begin(), framework_.end(), [&](auto const& e) { return e->bundleId == bundleId; }),
     framework_.end());

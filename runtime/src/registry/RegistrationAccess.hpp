@@ -14,7 +14,8 @@ struct RegistrationAccess
     return ServiceRegistrationBase(std::move(registration));
   }
 
-  static std::shared_ptr<ServiceRegistrationBasePrivate> const& Registration(ServiceRegistrationBase const& reg) noexcept
+  static std::shared_ptr<ServiceRegistrationBasePrivate> const&
+  Registration(ServiceRegistrationBase const& reg) noexcept
   {
     return reg.d;
   }

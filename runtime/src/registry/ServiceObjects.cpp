@@ -6,8 +6,7 @@ namespace cppmicroservices {
 
 ServiceObjectsBase::ServiceObjectsBase(std::shared_ptr<BundleContextPrivate> const& ctx,
                                        ServiceReferenceBase const& ref)
-  : context(ctx)
-  , reference(ref)
+    : context(ctx), reference(ref)
 {
   if (!reference) {
     throw std::invalid_argument("The service reference is invalid");
@@ -39,9 +38,8 @@ ServiceReferenceBase ServiceObjectsBase::GetReference() const
   return reference;
 }
 
-ServiceObjects<void>::ServiceObjects(std::shared_ptr<BundleContextPrivate> const& ctx,
-                                     ServiceReferenceU const& ref)
-  : ServiceObjectsBase(ctx, ref)
+ServiceObjects<void>::ServiceObjects(std::shared_ptr<BundleContextPrivate> const& ctx, ServiceReferenceU const& ref)
+    : ServiceObjectsBase(ctx, ref)
 {}
 
 ServiceObjects<void>::ServiceObjects(ServiceObjects&& other) noexcept = default;

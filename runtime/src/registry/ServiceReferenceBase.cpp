@@ -16,8 +16,7 @@ ServiceReferenceBase::ServiceReferenceBase() : d(), slot(nullptr) {}
 
 ServiceReferenceBase::ServiceReferenceBase(std::shared_ptr<ServiceRegistrationBasePrivate> registration,
                                            detail::InterfaceSlot const* interfaceSlot) noexcept
-  : d(std::move(registration))
-  , slot(interfaceSlot)
+    : d(std::move(registration)), slot(interfaceSlot)
 {}
 
 ServiceReferenceBase::ServiceReferenceBase(ServiceReferenceBase const& ref) = default;

@@ -25,7 +25,7 @@ ServiceRegistrationBasePrivate& Checked(std::shared_ptr<ServiceRegistrationBaseP
 
 ServiceRegistrationBase::ServiceRegistrationBase() = default;
 ServiceRegistrationBase::ServiceRegistrationBase(std::shared_ptr<ServiceRegistrationBasePrivate> registration)
-  : d(std::move(registration))
+    : d(std::move(registration))
 {}
 ServiceRegistrationBase::ServiceRegistrationBase(ServiceRegistrationBase const& reg) = default;
 ServiceRegistrationBase::ServiceRegistrationBase(ServiceRegistrationBase&& reg) noexcept = default;

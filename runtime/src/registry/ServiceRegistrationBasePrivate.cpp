@@ -20,7 +20,7 @@ std::vector<detail::InterfaceSlot> SlotsOf(InterfaceMapConstPtr const& service)
   std::vector<detail::InterfaceSlot> slots;
   for (auto const& entry : *service) {
     if (entry.first != detail::ServiceFactoryKey()) {
-      slots.push_back({ entry.first, entry.second });
+      slots.push_back({entry.first, entry.second});
     }
   }
   return slots;
@@ -33,16 +33,9 @@ ServiceRegistrationBasePrivate::ServiceRegistrationBasePrivate(FrameworkPrivate*
                                                                InterfaceMapConstPtr service,
                                                                std::shared_ptr<ServiceFactory> factory,
                                                                std::string scope, AnyMap properties)
-  : framework_(framework)
-  , bundle_(bundle)
-  , bundleId_(bundle->id)
-  , id_(id)
-  , service_(std::move(service))
-  , factory_(std::move(factory))
-  , scope_(std::move(scope))
-  , prototypeScope_(scope_ == Constants::SCOPE_PROTOTYPE)
-  , interfaces_(SlotsOf(service_))
-  , properties_(std::move(properties))
+    : framework_(framework), bundle_(bundle), bundleId_(bundle->id), id_(id), service_(std::move(service)),
+      factory_(std::move(factory)), scope_(std::move(scope)), prototypeScope_(scope_ == Constants::SCOPE_PROTOTYPE),
+      interfaces_(SlotsOf(service_)), properties_(std::move(properties))
 {
   AddFrameworkProperties(properties_);
   ranking_.store(RankingOf(properties_));
@@ -175,8 +168,7 @@ InterfaceMapConstPtr ServiceRegistrationBasePrivate::CallFactory(BundlePrivate& 
     Log("service " + std::to_string(id_) + ": its factory returned an object without every registered interface");
     try {
       factory_->UngetService(userHandle, registration, produced);
-    } catch (...) {
-    }
+    } catch (...) {}
     return nullptr;
   }
   return produced;
@@ -219,8 +211,7 @@ InterfaceMapConstPtr ServiceRegistrationBasePrivate::GetFactoryService(BundlePri
     try {
       factory_->UngetService(framework_->MakeBundle(user.shared_from_this()),
                              detail::RegistrationAccess::Make(shared_from_this()), surplus);
-    } catch (...) {
-    }
+    } catch (...) {}
   }
   return produced;
 }
@@ -238,7 +229,7 @@ ServiceRegistrationBasePrivate::FactoryObjects ServiceRegistrationBasePrivate::R
 }
 
 bool ServiceRegistrationBasePrivate::FindFactoryObject(long userId, std::size_t slot, detail::ObjectSink take,
-                                                      void* typed) const
+                                                       void* typed) const
 {
   std::lock_guard<std::mutex> lock(cacheMutex_);
   FactoryObjects const* cached = CachedFor(userId);
@@ -251,7 +242,8 @@ bool ServiceRegistrationBasePrivate::FindFactoryObject(long userId, std::size_t 
   return true;
 }
 
-ServiceRegistrationBasePrivate::FactoryObjects const* ServiceRegistrationBasePrivate::CachedFor(long userId) const noexcept
+ServiceRegistrationBasePrivate::FactoryObjects const*
+ServiceRegistrationBasePrivate::CachedFor(long userId) const noexcept
 {
   for (auto const& entry : cache_) {
     if (entry.first == userId) {

@@ -128,8 +128,8 @@ private:
   static constexpr int kRegistered = 0;
   static constexpr int kUnregistering = 1;
   static constexpr int kUnregistered = 2;
-  std::atomic<int> state_{ kRegistered };
-  std::atomic<int> ranking_{ 0 };
+  std::atomic<int> state_{kRegistered};
+  std::atomic<int> ranking_{0};
 
   mutable std::shared_mutex propertiesMutex_;
   AnyMap properties_;

@@ -67,14 +67,14 @@ std::shared_ptr<ServiceRegistrationBasePrivate> ServiceRegistry::Add(std::shared
     }
   }
 
-  AnyMap props{ ServiceProperties(properties) };
+  AnyMap props{ServiceProperties(properties)};
   std::unique_lock<std::shared_mutex> lock(mutex_);
   long const id = nextId_++;
   auto registration = std::make_shared<ServiceRegistrationBasePrivate>(framework_, bundle, id, service, factory,
                                                                        std::move(scope), std::move(props));
   byId_.emplace(id, registration);
   for (auto const& slot : registration->Interfaces()) {
-    InsertOrdered(byInterface_[slot.id], Entry{ registration, &slot });
+    InsertOrdered(byInterface_[slot.id], Entry{registration, &slot});
   }
   return registration;
 }

@@ -15,8 +15,8 @@ struct ReferenceDescription
 /// One component of a manifest's "scr" section, as the factory needs it.
 struct ComponentDescription
 {
-  std::string implementationClass;      // qualified C++ name
-  std::vector<std::string> interfaces;  // qualified C++ names, manifest order
+  std::string implementationClass;     // qualified C++ name
+  std::vector<std::string> interfaces; // qualified C++ names, manifest order
   std::vector<ReferenceDescription> references;
   bool injectReferences = false;
 };

@@ -61,8 +61,7 @@ void WriteFactories(std::ostream& out, ComponentDescription const& component)
   for (std::size_t i = 0; i < component.references.size(); ++i) {
     out << (i == 0 ? " " : ", ") << StringLiteral(component.references[i].name);
   }
-  out << (component.references.empty() ? "}, {});\n" : " }, {});\n")
-      << "  } catch (std::bad_alloc const&) {\n"
+  out << (component.references.empty() ? "}, {});\n" : " }, {});\n") << "  } catch (std::bad_alloc const&) {\n"
       << "    return nullptr;\n"
       << "  }\n"
       << "}\n\n";

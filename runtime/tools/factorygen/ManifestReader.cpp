@@ -29,7 +29,7 @@ class ComponentParser
 {
 public:
   ComponentParser(std::string const& manifestName, std::size_t index)
-    : where_(manifestName + ": component " + std::to_string(index))
+      : where_(manifestName + ": component " + std::to_string(index))
   {}
 
   ComponentDescription Parse(element const& value)

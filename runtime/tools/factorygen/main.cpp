@@ -15,8 +15,7 @@
 
 int main(int argc, char** argv)
 {
-  CLI::App app{ "Writes the NewInstance_/DeleteInstance_ factories of a bundle's components",
-                "richmarkup_factorygen" };
+  CLI::App app{"Writes the NewInstance_/DeleteInstance_ factories of a bundle's components", "richmarkup_factorygen"};
   std::string manifest;
   std::string output;
   std::vector<std::string> headers;

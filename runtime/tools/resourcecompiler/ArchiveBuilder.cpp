@@ -69,8 +69,8 @@ void ArchiveBuilder::AddFile(std::string const& name, std::string content)
     Fail("cannot add " + name);
   }
   zip_int32_t const method = level_ == 0 ? ZIP_CM_STORE : ZIP_CM_DEFLATE;
-  if (zip_set_file_compression(archive_, static_cast<zip_uint64_t>(index), method,
-                               static_cast<zip_uint32_t>(level_)) != 0) {
+  if (zip_set_file_compression(archive_, static_cast<zip_uint64_t>(index), method, static_cast<zip_uint32_t>(level_)) !=
+      0) {
     Fail("cannot deflate " + name);
   }
   SetTime(index, name);

@@ -154,7 +154,7 @@ std::vector<Entry> ReadZipEntries(std::string const& path)
     if (zip_stat_index(archive, static_cast<zip_uint64_t>(index), 0, &stat) != 0) {
       throw std::runtime_error(path + ": " + zip_strerror(archive));
     }
-    Entry entry{ stat.name, std::string(static_cast<std::size_t>(stat.size), '\0') };
+    Entry entry{stat.name, std::string(static_cast<std::size_t>(stat.size), '\0')};
     if (!entry.name.empty() && entry.name.back() != '/') {
       std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> const file(
         zip_fopen_index(archive, static_cast<zip_uint64_t>(index), 0), zip_fclose);
@@ -181,7 +181,7 @@ std::string BundleArchive::Build(BundleArchiveInput const& input, std::vector<st
   std::vector<Entry> entries;
   std::string const manifestName = input.bundleName + "/manifest.json";
   if (!input.manifests.empty()) {
-    entries.push_back({ manifestName, MergedManifest(input.manifests, input.bundleName) });
+    entries.push_back({manifestName, MergedManifest(input.manifests, input.bundleName)});
   }
   for (auto const& path : input.resources) {
     std::string name = ResourceEntryName(input.bundleName, path);
@@ -190,7 +190,7 @@ std::string BundleArchive::Build(BundleArchiveInput const& input, std::vector<st
       simdjson::dom::parser parser;
       ParseManifest(parser, path, content, input.bundleName);
     }
-    entries.push_back({ std::move(name), std::move(content) });
+    entries.push_back({std::move(name), std::move(content)});
   }
   for (auto const& path : input.archives) {
     for (auto& entry : ReadZipEntries(path)) {
@@ -240,8 +240,7 @@ void BundleArchive::AppendTo(std::string const& libraryPath, std::string const& 
     auto const location =
       cppmicroservices::detail::ZipLocator::Locate(whole.substr(whole.size() - tailSize), whole.size());
     if (location) {
-      cppmicroservices::detail::ZipLocator::Verify(whole.substr(static_cast<std::size_t>(location->start)),
-                                                   *location);
+      cppmicroservices::detail::ZipLocator::Verify(whole.substr(static_cast<std::size_t>(location->start)), *location);
       keep = location->start;
     }
   } catch (std::runtime_error const&) {

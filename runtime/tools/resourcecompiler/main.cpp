@@ -14,8 +14,8 @@
 
 int main(int argc, char** argv)
 {
-  CLI::App app{ "Packs a bundle's manifest and resources into the zip archive appended to the bundle library",
-                "richmarkup_resourcecompiler" };
+  CLI::App app{"Packs a bundle's manifest and resources into the zip archive appended to the bundle library",
+               "richmarkup_resourcecompiler"};
   richmarkup::tools::BundleArchiveInput input;
   std::string bundleFile;
   std::string outFile;

@@ -24,10 +24,9 @@ public:
     explicit CaptureBackend(boost::shared_ptr<RecordCapture::State> state) : state_(std::move(state)) {}
 
     void consume(boost::log::record_view const& record) {
-        auto message = boost::log::extract<std::string>(boost::log::expressions::smessage.get_name(),
-                                                        record.attribute_values());
-        auto severity = boost::log::extract<int>(foundation::log::severityAttributeName,
-                                                 record.attribute_values());
+        auto message =
+            boost::log::extract<std::string>(boost::log::expressions::smessage.get_name(), record.attribute_values());
+        auto severity = boost::log::extract<int>(foundation::log::severityAttributeName, record.attribute_values());
         std::lock_guard<std::mutex> lock(state_->mutex);
         state_->messages.push_back(message ? *message : std::string());
         state_->severities.push_back(severity ? *severity : -1);

@@ -47,7 +47,7 @@ char pendingTemporaries[kSlots][4096];
 std::atomic<int> slotArmed[kSlots];
 static_assert(std::atomic<int>::is_always_lock_free, "the signal handler reads the flags");
 
-std::mutex guardMutex;  // guards installing and restoring the handler, and the count
+std::mutex guardMutex; // guards installing and restoring the handler, and the count
 std::size_t armedCount = 0;
 std::array<struct sigaction, 3> previousActions{};
 
@@ -93,7 +93,7 @@ std::size_t guardTemporary(std::string const& temporary) {
 }
 
 void releaseTemporary(std::size_t slot) {
-    if (slot >= kSlots) {  // unguarded, or kNoSlot
+    if (slot >= kSlots) { // unguarded, or kNoSlot
         return;
     }
     std::lock_guard lock(guardMutex);
@@ -163,8 +163,6 @@ void AtomicOutputFile::commit() {
     slot_ = kNoSlot;
 }
 
-void AtomicOutputFile::fail(std::string const& why) {
-    throw std::runtime_error("cannot write " + name_ + ": " + why);
-}
+void AtomicOutputFile::fail(std::string const& why) { throw std::runtime_error("cannot write " + name_ + ": " + why); }
 
 } // namespace richmarkup::tool

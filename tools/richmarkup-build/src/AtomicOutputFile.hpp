@@ -37,7 +37,7 @@ private:
     std::unique_ptr<DescriptorStream> stream_;
     bool committed_ = false;
     static constexpr std::size_t kNoSlot = ~std::size_t(0);
-    std::size_t slot_ = kNoSlot;  // where the signal handler finds the temporary
+    std::size_t slot_ = kNoSlot; // where the signal handler finds the temporary
 };
 
 } // namespace richmarkup::tool

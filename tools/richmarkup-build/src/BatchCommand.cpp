@@ -61,8 +61,8 @@ int BatchCommand::run() {
     if (options_.stats) {
         double const seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         std::ostringstream stats;
-        stats << std::fixed << std::setprecision(1) << "stats: documents: " << totals.documents << " ("
-              << totals.failed << " failed) in " << std::setprecision(3) << seconds << " s with " << options_.jobs
+        stats << std::fixed << std::setprecision(1) << "stats: documents: " << totals.documents << " (" << totals.failed
+              << " failed) in " << std::setprecision(3) << seconds << " s with " << options_.jobs
               << (options_.jobs == 1 ? " thread" : " threads") << ": " << std::setprecision(1)
               << static_cast<double>(totals.documents) / seconds << " documents/s, "
               << static_cast<double>(totals.bytes) / 1e6 / seconds << " MB/s\n";
@@ -89,7 +89,7 @@ Outcome BatchCommand::convertLine(std::string const& text, std::string const& na
         std::string located = diagnostic.toString();
         bool const error = diagnostic.severity == host::Diagnostic::Severity::Error;
         if (error && firstError.empty()) {
-            firstError = located.substr(located.find(' ') + 1);  // without "error: "
+            firstError = located.substr(located.find(' ') + 1); // without "error: "
         }
         // Under --strict warnings are errors, still as many and as limited; so is the build's own.
         if (error && !options_.warnings.strict) {
@@ -122,34 +122,34 @@ void BatchCommand::convertLines(std::vector<std::string> const& inputs, std::ost
             err_ << *line << '\n' << std::flush;
         }
     };
-    OrderedWork<std::vector<Outcome>> work(
-        options_.jobs, options_.jobs * kWindowPerThread, [&](std::vector<Outcome>& outcomes) {
-            for (auto const& outcome : outcomes) {
-                if (outcome.input != shownInput) {
-                    summarize();
-                    shownInput = outcome.input;
-                    limit = WarningLimit(options_.maxWarnings);
-                }
-                std::string shown;
-                for (auto const& warning : outcome.warnings) {
-                    if (limit.admit()) {
-                        shown += warning;
-                        shown += '\n';
-                    }
-                }
-                shown += outcome.messages;
-                if (!shown.empty()) {
-                    progress.clear();
-                    err_ << shown << std::flush;
-                }
-                if (writeLines && !outcome.output.empty()) {
-                    out << outcome.output << '\n';
-                }
-                ++totals.documents;
-                totals.failed += outcome.failed ? 1 : 0;
-                progress.done(outcome.failed);
-            }
-        });
+    OrderedWork<std::vector<Outcome>> work(options_.jobs, options_.jobs * kWindowPerThread,
+                                           [&](std::vector<Outcome>& outcomes) {
+                                               for (auto const& outcome : outcomes) {
+                                                   if (outcome.input != shownInput) {
+                                                       summarize();
+                                                       shownInput = outcome.input;
+                                                       limit = WarningLimit(options_.maxWarnings);
+                                                   }
+                                                   std::string shown;
+                                                   for (auto const& warning : outcome.warnings) {
+                                                       if (limit.admit()) {
+                                                           shown += warning;
+                                                           shown += '\n';
+                                                       }
+                                                   }
+                                                   shown += outcome.messages;
+                                                   if (!shown.empty()) {
+                                                       progress.clear();
+                                                       err_ << shown << std::flush;
+                                                   }
+                                                   if (writeLines && !outcome.output.empty()) {
+                                                       out << outcome.output << '\n';
+                                                   }
+                                                   ++totals.documents;
+                                                   totals.failed += outcome.failed ? 1 : 0;
+                                                   progress.done(outcome.failed);
+                                               }
+                                           });
     // Consecutive lines go to a thread together: one hand-over per chunk instead of per line,
     // since most documents of a stream take less time than waking a thread.
     struct Chunk {
@@ -188,7 +188,7 @@ void BatchCommand::convertLines(std::vector<std::string> const& inputs, std::ost
         std::size_t number = 0;
         while (reader->next(line, number)) {
             if (blank(line)) {
-                continue;  // no document: nothing to write for it
+                continue; // no document: nothing to write for it
             }
             totals.bytes += line.size() + 1;
             chunk.bytes += line.size();
@@ -204,7 +204,7 @@ void BatchCommand::convertLines(std::vector<std::string> const& inputs, std::ost
                 out.flush();
             }
         }
-        flush();  // a chunk holds the lines of one input: its name goes with it
+        flush(); // a chunk holds the lines of one input: its name goes with it
     }
     work.finish();
     summarize();
@@ -235,8 +235,9 @@ int BatchCommand::convertEach() {
     for (auto const& input : options_.inputs) {
         std::string const path = outputPathOf(input);
         if (auto [it, fresh] = planned.emplace(path, input); !fresh) {
-            err_ << "error: " << formats::text::printableText(it->second) << " and " << formats::text::printableText(input)
-                 << " would both be written to " << formats::text::printableText(path) << '\n';
+            err_ << "error: " << formats::text::printableText(it->second) << " and "
+                 << formats::text::printableText(input) << " would both be written to "
+                 << formats::text::printableText(path) << '\n';
             return 2;
         }
         if (fs::equivalent(input, path, error)) {
@@ -252,7 +253,7 @@ int BatchCommand::convertEach() {
         for (auto const& input : options_.inputs) {
             Totals totals;
             try {
-                LineReader const readable(input);  // a missing input makes no output file
+                LineReader const readable(input); // a missing input makes no output file
                 OutputTarget(outputPathOf(input), out_, OutputTarget::Links::Replace).write([&](std::ostream& out) {
                     convertLines({input}, out, totals);
                 });
@@ -270,14 +271,15 @@ int BatchCommand::convertEach() {
         return worst;
     }
     Progress progress(err_, errIsTerminal_);
-    OrderedWork<Outcome> work(std::min(options_.jobs, options_.inputs.size()), options_.jobs * 2, [&](Outcome& outcome) {
-        if (!outcome.messages.empty()) {
-            progress.clear();
-            err_ << outcome.messages << std::flush;
-        }
-        worst = std::max(worst, outcome.status);
-        progress.done(outcome.status != 0);
-    });
+    OrderedWork<Outcome> work(std::min(options_.jobs, options_.inputs.size()), options_.jobs * 2,
+                              [&](Outcome& outcome) {
+                                  if (!outcome.messages.empty()) {
+                                      progress.clear();
+                                      err_ << outcome.messages << std::flush;
+                                  }
+                                  worst = std::max(worst, outcome.status);
+                                  progress.done(outcome.status != 0);
+                              });
     for (auto const& input : options_.inputs) {
         work.submit([this, input] {
             Outcome outcome;

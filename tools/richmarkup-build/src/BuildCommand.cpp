@@ -68,7 +68,7 @@ public:
 private:
     ToolOptions const& options_;
     std::ostream& err_;
-    std::ofstream file_;  // declared before the sink: the sink writing to it goes before it closes
+    std::ofstream file_; // declared before the sink: the sink writing to it goes before it closes
     std::optional<richmarkup::shared::logging::RecordCounter> counter_;
     std::optional<richmarkup::shared::logging::RecordFileSink> sink_;
 };
@@ -79,7 +79,7 @@ std::optional<std::string> clashOf(ToolOptions const& options) {
     auto const writesOver = [&](std::string const& path) -> std::optional<std::string> {
         auto const target = FileIdentity::of(path);
         if (!target) {
-            return std::nullopt;  // nothing there yet: no input either
+            return std::nullopt; // nothing there yet: no input either
         }
         for (auto const& input : options.inputs) {
             if (FileIdentity::of(input) == target) {
@@ -88,8 +88,8 @@ std::optional<std::string> clashOf(ToolOptions const& options) {
         }
         return std::nullopt;
     };
-    bool const outputIsFile = options.output && *options.output != "-" &&
-                              !OutputTarget::descriptorNamed(*options.output);
+    bool const outputIsFile =
+        options.output && *options.output != "-" && !OutputTarget::descriptorNamed(*options.output);
     if (outputIsFile) {
         if (auto const input = writesOver(*options.output)) {
             return "the output " + formats::text::printableText(*options.output) + " is the input " + *input +
@@ -103,7 +103,8 @@ std::optional<std::string> clashOf(ToolOptions const& options) {
                    ": it would be emptied; choose another --log file";
         }
         if (outputIsFile && FileIdentity::samePlace(*options.log, *options.output)) {
-            return "the log " + formats::text::printableText(*options.log) + " is also the output; choose another --log file";
+            return "the log " + formats::text::printableText(*options.log) +
+                   " is also the output; choose another --log file";
         }
     }
     return std::nullopt;
@@ -119,7 +120,6 @@ host::HostOptions hostOptionsOf(ToolOptions const& options) {
     hostOptions.performance.heapAhead = LargeHeap::requested();
     return hostOptions;
 }
-
 
 } // namespace
 
@@ -160,8 +160,8 @@ int BuildCommand::listBuilders() {
     std::vector<host::BuilderInfo> const builders = host.listBuilders();
     auto const list = [&](std::ostream& out) {
         for (auto const& builder : builders) {
-            out << builder.interfaceName << '\t' << builder.testId.value_or("-") << '\t'
-                << builder.componentName << '\n';
+            out << builder.interfaceName << '\t' << builder.testId.value_or("-") << '\t' << builder.componentName
+                << '\n';
         }
     };
     if (options_.output) {

@@ -21,9 +21,9 @@ namespace richmarkup::tool {
 namespace {
 
 constexpr std::pair<char const*, InputFormat> inputFormats[] = {{"richtext", InputFormat::RichText},
-                                                                 {"json", InputFormat::RichText},
-                                                                 {"jsonl", InputFormat::JsonLines},
-                                                                 {"ndjson", InputFormat::JsonLines}};
+                                                                {"json", InputFormat::RichText},
+                                                                {"jsonl", InputFormat::JsonLines},
+                                                                {"ndjson", InputFormat::JsonLines}};
 
 // More threads than this only wait on each other, and a typo must not start thousands.
 constexpr std::size_t kMaxJobs = 256;
@@ -77,8 +77,7 @@ std::optional<std::string> CommandLine::extensionOf(std::string const& path) {
 
 std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOptions& options, std::ostream& out,
                                       std::ostream& err, bool standardInputIsTerminal) {
-    CLI::App app("Builds rich-text JSON documents into a document model and writes the model.",
-                 "richmarkup-build");
+    CLI::App app("Builds rich-text JSON documents into a document model and writes the model.", "richmarkup-build");
     app.set_version_flag("-V,--version", std::string("richmarkup-build ") + RICHMARKUP_VERSION);
     app.footer(exitStatuses);
 
@@ -114,9 +113,9 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
                                         " (default: by the extension of --output, else " +
                                         std::string(OutputFormats::fallback().name) + ")")
                          ->option_text("FORMAT");
-    auto* outputOption = app.add_option("-o,--output", output,
-                                        "Write there instead of standard output ('-': standard output)")
-                             ->option_text("FILE");
+    auto* outputOption =
+        app.add_option("-o,--output", output, "Write there instead of standard output ('-': standard output)")
+            ->option_text("FILE");
     app.add_flag("-c,--compact", options.compact, "The model JSON on one line");
     app.add_flag("-q,--quiet", options.warnings.quiet, "No warnings");
     auto* maxWarningsOption =
@@ -129,8 +128,8 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
                                        "file name)")
                             ->option_text("TEXT");
     app.add_flag("--fragment", options.fragment, "HTML: only the body's content, to embed in another page");
-    auto* cssOption = app.add_option("--css", css, "HTML: link this stylesheet in place of the built-in one")
-                          ->option_text("URL");
+    auto* cssOption =
+        app.add_option("--css", css, "HTML: link this stylesheet in place of the built-in one")->option_text("URL");
     auto* logOption = app.add_option("--log", log,
                                      "Enable the builders' records (level 8), one a line, message text "
                                      "only ('-': standard error)")
@@ -138,7 +137,7 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
     app.add_option("--bundle", options.bundles, "Install one more bundle (repeatable)")
         ->option_text("PATH")
         ->expected(1)
-        ->allow_extra_args(false)  // one path per --bundle: the input after it stays the input
+        ->allow_extra_args(false) // one path per --bundle: the input after it stays the input
         ->take_all();
     app.add_flag("--no-code-elements", noCodeElements, "Do not install the code-element bundle");
     app.add_option("--ds-bundle", options.declarativeServicesBundle,

@@ -110,8 +110,7 @@ int DocumentConversion::run(std::vector<std::string> const& inputs, std::optiona
     counts_.buildMs = buildClock.elapsedMs();
     counts_.built = pipeline.counts();
     switch (pipeline.failure()) {
-    case host::ConversionPipeline::Failure::None:
-        break;
+    case host::ConversionPipeline::Failure::None: break;
     case host::ConversionPipeline::Failure::NotADocument: {
         host::Diagnostic const& error = conversion.diagnostics.back();
         summarize();
@@ -124,7 +123,7 @@ int DocumentConversion::run(std::vector<std::string> const& inputs, std::optiona
         return 1;
     case host::ConversionPipeline::Failure::StrictWarnings:
         summarize();
-        return 1;  // every warning was an error; nothing is written
+        return 1; // every warning was an error; nothing is written
     }
 
     Stopwatch writeClock;
@@ -141,9 +140,8 @@ int DocumentConversion::run(std::vector<std::string> const& inputs, std::optiona
     return written ? 0 : 1;
 }
 
-bool DocumentConversion::write(std::vector<document::vxzero::Node> const& nodes,
-                               std::vector<std::string> const& inputs, std::optional<std::string> const& output,
-                               WriterWarnings& warnings) {
+bool DocumentConversion::write(std::vector<document::vxzero::Node> const& nodes, std::vector<std::string> const& inputs,
+                               std::optional<std::string> const& output, WriterWarnings& warnings) {
     OutputFormat const& format = *options_.format;
     if (format.write == nullptr) {
         return true;

@@ -25,8 +25,8 @@ public:
     /// What --stats reports of a conversion.
     struct Counts {
         host::ConversionPipeline::Counts built;
-        std::size_t elements = 0;  // counted only with --stats
-        double parseMs = 0;        // the inputs' reading included
+        std::size_t elements = 0; // counted only with --stats
+        double parseMs = 0;       // the inputs' reading included
         double buildMs = 0;
         double writeMs = 0;
     };

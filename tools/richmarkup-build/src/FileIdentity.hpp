@@ -19,9 +19,7 @@ struct FileIdentity {
     /// Whether two paths name one place: one existing file, or one path yet to be made.
     static bool samePlace(std::string const& a, std::string const& b);
 
-    bool operator==(FileIdentity const& other) const noexcept {
-        return device == other.device && inode == other.inode;
-    }
+    bool operator==(FileIdentity const& other) const noexcept { return device == other.device && inode == other.inode; }
 };
 
 } // namespace richmarkup::tool

@@ -34,8 +34,7 @@ struct FileDescriptor {
 };
 
 bool sameFileState(struct stat const& a, struct stat const& b) noexcept {
-    return a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
-           a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+    return a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
 }
 
 } // namespace
@@ -65,7 +64,7 @@ InputText InputText::read(std::string const& path) {
         if (mapping != MAP_FAILED) {
             input.guard_ = MappingGuard::watch(mapping, mapped);
             if (!input.guard_) {
-                ::munmap(mapping, mapped);  // no guard free: read it, as safe as any pipe
+                ::munmap(mapping, mapped); // no guard free: read it, as safe as any pipe
             } else {
                 input.mapping_ = mapping;
                 input.mappedBytes_ = mapped;
@@ -139,14 +138,10 @@ bool InputText::changed() const {
 }
 
 InputText::InputText(InputText&& other) noexcept
-    : mapping_(std::exchange(other.mapping_, nullptr)),
-      mappedBytes_(std::exchange(other.mappedBytes_, 0)),
-      owned_(std::move(other.owned_)),
-      text_(mapping_ != nullptr ? other.text_ : std::string_view(owned_)),
-      readableBeyondEnd_(std::exchange(other.readableBeyondEnd_, 0)),
-      guard_(std::move(other.guard_)),
-      fd_(std::exchange(other.fd_, -1)),
-      opened_(other.opened_) {
+    : mapping_(std::exchange(other.mapping_, nullptr)), mappedBytes_(std::exchange(other.mappedBytes_, 0)),
+      owned_(std::move(other.owned_)), text_(mapping_ != nullptr ? other.text_ : std::string_view(owned_)),
+      readableBeyondEnd_(std::exchange(other.readableBeyondEnd_, 0)), guard_(std::move(other.guard_)),
+      fd_(std::exchange(other.fd_, -1)), opened_(other.opened_) {
     other.text_ = {};
     other.guard_.reset();
 }

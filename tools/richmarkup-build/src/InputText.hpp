@@ -56,7 +56,7 @@ private:
     std::string_view text_;
     std::size_t readableBeyondEnd_ = 0;
     std::optional<MappingGuard> guard_;
-    int fd_ = -1;  // kept open while mapped, to tell whether the file changed
+    int fd_ = -1; // kept open while mapped, to tell whether the file changed
     struct stat opened_ {};
 };
 

@@ -12,10 +12,15 @@ enum class JsonOpening { Blank, Hopeful, Hopeless };
 /// (the parser says what it makes of that).
 inline bool canStartJson(unsigned char c) noexcept {
     switch (c) {
-    case '{': case '[': case '"': case '-': case 't': case 'f': case 'n': case 0xEF:
-        return true;
-    default:
-        return c >= '0' && c <= '9';
+    case '{':
+    case '[':
+    case '"':
+    case '-':
+    case 't':
+    case 'f':
+    case 'n':
+    case 0xEF: return true;
+    default: return c >= '0' && c <= '9';
     }
 }
 

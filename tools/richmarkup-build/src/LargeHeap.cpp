@@ -12,7 +12,7 @@ namespace richmarkup::tool {
 std::string LargeHeap::tunablesFor(char const* current) {
     std::string value = current != nullptr ? current : "";
     if (value.find("glibc.malloc.hugetlb") != std::string::npos) {
-        return std::string();  // the user's own choice, or this process was restarted already
+        return std::string(); // the user's own choice, or this process was restarted already
     }
     // The heap grows 4 MiB beyond each need, so that another thread can map those pages before
     // the builders touch them; at most that much more stays mapped at the end.
@@ -31,7 +31,8 @@ bool LargeHeap::requested() noexcept {
 }
 
 void LargeHeap::restartWithHugePagesIfLarge(std::vector<std::string> const& inputs, char** argv) {
-    if (char const* setting = std::getenv("RICHMARKUP_HUGE_PAGES"); setting != nullptr && std::strcmp(setting, "0") == 0) {
+    if (char const* setting = std::getenv("RICHMARKUP_HUGE_PAGES");
+        setting != nullptr && std::strcmp(setting, "0") == 0) {
         return;
     }
     unsigned long long total = 0;

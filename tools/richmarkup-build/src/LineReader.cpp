@@ -25,8 +25,7 @@ constexpr std::size_t kPiece = 1 << 20;
 
 } // namespace
 
-LineReader::LineReader(std::string const& path)
-    : name_(path == "-" ? "<stdin>" : path), buffer_(kPiece) {
+LineReader::LineReader(std::string const& path) : name_(path == "-" ? "<stdin>" : path), buffer_(kPiece) {
     if (path == "-") {
         fd_ = STDIN_FILENO;
         return;
@@ -61,7 +60,7 @@ bool LineReader::fill() {
         begin_ = 0;
     }
     if (end_ == buffer_.size()) {
-        buffer_.resize(buffer_.size() * 2);  // a line longer than the buffer
+        buffer_.resize(buffer_.size() * 2); // a line longer than the buffer
     }
     for (;;) {
         ssize_t const got = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
@@ -86,7 +85,7 @@ void LineReader::skipRestOfLine() {
             begin_ = static_cast<std::size_t>(newline - buffer_.data()) + 1;
             return;
         }
-        begin_ = end_;  // all of it is the cut line's: nothing to keep
+        begin_ = end_; // all of it is the cut line's: nothing to keep
         if (!fill()) {
             return;
         }
@@ -96,7 +95,8 @@ void LineReader::skipRestOfLine() {
 bool LineReader::lineIsHopeless(std::size_t seen) {
     // Only the bytes not looked at yet: a long blank opening is scanned once.
     if (opening_.kind == JsonOpening::Blank) {
-        opening_.kind = openingOf(std::string_view(buffer_.data() + begin_ + opening_.scanned, seen - opening_.scanned));
+        opening_.kind =
+            openingOf(std::string_view(buffer_.data() + begin_ + opening_.scanned, seen - opening_.scanned));
         opening_.scanned = seen;
     }
     return opening_.kind == JsonOpening::Hopeless;
@@ -137,7 +137,7 @@ bool LineReader::next(std::string& line, std::size_t& number) {
             if (begin_ == end_) {
                 return false;
             }
-            line.assign(buffer_.data() + begin_, end_ - begin_);  // the last line, without "\n"
+            line.assign(buffer_.data() + begin_, end_ - begin_); // the last line, without "\n"
             if (!line.empty() && line.back() == '\r') {
                 line.pop_back();
             }
@@ -146,7 +146,7 @@ bool LineReader::next(std::string& line, std::size_t& number) {
             opening_ = {JsonOpening::Blank, 0};
             return true;
         }
-        searched = begin_ + seen;  // fill moved the rest to the front
+        searched = begin_ + seen; // fill moved the rest to the front
     }
 }
 

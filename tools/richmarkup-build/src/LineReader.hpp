@@ -46,7 +46,7 @@ private:
     bool cut_ = false;
     struct {
         JsonOpening kind;
-        std::size_t scanned;  // bytes of the current line looked at while it was blank
+        std::size_t scanned; // bytes of the current line looked at while it was blank
     } opening_{JsonOpening::Blank, 0};
 };
 

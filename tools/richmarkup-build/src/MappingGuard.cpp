@@ -45,7 +45,7 @@ extern "C" void replaceVanishedPage(int signal, siginfo_t* info, void* context) 
                                    MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0);
         if (zeros != MAP_FAILED) {
             slot.faulted.store(true);
-            return;  // the read is tried again, and finds zeros
+            return; // the read is tried again, and finds zeros
         }
         break;
     }
@@ -62,11 +62,11 @@ extern "C" void replaceVanishedPage(int signal, siginfo_t* info, void* context) 
     struct sigaction fallback {};
     fallback.sa_handler = SIG_DFL;
     ::sigemptyset(&fallback.sa_mask);
-    ::sigaction(signal, &fallback, nullptr);  // the faulting read runs again and ends the process
+    ::sigaction(signal, &fallback, nullptr); // the faulting read runs again and ends the process
 }
 
 void installHandler() {
-    (void)foundation::memory::pageSize();  // read once here: the handler must not be the first to ask
+    (void)foundation::memory::pageSize(); // read once here: the handler must not be the first to ask
     struct sigaction action {};
     action.sa_sigaction = replaceVanishedPage;
     action.sa_flags = SA_SIGINFO;

@@ -162,16 +162,16 @@ private:
         }
     }
 
-    std::size_t threads_;  // at most; fewer run until the jobs need them
+    std::size_t threads_; // at most; fewer run until the jobs need them
     std::size_t const window_;
     Deliver deliver_;
     std::mutex mutex_;
     std::condition_variable workAvailable_;
     std::condition_variable done_;
     std::deque<Slot> slots_;
-    std::size_t firstIndex_ = 0;  // the index of slots_.front() among all jobs given
-    std::size_t queued_ = 0;      // jobs given and not yet taken by a worker
-    std::size_t idle_ = 0;        // workers waiting for a job
+    std::size_t firstIndex_ = 0; // the index of slots_.front() among all jobs given
+    std::size_t queued_ = 0;     // jobs given and not yet taken by a worker
+    std::size_t idle_ = 0;       // workers waiting for a job
     bool stopping_ = false;
     std::vector<std::thread> workers_;
 };

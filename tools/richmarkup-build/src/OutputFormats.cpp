@@ -24,7 +24,7 @@ void writeJson(std::ostream& out, Page const& page) {
     json.pretty = !page.options.compact;
     document::vxzero::ModelJsonWriter::write(out, page.nodes, json);
     if (page.options.compact) {
-        out << '\n';  // one document a line, as jq -c writes
+        out << '\n'; // one document a line, as jq -c writes
     }
 }
 
@@ -89,8 +89,14 @@ std::vector<OutputFormat> const& OutputFormats::all() {
         {"tree", {"txt"}, {}, {"txt", "text"}, writeTree, false, nullptr, {}},
         {"json", {}, {}, {"json", "jsonl", "ndjson"}, writeJson, false, writeJsonLine, "jsonl"},
         {"html", {"html5"}, {"htm"}, {"html", "htm"}, writeHtml, true, nullptr, {}},
-        {"markdown", {"md", "gfm", "commonmark"}, {}, {"md", "markdown", "mdown", "mkd", "mkdn"}, writeMarkdown, true,
-         nullptr, {}},
+        {"markdown",
+         {"md", "gfm", "commonmark"},
+         {},
+         {"md", "markdown", "mdown", "mkd", "mkdn"},
+         writeMarkdown,
+         true,
+         nullptr,
+         {}},
         {"none", {}, {}, {}, nullptr, false, nullptr, {}},
     };
     return formats;

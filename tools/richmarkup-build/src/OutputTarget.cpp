@@ -92,7 +92,7 @@ void OutputTarget::write(std::function<void(std::ostream&)> const& writer) const
     }
     if (auto const fd = descriptorNamed(path_)) {
         if (*fd == 1) {
-            writeStandardOutput(out_, writer);  // in step with what else goes there
+            writeStandardOutput(out_, writer); // in step with what else goes there
             return;
         }
         DescriptorStream stream(*fd);
@@ -103,7 +103,7 @@ void OutputTarget::write(std::function<void(std::ostream&)> const& writer) const
     std::string const target = links_ == Links::Follow ? followLinks(path_) : path_;
     struct stat status {};
     if (links_ == Links::Replace && ::lstat(target.c_str(), &status) == 0 && S_ISLNK(status.st_mode)) {
-        AtomicOutputFile file(target, path_);  // renamed over the link, not through it
+        AtomicOutputFile file(target, path_); // renamed over the link, not through it
         writer(file.stream());
         file.commit();
         return;

@@ -7,8 +7,8 @@ std::optional<std::string> WarningLimit::summary(std::string const& printableFil
         return std::nullopt;
     }
     std::string const what = errors ? "error" : "warning";
-    return what + ": " + printableFile + ": " + std::to_string(left_) + " more " + what +
-           (left_ == 1 ? "" : "s") + " not shown; --max-warnings 0 shows them all";
+    return what + ": " + printableFile + ": " + std::to_string(left_) + " more " + what + (left_ == 1 ? "" : "s") +
+           " not shown; --max-warnings 0 shows them all";
 }
 
 } // namespace richmarkup::tool

@@ -39,7 +39,7 @@ std::vector<WriterWarnings::Located> WriterWarnings::locate(host::Diagnostic::Se
         topLevel.emplace(addressOf(formats::NodeView(nodes_[i])), i);
     }
     host::NodeLocator const locator(host_);
-    std::map<std::size_t, foundation::json::Value> parsed;  // input: its text, parsed again
+    std::map<std::size_t, foundation::json::Value> parsed; // input: its text, parsed again
     std::vector<std::size_t> const& firstNodeOfInput = inputs_.firstNodes();
     for (auto const& warning : warnings_) {
         formats::NodeView root(warning.node);
@@ -56,14 +56,13 @@ std::vector<WriterWarnings::Located> WriterWarnings::locate(host::Diagnostic::Se
         }
         std::string pointer;
         if (auto path = host::NodeLocator::pathOf(nodes_, formats::NodeView(warning.node)); path && !path->empty()) {
-            (*path)[0] -= firstNodeOfInput[input];  // the index among the input's own
+            (*path)[0] -= firstNodeOfInput[input]; // the index among the input's own
             auto found = parsed.find(input);
             if (found == parsed.end()) {
-                foundation::json::Value document;  // an input changed since: located as a whole
+                foundation::json::Value document; // an input changed since: located as a whole
                 try {
                     document = foundation::json::Parser().parse(inputs_.source(input).text());
-                } catch (std::exception const&) {
-                }
+                } catch (std::exception const&) {}
                 found = parsed.emplace(input, std::move(document)).first;
             }
             pointer = locator.pointerOf(found->second, *path).value_or(std::string());

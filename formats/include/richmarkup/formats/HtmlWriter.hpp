@@ -47,8 +47,7 @@ public:
     /// The text of the first heading in document order, if any.
     static std::optional<std::string> firstHeadingText(std::vector<document::vxzero::Node> const& topLevel);
 
-    static void write(std::ostream& out, std::vector<document::vxzero::Node> const& topLevel,
-                      Options const& options);
+    static void write(std::ostream& out, std::vector<document::vxzero::Node> const& topLevel, Options const& options);
     static void write(std::ostream& out, std::vector<document::vxzero::Node> const& topLevel);
     static std::string toString(std::vector<document::vxzero::Node> const& topLevel, Options const& options);
     static std::string toString(std::vector<document::vxzero::Node> const& topLevel);

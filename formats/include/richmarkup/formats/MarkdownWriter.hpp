@@ -30,8 +30,7 @@ public:
         WriterWarningHandler onWarning;
     };
 
-    static void write(std::ostream& out, std::vector<document::vxzero::Node> const& topLevel,
-                      Options const& options);
+    static void write(std::ostream& out, std::vector<document::vxzero::Node> const& topLevel, Options const& options);
     static void write(std::ostream& out, std::vector<document::vxzero::Node> const& topLevel);
     static std::string toString(std::vector<document::vxzero::Node> const& topLevel, Options const& options);
     static std::string toString(std::vector<document::vxzero::Node> const& topLevel);

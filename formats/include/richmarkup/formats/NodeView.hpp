@@ -21,7 +21,7 @@ namespace richmarkup::formats {
 class RICHMARKUP_FORMATS_EXPORT NodeView {
 public:
     /// A view of a handle's node; the handle must not be null.
-    NodeView(document::vxzero::Node const& node) noexcept : node_(node.getImpl()) {}  // NOLINT: implicit on purpose
+    NodeView(document::vxzero::Node const& node) noexcept : node_(node.getImpl()) {} // NOLINT: implicit on purpose
     explicit NodeView(document::vxzero::Node::Impl const& node) noexcept : node_(&node) {}
 
     document::vxzero::NodeKind kind() const noexcept { return node_->getKind(); }

@@ -36,8 +36,8 @@ RICHMARKUP_FORMATS_EXPORT std::string replacedControlCharacters(std::string_view
 /// `name` with the tag the model gives the anchor ids of headings ("H_"), titles ("T_") and
 /// paragraphs ("M_") put on or taken off; failing that, the same for `name` percent-decoded, as
 /// browsers also look a fragment up ("#has%20space" reaches "has space"). None when none exists.
-RICHMARKUP_FORMATS_EXPORT std::optional<std::string> linkedAnchor(
-    std::string_view name, std::function<bool(std::string const&)> const& exists);
+RICHMARKUP_FORMATS_EXPORT std::optional<std::string>
+linkedAnchor(std::string_view name, std::function<bool(std::string const&)> const& exists);
 
 /// The address a link names: its target, with "#anchor" added when the target has no fragment.
 RICHMARKUP_FORMATS_EXPORT std::string linkAddress(std::optional<std::u16string> const& target,

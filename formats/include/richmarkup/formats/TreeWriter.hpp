@@ -18,7 +18,8 @@ namespace richmarkup::formats {
 ///       HyperlinkNode target="https://example.org" targetType="url"
 ///         RichTextNode "a link"
 ///
-/// An empty anchor id is left out. Strings are quoted with `\"` `\\` `\n` `\r` `\t` and `\u00XX` for other control characters.
+/// An empty anchor id is left out. Strings are quoted with `\"` `\\` `\n` `\r` `\t` and `\u00XX` for other control
+/// characters.
 class RICHMARKUP_FORMATS_EXPORT TreeWriter {
 public:
     static void write(std::ostream& out, std::vector<document::vxzero::Node> const& topLevel);

@@ -46,11 +46,11 @@ public:
     /// `firstLine`: the line of the input the text starts on, for a document that is one line of
     /// a larger file (JSON Lines); every line a diagnostic gives counts from it.
     RICHMARKUP_HOST_EXPORT Conversion convert(std::string_view json, std::string name = "<string>",
-                                          std::size_t firstLine = 1) const;
+                                              std::size_t firstLine = 1) const;
     /// As above, with what the conversion makes of its warnings (WarningPolicy: --strict and
     /// --quiet) and who hears them. Several texts into one model: ConversionPipeline.
     RICHMARKUP_HOST_EXPORT Conversion convert(std::string_view json, std::string name, std::size_t firstLine,
-                                          ConversionOptions const& options) const;
+                                              ConversionOptions const& options) const;
 
     /// Builds a document (one block element, or an array of them) into `model`. Each top-level
     /// element goes to the first NodeBuilder service, in the framework's order, that accepts it;
@@ -59,13 +59,13 @@ public:
     /// Throws ElementBuildError when a builder throws, std::invalid_argument when the document
     /// is neither an object nor an array.
     RICHMARKUP_HOST_EXPORT BuildResult build(vx::zero::Model const& model, foundation::json::Value const& document,
-                                         WarningHandler const& onWarning = {}) const;
+                                             WarningHandler const& onWarning = {}) const;
     /// As above for a streamed document: each element is converted, built and let go before
     /// the next, so its Values never exist all at once. `onElement` sees each element just
     /// before it is built.
     RICHMARKUP_HOST_EXPORT BuildResult build(vx::zero::Model const& model, foundation::json::ElementStream& document,
-                                         WarningHandler const& onWarning = {},
-                                         ElementHandler const& onElement = {}) const;
+                                             WarningHandler const& onWarning = {},
+                                             ElementHandler const& onElement = {}) const;
     /// A build to feed element by element, with a snapshot of the block builders registered now.
     RICHMARKUP_HOST_EXPORT DocumentBuild begin(vx::zero::Model const& model, WarningHandler onWarning = {}) const;
 

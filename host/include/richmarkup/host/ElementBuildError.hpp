@@ -16,9 +16,7 @@ class RICHMARKUP_HOST_EXPORT ElementBuildError : public std::runtime_error {
 public:
     ElementBuildError(std::size_t elementNumber, std::string const& message, std::string pointer = {},
                       std::string cause = {})
-        : std::runtime_error(message),
-          elementNumber_(elementNumber),
-          pointer_(std::move(pointer)),
+        : std::runtime_error(message), elementNumber_(elementNumber), pointer_(std::move(pointer)),
           cause_(std::move(cause)) {}
 
     /// The top-level element being built, counted from 1.

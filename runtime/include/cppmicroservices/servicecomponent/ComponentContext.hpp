@@ -67,8 +67,7 @@ public:
 
 protected:
   virtual std::shared_ptr<void> LocateService(std::string const& name, std::string const& type) const = 0;
-  virtual std::vector<std::shared_ptr<void>> LocateServices(std::string const& name,
-                                                            std::string const& type) const = 0;
+  virtual std::vector<std::shared_ptr<void>> LocateServices(std::string const& name, std::string const& type) const = 0;
 };
 
 } // namespace cppmicroservices::service::component

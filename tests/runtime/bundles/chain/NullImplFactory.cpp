@@ -10,8 +10,8 @@ NewInstance_runtimetest_NullImpl()
   return nullptr;
 }
 
-extern "C" US_ABI_EXPORT void DeleteInstance_runtimetest_NullImpl(
-  cppmicroservices::service::component::detail::ComponentInstance* componentInstance)
+extern "C" US_ABI_EXPORT void
+DeleteInstance_runtimetest_NullImpl(cppmicroservices::service::component::detail::ComponentInstance* componentInstance)
 {
   delete componentInstance;
 }

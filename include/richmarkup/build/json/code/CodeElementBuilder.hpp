@@ -12,8 +12,7 @@ class CodeElementBuilder {
 public:
     virtual ~CodeElementBuilder() = default;
     virtual bool canBuild(foundation::json::Value const& element) = 0;
-    virtual document::vxzero::Node build(vx::zero::Model const& model,
-                                         foundation::json::Value const& element) = 0;
+    virtual document::vxzero::Node build(vx::zero::Model const& model, foundation::json::Value const& element) = 0;
 };
 
 } // namespace richmarkup::build::json::code

@@ -12,8 +12,7 @@ namespace richmarkup::build::json::code {
 class CodeElementBuilderServicesProvider {
 public:
     virtual ~CodeElementBuilderServicesProvider() = default;
-    virtual std::shared_ptr<CodeElementBuilder>
-    findApplicableBuilder(foundation::json::Value const& element) = 0;
+    virtual std::shared_ptr<CodeElementBuilder> findApplicableBuilder(foundation::json::Value const& element) = 0;
 };
 
 } // namespace richmarkup::build::json::code

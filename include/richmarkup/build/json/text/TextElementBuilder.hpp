@@ -12,8 +12,7 @@ class TextElementBuilder {
 public:
     virtual ~TextElementBuilder() = default;
     virtual bool canBuild(foundation::json::Value const& element) = 0;
-    virtual document::vxzero::Node build(vx::zero::Model const& model,
-                                         foundation::json::Value const& element) = 0;
+    virtual document::vxzero::Node build(vx::zero::Model const& model, foundation::json::Value const& element) = 0;
 };
 
 } // namespace richmarkup::build::json::text

@@ -13,8 +13,7 @@ class TextElementBuilderServicesProvider {
 public:
     virtual ~TextElementBuilderServicesProvider() = default;
     /// The first registered builder that accepts the element; empty when none does.
-    virtual std::shared_ptr<TextElementBuilder>
-    findApplicableBuilder(foundation::json::Value const& element) = 0;
+    virtual std::shared_ptr<TextElementBuilder> findApplicableBuilder(foundation::json::Value const& element) = 0;
 };
 
 } // namespace richmarkup::build::json::text

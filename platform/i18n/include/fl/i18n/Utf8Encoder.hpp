@@ -12,8 +12,8 @@ namespace fl::i18n {
 /// encoded as UTF-8. Every caller says which it wants: text from a builder is checked, text a
 /// writer puts on a page must not stop the page halfway.
 enum class LoneSurrogate {
-    Throw,    ///< std::runtime_error naming the code unit
-    Replace,  ///< U+FFFD
+    Throw,   ///< std::runtime_error naming the code unit
+    Replace, ///< U+FFFD
 };
 
 /// Appends the code point `cp` (at most U+10FFFF, no surrogate) as UTF-8.

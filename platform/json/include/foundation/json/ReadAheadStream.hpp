@@ -77,8 +77,8 @@ public:
 private:
     struct Batch {
         std::vector<Value> elements;
-        std::vector<Prepared> prepared;  // one for each element, with a `prepare`
-        std::vector<bool> left;  // for each element, with a `prepare`: left to the caller to prepare
+        std::vector<Prepared> prepared; // one for each element, with a `prepare`
+        std::vector<bool> left;         // for each element, with a `prepare`: left to the caller to prepare
     };
 
     void produce() noexcept;
@@ -91,8 +91,8 @@ private:
     std::size_t lowWater_;
 
     std::mutex mutex_;
-    std::condition_variable ready_;  // a batch was queued, or the producer finished
-    std::condition_variable room_;   // a batch was taken, or the consumer left
+    std::condition_variable ready_; // a batch was queued, or the producer finished
+    std::condition_variable room_;  // a batch was taken, or the consumer left
     std::deque<Batch> queued_;
     // Batches the consumer is done with, freed by the producer: a tree is then made and freed
     // on one thread, and its counts and allocator arenas never move between cores.
@@ -203,9 +203,9 @@ bool ReadAheadStream<Prepared>::next(Value& element, Prepared& prepared) {
         }
     }
     std::size_t const at = taken_++;
-    element = current_.elements[at];  // a copy: the batch's own reference is freed by the producer
+    element = current_.elements[at]; // a copy: the batch's own reference is freed by the producer
     if (at < current_.left.size() && current_.left[at]) {
-        prepared = prepare_(element);  // may throw, as the stream's own work may
+        prepared = prepare_(element); // may throw, as the stream's own work may
     } else if (at < current_.prepared.size()) {
         prepared = std::move(current_.prepared[at]);
     } else {

@@ -15,9 +15,9 @@ RICHMARKUP_JSON_EXPORT void appendPointerToken(std::string& pointer, std::string
 
 /// Where a value stands in the text it was parsed from.
 struct TextPosition {
-    std::size_t offset = 0;  ///< byte offset of the value's first character
-    std::size_t line = 1;    ///< counted from 1
-    std::size_t column = 1;  ///< bytes, counted from 1
+    std::size_t offset = 0; ///< byte offset of the value's first character
+    std::size_t line = 1;   ///< counted from 1
+    std::size_t column = 1; ///< bytes, counted from 1
 };
 
 /// Finds values of well-formed JSON text by RFC 6901 pointer ("/0/children/2/text"), only when a

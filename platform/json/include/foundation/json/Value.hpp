@@ -24,6 +24,8 @@ enum class Kind : std::uint8_t { Undefined, Null, Bool, Double, String, Array, O
 /// Display name of each kind's type, used in conversion errors.
 template <class T>
 struct traits;
+// One line a kind: the table reads as one.
+// clang-format off
 template <> struct traits<Undefined> { static constexpr char const* name = "undefined"; };
 template <> struct traits<Null> { static constexpr char const* name = "null"; };
 template <> struct traits<bool> { static constexpr char const* name = "bool"; };
@@ -34,6 +36,7 @@ template <> struct traits<Object> { static constexpr char const* name = "object"
 template <> struct traits<float> { static constexpr char const* name = "float"; };
 template <> struct traits<long long> { static constexpr char const* name = "int64"; };
 template <> struct traits<unsigned long long> { static constexpr char const* name = "uint64"; };
+// clang-format on
 
 RICHMARKUP_JSON_EXPORT char const* kindName(Kind kind) noexcept;
 
@@ -53,9 +56,15 @@ public:
     Value() noexcept : kind_(Kind::Undefined) { u_.u = 0; }
     Value(Undefined) noexcept : Value() {}
     Value(Null) noexcept : kind_(Kind::Null) { u_.u = 0; }
-    Value(bool b) noexcept : kind_(Kind::Bool) { u_.u = 0; u_.b = b; }
+    Value(bool b) noexcept : kind_(Kind::Bool) {
+        u_.u = 0;
+        u_.b = b;
+    }
     Value(double d) noexcept : kind_(Kind::Double) { u_.d = d; }
-    Value(float f) noexcept : kind_(Kind::Float) { u_.u = 0; u_.f = f; }
+    Value(float f) noexcept : kind_(Kind::Float) {
+        u_.u = 0;
+        u_.f = f;
+    }
     Value(int i) noexcept : kind_(Kind::Int64) { u_.i = i; }
     Value(long i) noexcept : kind_(Kind::Int64) { u_.i = i; }
     Value(long long i) noexcept : kind_(Kind::Int64) { u_.i = i; }
@@ -87,7 +96,7 @@ public:
         return *this;
     }
     ~Value() {
-        if (shared() && !borrowed_) {  // scalars, moved-from and borrowed values need no call
+        if (shared() && !borrowed_) { // scalars, moved-from and borrowed values need no call
             release();
         }
     }
@@ -111,7 +120,9 @@ public:
     bool isInt64() const noexcept { return kind_ == Kind::Int64; }
     bool isUInt64() const noexcept { return kind_ == Kind::UInt64; }
     template <class T>
-    bool is() const noexcept { return kind_ == kindOf<T>(); }
+    bool is() const noexcept {
+        return kind_ == kindOf<T>();
+    }
 
     /// Strict reads: only the exact kind is accepted, with no conversion between numbers.
     /// Any other kind throws std::runtime_error("invalid conversion: <held> to <wanted>").
@@ -126,15 +137,24 @@ public:
 
     template <class T>
     decltype(auto) get() const {
-        if constexpr (std::is_same_v<T, bool>) return asBool();
-        else if constexpr (std::is_same_v<T, double>) return asDouble();
-        else if constexpr (std::is_same_v<T, float>) return asFloat();
-        else if constexpr (std::is_same_v<T, long long>) return asInt64();
-        else if constexpr (std::is_same_v<T, unsigned long long>) return asUInt64();
-        else if constexpr (std::is_same_v<T, std::string>) return asString();
-        else if constexpr (std::is_same_v<T, Array>) return asArray();
-        else if constexpr (std::is_same_v<T, Object>) return asObject();
-        else static_assert(sizeof(T) == 0, "not a JSON value type");
+        if constexpr (std::is_same_v<T, bool>)
+            return asBool();
+        else if constexpr (std::is_same_v<T, double>)
+            return asDouble();
+        else if constexpr (std::is_same_v<T, float>)
+            return asFloat();
+        else if constexpr (std::is_same_v<T, long long>)
+            return asInt64();
+        else if constexpr (std::is_same_v<T, unsigned long long>)
+            return asUInt64();
+        else if constexpr (std::is_same_v<T, std::string>)
+            return asString();
+        else if constexpr (std::is_same_v<T, Array>)
+            return asArray();
+        else if constexpr (std::is_same_v<T, Object>)
+            return asObject();
+        else
+            static_assert(sizeof(T) == 0, "not a JSON value type");
     }
 
     /// The member of that key; a missing key, or a value that is no object, gives undefined.
@@ -163,17 +183,28 @@ public:
 
     template <class T>
     static constexpr Kind kindOf() noexcept {
-        if constexpr (std::is_same_v<T, Undefined>) return Kind::Undefined;
-        else if constexpr (std::is_same_v<T, Null>) return Kind::Null;
-        else if constexpr (std::is_same_v<T, bool>) return Kind::Bool;
-        else if constexpr (std::is_same_v<T, double>) return Kind::Double;
-        else if constexpr (std::is_same_v<T, std::string>) return Kind::String;
-        else if constexpr (std::is_same_v<T, Array>) return Kind::Array;
-        else if constexpr (std::is_same_v<T, Object>) return Kind::Object;
-        else if constexpr (std::is_same_v<T, float>) return Kind::Float;
-        else if constexpr (std::is_same_v<T, long long>) return Kind::Int64;
-        else if constexpr (std::is_same_v<T, unsigned long long>) return Kind::UInt64;
-        else static_assert(sizeof(T) == 0, "not a JSON value type");
+        if constexpr (std::is_same_v<T, Undefined>)
+            return Kind::Undefined;
+        else if constexpr (std::is_same_v<T, Null>)
+            return Kind::Null;
+        else if constexpr (std::is_same_v<T, bool>)
+            return Kind::Bool;
+        else if constexpr (std::is_same_v<T, double>)
+            return Kind::Double;
+        else if constexpr (std::is_same_v<T, std::string>)
+            return Kind::String;
+        else if constexpr (std::is_same_v<T, Array>)
+            return Kind::Array;
+        else if constexpr (std::is_same_v<T, Object>)
+            return Kind::Object;
+        else if constexpr (std::is_same_v<T, float>)
+            return Kind::Float;
+        else if constexpr (std::is_same_v<T, long long>)
+            return Kind::Int64;
+        else if constexpr (std::is_same_v<T, unsigned long long>)
+            return Kind::UInt64;
+        else
+            static_assert(sizeof(T) == 0, "not a JSON value type");
     }
 
 private:

@@ -68,7 +68,7 @@ private:
     mutable mutex_type mutex_;
     boost::log::core_ptr core_;
     severity_attribute severity_;
-    int severityValue_ = 0;  // what severity_ holds; guarded by mutex_ as severity_ is
+    int severityValue_ = 0; // what severity_ holds; guarded by mutex_ as severity_ is
     boost::log::attribute_set attributes_;
 };
 

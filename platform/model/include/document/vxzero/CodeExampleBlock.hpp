@@ -52,6 +52,8 @@ private:
     vx::zero::Model const& model_;
 };
 
-inline CodeExampleBlock::Impl* CodeExampleBlock::getImpl() const noexcept { return static_cast<Impl*>(Node::getImpl()); }
+inline CodeExampleBlock::Impl* CodeExampleBlock::getImpl() const noexcept {
+    return static_cast<Impl*>(Node::getImpl());
+}
 
 } // namespace document::vxzero

@@ -40,7 +40,9 @@ public:
     void setEquationData(quillix::contentmodel::vxzero::EquationData const& value) { equationData_ = value; }
     void setEquationData(quillix::contentmodel::vxzero::EquationData&& value) { equationData_ = std::move(value); }
     std::optional<std::u16string> const& getTexString() const noexcept { return texString_; }
-    std::optional<quillix::contentmodel::vxzero::EquationData> const& getEquationData() const noexcept { return equationData_; }
+    std::optional<quillix::contentmodel::vxzero::EquationData> const& getEquationData() const noexcept {
+        return equationData_;
+    }
 
 private:
     std::optional<std::u16string> texString_;

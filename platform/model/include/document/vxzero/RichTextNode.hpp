@@ -34,7 +34,9 @@ public:
     NodeKind getKind() const noexcept override { return NodeKind::RichTextNode; }
 
     void setFormatting(quillix::contentmodel::vxzero::Formatting const& value) { formatting_ = value; }
-    std::optional<quillix::contentmodel::vxzero::Formatting> const& getFormatting() const noexcept { return formatting_; }
+    std::optional<quillix::contentmodel::vxzero::Formatting> const& getFormatting() const noexcept {
+        return formatting_;
+    }
 
 private:
     std::optional<quillix::contentmodel::vxzero::Formatting> formatting_;

@@ -49,6 +49,8 @@ private:
     vx::zero::Model const& model_;
 };
 
-inline RichTextParagraphNode::Impl* RichTextParagraphNode::getImpl() const noexcept { return static_cast<Impl*>(Node::getImpl()); }
+inline RichTextParagraphNode::Impl* RichTextParagraphNode::getImpl() const noexcept {
+    return static_cast<Impl*>(Node::getImpl());
+}
 
 } // namespace document::vxzero

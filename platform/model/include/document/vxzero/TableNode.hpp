@@ -34,9 +34,15 @@ public:
     ~Impl() override;
     NodeKind getKind() const noexcept override { return NodeKind::TableNode; }
 
-    void setTableNodeMetaData(quillix::contentmodel::vxzero::TableNodeMetaData const& value) { tableNodeMetaData_ = value; }
-    void setTableNodeMetaData(quillix::contentmodel::vxzero::TableNodeMetaData&& value) { tableNodeMetaData_ = std::move(value); }
-    std::optional<quillix::contentmodel::vxzero::TableNodeMetaData> const& getTableNodeMetaData() const noexcept { return tableNodeMetaData_; }
+    void setTableNodeMetaData(quillix::contentmodel::vxzero::TableNodeMetaData const& value) {
+        tableNodeMetaData_ = value;
+    }
+    void setTableNodeMetaData(quillix::contentmodel::vxzero::TableNodeMetaData&& value) {
+        tableNodeMetaData_ = std::move(value);
+    }
+    std::optional<quillix::contentmodel::vxzero::TableNodeMetaData> const& getTableNodeMetaData() const noexcept {
+        return tableNodeMetaData_;
+    }
 
 private:
     std::optional<quillix::contentmodel::vxzero::TableNodeMetaData> tableNodeMetaData_;

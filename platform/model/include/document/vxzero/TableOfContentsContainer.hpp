@@ -41,6 +41,8 @@ private:
     vx::zero::Model const& model_;
 };
 
-inline TableOfContentsContainer::Impl* TableOfContentsContainer::getImpl() const noexcept { return static_cast<Impl*>(Node::getImpl()); }
+inline TableOfContentsContainer::Impl* TableOfContentsContainer::getImpl() const noexcept {
+    return static_cast<Impl*>(Node::getImpl());
+}
 
 } // namespace document::vxzero

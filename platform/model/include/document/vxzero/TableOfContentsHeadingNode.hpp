@@ -49,6 +49,8 @@ private:
     vx::zero::Model const& model_;
 };
 
-inline TableOfContentsHeadingNode::Impl* TableOfContentsHeadingNode::getImpl() const noexcept { return static_cast<Impl*>(Node::getImpl()); }
+inline TableOfContentsHeadingNode::Impl* TableOfContentsHeadingNode::getImpl() const noexcept {
+    return static_cast<Impl*>(Node::getImpl());
+}
 
 } // namespace document::vxzero

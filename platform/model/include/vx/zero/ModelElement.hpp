@@ -49,7 +49,7 @@ protected:
 private:
     friend class Model;
     template <class T>
-    friend class ElementSequence;  // keeps its handles in the model's blocks
+    friend class ElementSequence; // keeps its handles in the model's blocks
     void endAfterModel() noexcept;
 
     detail::ModelState* home_;

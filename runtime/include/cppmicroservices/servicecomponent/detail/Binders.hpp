@@ -45,9 +45,8 @@ public:
   using UnbindFunc = std::function<void(T*, std::shared_ptr<R> const&)>;
 
   DynamicBinder(std::string const& refName, BindFunc bind, UnbindFunc unbind)
-    : Binder<T>(refName, cppmicroservices::detail::ServiceInterfaceId<R>())
-    , bind_(std::move(bind))
-    , unbind_(std::move(unbind))
+      : Binder<T>(refName, cppmicroservices::detail::ServiceInterfaceId<R>()), bind_(std::move(bind)),
+        unbind_(std::move(unbind))
   {}
 
   void Bind(std::shared_ptr<ComponentContext> const& ctx, std::shared_ptr<T> const& comp) override

@@ -37,25 +37,28 @@ template <class T, class = void>
 struct HasActivate : std::false_type
 {};
 template <class T>
-struct HasActivate<T, std::void_t<decltype(std::declval<T&>().Activate(
-                        std::declval<std::shared_ptr<ComponentContext> const&>()))>> : std::true_type
+struct HasActivate<
+  T, std::void_t<decltype(std::declval<T&>().Activate(std::declval<std::shared_ptr<ComponentContext> const&>()))>>
+    : std::true_type
 {};
 
 template <class T, class = void>
 struct HasDeactivate : std::false_type
 {};
 template <class T>
-struct HasDeactivate<T, std::void_t<decltype(std::declval<T&>().Deactivate(
-                          std::declval<std::shared_ptr<ComponentContext> const&>()))>> : std::true_type
+struct HasDeactivate<
+  T, std::void_t<decltype(std::declval<T&>().Deactivate(std::declval<std::shared_ptr<ComponentContext> const&>()))>>
+    : std::true_type
 {};
 
 template <class T, class = void>
 struct HasModified : std::false_type
 {};
 template <class T>
-struct HasModified<T, std::void_t<decltype(std::declval<T&>().Modified(
-                        std::declval<std::shared_ptr<ComponentContext> const&>(),
-                        std::declval<std::shared_ptr<AnyMap> const&>()))>> : std::true_type
+struct HasModified<
+  T, std::void_t<decltype(std::declval<T&>().Modified(std::declval<std::shared_ptr<ComponentContext> const&>(),
+                                                      std::declval<std::shared_ptr<AnyMap> const&>()))>>
+    : std::true_type
 {};
 
 /**
@@ -71,8 +74,7 @@ class ComponentInstanceImpl final : public ComponentInstance
 public:
   explicit ComponentInstanceImpl(std::vector<std::string> const& refNames = {},
                                  std::vector<std::shared_ptr<Binder<T>>> const& binders = {})
-    : refNames_(refNames)
-    , binders_(binders)
+      : refNames_(refNames), binders_(binders)
   {
     for (std::size_t i = 0; i < binders_.size(); ++i) {
       binderIndex_[binders_[i]->GetReferenceName()] = i;
@@ -85,8 +87,7 @@ public:
   {
     if (refNames_.size() != sizeof...(CtorInjectedRefs)) {
       throw ComponentException("The component factory names " + std::to_string(refNames_.size()) +
-                               " references but the constructor takes " +
-                               std::to_string(sizeof...(CtorInjectedRefs)));
+                               " references but the constructor takes " + std::to_string(sizeof...(CtorInjectedRefs)));
     }
     context_ = ctxt;
     impl_ = Create(std::index_sequence_for<CtorInjectedRefs...>{});

@@ -23,8 +23,7 @@ std::vector<std::shared_ptr<CodeElementBuilder>> lookUpCodeElementBuilders() {
         return builders;
     }
     cppmicroservices::BundleContext context = framework->GetBundleContext();
-    auto const references =
-        context.GetServiceReferences<CodeElementBuilder>(cppmicroservices::LDAPFilter().ToString());
+    auto const references = context.GetServiceReferences<CodeElementBuilder>(cppmicroservices::LDAPFilter().ToString());
     builders.reserve(references.size());
     for (auto const& reference : references) {
         std::shared_ptr<CodeElementBuilder> builder = context.GetServiceObjects(reference).GetService();
@@ -37,13 +36,14 @@ std::vector<std::shared_ptr<CodeElementBuilder>> lookUpCodeElementBuilders() {
 
 } // namespace
 
-CodeElementBuilderServicesProviderImpl::Builders const& CodeElementBuilderServicesProviderImpl::getCodeElementBuilders() {
+CodeElementBuilderServicesProviderImpl::Builders const&
+CodeElementBuilderServicesProviderImpl::getCodeElementBuilders() {
     if (filled_.load(std::memory_order_acquire)) {
         return codeElementBuilders;
     }
     std::lock_guard<std::mutex> lock(fillMutex_);
     if (filled_.load(std::memory_order_relaxed)) {
-        return codeElementBuilders;  // another thread filled it while this one waited
+        return codeElementBuilders; // another thread filled it while this one waited
     }
     // A framework error leaves here with the cache as it was, so the next call gathers again.
     codeElementBuilders = lookUpCodeElementBuilders();

@@ -33,7 +33,7 @@ document::vxzero::Node CodeExampleBlockBuilderImpl::build(vx::zero::Model const&
     auto& sequence = block->getChildrenMutable();
     for (foundation::json::Value const& line : lines) {
         if (!codeExampleLineBuilder->canBuild(line)) {
-            continue;  // not a line (a nested block, say): dropped
+            continue; // not a line (a nested block, say): dropped
         }
         sequence.add(codeExampleLineBuilder->build(model, line));
     }

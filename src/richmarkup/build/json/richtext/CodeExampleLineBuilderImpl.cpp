@@ -35,11 +35,11 @@ document::vxzero::Node CodeExampleLineBuilderImpl::build(vx::zero::Model const& 
         std::shared_ptr<code::CodeElementBuilder> builder =
             codeElementBuilderServicesProvider->findApplicableBuilder(child);
         if (!builder) {
-            continue;  // no code element kind claims it: dropped
+            continue; // no code element kind claims it: dropped
         }
         document::vxzero::Node node = builder->build(model, child);
         if (!node) {
-            continue;  // a null node has no type to report and would not be appended
+            continue; // a null node has no type to report and would not be appended
         }
         RecordWriter::write([&](auto& s) {
             s << "Successfully built a node of type " << fl::i18n::ustring_to_utf8(node->getTypeName());
@@ -47,8 +47,7 @@ document::vxzero::Node CodeExampleLineBuilderImpl::build(vx::zero::Model const& 
         RecordWriter::write("Inserting the built child into the top level CodeExampleLineNode");
         sequence.add(node);
         RecordWriter::write([&](auto& s) {
-            s << "The CodeExampleLineNode now has " << static_cast<unsigned long long>(sequence.size())
-              << " children";
+            s << "The CodeExampleLineNode now has " << static_cast<unsigned long long>(sequence.size()) << " children";
         });
     }
     return std::move(line);

@@ -15,7 +15,8 @@ namespace richmarkup::build::json::text {
 
 namespace {
 
-bool has(foundation::json::Value const& element, std::string_view key, bool (foundation::json::Value::*isKind)() const) {
+bool has(foundation::json::Value const& element, std::string_view key,
+         bool (foundation::json::Value::*isKind)() const) {
     return element.hasOwnProperty(key) && (element[key].*isKind)();
 }
 

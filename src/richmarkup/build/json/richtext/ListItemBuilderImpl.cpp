@@ -21,7 +21,8 @@ bool ListItemBuilderImpl::canBuild(foundation::json::Value const& element) {
 document::vxzero::Node ListItemBuilderImpl::build(vx::zero::Model const& model,
                                                   foundation::json::Value const& element) {
     RecordWriter::write("Starting to build a ListItem");
-    document::vxzero::ListItem item = document::vxzero::ListItem::Builder(model).createListItem(boost::uuids::nil_uuid());
+    document::vxzero::ListItem item =
+        document::vxzero::ListItem::Builder(model).createListItem(boost::uuids::nil_uuid());
     item->setAlignment(core::getAlignment(element));
     {
         document::vxzero::Node parent(item);

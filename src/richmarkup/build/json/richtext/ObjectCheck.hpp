@@ -13,7 +13,7 @@ namespace richmarkup::build::json::text {
 inline bool isObjectOfClass(foundation::json::Value const& element, std::string_view className) {
     foundation::json::Object const* object;
     try {
-        object = &element.asObject();  // read in place; the members are not needed as a copy
+        object = &element.asObject(); // read in place; the members are not needed as a copy
     } catch (...) {
         RecordWriter::write("Incoming JSON was not an Object");
         return false;

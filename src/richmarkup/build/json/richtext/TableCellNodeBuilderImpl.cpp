@@ -42,9 +42,8 @@ document::vxzero::Node TableCellNodeBuilderImpl::build(vx::zero::Model const& mo
             }
             RecordWriter::write("Found an applicable node builder");
             document::vxzero::Node node = candidate->build(model, child);
-            RecordWriter::write([&](auto& s) {
-                s << "Built a node of type " << fl::i18n::ustring_to_utf8(node->getTypeName());
-            });
+            RecordWriter::write(
+                [&](auto& s) { s << "Built a node of type " << fl::i18n::ustring_to_utf8(node->getTypeName()); });
             sequence.add(node);
             break;
         }

@@ -20,7 +20,7 @@ namespace {
 // Widths are whole units: the fractional part is dropped toward zero. A width beyond the
 // signed 64-bit range saturates rather than overflowing the conversion.
 long long toWidth(double width) {
-    constexpr double limit = 9223372036854775808.0;  // 2^63, exactly representable
+    constexpr double limit = 9223372036854775808.0; // 2^63, exactly representable
     if (std::isnan(width)) {
         return 0;
     }
@@ -60,7 +60,7 @@ document::vxzero::Node TableNodeBuilderImpl::build(vx::zero::Model const& model,
     for (foundation::json::Value const& row : rows) {
         RecordWriter::write("Building Table Row Node");
         if (!tableRowNodeBuilder->canBuild(row)) {
-            continue;  // not a row (a cell given directly, say): dropped
+            continue; // not a row (a cell given directly, say): dropped
         }
         sequence.add(tableRowNodeBuilder->build(model, row));
     }

@@ -17,7 +17,7 @@ void TextBlockBuilderImpl::buildTextBlock(document::vxzero::Node& parent, vx::ze
     for (foundation::json::Value const& child : children) {
         std::shared_ptr<TextElementBuilder> builder = textElementBuilderServicesProvider->findApplicableBuilder(child);
         if (!builder) {
-            continue;  // the registry has already said that nothing applies
+            continue; // the registry has already said that nothing applies
         }
         document::vxzero::Node node = builder->build(model, child);
         RecordWriter::write([&](auto& s) {

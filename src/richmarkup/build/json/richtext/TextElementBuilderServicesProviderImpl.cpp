@@ -12,7 +12,7 @@ TextElementBuilderServicesProviderImpl::getTextElementBuilders() {
     }
     std::lock_guard<std::mutex> lock(fillMutex_);
     if (filled_.load(std::memory_order_relaxed)) {
-        return textElementBuilders;  // another thread filled it while this one waited
+        return textElementBuilders; // another thread filled it while this one waited
     }
     // A framework error leaves here with the cache as it was, so the next call gathers again.
     textElementBuilders = lookUpServices<TextElementBuilder>();

@@ -23,7 +23,7 @@ public:
     std::vector<int> severities() const;
     void clear();
 
-    struct State;  // shared with the sink backend
+    struct State; // shared with the sink backend
 
 private:
     boost::shared_ptr<State> state_;

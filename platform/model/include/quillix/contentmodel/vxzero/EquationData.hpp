@@ -9,11 +9,26 @@ namespace quillix::contentmodel::vxzero {
 /// How an equation is shown. Each field remembers whether it was set.
 class EquationData {
 public:
-    EquationData& setDisplayStyle(bool value) { displayStyle_ = value; return *this; }
-    EquationData& setEncoding(std::u16string const& value) { encoding_ = value; return *this; }
-    EquationData& setEncoding(std::u16string&& value) { encoding_ = std::move(value); return *this; }
-    EquationData& setAltText(std::u16string const& value) { altText_ = value; return *this; }
-    EquationData& setAltText(std::u16string&& value) { altText_ = std::move(value); return *this; }
+    EquationData& setDisplayStyle(bool value) {
+        displayStyle_ = value;
+        return *this;
+    }
+    EquationData& setEncoding(std::u16string const& value) {
+        encoding_ = value;
+        return *this;
+    }
+    EquationData& setEncoding(std::u16string&& value) {
+        encoding_ = std::move(value);
+        return *this;
+    }
+    EquationData& setAltText(std::u16string const& value) {
+        altText_ = value;
+        return *this;
+    }
+    EquationData& setAltText(std::u16string&& value) {
+        altText_ = std::move(value);
+        return *this;
+    }
 
     std::optional<bool> const& getDisplayStyle() const noexcept { return displayStyle_; }
     std::optional<std::u16string> const& getEncoding() const noexcept { return encoding_; }

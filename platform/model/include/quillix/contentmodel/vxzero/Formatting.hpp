@@ -7,10 +7,22 @@ namespace quillix::contentmodel::vxzero {
 /// How a run of text is drawn. Each flag remembers whether it was set at all.
 class Formatting {
 public:
-    Formatting& setBold(bool value) { bold_ = value; return *this; }
-    Formatting& setItalic(bool value) { italic_ = value; return *this; }
-    Formatting& setMonospace(bool value) { monospace_ = value; return *this; }
-    Formatting& setUnderline(bool value) { underline_ = value; return *this; }
+    Formatting& setBold(bool value) {
+        bold_ = value;
+        return *this;
+    }
+    Formatting& setItalic(bool value) {
+        italic_ = value;
+        return *this;
+    }
+    Formatting& setMonospace(bool value) {
+        monospace_ = value;
+        return *this;
+    }
+    Formatting& setUnderline(bool value) {
+        underline_ = value;
+        return *this;
+    }
 
     std::optional<bool> const& getBold() const noexcept { return bold_; }
     std::optional<bool> const& getItalic() const noexcept { return italic_; }

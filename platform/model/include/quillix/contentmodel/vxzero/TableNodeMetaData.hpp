@@ -9,7 +9,10 @@ namespace quillix::contentmodel::vxzero {
 /// A table's header flag and column widths. Each field remembers whether it was set.
 class TableNodeMetaData {
 public:
-    TableNodeMetaData& setHasHeader(bool value) { hasHeader_ = value; return *this; }
+    TableNodeMetaData& setHasHeader(bool value) {
+        hasHeader_ = value;
+        return *this;
+    }
     TableNodeMetaData& setColumnWidths(std::vector<long long> widths) {
         columnWidths_ = std::move(widths);
         return *this;
