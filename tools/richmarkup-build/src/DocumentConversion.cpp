@@ -62,9 +62,11 @@ int DocumentConversion::run(std::vector<std::string> const& inputs, std::optiona
             }
         }
     };
+    // Each input's limit counts the build's warnings and the writer's alike.
+    auto const admit = [&](std::size_t input) { return limits[input].admit(); };
     host::ConversionOptions conversionOptions;
     conversionOptions.warnings = policy;
-    conversionOptions.admitWarning = [&](std::size_t input) { return limits[input].admit(); };
+    conversionOptions.admitWarning = admit;
     conversionOptions.onWarning = [&](std::size_t, host::Diagnostic const& warning) {
         err_ << warning.toString() << '\n';
     };
@@ -131,7 +133,6 @@ int DocumentConversion::run(std::vector<std::string> const& inputs, std::optiona
     bool const written = write(conversion.nodes, inputs, output, writerWarnings);
     counts_.writeMs = writeClock.elapsedMs();
     if (policy.reports()) {
-        auto const admit = [&](std::size_t input) { return limits[input].admit(); };
         for (auto const& warning : writerWarnings.locate(policy.severity(), admit)) {
             err_ << warning.diagnostic.toString() << '\n';
         }
