@@ -41,11 +41,60 @@ struct ConversionPipeline::Text {
     // the document as a whole, which must not need a file read again.
     std::optional<foundation::json::TextPosition> opening;
 
+    // What a reader made, for an input in another format: its elements (kept to find nodes in
+    // them later: they are shared, not copied) and where each came from.
+    std::optional<formats::ReadDocument> read;
+    bool readLines = true;
+
     SourceText& located() {
         if (!source) {
             source.emplace(name, std::string(), std::string(view), firstLine);
         }
         return *source;
+    }
+
+    // A reader's place: no text to find a pointer in, but the place each element came from.
+    Diagnostic placed(Diagnostic::Severity severity, formats::SourcePlace const& place, std::string message) const {
+        Diagnostic diagnostic{severity, name, 0, 0, place.pointer, std::move(message)};
+        if (readLines && place.line > 0) {
+            diagnostic.line = place.line;
+            diagnostic.column = place.column;
+        }
+        // Markdown has no pointers: its places are a line and column, as malformed text's are.
+        diagnostic.malformed = place.pointer.empty();
+        return diagnostic;
+    }
+
+    // The place of the top-level element a build pointer ("/3/children/1") is in.
+    formats::SourcePlace const& placeOf(std::string_view pointer) const {
+        static formats::SourcePlace const nowhere;
+        std::size_t index = 0;
+        std::size_t i = 1;
+        for (; i < pointer.size() && pointer[i] >= '0' && pointer[i] <= '9'; ++i) {
+            index = index * 10 + static_cast<std::size_t>(pointer[i] - '0');
+        }
+        if (i == 1 || index >= read->places.size()) {
+            return nowhere;
+        }
+        return read->places[index];
+    }
+
+    Diagnostic locate(BuildWarning const& warning, Diagnostic::Severity severity) {
+        if (read) {
+            return placed(severity, placeOf(warning.pointer), warning.message);
+        }
+        return located().locate(warning, severity);
+    }
+
+    Diagnostic locate(ElementBuildError const& error) {
+        if (!read) {
+            return located().locate(error);
+        }
+        std::string message = error.what();
+        if (!error.cause().empty()) {
+            message += " (" + error.cause() + ")";
+        }
+        return placed(Diagnostic::Severity::Error, placeOf(error.pointer()), std::move(message));
     }
 };
 
@@ -98,7 +147,32 @@ std::optional<Diagnostic> ConversionPipeline::add(foundation::json::WritableText
     return std::nullopt;
 }
 
+void ConversionPipeline::add(formats::ReadDocument document, std::string name, bool lines) {
+    requireNotRun(ran_);
+    auto text = std::make_unique<Text>();
+    text->name = std::move(name);
+    text->read.emplace(std::move(document));
+    text->readLines = lines;
+    texts_.push_back(std::move(text));
+}
+
 SourceText& ConversionPipeline::source(std::size_t index) { return texts_.at(index)->located(); }
+
+foundation::json::Value ConversionPipeline::document(std::size_t index) {
+    Text& text = *texts_.at(index);
+    if (text.read) {
+        return foundation::json::Value(text.read->elements);
+    }
+    try {
+        return foundation::json::Parser().parse(text.located().text());
+    } catch (std::exception const&) {
+        return {}; // changed since it was read
+    }
+}
+
+Diagnostic ConversionPipeline::locate(std::size_t index, BuildWarning const& warning, Diagnostic::Severity severity) {
+    return texts_.at(index)->locate(warning, severity);
+}
 
 Conversion ConversionPipeline::run(DocumentHost const& host) {
     requireNotRun(ran_);
@@ -119,15 +193,44 @@ Conversion ConversionPipeline::run(DocumentHost const& host) {
             if (options_.admitWarning && !options_.admitWarning(index)) {
                 return; // not even located, which is what costs
             }
-            Diagnostic diagnostic = text.located().locate(warning, policy.severity());
+            Diagnostic diagnostic = text.locate(warning, policy.severity());
             if (options_.onWarning) {
                 options_.onWarning(index, diagnostic);
             } else {
                 out.diagnostics.push_back(std::move(diagnostic));
             }
         };
+        if (text.read) {
+            // What the reader could not keep as written comes first, as a text's parse would.
+            for (auto const& warning : text.read->warnings) {
+                if (policy.strict) {
+                    warnedUnderStrict = true;
+                } else if (policy.quiet) {
+                    break;
+                }
+                if (options_.admitWarning && !options_.admitWarning(index)) {
+                    continue;
+                }
+                Diagnostic diagnostic = text.placed(policy.severity(), warning.place, warning.message);
+                if (options_.onWarning) {
+                    options_.onWarning(index, diagnostic);
+                } else {
+                    out.diagnostics.push_back(std::move(diagnostic));
+                }
+            }
+        }
         try {
-            BuildResult result = host.build(*out.model, *text.stream, onWarning, options_.onElement);
+            BuildResult result;
+            if (text.read) {
+                if (options_.onElement) {
+                    for (auto const& element : text.read->elements) {
+                        options_.onElement(element);
+                    }
+                }
+                result = host.build(*out.model, foundation::json::Value(text.read->elements), onWarning);
+            } else {
+                result = host.build(*out.model, *text.stream, onWarning, options_.onElement);
+            }
             if (out.nodes.empty()) {
                 out.nodes = std::move(result.nodes);
             } else {
@@ -135,7 +238,7 @@ Conversion ConversionPipeline::run(DocumentHost const& host) {
                                  std::make_move_iterator(result.nodes.end()));
             }
         } catch (ElementBuildError const& e) {
-            out.diagnostics.push_back(text.located().locate(e));
+            out.diagnostics.push_back(text.locate(e));
             return failed(std::move(out), Failure::BuildError);
         } catch (std::invalid_argument const& e) {
             // A document that is neither an element nor an array of them: an error at its start.
@@ -146,6 +249,10 @@ Conversion ConversionPipeline::run(DocumentHost const& host) {
             }
             out.diagnostics.push_back(std::move(diagnostic));
             return failed(std::move(out), Failure::NotADocument);
+        }
+        if (text.read) {
+            counts_.topLevel += text.read->elements.size();
+            continue;
         }
         counts_.topLevel += text.stream->size();
         counts_.releasedBytes += text.stream->releasedBytes();

@@ -29,8 +29,11 @@ std::string printableMessage(std::string_view message) {
 
 std::string Diagnostic::toString() const {
     std::string out = std::string(severity == Severity::Error ? "error: " : "warning: ") +
-                      formats::text::printableText(file) + ':' + std::to_string(line) + ':' + std::to_string(column) +
-                      ": ";
+                      formats::text::printableText(file) + ':';
+    if (line > 0) {
+        out += std::to_string(line) + ':' + std::to_string(column) + ':';
+    }
+    out += ' ';
     if (!malformed) {
         out += pointer.empty() ? std::string("/") : formats::text::printableText(pointer);
         out += ": ";

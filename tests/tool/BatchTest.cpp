@@ -161,12 +161,11 @@ TEST(BatchOptionsTest, MisfitsAreOneLineUsageErrors) {
         char const* message;
     };
     for (Case const& c :
-         {Case{"-f jsonl -t html x", "-f jsonl writes JSON Lines: choose -t json or none"},
+         {Case{"-f jsonl -t html x", "-f jsonl writes JSON Lines: choose -t json, richtext or none"},
           Case{"-j 0 x", "-j needs a whole number from 1 to 256"}, Case{"--log l.txt -j 2 x", "--log needs -j 1"},
           Case{"--output-dir d -o f x", "choose one of -o and --output-dir"},
           Case{"--output-dir d -t none x", "has nothing to write"},
-          Case{"--output-dir d -", "standard input ('-') has no name"},
-          Case{"-f xml x", "choose richtext (json) or jsonl (ndjson)"}}) {
+          Case{"--output-dir d -", "standard input ('-') has no name"}, Case{"-f nosuch x", "nosuch"}}) {
         ToolRun const run = runner.run(c.arguments);
         EXPECT_EQ(run.status, 2) << c.arguments;
         EXPECT_THAT(run.err, HasSubstr(c.message)) << c.arguments;

@@ -48,7 +48,7 @@ TEST(ConventionsTest, WithoutToTheOutputFollowsItsExtension) {
     EXPECT_EQ(written(".hidden"), treeOf("a"));
 
     // An extension the tool does not know is refused rather than written as a tree.
-    for (char const* name : {"page.xhtml", "out.pdf", "dir.json/../other.out"}) {
+    for (char const* name : {"page.xhtml", "out.pages", "dir.json/../other.out"}) {
         ToolRun const unknown = tool.run(std::string("-o ") + name + " -", paragraphOf("a"));
         EXPECT_EQ(unknown.status, 2) << name;
         EXPECT_THAT(unknown.err, StartsWith("error: cannot tell the output format from \".")) << name;

@@ -74,10 +74,10 @@ TEST(ExitStatusTest, UsageErrorsAreStatusTwo) {
         EXPECT_THAT(run.err, Not(HasSubstr("FAILED"))) << "never the parser's internals: " << run.err;
         EXPECT_EQ(run.out, "") << arguments;
     }
-    EXPECT_EQ(tool.run("-t docx x.json").err,
-              "error: unknown output format \"docx\"; choose tree, json, html, markdown or none\n");
-    EXPECT_EQ(tool.run("-f pdf x.json").err,
-              "error: unknown input format \"pdf\"; choose richtext (json) or jsonl (ndjson)\n");
+    EXPECT_THAT(tool.run("-t nosuch x.json").err,
+                StartsWith("error: unknown output format \"nosuch\"; choose tree, json, html, markdown, richtext, "
+                           "pandoc, docx, odt, epub, latex, rst, pdf or none"));
+    EXPECT_THAT(tool.run("-f nosuch x.json").err, StartsWith("error: "));
 }
 
 TEST(ExitStatusTest, ABundleThatWillNotInstallIsStatusTwoWithTheRuntimesText) {

@@ -217,6 +217,8 @@ std::string BatchCommand::outputPathOf(std::string const& input) const {
         extension = "." + std::string(format.linesExtension);
     } else if (!format.extensions.empty()) {
         extension = "." + std::string(format.extensions.front());
+    } else if (!options_.pandocTo.empty()) {
+        extension = "." + options_.pandocTo; // a format only pandoc knows: by its name
     }
     return (fs::path(*options_.outputDir) / fs::path(input).stem()).string() + extension;
 }

@@ -1,6 +1,8 @@
 #include "CommandLine.hpp"
 
+#include "InputFormats.hpp"
 #include "OutputFormats.hpp"
+#include "Pandoc.hpp"
 
 #include <richmarkup/formats/HtmlWriter.hpp>
 #include <richmarkup/formats/PrintableText.hpp>
@@ -20,11 +22,6 @@ namespace richmarkup::tool {
 
 namespace {
 
-constexpr std::pair<char const*, InputFormat> inputFormats[] = {{"richtext", InputFormat::RichText},
-                                                                {"json", InputFormat::RichText},
-                                                                {"jsonl", InputFormat::JsonLines},
-                                                                {"ndjson", InputFormat::JsonLines}};
-
 // More threads than this only wait on each other, and a typo must not start thousands.
 constexpr std::size_t kMaxJobs = 256;
 
@@ -33,16 +30,6 @@ constexpr char const* exitStatuses =
     "output error. A batch (-f jsonl, --output-dir) writes what did not fail and gives 1 when any\n"
     "document failed, an input that cannot be read included (the others are still converted); 2 stays\n"
     "for usage and output errors.";
-
-std::optional<InputFormat> inputFormatNamed(std::string name) {
-    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
-    for (auto const& [known, format] : inputFormats) {
-        if (name == known) {
-            return format;
-        }
-    }
-    return std::nullopt;
-}
 
 // A whole number from 1 to kMaxJobs, as written (CLI11 would take "-1" as a huge unsigned).
 std::optional<std::size_t> jobCount(std::string const& text) {
@@ -82,7 +69,8 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
     app.footer(exitStatuses);
 
     std::vector<std::string> inputs;
-    std::string from = "richtext";
+    std::string from;
+    std::string pandocApi;
     std::string jobs;
     std::string maxWarnings;
     std::string outputDir;
@@ -96,10 +84,7 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
     app.add_option("INPUT", inputs,
                    "JSON files, built in order into one document (with --output-dir: each its own); '-' or "
                    "none: standard input");
-    app.add_option("-f,--from", from,
-                   "Input format: richtext or json (one element or an array of them), or jsonl or ndjson "
-                   "(JSON Lines: one such document a line, written as one line of model JSON each)")
-        ->option_text("FORMAT");
+    auto* fromOption = app.add_option("-f,--from", from, std::string(InputFormats::help()))->option_text("FORMAT");
     auto* jobsOption = app.add_option("-j,--jobs", jobs,
                                       "Documents built at once, on as many threads, 1 to 256 (default: the "
                                       "number of cores; 1 with --log)")
@@ -110,8 +95,11 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
                                 ->option_text("DIR");
     auto* toOption = app.add_option("-t,--to,--format", to,
                                     "Output: " + OutputFormats::namesWithAliases() +
-                                        " (default: by the extension of --output, else " +
-                                        std::string(OutputFormats::fallback().name) + ")")
+                                        ", or any other format pandoc writes (default: by the extension of "
+                                        "--output, else " +
+                                        std::string(OutputFormats::fallback().name) +
+                                        "); docx, odt, epub, latex, rst, pdf and the others are written by "
+                                        "pandoc from the AST -t pandoc writes")
                          ->option_text("FORMAT");
     auto* outputOption =
         app.add_option("-o,--output", output, "Write there instead of standard output ('-': standard output)")
@@ -144,6 +132,11 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
                    "The Declarative Services bundle to start first when the framework does not run it "
                    "itself (default: the one of the CppMicroServices install the tool was built with)")
         ->option_text("PATH");
+    app.add_option("--pandoc", options.pandoc, "The pandoc to run (default: pandoc on PATH)")->option_text("PATH");
+    auto* pandocApiOption = app.add_option("--pandoc-api", pandocApi,
+                                           "The pandoc AST version -t pandoc writes: 1.22 (pandoc 2) or 1.23 "
+                                           "(pandoc 3) (default: what the pandoc found reads, else 1.23)")
+                                ->option_text("VERSION");
     app.add_flag("--list-builders", options.listBuilders,
                  "Print the registered NodeBuilder and TextElementBuilder services, one a line: "
                  "interface, test_id or '-', component name");
@@ -163,11 +156,42 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
         return 2;
     }
 
-    if (auto const format = inputFormatNamed(from)) {
-        options.from = *format;
-    } else {
-        err << "error: unknown input format \"" << from << "\"; choose richtext (json) or jsonl (ndjson)\n";
+    if (fromOption->count() > 0) {
+        InputChoice const reader = InputFormats::named(from);
+        if (reader.format == InputFormat::JsonLines) {
+            options.from = InputFormat::JsonLines;
+        } else {
+            options.reader = reader;
+        }
+        if (reader.format == InputFormat::ThroughPandoc) {
+            // Any other name is pandoc's to read, if it knows it.
+            Pandoc const pandoc(options.pandoc);
+            if (!pandoc.program()) {
+                err << "error: " << needsPandoc(formats::text::printableText(from), "input") << '\n';
+                return 2;
+            }
+            if (!pandoc.reads(reader.pandocName)) {
+                err << "error: unknown input format \"" << formats::text::printableText(from)
+                    << "\"; choose richtext (json), jsonl (ndjson), markdown, pandoc, or a format pandoc reads "
+                       "(pandoc --list-input-formats)\n";
+                return 2;
+            }
+        }
+    }
+    if (!options.pandoc.empty() && !Pandoc(options.pandoc).program()) {
+        err << "error: --pandoc " << formats::text::printableText(options.pandoc) << ": no such program\n";
         return 2;
+    }
+    if (pandocApiOption->count() > 0) {
+        if (pandocApi == "1.22") {
+            options.pandocApi = formats::PandocWriter::Api::V1_22;
+        } else if (pandocApi == "1.23") {
+            options.pandocApi = formats::PandocWriter::Api::V1_23;
+        } else {
+            err << "error: --pandoc-api takes 1.22 or 1.23, not \"" << formats::text::printableText(pandocApi)
+                << "\"\n";
+            return 2;
+        }
     }
     if (maxWarningsOption->count() > 0) {
         if (maxWarnings.empty() || maxWarnings.size() > 9 ||
@@ -185,10 +209,23 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
         options.output = output;
     }
     if (toOption->count() > 0) {
-        OutputFormat const* const format = OutputFormats::named(to);
+        OutputFormat const* format = OutputFormats::named(to);
         if (format == nullptr) {
-            err << "error: unknown output format \"" << to << "\"; choose " << OutputFormats::names() << '\n';
-            return 2;
+            // Any other name is pandoc's to write, if it knows it.
+            Pandoc const pandoc(options.pandoc);
+            std::string const name = formats::text::printableText(to);
+            if (pandoc.program() && pandoc.writes(to)) {
+                format = &OutputFormats::throughPandoc();
+                options.pandocTo = to;
+            } else if (pandoc.program()) {
+                err << "error: unknown output format \"" << name << "\"; choose " << OutputFormats::names()
+                    << ", or a format pandoc writes (pandoc --list-output-formats)\n";
+                return 2;
+            } else {
+                err << "error: unknown output format \"" << name << "\"; choose " << OutputFormats::names()
+                    << " (other formats need pandoc: apt-get install pandoc)\n";
+                return 2;
+            }
         }
         options.format = format;
     } else if (options.from == InputFormat::JsonLines) {
@@ -203,6 +240,15 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
             return 2;
         }
         options.format = format != nullptr ? format : &OutputFormats::fallback();
+    }
+    if (OutputFormats::needsPandoc(*options.format)) {
+        if (options.pandocTo.empty()) {
+            options.pandocTo = std::string(options.format->pandocName);
+        }
+        if (!Pandoc(options.pandoc).program()) {
+            err << "error: " << needsPandoc(options.pandocTo, "output") << '\n';
+            return 2;
+        }
     }
     // A batch of JSON Lines is written as JSON Lines, or not at all.
     auto const writesLines = [](OutputFormat const& format) { return format.writeLine || !format.write; };

@@ -1,6 +1,7 @@
 #include "DocumentConversion.hpp"
 
 #include "ElementCounter.hpp"
+#include "ForeignInput.hpp"
 #include "InputText.hpp"
 #include "OutputTarget.hpp"
 #include "WarningLimit.hpp"
@@ -79,6 +80,18 @@ int DocumentConversion::run(std::vector<std::string> const& inputs, std::optiona
 
     Stopwatch parseClock;
     for (auto const& input : inputs) {
+        InputChoice const choice = options_.reader.value_or(InputFormats::forPath(input));
+        if (choice.format != InputFormat::RichText) {
+            try {
+                // Only an AST pandoc made has no lines worth showing; its pointers place things.
+                bool const lines = choice.format != InputFormat::ThroughPandoc;
+                pipeline.add(readForeign(input, choice, options_.pandoc), displayName(input), lines);
+            } catch (ForeignInputError const& e) {
+                err_ << "error: " << e.what() << '\n';
+                return 2;
+            }
+            continue;
+        }
         InputText file = input == "-" ? InputText::readStandardInput() : InputText::read(input);
         // Standard input cannot be read again to locate a diagnostic: its text is kept.
         std::optional<std::string> kept;
@@ -136,6 +149,11 @@ int DocumentConversion::run(std::vector<std::string> const& inputs, std::optiona
         for (auto const& warning : writerWarnings.locate(policy.severity(), admit)) {
             err_ << warning.diagnostic.toString() << '\n';
         }
+        // What pandoc says of the whole page; the output is the place it concerns.
+        std::string const where = output && *output != "-" ? printableName(*output) + ": " : std::string();
+        for (auto const& warning : programWarnings_) {
+            err_ << (policy.strict ? "error: " : "warning: ") << where << formats::text::printableText(warning) << '\n';
+        }
     }
     summarize();
     return written ? 0 : 1;
@@ -147,7 +165,8 @@ bool DocumentConversion::write(std::vector<document::vxzero::Node> const& nodes,
     if (format.write == nullptr) {
         return true;
     }
-    Page const page{nodes, options_, inputs.front(), warnings.handler()};
+    Page const page{nodes, options_, inputs.front(), warnings.handler(),
+                    [this](std::string const& warning) { programWarnings_.push_back(warning); }};
     auto const writePage = [&](std::ostream& out) { format.write(out, page); };
     if (!options_.warnings.strict || !format.mayWarn) {
         writeOutput(output, out_, links_, writePage);
@@ -157,7 +176,7 @@ bool DocumentConversion::write(std::vector<document::vxzero::Node> const& nodes,
     // written only when the writer had nothing to say.
     std::ostringstream memory;
     writePage(memory);
-    if (!warnings.empty()) {
+    if (!warnings.empty() || !programWarnings_.empty()) {
         return false;
     }
     writeOutput(output, out_, links_, [&](std::ostream& out) { out << memory.rdbuf(); });

@@ -56,6 +56,8 @@ private:
     bool keepModel_;
     OutputTarget::Links links_;
     Counts counts_;
+    // What a writer run as another program (pandoc) said of the page.
+    std::vector<std::string> programWarnings_;
 };
 
 /// "<stdin>" for "-", else the input as given.

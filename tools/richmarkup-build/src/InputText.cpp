@@ -39,7 +39,7 @@ bool sameFileState(struct stat const& a, struct stat const& b) noexcept {
 
 } // namespace
 
-InputText InputText::read(std::string const& path) {
+InputText InputText::read(std::string const& path, Content content) {
     FileDescriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
     if (file.fd < 0) {
         cannotRead(path, errno);
@@ -72,25 +72,27 @@ InputText InputText::read(std::string const& path) {
                 input.readableBeyondEnd_ = mapped - size;
                 input.opened_ = status;
                 input.fd_ = file.release();
-                input.shortenHopelessText();
+                if (content == Content::Json) {
+                    input.shortenHopelessText();
+                }
                 return input;
             }
         }
     }
-    input.readAll(file.fd, path);
+    input.readAll(file.fd, path, content);
     return input;
 }
 
-InputText InputText::readStandardInput() {
+InputText InputText::readStandardInput(Content content) {
     InputText input;
-    input.readAll(STDIN_FILENO, "standard input");
+    input.readAll(STDIN_FILENO, "standard input", content);
     return input;
 }
 
-void InputText::readAll(int fd, std::string const& name) {
+void InputText::readAll(int fd, std::string const& name, Content content) {
     // Pipes, devices, empty or unmappable files: read until the end.
     char buffer[1 << 16];
-    JsonOpening opening = JsonOpening::Blank;
+    JsonOpening opening = content == Content::Json ? JsonOpening::Blank : JsonOpening::Hopeful;
     for (;;) {
         ssize_t const got = ::read(fd, buffer, sizeof buffer);
         if (got == 0) {
@@ -111,7 +113,9 @@ void InputText::readAll(int fd, std::string const& name) {
         }
     }
     text_ = owned_;
-    shortenHopelessText();
+    if (content == Content::Json) {
+        shortenHopelessText();
+    }
 }
 
 void InputText::shortenHopelessText() noexcept {

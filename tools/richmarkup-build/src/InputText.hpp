@@ -17,14 +17,16 @@ namespace richmarkup::tool {
 /// (its pages come straight from the page cache, neither copied nor zeroed first), anything
 /// else is read. Move-only; the mapping ends with the object.
 ///
-/// Text whose first byte (after blanks) can start no JSON value is not read further: a few
-/// KiB of it are enough for the parser to say where it fails, and /dev/zero never ends.
+/// JSON whose first byte (after blanks) can start no JSON value is not read further: a few
+/// KiB of it are enough for the parser to say where it fails, and /dev/zero never ends. Text
+/// of another format (Markdown) is read whole.
 class InputText {
 public:
+    enum class Content { Json, Text };
     /// Throws std::runtime_error("cannot read PATH: why").
-    static InputText read(std::string const& path);
+    static InputText read(std::string const& path, Content content = Content::Json);
     /// Standard input, read until its end (or its first bytes, as above).
-    static InputText readStandardInput();
+    static InputText readStandardInput(Content content = Content::Json);
 
     /// Whether the file changed while it was read: cut short under the mapping (the
     /// missing part read as zeros), or written to since it was opened.
@@ -46,7 +48,7 @@ private:
     InputText() = default;
     void unmap() noexcept;
     // Reads fd to its end into owned_, or stops after a first byte no JSON starts with.
-    void readAll(int fd, std::string const& name);
+    void readAll(int fd, std::string const& name, Content content);
     // Keeps only the opening of a text that no JSON starts like.
     void shortenHopelessText() noexcept;
 

@@ -1,17 +1,24 @@
 #include "OutputFormats.hpp"
 
+#include "Pandoc.hpp"
 #include "ToolOptions.hpp"
 
 #include <richmarkup/formats/HtmlWriter.hpp>
 #include <richmarkup/formats/MarkdownWriter.hpp>
+#include <richmarkup/formats/PandocWriter.hpp>
+#include <richmarkup/formats/RichTextWriter.hpp>
 #include <richmarkup/formats/TreeWriter.hpp>
 
 #include <document/vxzero/ModelJsonWriter.hpp>
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <ostream>
+#include <stdexcept>
 
 namespace richmarkup::tool {
 
@@ -61,6 +68,94 @@ void writeMarkdown(std::ostream& out, Page const& page) {
     formats::MarkdownWriter::write(out, page.nodes, markdown);
 }
 
+void writeRichText(std::ostream& out, Page const& page) {
+    formats::RichTextWriter::Options richText;
+    richText.pretty = !page.options.compact;
+    formats::RichTextWriter::write(out, page.nodes, richText);
+}
+
+void writeRichTextLine(std::ostream& out, std::vector<document::vxzero::Node> const& nodes) {
+    formats::RichTextWriter::Options compact;
+    compact.pretty = false;
+    formats::RichTextWriter::write(out, nodes, compact);
+}
+
+formats::PandocWriter::Options pandocOptions(Page const& page, Pandoc const& pandoc) {
+    formats::PandocWriter::Options options;
+    options.api = page.options.pandocApi.value_or(pandoc.api());
+    options.onWarning = page.onWarning;
+    return options;
+}
+
+void writePandoc(std::ostream& out, Page const& page) {
+    formats::PandocWriter::write(out, page.nodes, pandocOptions(page, Pandoc(page.options.pandoc)));
+}
+
+// A folder of its own for what pandoc writes only into a named file (PDF), gone afterwards.
+class TemporaryFolder {
+public:
+    TemporaryFolder() {
+        char const* base = std::getenv("TMPDIR");
+        std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/richmarkup-XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            throw std::runtime_error("cannot make a temporary folder for pandoc's output");
+        }
+        path_ = pattern;
+    }
+    ~TemporaryFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TemporaryFolder(TemporaryFolder const&) = delete;
+    TemporaryFolder& operator=(TemporaryFolder const&) = delete;
+    std::string const& path() const noexcept { return path_; }
+
+private:
+    std::string path_;
+};
+
+// The AST on pandoc's standard input, what it writes copied to `out`: the tool's own output path
+// (atomic, never over an input) holds for pandoc's formats too.
+void writeThroughPandoc(std::ostream& out, Page const& page) {
+    Pandoc const pandoc(page.options.pandoc);
+    std::string const& to = page.options.pandocTo;
+    std::string const ast = formats::PandocWriter::toString(page.nodes, pandocOptions(page, pandoc));
+    std::vector<std::string> arguments = {"--from=json", "--to=" + to, "--standalone",
+                                          "--metadata=pagetitle:" + pageTitle(page)};
+    std::optional<TemporaryFolder> folder;
+    std::string file;
+    if (to == "pdf") {
+        // pandoc makes a PDF only into a file named .pdf. WeasyPrint: Debian's, small beside a TeX
+        // installation, and it sets any script the fonts cover, where pdflatex fails on CJK text.
+        if (Pandoc("weasyprint").program()) {
+            arguments.push_back("--pdf-engine=weasyprint");
+        }
+        folder.emplace();
+        file = folder->path() + "/page.pdf";
+        arguments.push_back("--output=" + file);
+    } else {
+        arguments.push_back("--output=-");
+    }
+    Pandoc::Run const run = pandoc.run(arguments, ast);
+    if (run.status != 0) {
+        throw std::runtime_error("pandoc could not write " + to + ": " + Pandoc::failureOf(run));
+    }
+    if (page.onProgramWarning) {
+        for (auto const& warning : Pandoc::warningsIn(run.errors)) {
+            page.onProgramWarning("pandoc: " + warning);
+        }
+    }
+    if (file.empty()) {
+        out.write(run.output.data(), static_cast<std::streamsize>(run.output.size()));
+        return;
+    }
+    std::ifstream made(file, std::ios::binary);
+    if (!made) {
+        throw std::runtime_error("pandoc wrote no " + to);
+    }
+    out << made.rdbuf();
+}
+
 std::string lowered(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
     return text;
@@ -86,9 +181,9 @@ std::string listed(std::vector<std::string> const& items) {
 
 std::vector<OutputFormat> const& OutputFormats::all() {
     static std::vector<OutputFormat> const formats = {
-        {"tree", {"txt"}, {}, {"txt", "text"}, writeTree, false, nullptr, {}},
-        {"json", {}, {}, {"json", "jsonl", "ndjson"}, writeJson, false, writeJsonLine, "jsonl"},
-        {"html", {"html5"}, {"htm"}, {"html", "htm"}, writeHtml, true, nullptr, {}},
+        {"tree", {"txt"}, {}, {"txt", "text"}, writeTree, false, nullptr, {}, {}},
+        {"json", {}, {}, {"json", "jsonl", "ndjson"}, writeJson, false, writeJsonLine, "jsonl", {}},
+        {"html", {"html5"}, {"htm"}, {"html", "htm"}, writeHtml, true, nullptr, {}, {}},
         {"markdown",
          {"md", "gfm", "commonmark"},
          {},
@@ -96,11 +191,27 @@ std::vector<OutputFormat> const& OutputFormats::all() {
          writeMarkdown,
          true,
          nullptr,
+         {},
          {}},
-        {"none", {}, {}, {}, nullptr, false, nullptr, {}},
+        {"richtext", {}, {}, {"richtext"}, writeRichText, false, writeRichTextLine, "jsonl", {}},
+        {"pandoc", {}, {}, {"pandoc"}, writePandoc, true, nullptr, {}, {}},
+        {"docx", {}, {}, {"docx"}, writeThroughPandoc, true, nullptr, {}, "docx"},
+        {"odt", {}, {}, {"odt"}, writeThroughPandoc, true, nullptr, {}, "odt"},
+        {"epub", {"epub3"}, {}, {"epub"}, writeThroughPandoc, true, nullptr, {}, "epub"},
+        {"latex", {}, {}, {"tex", "latex"}, writeThroughPandoc, true, nullptr, {}, "latex"},
+        {"rst", {}, {}, {"rst"}, writeThroughPandoc, true, nullptr, {}, "rst"},
+        {"pdf", {}, {}, {"pdf"}, writeThroughPandoc, true, nullptr, {}, "pdf"},
+        {"none", {}, {}, {}, nullptr, false, nullptr, {}, {}},
     };
     return formats;
 }
+
+OutputFormat const& OutputFormats::throughPandoc() {
+    static OutputFormat const format{"", {}, {}, {}, writeThroughPandoc, true, nullptr, {}, {}};
+    return format;
+}
+
+bool OutputFormats::needsPandoc(OutputFormat const& format) { return format.write == writeThroughPandoc; }
 
 OutputFormat const& OutputFormats::fallback() { return all().front(); }
 

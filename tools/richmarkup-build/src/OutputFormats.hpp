@@ -22,6 +22,8 @@ struct Page {
     std::string const& firstInput;
     /// Hears what the writer writes otherwise than the model holds it.
     formats::WriterWarningHandler onWarning;
+    /// Hears what a writer run as another program (pandoc) says that concerns no node.
+    std::function<void(std::string const&)> onProgramWarning;
 };
 
 /// One format the tool writes: the names -t takes, the extensions -o is known by, the writer.
@@ -48,6 +50,8 @@ struct OutputFormat {
     LineWriter writeLine = nullptr;
     /// --output-dir's files of JSON Lines, without the dot.
     std::string_view linesExtension;
+    /// Written by pandoc from the AST: pandoc's name of the format; empty for the tool's own.
+    std::string_view pandocName;
 };
 
 /// The formats the tool writes, a row each: a new format needs a row here and nothing else.
@@ -58,6 +62,10 @@ public:
     static OutputFormat const& fallback();
     /// What -f jsonl writes when -t does not say: the first format that writes lines.
     static OutputFormat const& forJsonLines();
+    /// Any other format pandoc writes (ToolOptions::pandocTo names it).
+    static OutputFormat const& throughPandoc();
+    /// Whether the format is written by pandoc.
+    static bool needsPandoc(OutputFormat const& format);
     /// By a name or alias -t takes, in any case.
     static OutputFormat const* named(std::string const& name);
     /// By an extension -o is known by (without the dot), in any case.

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "InputFormats.hpp"
 #include "OutputFormats.hpp"
+
+#include <richmarkup/formats/PandocWriter.hpp>
 
 #include <richmarkup/host/ConversionOptions.hpp>
 
@@ -11,14 +14,15 @@
 
 namespace richmarkup::tool {
 
-/// richtext: each input is one document; jsonl: each line of each input is one.
-enum class InputFormat { RichText, JsonLines };
-
 /// What the command line asked for.
 struct ToolOptions {
     /// JSON files, "-" for standard input; built in order into one model.
     std::vector<std::string> inputs{"-"};
+    /// JsonLines: a batch, each line a document; else one document (or one each with
+    /// --output-dir), each input read as `reader` says.
     InputFormat from = InputFormat::RichText;
+    /// -f: how every input is read; none: each by its extension.
+    std::optional<InputChoice> reader;
     /// A row of OutputFormats::all().
     OutputFormat const* format = &OutputFormats::fallback();
     /// Documents built at once, each on a thread of its own with a model of its own.
@@ -47,6 +51,12 @@ struct ToolOptions {
     std::optional<std::string> title;
     bool fragment = false;
     std::optional<std::string> css;
+    /// --pandoc: the pandoc to run (empty: pandoc on PATH).
+    std::string pandoc;
+    /// --pandoc-api: the AST version -t pandoc writes; none: what the pandoc found reads.
+    std::optional<formats::PandocWriter::Api> pandocApi;
+    /// pandoc's name of the output format, for a format written through pandoc.
+    std::string pandocTo;
 };
 
 } // namespace richmarkup::tool

@@ -59,16 +59,13 @@ std::vector<WriterWarnings::Located> WriterWarnings::locate(host::Diagnostic::Se
             (*path)[0] -= firstNodeOfInput[input]; // the index among the input's own
             auto found = parsed.find(input);
             if (found == parsed.end()) {
-                foundation::json::Value document; // an input changed since: located as a whole
-                try {
-                    document = foundation::json::Parser().parse(inputs_.source(input).text());
-                } catch (std::exception const&) {}
-                found = parsed.emplace(input, std::move(document)).first;
+                // An input changed since is located as a whole.
+                found = parsed.emplace(input, inputs_.document(input)).first;
             }
             pointer = locator.pointerOf(found->second, *path).value_or(std::string());
         }
         host::BuildWarning const asBuildWarning{0, warning.message, pointer};
-        located.push_back({input, inputs_.source(input).locate(asBuildWarning, severity)});
+        located.push_back({input, inputs_.locate(input, asBuildWarning, severity)});
     }
     return located;
 }

@@ -6,7 +6,10 @@
 #include <richmarkup/host/Export.hpp>
 #include <richmarkup/host/SourceText.hpp>
 
+#include <richmarkup/formats/ReadDocument.hpp>
+
 #include <foundation/json/Parser.hpp>
+#include <foundation/json/Value.hpp>
 
 #include <cstddef>
 #include <memory>
@@ -73,6 +76,13 @@ public:
                                                          std::string path,
                                                          std::optional<std::string> kept = std::nullopt);
 
+    /// Adds what a reader made of an input in another format (Markdown, pandoc's AST): its
+    /// elements are built in their turn as a text's are. The reader's warnings are reported when
+    /// the run reaches it, under the same policy and limit as the build's; what the build says of
+    /// an element is placed where the reader found it. `lines`: the places' lines and columns
+    /// mean something to the user (false for an AST that pandoc made of a file: its pointers do).
+    RICHMARKUP_HOST_EXPORT void add(formats::ReadDocument document, std::string name, bool lines = true);
+
     /// Builds every text added, in order, into the conversion's model. Reported warnings go to
     /// ConversionOptions::onWarning, else into the conversion's diagnostics; an error is the
     /// conversion's last diagnostic. With an error, or warnings under strict, the conversion has
@@ -85,8 +95,16 @@ public:
     /// Where each text's nodes start among the conversion's, for the texts built.
     std::vector<std::size_t> const& firstNodes() const noexcept { return firstNodes_; }
     /// Text `index`, to locate what is said later of its nodes (a writer's warnings). A text added
-    /// as a view is read where it is, so only while it lives.
+    /// as a view is read where it is, so only while it lives. Not for an input added as a
+    /// ReadDocument, which has no text: use document() and locate().
     RICHMARKUP_HOST_EXPORT SourceText& source(std::size_t index);
+    /// Input `index` as Values (a text parsed again; undefined where it no longer parses), to find
+    /// a node's element in it (NodeLocator).
+    RICHMARKUP_HOST_EXPORT foundation::json::Value document(std::size_t index);
+    /// Places what is said later of input `index` (a writer's warning at `warning.pointer`) as the
+    /// build's own warnings are placed.
+    RICHMARKUP_HOST_EXPORT Diagnostic locate(std::size_t index, BuildWarning const& warning,
+                                             Diagnostic::Severity severity);
 
 private:
     struct Text;
