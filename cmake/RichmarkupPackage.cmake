@@ -17,6 +17,9 @@ set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "text")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# pandoc writes and reads the formats the tool reaches through it (Word, ODT, EPUB, LaTeX, PDF);
+# WeasyPrint and fonts for CJK and symbols make its PDFs. The tool works without them.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pandoc, weasyprint, fonts-droid-fallback, fonts-symbola")
 # The package's own libraries satisfy each other.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${CMAKE_LIBRARY_OUTPUT_DIRECTORY}")
 # Never strip: a bundle's resource archive is appended to its library file.
