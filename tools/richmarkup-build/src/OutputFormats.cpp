@@ -72,6 +72,9 @@ void writeRichText(std::ostream& out, Page const& page) {
     formats::RichTextWriter::Options richText;
     richText.pretty = !page.options.compact;
     formats::RichTextWriter::write(out, page.nodes, richText);
+    if (page.options.compact) {
+        out << '\n'; // one document a line, as jq -c writes
+    }
 }
 
 void writeRichTextLine(std::ostream& out, std::vector<document::vxzero::Node> const& nodes) {
