@@ -123,8 +123,10 @@ void writeThroughPandoc(std::ostream& out, Page const& page) {
     Pandoc const pandoc(page.options.pandoc);
     std::string const& to = page.options.pandocTo;
     std::string const ast = formats::PandocWriter::toString(page.nodes, pandocOptions(page, pandoc));
-    std::vector<std::string> arguments = {"--from=json", "--to=" + to, "--standalone",
-                                          "--metadata=pagetitle:" + pageTitle(page)};
+    // A page's title as the HTML page has it; EPUB needs it as the book's title.
+    std::string const title =
+        (to.rfind("epub", 0) == 0 ? "--metadata=title:" : "--metadata=pagetitle:") + pageTitle(page);
+    std::vector<std::string> arguments = {"--from=json", "--to=" + to, "--standalone", title};
     std::optional<TemporaryFolder> folder;
     std::string file;
     if (to == "pdf") {

@@ -237,6 +237,28 @@ bool Pandoc::reads(std::string_view format) const {
     return std::find(names.begin(), names.end(), format) != names.end();
 }
 
+namespace {
+
+// pandoc's note of a resource it could not fetch carries its HTTP library's whole request: the
+// address and what pandoc did instead are what a reader needs.
+std::string shortened(std::string warning) {
+    std::string const fetch = "Could not fetch resource ";
+    if (warning.rfind(fetch, 0) != 0) {
+        return warning;
+    }
+    std::size_t const end = warning.find(": ", fetch.size());
+    std::string out = "could not fetch " + warning.substr(fetch.size(), end - fetch.size());
+    std::string const replaced = "Replacing image with description.";
+    if (warning.find(replaced) != std::string::npos) {
+        out += "; the image is replaced with its description";
+    } else {
+        out += "; the output does not hold it";
+    }
+    return out;
+}
+
+} // namespace
+
 std::vector<std::string> Pandoc::warningsIn(std::string_view errors) {
     std::vector<std::string> warnings;
     bool inWarning = false;
@@ -253,6 +275,9 @@ std::vector<std::string> Pandoc::warningsIn(std::string_view errors) {
         } else {
             inWarning = false;
         }
+    }
+    for (auto& warning : warnings) {
+        warning = shortened(std::move(warning));
     }
     return warnings;
 }
