@@ -265,7 +265,7 @@ void AstWriter::items(dv::Node::Impl const& list, std::size_t depth) {
 }
 
 // The lines joined by line ends: pandoc's code block is one text. Token kinds are styling
-// that pandoc's highlighter redoes.
+// that pandoc's highlighter redoes, but a model read back has them no more: said once a block.
 void AstWriter::codeBlock(dv::Node::Impl const& node, Nodes lines) {
     separate(out_);
     out_ += R"({"t":"CodeBlock","c":[)";
@@ -282,6 +282,7 @@ void AstWriter::codeBlock(dv::Node::Impl const& node, Nodes lines) {
     attr(node, classes.c_str());
     out_ += ",\"";
     bool first = true;
+    bool tokenKinds = false;
     for (dv::Node const& line : lines) {
         if (!line) {
             continue;
@@ -298,6 +299,9 @@ void AstWriter::codeBlock(dv::Node::Impl const& node, Nodes lines) {
             for (dv::Node const& piece : line->getChildren()) {
                 if (piece) {
                     codeText(at(piece));
+                    tokenKinds =
+                        tokenKinds || (piece->getKind() == dv::NodeKind::CodeTextNode &&
+                                       hasText(static_cast<dv::CodeTextNode::Impl const&>(at(piece)).getTokenKind()));
                 }
             }
         } else {
@@ -305,6 +309,9 @@ void AstWriter::codeBlock(dv::Node::Impl const& node, Nodes lines) {
         }
     }
     out_ += "\"]}";
+    if (tokenKinds) {
+        warn(node, "token kinds left out: pandoc's code block is one text, which its highlighter colours itself");
+    }
 }
 
 // A piece of a code line as it stands; anything else in a line gives its text.

@@ -57,6 +57,8 @@ formats::ReadDocument readForeign(std::string const& input, InputChoice const& c
         InputText const file = readWhole(input);
         formats::ReadDocument document = readAst(file.text(), input, true);
         requireUnchanged(file, input);
+        // While the text is at hand: what the build says of an element is then placed at its line.
+        formats::PandocReader::placeLines(file.text(), document.places);
         return document;
     }
     default: break;
