@@ -264,6 +264,15 @@ void AstWriter::items(dv::Node::Impl const& list, std::size_t depth) {
     }
 }
 
+// A token kind a reader of the code block cannot give back; an indent's "whitespace" it can.
+bool hasTokenKind(dv::Node::Impl const& piece) {
+    if (piece.getKind() != dv::NodeKind::CodeTextNode) {
+        return false;
+    }
+    auto const& kind = static_cast<dv::CodeTextNode::Impl const&>(piece).getTokenKind();
+    return hasText(kind) && *kind != u"whitespace";
+}
+
 // The lines joined by line ends: pandoc's code block is one text. Token kinds are styling
 // that pandoc's highlighter redoes, but a model read back has them no more: said once a block.
 void AstWriter::codeBlock(dv::Node::Impl const& node, Nodes lines) {
@@ -299,9 +308,7 @@ void AstWriter::codeBlock(dv::Node::Impl const& node, Nodes lines) {
             for (dv::Node const& piece : line->getChildren()) {
                 if (piece) {
                     codeText(at(piece));
-                    tokenKinds =
-                        tokenKinds || (piece->getKind() == dv::NodeKind::CodeTextNode &&
-                                       hasText(static_cast<dv::CodeTextNode::Impl const&>(at(piece)).getTokenKind()));
+                    tokenKinds = tokenKinds || hasTokenKind(at(piece));
                 }
             }
         } else {

@@ -214,6 +214,11 @@ TEST_F(PandocWriterTest, CodeExamplesAreOneTextOfLines) {
     EXPECT_EQ(blocks({code}), R"J({"t":"CodeBlock","c":[["",[],[]],"  f();\n\na\nb"]})J");
     EXPECT_THAT(warnings, ElementsAre("CodeTextNode: line end inside a code line: pandoc's code block reads it as "
                                       "two lines"));
+
+    // An indent reads back as one; a token kind does not, and is said once a block.
+    warnings.clear();
+    blocks({make.codeBlock(u"c", {make.codeLine({make.code(u"int", u"keyword"), make.code(u" x", u"identifier")})})});
+    EXPECT_THAT(warnings, ElementsAre(HasSubstr("token kinds left out")));
 }
 
 TEST_F(PandocWriterTest, LinksGoToTheirAddressOrTheAnchorIdTheyReach) {
