@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 """Speed of the interchange paths against the programs users would otherwise run, in one run.
 
-Generates a document of --megabytes with richmarkup-gendoc, has the tool write it as Markdown and
-as pandoc's AST, then alternates for --rounds rounds (best of each reported, and the ratios):
+Generates a document with richmarkup-gendoc whose Markdown is about --megabytes, has the tool write
+it as Markdown and as pandoc's AST, then alternates for --rounds rounds (best of each reported, and the ratios):
   - `richmarkup-build -f markdown -t html` against `cmark-gfm --extension table -t html` on the
     same Markdown, and once (it is slow) `pandoc -f gfm -t html`;
   - `richmarkup-build -t pandoc` (from the rich-text JSON) against `pandoc -f json -t json` on the
@@ -45,7 +45,8 @@ def main():
         source = os.path.join(work, "doc.json")
         markdown = os.path.join(work, "doc.md")
         ast = os.path.join(work, "doc.pandoc.json")
-        subprocess.run([gendoc, "--megabytes", str(args.megabytes), "--out", source], check=True)
+        # The Markdown of a generated document is about two sevenths of its rich-text JSON.
+        subprocess.run([gendoc, "--megabytes", str(args.megabytes * 3.5), "--out", source], check=True)
         subprocess.run([tool, "-q", "-t", "markdown", "-o", markdown, source], check=True)
         subprocess.run([tool, "-q", "-t", "pandoc", "-o", ast, source], check=True)
         print(f"document: {os.path.getsize(source) / 1e6:.1f} MB of rich-text JSON, "
