@@ -28,8 +28,8 @@ std::string printableMessage(std::string_view message) {
 } // namespace
 
 std::string Diagnostic::toString() const {
-    std::string out = std::string(severity == Severity::Error ? "error: " : "warning: ") +
-                      formats::text::printableText(file) + ':';
+    std::string out =
+        std::string(severity == Severity::Error ? "error: " : "warning: ") + formats::text::printableText(file) + ':';
     if (line > 0) {
         out += std::to_string(line) + ':' + std::to_string(column) + ':';
     }
