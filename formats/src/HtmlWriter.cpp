@@ -1,5 +1,6 @@
 #include <richmarkup/formats/HtmlWriter.hpp>
 
+#include "NodeKinds.hpp"
 #include "NodeWalk.hpp"
 #include <richmarkup/formats/TextEscape.hpp>
 #include "UrlFilter.hpp"
@@ -54,19 +55,6 @@ std::string classToken(std::string const& value) {
         out.push_back(keep ? c : '_');
     }
     return out;
-}
-
-char const* textAlign(std::optional<dv::Alignment> const& alignment) {
-    if (!alignment) {
-        return nullptr;
-    }
-    switch (*alignment) {
-    case dv::Alignment::Center: return "center";
-    case dv::Alignment::Right: return "right";
-    case dv::Alignment::Justify: return "justify";
-    case dv::Alignment::Left: break;
-    }
-    return nullptr;
 }
 
 // Whether the kind's element carries the node's anchor id; those of the others reach nothing.
@@ -288,7 +276,7 @@ private:
     }
 
     void alignAttribute(std::optional<dv::Alignment> const& alignment) {
-        if (char const* align = textAlign(alignment)) {
+        if (char const* align = alignmentWord(alignment)) {
             attribute("style", std::string("text-align:") + align);
         }
     }
@@ -404,7 +392,7 @@ private:
                 agree = !shared || *shared == alignment;
                 shared = alignment;
             }
-            char const* align = agree && shared ? textAlign(shared) : nullptr;
+            char const* align = agree && shared ? alignmentWord(shared) : nullptr;
             headerAlignments_[header[column].getImpl()] = align != nullptr ? align : "left";
         }
     }

@@ -2,7 +2,9 @@
 
 #include "HeadingIds.hpp"
 #include "MarkdownAnchors.hpp"
+#include "NodeKinds.hpp"
 #include "NodeWalk.hpp"
+#include "NodeWarnings.hpp"
 #include <richmarkup/formats/TextEscape.hpp>
 #include "UrlFilter.hpp"
 
@@ -31,17 +33,6 @@ using NodeList = std::vector<dv::Node::Impl const*>;
 constexpr std::size_t maxNesting = 64;
 
 constexpr char replacementCharacter[] = "\xEF\xBF\xBD";
-
-bool isInlineKind(dv::NodeKind kind) {
-    switch (kind) {
-    case dv::NodeKind::RichTextNode:
-    case dv::NodeKind::CodeTextNode:
-    case dv::NodeKind::HyperlinkNode:
-    case dv::NodeKind::ImageNode:
-    case dv::NodeKind::EquationNode: return true;
-    default: return false;
-    }
-}
 
 bool isAsciiAlnum(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
@@ -101,19 +92,9 @@ std::string quoted(std::string_view text) {
 }
 
 // Reports, at the node concerned, what the Markdown holds otherwise than the model.
-class Warnings {
+class Warnings : public NodeWarnings {
 public:
-    explicit Warnings(WriterWarningHandler const& handler) : handler_(handler) {}
-
-    bool enabled() const { return static_cast<bool>(handler_); }
-
-    void report(dv::Node::Impl const& node, std::string message) const {
-        if (handler_) {
-            // A handle counts its node; the node itself is not changed.
-            auto* impl = const_cast<dv::Node::Impl*>(&node);
-            handler_(WriterWarning{dv::detail::NodeAccess::wrap<dv::Node>(impl), std::move(message)});
-        }
-    }
+    using NodeWarnings::NodeWarnings;
 
     // Characters that Markdown cannot hold, as cleanText counted them.
     void reportReplaced(dv::Node::Impl const& node, std::size_t count) const {
@@ -122,9 +103,6 @@ public:
                              " that Markdown cannot hold (control characters, lone surrogates) written as U+FFFD");
         }
     }
-
-private:
-    WriterWarningHandler const& handler_;
 };
 
 // What one page's writers share.

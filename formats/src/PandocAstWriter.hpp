@@ -2,6 +2,9 @@
 
 #include <richmarkup/formats/PandocWriter.hpp>
 
+#include "NodeKinds.hpp"
+#include "NodeWarnings.hpp"
+
 #include <document/vxzero/Document.hpp>
 #include <document/vxzero/NodeAccess.hpp>
 
@@ -40,8 +43,6 @@ inline dv::Node::Impl const& at(dv::Node const& handle) { return *handle.getImpl
 
 inline bool hasText(std::optional<std::u16string> const& value) { return value && !value->empty(); }
 
-bool isInlineKind(dv::NodeKind kind);
-
 // "a HeadingNode", "an ImageNode": a node's kind in a sentence.
 std::string kindPhrase(dv::NodeKind kind);
 
@@ -53,23 +54,7 @@ std::string quoted(std::optional<std::u16string> const& text);
 std::optional<dv::Alignment> alignmentOf(dv::Node::Impl const& node);
 
 // Reports, at the node concerned, what the AST holds otherwise than the model.
-class Warnings {
-public:
-    explicit Warnings(WriterWarningHandler const& handler) : handler_(handler) {}
-
-    bool enabled() const { return static_cast<bool>(handler_); }
-
-    void report(dv::Node::Impl const& node, std::string message) const {
-        if (handler_) {
-            // A handle counts its node; the node itself is not changed.
-            auto* impl = const_cast<dv::Node::Impl*>(&node);
-            handler_(WriterWarning{dv::detail::NodeAccess::wrap<dv::Node>(impl), std::move(message)});
-        }
-    }
-
-private:
-    WriterWarningHandler const& handler_;
-};
+using Warnings = NodeWarnings;
 
 // Writes the AST depth first into one string. Inline content is written as a stream: the open
 // Str or Code and the formatting around it stay open while the next run continues them, so

@@ -12,17 +12,6 @@ namespace richmarkup::formats {
 
 namespace pandoc {
 
-bool isInlineKind(dv::NodeKind kind) {
-    switch (kind) {
-    case dv::NodeKind::RichTextNode:
-    case dv::NodeKind::CodeTextNode:
-    case dv::NodeKind::HyperlinkNode:
-    case dv::NodeKind::ImageNode:
-    case dv::NodeKind::EquationNode: return true;
-    default: return false;
-    }
-}
-
 std::string kindPhrase(dv::NodeKind kind) {
     std::string const name = dv::kindName(kind);
     bool const vowel = !name.empty() && std::string_view("AEIOU").find(name.front()) != std::string_view::npos;

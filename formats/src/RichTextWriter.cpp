@@ -1,5 +1,7 @@
 #include <richmarkup/formats/RichTextWriter.hpp>
 
+#include "NodeKinds.hpp"
+
 #include <richmarkup/formats/TextEscape.hpp>
 
 #include <document/vxzero/Document.hpp>
@@ -44,20 +46,6 @@ void appendImageSize(std::string& out, std::uint64_t size) {
         appendNumber(out, size);
     } else {
         appendNumber(out, wrapped);
-    }
-}
-
-// Only the words that differ from the reader's default: an element without "alignment" is
-// left-aligned, and an out-of-range value reads as left too.
-char const* alignmentWord(std::optional<dv::Alignment> const& alignment) {
-    if (!alignment) {
-        return nullptr;
-    }
-    switch (*alignment) {
-    case dv::Alignment::Center: return "center";
-    case dv::Alignment::Right: return "right";
-    case dv::Alignment::Justify: return "justify";
-    default: return nullptr;
     }
 }
 
