@@ -184,38 +184,33 @@ Conversion ConversionPipeline::run(DocumentHost const& host) {
     for (std::size_t index = 0; index < texts_.size(); ++index) {
         Text& text = *texts_[index];
         firstNodes_.push_back(out.nodes.size());
-        auto const onWarning = [&](BuildWarning const& warning) {
+        // Whether a warning is said at all (under strict each one fails the run), asked before
+        // it is located, which is what costs.
+        auto const admitted = [&] {
             if (policy.strict) {
                 warnedUnderStrict = true;
             } else if (policy.quiet) {
-                return;
+                return false;
             }
-            if (options_.admitWarning && !options_.admitWarning(index)) {
-                return; // not even located, which is what costs
-            }
-            Diagnostic diagnostic = text.locate(warning, policy.severity());
+            return !options_.admitWarning || options_.admitWarning(index);
+        };
+        auto const say = [&](Diagnostic diagnostic) {
             if (options_.onWarning) {
                 options_.onWarning(index, diagnostic);
             } else {
                 out.diagnostics.push_back(std::move(diagnostic));
             }
         };
+        auto const onWarning = [&](BuildWarning const& warning) {
+            if (admitted()) {
+                say(text.locate(warning, policy.severity()));
+            }
+        };
         if (text.read) {
             // What the reader could not keep as written comes first, as a text's parse would.
             for (auto const& warning : text.read->warnings) {
-                if (policy.strict) {
-                    warnedUnderStrict = true;
-                } else if (policy.quiet) {
-                    break;
-                }
-                if (options_.admitWarning && !options_.admitWarning(index)) {
-                    continue;
-                }
-                Diagnostic diagnostic = text.placed(policy.severity(), warning.place, warning.message);
-                if (options_.onWarning) {
-                    options_.onWarning(index, diagnostic);
-                } else {
-                    out.diagnostics.push_back(std::move(diagnostic));
+                if (admitted()) {
+                    say(text.placed(policy.severity(), warning.place, warning.message));
                 }
             }
         }

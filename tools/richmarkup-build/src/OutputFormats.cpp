@@ -132,7 +132,7 @@ void writeThroughPandoc(std::ostream& out, Page const& page) {
     if (to == "pdf") {
         // pandoc makes a PDF only into a file named .pdf. WeasyPrint: Debian's, small beside a TeX
         // installation, and it sets any script the fonts cover, where pdflatex fails on CJK text.
-        if (Pandoc("weasyprint").program()) {
+        if (findOnPath("weasyprint")) {
             arguments.push_back("--pdf-engine=weasyprint");
         }
         folder.emplace();

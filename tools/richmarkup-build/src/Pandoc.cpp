@@ -26,23 +26,6 @@ bool executable(std::string const& path) {
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(path.c_str(), X_OK) == 0;
 }
 
-std::optional<std::string> onPath(std::string const& name) {
-    char const* path = std::getenv("PATH");
-    std::string_view rest = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
-    while (true) {
-        std::size_t const colon = rest.find(':');
-        std::string folder(rest.substr(0, colon));
-        std::string const candidate = (folder.empty() ? std::string(".") : folder) + '/' + name;
-        if (executable(candidate)) {
-            return candidate;
-        }
-        if (colon == std::string_view::npos) {
-            return std::nullopt;
-        }
-        rest.remove_prefix(colon + 1);
-    }
-}
-
 // Pipes closed on exec in the parent's ends, so that a child run meanwhile on another thread
 // does not hold them open.
 void makePipe(int ends[2]) {
@@ -96,9 +79,9 @@ std::string oneLine(std::string text) {
 
 Pandoc::Pandoc(std::string program) {
     if (program.empty()) {
-        path_ = onPath("pandoc");
+        path_ = findOnPath("pandoc");
     } else if (program.find('/') == std::string::npos) {
-        path_ = onPath(program);
+        path_ = findOnPath(program);
     } else if (executable(program)) {
         path_ = program;
     }
@@ -288,6 +271,23 @@ std::string Pandoc::failureOf(Run const& run) {
         message = run.status < 0 ? "pandoc was killed" : "pandoc ended with status " + std::to_string(run.status);
     }
     return message;
+}
+
+std::optional<std::string> findOnPath(std::string const& name) {
+    char const* path = std::getenv("PATH");
+    std::string_view rest = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
+    while (true) {
+        std::size_t const colon = rest.find(':');
+        std::string folder(rest.substr(0, colon));
+        std::string const candidate = (folder.empty() ? std::string(".") : folder) + '/' + name;
+        if (executable(candidate)) {
+            return candidate;
+        }
+        if (colon == std::string_view::npos) {
+            return std::nullopt;
+        }
+        rest.remove_prefix(colon + 1);
+    }
 }
 
 std::string needsPandoc(std::string_view what, std::string_view direction) {

@@ -49,6 +49,9 @@ private:
     std::optional<std::string> path_;
 };
 
+/// A program's path as the shell would find it on PATH, or nothing.
+std::optional<std::string> findOnPath(std::string const& name);
+
 /// The message when `what` needs pandoc and there is none.
 std::string needsPandoc(std::string_view what, std::string_view direction);
 
