@@ -8,7 +8,6 @@
 #include "Progress.hpp"
 #include "WarningLimit.hpp"
 
-#include <richmarkup/formats/TextEscape.hpp>
 #include <richmarkup/formats/PrintableText.hpp>
 
 #include <chrono>
@@ -39,9 +38,10 @@ constexpr std::size_t kChunkBytes = 1 << 20;
 
 BatchCommand::BatchCommand(ToolOptions const& options, host::DocumentHost const& host, std::ostream& out,
                            std::ostream& err, bool errIsTerminal)
-    : options_(options), host_(host), out_(out), err_(err), errIsTerminal_(errIsTerminal) {
-    lineOptions_.warnings = options.warnings;
-}
+    : options_(options), host_(host), out_(out), err_(err), errIsTerminal_(errIsTerminal),
+      lines_(host, options.warnings,
+             options.format->writeLine != nullptr ? host::LineConverter::LineWriter(options.format->writeLine)
+                                                  : host::LineConverter::LineWriter()) {}
 
 int BatchCommand::run() {
     if (options_.outputDir) {
@@ -81,31 +81,18 @@ Outcome BatchCommand::unreadable(std::string const& why, std::size_t input) {
 }
 
 Outcome BatchCommand::convertLine(std::string const& text, std::string const& name, std::size_t number) const {
+    host::LineOutcome converted = lines_.convert(text, name, number);
     Outcome outcome;
-    // Lines of the input, not of the document.
-    host::Conversion conversion = host_.convert(text, name, number, lineOptions_);
-    std::string firstError;
-    for (auto const& diagnostic : conversion.diagnostics) {
-        std::string located = diagnostic.toString();
-        bool const error = diagnostic.severity == host::Diagnostic::Severity::Error;
-        if (error && firstError.empty()) {
-            firstError = located.substr(located.find(' ') + 1); // without "error: "
-        }
+    outcome.failed = converted.failed;
+    outcome.output = std::move(converted.line);
+    for (auto const& diagnostic : converted.diagnostics) {
         // Under --strict warnings are errors, still as many and as limited; so is the build's own.
-        if (error && !options_.warnings.strict) {
-            outcome.messages += located;
+        if (diagnostic.severity == host::Diagnostic::Severity::Error && !options_.warnings.strict) {
+            outcome.messages += diagnostic.toString();
             outcome.messages += '\n';
         } else {
-            outcome.warnings.push_back(std::move(located));
+            outcome.warnings.push_back(diagnostic.toString());
         }
-    }
-    if (!firstError.empty()) {
-        outcome.failed = true;
-        outcome.output = "{\"error\": " + formats::text::jsonQuoted(firstError) + "}";
-    } else if (options_.format->writeLine != nullptr) {
-        std::ostringstream line;
-        options_.format->writeLine(line, conversion.nodes);
-        outcome.output = line.str();
     }
     return outcome;
 }

@@ -3,6 +3,7 @@
 #include "ToolOptions.hpp"
 
 #include <richmarkup/host/DocumentHost.hpp>
+#include <richmarkup/host/LineConverter.hpp>
 
 #include <cstddef>
 #include <optional>
@@ -61,8 +62,8 @@ private:
     std::ostream& out_;
     std::ostream& err_;
     bool errIsTerminal_;
-    // What each line's conversion makes of its warnings; the limit is applied in input order.
-    host::ConversionOptions lineOptions_;
+    // What each line gives; the warnings' limit is applied in input order.
+    host::LineConverter lines_;
 };
 
 } // namespace richmarkup::tool

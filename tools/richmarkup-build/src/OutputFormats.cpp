@@ -9,6 +9,8 @@
 #include <richmarkup/formats/RichTextWriter.hpp>
 #include <richmarkup/formats/TreeWriter.hpp>
 
+#include <richmarkup/host/LineConverter.hpp>
+
 #include <document/vxzero/ModelJsonWriter.hpp>
 
 #include <algorithm>
@@ -33,12 +35,6 @@ void writeJson(std::ostream& out, Page const& page) {
     if (page.options.compact) {
         out << '\n'; // one document a line, as jq -c writes
     }
-}
-
-void writeJsonLine(std::ostream& out, std::vector<document::vxzero::Node> const& nodes) {
-    document::vxzero::ModelJsonWriter::Options compact;
-    compact.pretty = false;
-    document::vxzero::ModelJsonWriter::write(out, nodes, compact);
 }
 
 // --title, else the first heading's text, else the first input's file name without its folder.
@@ -187,7 +183,15 @@ std::string listed(std::vector<std::string> const& items) {
 std::vector<OutputFormat> const& OutputFormats::all() {
     static std::vector<OutputFormat> const formats = {
         {"tree", {"txt"}, {}, {"txt", "text"}, writeTree, false, nullptr, {}, {}},
-        {"json", {}, {}, {"json", "jsonl", "ndjson"}, writeJson, false, writeJsonLine, "jsonl", {}},
+        {"json",
+         {},
+         {},
+         {"json", "jsonl", "ndjson"},
+         writeJson,
+         false,
+         host::LineConverter::writeModelJson,
+         "jsonl",
+         {}},
         {"html", {"html5"}, {"htm"}, {"html", "htm"}, writeHtml, true, nullptr, {}, {}},
         {"markdown",
          {"md", "gfm", "commonmark"},
