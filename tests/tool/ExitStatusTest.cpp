@@ -214,6 +214,7 @@ TEST(DiagnosticsTest, WarningsAreLimitedPerInputAndTheRestCounted) {
 
 TEST(DiagnosticsTest, WhatAWriterChangesIsAWarningAtItsElementAndStrictWritesNothing) {
     ToolRunner tool;
+    tool.file("first.json", paragraph);
     tool.file("doc.json", "[\n"
                           R"({"className":"RichTextParagraphNode","children":[)"
                           "\n"
@@ -238,10 +239,13 @@ TEST(DiagnosticsTest, WhatAWriterChangesIsAWarningAtItsElementAndStrictWritesNot
         EXPECT_FALSE(fs::exists(tool.directory() / "out")) << to;
         run = tool.run(std::string("--strict -t ") + to + " doc.json");
         EXPECT_EQ(run.out, "") << "nothing on standard output either";
+        // A page with nothing to say is written whole, as without --strict.
+        run = tool.run(std::string("--strict -t ") + to + " first.json");
+        EXPECT_EQ(run.status, 0) << to << ": " << run.err;
+        EXPECT_EQ(run.out, tool.run(std::string("-t ") + to + " first.json").out) << to;
     }
 
     // Inputs after the first: located in their own file.
-    tool.file("first.json", paragraph);
     run = tool.run("-t html first.json doc.json");
     EXPECT_EQ(run.err, "warning: " + warning);
 }

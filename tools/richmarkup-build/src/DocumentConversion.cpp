@@ -174,7 +174,7 @@ bool DocumentConversion::write(std::vector<document::vxzero::Node> const& nodes,
     }
     // With --strict a report means nothing is written: the page is made in memory first and
     // written only when the writer had nothing to say.
-    std::ostringstream memory;
+    std::stringstream memory; // read back below: an ostringstream's buffer cannot be
     writePage(memory);
     if (!warnings.empty() || !programWarnings_.empty()) {
         return false;
