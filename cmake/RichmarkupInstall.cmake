@@ -1,5 +1,5 @@
-# What `cmake --install` puts in place: the tool, the bundles, the libraries, the public
-# headers, and a package configuration so that another project can
+# What `cmake --install` puts in place: the tool, the bundles, the libraries, the Python module,
+# the public headers, and a package configuration so that another project can
 #   find_package(richmarkup)  and  target_link_libraries(app PRIVATE richmarkup::host)
 # Include once, after every library, bundle and tool target is defined.
 include_guard(GLOBAL)
@@ -43,6 +43,27 @@ install(TARGETS ${richmarkup_exported}
 
 if(TARGET richmarkup-build)
   install(TARGETS richmarkup-build RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+endif()
+
+# The Python package, where Debian's python3 looks (dist-packages, not the multiarch library
+# folder); the extension finds the libraries from there, wherever the tree is unpacked.
+if(TARGET richmarkup_python)
+  set(RICHMARKUP_PYTHON_INSTALL_DIR "lib/python3/dist-packages/richmarkup" CACHE STRING
+    "The folder of the Python package richmarkup, under the install prefix unless absolute")
+  if(IS_ABSOLUTE "${RICHMARKUP_PYTHON_INSTALL_DIR}")
+    set(python_install_full_dir "${RICHMARKUP_PYTHON_INSTALL_DIR}")
+  else()
+    set(python_install_full_dir "${CMAKE_INSTALL_PREFIX}/${RICHMARKUP_PYTHON_INSTALL_DIR}")
+  endif()
+  file(RELATIVE_PATH python_to_lib "${python_install_full_dir}" "${CMAKE_INSTALL_FULL_LIBDIR}")
+  string(REGEX REPLACE "/$" "" python_to_lib "${python_to_lib}")
+  set_target_properties(richmarkup_python PROPERTIES INSTALL_RPATH "$ORIGIN/${python_to_lib}")
+  install(TARGETS richmarkup_python LIBRARY DESTINATION "${RICHMARKUP_PYTHON_INSTALL_DIR}")
+  install(FILES
+    "${PROJECT_SOURCE_DIR}/python/richmarkup/__init__.py"
+    "${PROJECT_SOURCE_DIR}/python/richmarkup/__init__.pyi"
+    "${PROJECT_SOURCE_DIR}/python/richmarkup/py.typed"
+    DESTINATION "${RICHMARKUP_PYTHON_INSTALL_DIR}")
 endif()
 
 # Public headers: the service interfaces, the platform libraries, the host; the runtime's
