@@ -43,6 +43,32 @@ install(TARGETS ${richmarkup_exported}
 
 if(TARGET richmarkup-build)
   install(TARGETS richmarkup-build RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+  # Tab completion, where Debian's bash-completion loads it on the first Tab after the command.
+  install(FILES "${PROJECT_SOURCE_DIR}/tools/richmarkup-build/completion/richmarkup-build"
+    DESTINATION "${CMAKE_INSTALL_DATADIR}/bash-completion/completions")
+  # richmarkup-build(1): pandoc makes the roff of the Markdown source at build time, so that the
+  # source is all there is to edit; gzip -9n as Debian compresses manual pages (no name, no time
+  # stamp: the same bytes every build). RICHMARKUP_MANUAL_PAGE is the roff, for the tests.
+  find_program(RICHMARKUP_PANDOC pandoc)
+  find_program(RICHMARKUP_GZIP gzip)
+  if(RICHMARKUP_PANDOC AND RICHMARKUP_GZIP)
+    set(RICHMARKUP_MANUAL_PAGE "${PROJECT_BINARY_DIR}/man/richmarkup-build.1")
+    set(richmarkup_manual_source "${PROJECT_SOURCE_DIR}/docs/man/richmarkup-build.1.md")
+    add_custom_command(OUTPUT "${RICHMARKUP_MANUAL_PAGE}" "${RICHMARKUP_MANUAL_PAGE}.gz"
+      COMMAND "${CMAKE_COMMAND}" -E make_directory "${PROJECT_BINARY_DIR}/man"
+      COMMAND "${RICHMARKUP_PANDOC}" --standalone --from=markdown-smart --to=man
+              "--variable=footer:richmarkup ${PROJECT_VERSION}" "--output=${RICHMARKUP_MANUAL_PAGE}"
+              "${richmarkup_manual_source}"
+      COMMAND "${RICHMARKUP_GZIP}" -9nkf "${RICHMARKUP_MANUAL_PAGE}"
+      DEPENDS "${richmarkup_manual_source}"
+      COMMENT "Making the manual page richmarkup-build(1)"
+      VERBATIM)
+    add_custom_target(richmarkup_manual ALL DEPENDS "${RICHMARKUP_MANUAL_PAGE}.gz")
+    install(FILES "${RICHMARKUP_MANUAL_PAGE}.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
+  else()
+    set(RICHMARKUP_MANUAL_PAGE "")
+    message(WARNING "pandoc or gzip not found: the manual page richmarkup-build(1) is neither made nor installed")
+  endif()
 endif()
 
 # The Python package, where Debian's python3 looks (dist-packages, not the multiarch library

@@ -24,6 +24,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # WeasyPrint and fonts for CJK and symbols make its PDFs. The tool works without them, and the
 # libraries without python3, which the Python module needs.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pandoc, weasyprint, fonts-droid-fallback, fonts-symbola, python3")
+# bash loads the completion from /usr/share/bash-completion only with that package.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "bash-completion")
 # The package's own libraries satisfy each other.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${CMAKE_LIBRARY_OUTPUT_DIRECTORY}")
 # Never strip: a bundle's resource archive is appended to its library file.

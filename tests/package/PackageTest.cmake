@@ -35,7 +35,9 @@ foreach(file
     usr/include/richmarkup/host/DocumentHost.hpp
     usr/lib/cmake/richmarkup/richmarkupConfig.cmake
     usr/lib/pkgconfig/richmarkup.pc
-    usr/share/richmarkup/richtext.schema.json)
+    usr/share/richmarkup/richtext.schema.json
+    usr/share/man/man1/richmarkup-build.1.gz
+    usr/share/bash-completion/completions/richmarkup-build)
   if(NOT EXISTS "${root}/${file}")
     message(FATAL_ERROR "the package has no ${file}")
   endif()

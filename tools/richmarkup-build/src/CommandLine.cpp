@@ -49,6 +49,14 @@ std::string oneLine(std::string text) {
     return text;
 }
 
+// CLI11 leaves two blank lines between option groups; one reads as well.
+std::string singleBlankLines(std::string text) {
+    for (std::size_t at = text.find("\n\n\n"); at != std::string::npos; at = text.find("\n\n\n", at)) {
+        text.erase(at, 1);
+    }
+    return text;
+}
+
 } // namespace
 
 std::optional<std::string> CommandLine::extensionOf(std::string const& path) {
@@ -66,7 +74,7 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
                                       std::ostream& err, bool standardInputIsTerminal) {
     CLI::App app("Builds rich-text JSON documents into a document model and writes the model.", "richmarkup-build");
     app.set_version_flag("-V,--version", std::string("richmarkup-build ") + RICHMARKUP_VERSION);
-    app.footer(exitStatuses);
+    app.footer(std::string(exitStatuses) + "\n\nSee richmarkup-build(1)");
 
     std::vector<std::string> inputs;
     std::string from;
@@ -81,18 +89,13 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
     std::string css;
     bool noCodeElements = false;
 
+    // --help lists the options by purpose, in this order; within a group, in the order declared.
     app.add_option("INPUT", inputs,
                    "JSON files, built in order into one document (with --output-dir: each its own); '-' or "
                    "none: standard input");
-    auto* fromOption = app.add_option("-f,--from", from, std::string(InputFormats::help()))->option_text("FORMAT");
-    auto* jobsOption = app.add_option("-j,--jobs", jobs,
-                                      "Documents built at once, on as many threads, 1 to 256 (default: the "
-                                      "number of cores; 1 with --log)")
-                           ->option_text("N");
-    auto* outputDirOption = app.add_option("--output-dir", outputDir,
-                                           "Each INPUT to its own output in DIR, named after it with the "
-                                           "format's extension")
-                                ->option_text("DIR");
+    auto* fromOption =
+        app.add_option("-f,--from", from, std::string(InputFormats::help()))->option_text("FORMAT")->group("Input");
+
     auto* toOption = app.add_option("-t,--to,--format", to,
                                     "Output: " + OutputFormats::namesWithAliases() +
                                         ", or any other format pandoc writes (default: by the extension of "
@@ -100,53 +103,82 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
                                         std::string(OutputFormats::fallback().name) +
                                         "); docx, odt, epub, latex, rst, pdf and the others are written by "
                                         "pandoc from the AST -t pandoc writes")
-                         ->option_text("FORMAT");
+                         ->option_text("FORMAT")
+                         ->group("Output");
     auto* outputOption =
         app.add_option("-o,--output", output, "Write there instead of standard output ('-': standard output)")
-            ->option_text("FILE");
-    app.add_flag("-c,--compact", options.compact, "The model JSON on one line");
-    app.add_flag("-q,--quiet", options.warnings.quiet, "No warnings");
-    auto* maxWarningsOption =
-        app.add_option("--max-warnings", maxWarnings,
-                       "Warnings shown per input before a line that counts the rest (default: 100; 0: all)")
-            ->option_text("N");
-    app.add_flag("--strict", options.warnings.strict, "Every warning is an error: exit 1, nothing written");
+            ->option_text("FILE")
+            ->group("Output");
+    app.add_flag("-c,--compact", options.compact, "The model JSON on one line")->group("Output");
+    auto* pandocApiOption = app.add_option("--pandoc-api", pandocApi,
+                                           "The pandoc AST version -t pandoc writes: 1.22 (pandoc 2) or 1.23 "
+                                           "(pandoc 3) (default: what the pandoc found reads, else 1.23)")
+                                ->option_text("VERSION")
+                                ->group("Output");
+
     auto* titleOption = app.add_option("--title", title,
                                        "HTML page title (default: the first heading's text, else the input's "
                                        "file name)")
-                            ->option_text("TEXT");
-    app.add_flag("--fragment", options.fragment, "HTML: only the body's content, to embed in another page");
-    auto* cssOption =
-        app.add_option("--css", css, "HTML: link this stylesheet in place of the built-in one")->option_text("URL");
+                            ->option_text("TEXT")
+                            ->group("HTML");
+    app.add_flag("--fragment", options.fragment, "HTML: only the body's content, to embed in another page")
+        ->group("HTML");
+    auto* cssOption = app.add_option("--css", css, "HTML: link this stylesheet in place of the built-in one")
+                          ->option_text("URL")
+                          ->group("HTML");
+
+    auto* jobsOption = app.add_option("-j,--jobs", jobs,
+                                      "Documents built at once, on as many threads, 1 to 256 (default: the "
+                                      "number of cores; 1 with --log)")
+                           ->option_text("N")
+                           ->group("Batch");
+    auto* outputDirOption = app.add_option("--output-dir", outputDir,
+                                           "Each INPUT to its own output in DIR, named after it with the "
+                                           "format's extension")
+                                ->option_text("DIR")
+                                ->group("Batch");
+
+    app.add_flag("-q,--quiet", options.warnings.quiet, "No warnings")->group("Diagnostics");
+    auto* maxWarningsOption =
+        app.add_option("--max-warnings", maxWarnings,
+                       "Warnings shown per input before a line that counts the rest (default: 100; 0: all)")
+            ->option_text("N")
+            ->group("Diagnostics");
+    app.add_flag("--strict", options.warnings.strict, "Every warning is an error: exit 1, nothing written")
+        ->group("Diagnostics");
     auto* logOption = app.add_option("--log", log,
                                      "Enable the builders' records (level 8), one a line, message text "
                                      "only ('-': standard error)")
-                          ->option_text("FILE");
+                          ->option_text("FILE")
+                          ->group("Diagnostics");
+    app.add_flag("--stats", options.stats,
+                 "Counts of elements, nodes and records, and phase timings, on standard error")
+        ->group("Diagnostics");
+
     app.add_option("--bundle", options.bundles, "Install one more bundle (repeatable)")
         ->option_text("PATH")
         ->expected(1)
         ->allow_extra_args(false) // one path per --bundle: the input after it stays the input
-        ->take_all();
-    app.add_flag("--no-code-elements", noCodeElements, "Do not install the code-element bundle");
+        ->take_all()
+        ->group("Host");
+    app.add_flag("--no-code-elements", noCodeElements, "Do not install the code-element bundle")->group("Host");
     app.add_option("--ds-bundle", options.declarativeServicesBundle,
                    "The Declarative Services bundle to start first when the framework does not run it "
                    "itself (default: the one of the CppMicroServices install the tool was built with)")
-        ->option_text("PATH");
-    app.add_option("--pandoc", options.pandoc, "The pandoc to run (default: pandoc on PATH)")->option_text("PATH");
-    auto* pandocApiOption = app.add_option("--pandoc-api", pandocApi,
-                                           "The pandoc AST version -t pandoc writes: 1.22 (pandoc 2) or 1.23 "
-                                           "(pandoc 3) (default: what the pandoc found reads, else 1.23)")
-                                ->option_text("VERSION");
+        ->option_text("PATH")
+        ->group("Host");
+    app.add_option("--pandoc", options.pandoc, "The pandoc to run (default: pandoc on PATH)")
+        ->option_text("PATH")
+        ->group("Host");
     app.add_flag("--list-builders", options.listBuilders,
                  "Print the registered NodeBuilder and TextElementBuilder services, one a line: "
-                 "interface, test_id or '-', component name");
-    app.add_flag("--stats", options.stats,
-                 "Counts of elements, nodes and records, and phase timings, on standard error");
+                 "interface, test_id or '-', component name")
+        ->group("Host");
 
     try {
         app.parse(argc, argv);
     } catch (CLI::CallForHelp const&) {
-        out << app.help();
+        out << singleBlankLines(app.help());
         return 0;
     } catch (CLI::CallForVersion const& e) {
         out << e.what() << '\n';
