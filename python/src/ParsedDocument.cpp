@@ -1,11 +1,11 @@
 #include "ParsedDocument.hpp"
 
 #include "SharedHost.hpp"
-#include "WriterWarningLocator.hpp"
 
 #include <richmarkup/formats/MarkdownReader.hpp>
 #include <richmarkup/formats/PandocReader.hpp>
 #include <richmarkup/formats/ReadError.hpp>
+#include <richmarkup/host/WriterWarnings.hpp>
 
 #include <algorithm>
 #include <cctype>
@@ -112,14 +112,16 @@ ParsedDocument::Outcome ParsedDocument::read(std::string text, std::string name,
 
 ParsedDocument::Written ParsedDocument::write(OutputWriter const& writer) const {
     std::lock_guard<std::mutex> const turn(writing_);
-    std::vector<formats::WriterWarning> said; // holds node handles: let go before the turn ends
+    // Holds node handles: let go before the turn ends.
+    host::WriterWarnings said(conversion_.nodes, pipeline_, *host_);
     std::ostringstream out;
-    writer.write(out, conversion_.nodes, name_,
-                 [&](formats::WriterWarning const& warning) { said.push_back(warning); });
+    writer.write(out, conversion_.nodes, name_, said.handler());
     Written written;
     written.text = out.str();
     auto const severity = strict_ ? host::Diagnostic::Severity::Error : host::Diagnostic::Severity::Warning;
-    written.warnings = WriterWarningLocator(conversion_.nodes, pipeline_, *host_).locate(said, severity);
+    for (auto& located : said.locate(severity)) {
+        written.warnings.push_back(std::move(located.diagnostic));
+    }
     return written;
 }
 

@@ -5,7 +5,6 @@
 #include "InputText.hpp"
 #include "OutputTarget.hpp"
 #include "WarningLimit.hpp"
-#include "WriterWarnings.hpp"
 
 #include <richmarkup/formats/PrintableText.hpp>
 
@@ -142,7 +141,7 @@ int DocumentConversion::run(std::vector<std::string> const& inputs, std::optiona
     }
 
     Stopwatch writeClock;
-    WriterWarnings writerWarnings(conversion.nodes, pipeline, host);
+    host::WriterWarnings writerWarnings(conversion.nodes, pipeline, host);
     bool const written = write(conversion.nodes, inputs, output, writerWarnings);
     counts_.writeMs = writeClock.elapsedMs();
     if (policy.reports()) {
@@ -160,7 +159,7 @@ int DocumentConversion::run(std::vector<std::string> const& inputs, std::optiona
 }
 
 bool DocumentConversion::write(std::vector<document::vxzero::Node> const& nodes, std::vector<std::string> const& inputs,
-                               std::optional<std::string> const& output, WriterWarnings& warnings) {
+                               std::optional<std::string> const& output, host::WriterWarnings& warnings) {
     OutputFormat const& format = *options_.format;
     if (format.write == nullptr) {
         return true;

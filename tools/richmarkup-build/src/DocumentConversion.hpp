@@ -5,6 +5,7 @@
 
 #include <richmarkup/host/ConversionPipeline.hpp>
 #include <richmarkup/host/DocumentHost.hpp>
+#include <richmarkup/host/WriterWarnings.hpp>
 
 #include <cstddef>
 #include <functional>
@@ -14,8 +15,6 @@
 #include <vector>
 
 namespace richmarkup::tool {
-
-class WriterWarnings;
 
 /// One document made of some inputs, written to one output: reads the inputs into the host's
 /// ConversionPipeline (malformed JSON fails before anything is built), runs it, writes its nodes
@@ -47,7 +46,7 @@ public:
 private:
     // False when --strict found the writer's warnings and nothing was written.
     bool write(std::vector<document::vxzero::Node> const& nodes, std::vector<std::string> const& inputs,
-               std::optional<std::string> const& output, WriterWarnings& warnings);
+               std::optional<std::string> const& output, host::WriterWarnings& warnings);
 
     ToolOptions const& options_;
     HostSource host_;

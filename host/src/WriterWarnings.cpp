@@ -1,4 +1,4 @@
-#include "WriterWarnings.hpp"
+#include <richmarkup/host/WriterWarnings.hpp>
 
 #include <richmarkup/host/BuildWarning.hpp>
 #include <richmarkup/host/NodeLocator.hpp>
@@ -12,10 +12,10 @@
 #include <unordered_map>
 #include <utility>
 
-namespace richmarkup::tool {
+namespace richmarkup::host {
 
-WriterWarnings::WriterWarnings(std::vector<document::vxzero::Node> const& nodes, host::ConversionPipeline& inputs,
-                               host::DocumentHost const& host)
+WriterWarnings::WriterWarnings(std::vector<document::vxzero::Node> const& nodes, ConversionPipeline& inputs,
+                               DocumentHost const& host)
     : nodes_(nodes), inputs_(inputs), host_(host) {}
 
 namespace {
@@ -28,7 +28,7 @@ formats::WriterWarningHandler WriterWarnings::handler() {
     return [this](formats::WriterWarning const& warning) { warnings_.push_back(warning); };
 }
 
-std::vector<WriterWarnings::Located> WriterWarnings::locate(host::Diagnostic::Severity severity,
+std::vector<WriterWarnings::Located> WriterWarnings::locate(Diagnostic::Severity severity,
                                                             std::function<bool(std::size_t)> const& admit) const {
     std::vector<Located> located;
     if (warnings_.empty()) {
@@ -38,7 +38,7 @@ std::vector<WriterWarnings::Located> WriterWarnings::locate(host::Diagnostic::Se
     for (std::size_t i = 0; i < nodes_.size(); ++i) {
         topLevel.emplace(addressOf(formats::NodeView(nodes_[i])), i);
     }
-    host::NodeLocator const locator(host_);
+    NodeLocator const locator(host_);
     std::map<std::size_t, foundation::json::Value> parsed; // input: its text, parsed again
     std::vector<std::size_t> const& firstNodeOfInput = inputs_.firstNodes();
     for (auto const& warning : warnings_) {
@@ -51,11 +51,11 @@ std::vector<WriterWarnings::Located> WriterWarnings::locate(host::Diagnostic::Se
         std::size_t const topIndex = top != topLevel.end() ? top->second : 0;
         auto const after = std::upper_bound(firstNodeOfInput.begin(), firstNodeOfInput.end(), topIndex);
         std::size_t const input = static_cast<std::size_t>(after - firstNodeOfInput.begin()) - 1;
-        if (!admit(input)) {
+        if (admit && !admit(input)) {
             continue;
         }
         std::string pointer;
-        if (auto path = host::NodeLocator::pathOf(nodes_, formats::NodeView(warning.node)); path && !path->empty()) {
+        if (auto path = NodeLocator::pathOf(nodes_, formats::NodeView(warning.node)); path && !path->empty()) {
             (*path)[0] -= firstNodeOfInput[input]; // the index among the input's own
             auto found = parsed.find(input);
             if (found == parsed.end()) {
@@ -64,10 +64,10 @@ std::vector<WriterWarnings::Located> WriterWarnings::locate(host::Diagnostic::Se
             }
             pointer = locator.pointerOf(found->second, *path).value_or(std::string());
         }
-        host::BuildWarning const asBuildWarning{0, warning.message, pointer};
+        BuildWarning const asBuildWarning{0, warning.message, pointer};
         located.push_back({input, inputs_.locate(input, asBuildWarning, severity)});
     }
     return located;
 }
 
-} // namespace richmarkup::tool
+} // namespace richmarkup::host
