@@ -72,7 +72,8 @@ Bundle::State Bundle::GetState() const
 
 BundleContext Bundle::GetBundleContext() const
 {
-  auto context = Checked(d).GetContext();
+  auto const& bundle = Checked(d);
+  auto context = bundle.framework->Lookups().Context(bundle);
   return context && context->IsValid() ? MakeBundleContext(context) : BundleContext();
 }
 

@@ -139,7 +139,13 @@ void BundleContext::CollectServiceReferences(std::string const& clazz, std::stri
 {
   auto const& ctx = CheckedPrivate();
   if (filter.empty()) {
-    ctx->Framework().Registry().Collect(clazz, nullptr, sink);
+    auto& framework = ctx->Framework();
+    auto collect = [&](detail::ServiceReferenceSink& into) { framework.Registry().Collect(clazz, nullptr, into); };
+    if (clazz.empty()) {
+      collect(sink);
+    } else {
+      framework.Lookups().References(clazz, collect, sink);
+    }
     return;
   }
   LDAPFilter const parsed(filter); // std::invalid_argument for a malformed filter

@@ -1,6 +1,7 @@
 #include "BundleContextPrivate.hpp"
 
 #include "BundlePrivate.hpp"
+#include "FrameworkPrivate.hpp"
 #include "registry/ReferenceAccess.hpp"
 #include "registry/ServiceRegistrationBasePrivate.hpp"
 
@@ -94,17 +95,22 @@ void BundleContextPrivate::GetServiceObject(ServiceReferenceBase const& referenc
   if (slot == nullptr) {
     return;
   }
-  if (!registration->IsFactory()) {
-    // The hot path: a plain registered object, handed over where it lies.
-    if (slot->object) {
-      take(slot->object, typed);
-    }
-    return;
-  }
   if (!(prototype && registration->IsPrototypeScope())) {
-    // A bundle-scoped (or singleton) object, resolved for this bundle once.
-    registration->GetFactoryObject(*bundle_, static_cast<std::size_t>(slot - registration->Interfaces().data()), take,
-                                   typed);
+    // The hot path: a plain registered object, or a factory's object resolved for this bundle
+    // once; the same at every call, so this thread's copy is handed out.
+    auto const index = static_cast<std::size_t>(slot - registration->Interfaces().data());
+    auto fetch = [&]() -> std::shared_ptr<void> {
+      if (!registration->IsFactory()) {
+        return slot->object;
+      }
+      std::shared_ptr<void> object;
+      registration->GetFactoryObject(
+        *bundle_, index,
+        [](std::shared_ptr<void> const& found, void* out) { *static_cast<std::shared_ptr<void>*>(out) = found; },
+        &object);
+      return object;
+    };
+    Framework().Lookups().Object(*registration, bundle_->id, index, fetch, take, typed);
     return;
   }
   std::shared_ptr<void> const object = PrototypeObject(registration->GetPrototypeService(*bundle_), *slot);

@@ -1,6 +1,9 @@
 #include "BundlePrivate.hpp"
 
 #include "BundleContextPrivate.hpp"
+#include "FrameworkPrivate.hpp"
+
+#include <utility>
 
 namespace cppmicroservices {
 
@@ -18,8 +21,12 @@ std::shared_ptr<BundleContextPrivate> BundlePrivate::GetContext() const
 
 void BundlePrivate::SetContext(std::shared_ptr<BundleContextPrivate> context)
 {
-  std::lock_guard<std::mutex> lock(contextMutex_);
-  context_ = std::move(context);
+  std::shared_ptr<BundleContextPrivate> previous;
+  {
+    std::lock_guard<std::mutex> lock(contextMutex_);
+    previous = std::exchange(context_, std::move(context));
+  }
+  framework->Lookups().Clear();
 }
 
 } // namespace cppmicroservices

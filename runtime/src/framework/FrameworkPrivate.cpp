@@ -376,6 +376,7 @@ void FrameworkPrivate::SetServiceProperties(ServiceRegistrationBasePrivate& regi
   if (ServiceRegistrationBasePrivate::RankingOf(previous) != registration.Ranking()) {
     registry_.Reorder(registration);
   }
+  lookups_.Clear();
   FireServiceEvent(ServiceEvent::SERVICE_MODIFIED, registration.shared_from_this(), &previous);
 }
 

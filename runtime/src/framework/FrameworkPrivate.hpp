@@ -2,6 +2,7 @@
 
 #include "BundlePrivate.hpp"
 #include "ServiceListeners.hpp"
+#include "ThreadLookups.hpp"
 #include "ds/ServiceComponentRuntime.hpp"
 #include "registry/ServiceRegistry.hpp"
 
@@ -61,6 +62,8 @@ public:
   void SetServiceProperties(ServiceRegistrationBasePrivate& registration, AnyMap properties);
 
   ServiceRegistry& Registry() noexcept { return registry_; }
+  /// Each thread's copies of what lookups hand out; cleared by every change to them.
+  ThreadLookups& Lookups() noexcept { return lookups_; }
   ServiceListeners& Listeners() noexcept { return listeners_; }
   scr::ServiceComponentRuntime& Components() noexcept { return components_; }
   FrameworkConfiguration const& Properties() const noexcept { return properties_; }
@@ -82,6 +85,7 @@ private:
   mutable std::mutex logMutex_;
 
   std::shared_ptr<BundlePrivate> system_;
+  ThreadLookups lookups_; // before the registry: cleared by it, so it goes after it
   ServiceRegistry registry_;
   ServiceListeners listeners_;
   scr::ServiceComponentRuntime components_;

@@ -319,6 +319,8 @@ void ServiceRegistrationBasePrivate::ReleaseFactoryServices(long userBundleId)
   if (released.empty()) {
     return;
   }
+  // Threads may hold copies of these objects; they give them up before the factory does.
+  framework_->Lookups().Clear();
   ServiceRegistrationBase const registration = detail::RegistrationAccess::Make(shared_from_this());
   for (auto& entry : released) {
     auto user = framework_->FindBundle(entry.first);

@@ -2,6 +2,7 @@
 
 #include "ReferenceAccess.hpp"
 #include "framework/BundlePrivate.hpp"
+#include "framework/FrameworkPrivate.hpp"
 
 #include "cppmicroservices/Constants.h"
 #include "cppmicroservices/PrototypeServiceFactory.h"
@@ -76,6 +77,8 @@ std::shared_ptr<ServiceRegistrationBasePrivate> ServiceRegistry::Add(std::shared
   for (auto const& slot : registration->Interfaces()) {
     InsertOrdered(byInterface_[slot.id], Entry{registration, &slot});
   }
+  lock.unlock();
+  Changed();
   return registration;
 }
 
@@ -103,6 +106,8 @@ void ServiceRegistry::Remove(ServiceRegistrationBasePrivate const& registration)
                                  [&registration](Entry const& e) { return e.registration.get() == &registration; }),
                   entries.end());
   }
+  lock.unlock();
+  Changed();
 }
 
 void ServiceRegistry::Reorder(ServiceRegistrationBasePrivate const& registration)
@@ -115,6 +120,15 @@ void ServiceRegistry::Reorder(ServiceRegistrationBasePrivate const& registration
         return ServiceRegistrationBasePrivate::LookupOrder(*a.registration, *b.registration);
       });
     }
+  }
+  lock.unlock();
+  Changed();
+}
+
+void ServiceRegistry::Changed() noexcept
+{
+  if (framework_ != nullptr) {
+    framework_->Lookups().Clear();
   }
 }
 

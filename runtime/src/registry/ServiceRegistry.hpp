@@ -60,6 +60,8 @@ private:
     detail::InterfaceSlot const* slot;
   };
 
+  // What threads copied from earlier lookups no longer holds: drops it. Called with no lock.
+  void Changed() noexcept;
   static void InsertOrdered(std::vector<Entry>& entries, Entry entry);
   std::vector<std::shared_ptr<ServiceRegistrationBasePrivate>> SortedLocked(long bundleId) const;
 
