@@ -5,6 +5,7 @@
 #include "registry/ReferenceAccess.hpp"
 
 #include <algorithm>
+#include <thread>
 #include <utility>
 
 namespace cppmicroservices {
@@ -23,7 +24,26 @@ std::atomic<std::uint64_t> nextSerial{1};
 
 } // namespace
 
-/// One thread's copies for one framework. Its mutex is taken by its thread at every use and
+// Taken by a cache's thread at every lookup and contended only while the framework changes:
+// one atomic exchange, where a mutex takes two atomic operations.
+class SpinLock
+{
+public:
+  void lock() noexcept
+  {
+    while (locked_.exchange(true, std::memory_order_acquire)) {
+      while (locked_.load(std::memory_order_relaxed)) {
+        std::this_thread::yield();
+      }
+    }
+  }
+  void unlock() noexcept { locked_.store(false, std::memory_order_release); }
+
+private:
+  std::atomic<bool> locked_{false};
+};
+
+/// One thread's copies for one framework. Its lock is taken by its thread at every use and
 /// by whoever clears it; the thread holds it only while it copies pointers out or in.
 class LookupCache
 {
@@ -52,7 +72,7 @@ public:
     std::vector<ObjectEntry> objects;
   };
 
-  std::mutex mutex;
+  SpinLock mutex;
   Contents contents;
   bool retired = false; // its thread or its framework has ended: nothing is kept any more
 
@@ -62,7 +82,7 @@ public:
   {
     Contents released;
     {
-      std::lock_guard<std::mutex> lock(mutex);
+      std::lock_guard<SpinLock> lock(mutex);
       released = std::move(contents);
       contents = Contents();
       retired = retired || retire;
@@ -141,7 +161,7 @@ LookupCache* ThreadLookups::Mine()
     // The caches of threads that have ended go here, one thread start at a time.
     caches_.erase(std::remove_if(caches_.begin(), caches_.end(),
                                  [](std::shared_ptr<LookupCache> const& c) {
-                                   std::lock_guard<std::mutex> cacheLock(c->mutex);
+                                   std::lock_guard<SpinLock> cacheLock(c->mutex);
                                    return c->retired;
                                  }),
                   caches_.end());
@@ -151,7 +171,7 @@ LookupCache* ThreadLookups::Mine()
   auto& slots = thread->slots;
   slots.erase(std::remove_if(slots.begin(), slots.end(),
                              [](ThreadCaches::Slot const& s) {
-                               std::lock_guard<std::mutex> cacheLock(s.cache->mutex);
+                               std::lock_guard<SpinLock> cacheLock(s.cache->mutex);
                                return s.cache->retired;
                              }),
               slots.end());
@@ -180,7 +200,7 @@ std::shared_ptr<BundleContextPrivate> ThreadLookups::Context(BundlePrivate const
     return bundle.GetContext();
   }
   {
-    std::lock_guard<std::mutex> lock(cache->mutex);
+    std::lock_guard<SpinLock> lock(cache->mutex);
     for (auto const& entry : cache->contents.contexts) {
       if (entry.bundle == &bundle) {
         return entry.context;
@@ -193,7 +213,7 @@ std::shared_ptr<BundleContextPrivate> ThreadLookups::Context(BundlePrivate const
     return shared;
   }
   auto own = OwnBlock(shared);
-  std::lock_guard<std::mutex> lock(cache->mutex);
+  std::lock_guard<SpinLock> lock(cache->mutex);
   if (!cache->retired && generation_.load(std::memory_order_seq_cst) == generation) {
     cache->contents.contexts.push_back({&bundle, own});
   }
@@ -208,7 +228,7 @@ void ThreadLookups::References(std::string const& clazz, Collect collect, detail
     return;
   }
   {
-    std::lock_guard<std::mutex> lock(cache->mutex);
+    std::lock_guard<SpinLock> lock(cache->mutex);
     for (auto const& entry : cache->contents.references) {
       if (entry.clazz == clazz) {
         sink.Reserve(entry.references.size());
@@ -236,7 +256,7 @@ void ThreadLookups::References(std::string const& clazz, Collect collect, detail
   for (auto const& reference : gathered.references) {
     sink.Add(ServiceReferenceBase(reference));
   }
-  std::lock_guard<std::mutex> lock(cache->mutex);
+  std::lock_guard<SpinLock> lock(cache->mutex);
   if (!cache->retired && generation_.load(std::memory_order_seq_cst) == generation) {
     cache->contents.references.push_back({clazz, std::move(gathered.references)});
   }
@@ -253,7 +273,7 @@ void ThreadLookups::Object(ServiceRegistrationBasePrivate const& registration, l
     return;
   }
   {
-    std::lock_guard<std::mutex> lock(cache->mutex);
+    std::lock_guard<SpinLock> lock(cache->mutex);
     for (auto const& entry : cache->contents.objects) {
       if (entry.registration == &registration && entry.user == user && entry.slot == slot) {
         take(entry.object, typed);
@@ -268,7 +288,7 @@ void ThreadLookups::Object(ServiceRegistrationBasePrivate const& registration, l
   }
   auto own = OwnBlock(shared);
   take(own, typed);
-  std::lock_guard<std::mutex> lock(cache->mutex);
+  std::lock_guard<SpinLock> lock(cache->mutex);
   if (!cache->retired && generation_.load(std::memory_order_seq_cst) == generation) {
     cache->contents.objects.push_back({&registration, user, slot, std::move(own)});
   }

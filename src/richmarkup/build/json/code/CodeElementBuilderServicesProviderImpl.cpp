@@ -61,10 +61,11 @@ CodeElementBuilderServicesProviderImpl::getCodeElementBuilders() {
 std::shared_ptr<CodeElementBuilder>
 CodeElementBuilderServicesProviderImpl::findApplicableBuilder(foundation::json::Value const& element) {
     RecordWriter::write("Attempting to find an applicable code element builder");
-    for (auto const& builder : getCodeElementBuilders()) {
-        if (builder->canBuild(element)) {
+    Builders const& builders = getCodeElementBuilders();
+    for (std::size_t i = 0; i < builders.size(); ++i) {
+        if (builders[i]->canBuild(element)) {
             RecordWriter::write("An applicable code element builder was found. Returning builder.");
-            return builder;
+            return threadCopies_.copyOf(builders, i);
         }
     }
     RecordWriter::write("No applicable code element builder was found. Returning null.");

@@ -2,6 +2,8 @@
 
 #include <richmarkup/build/json/code/CodeElementBuilderServicesProvider.hpp>
 
+#include "shared/ThreadCopies.hpp"
+
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -28,6 +30,9 @@ private:
     // twice) or write the cache under each other; once filled, reads take no lock.
     std::atomic<bool> filled_{false};
     std::mutex fillMutex_;
+    // The builders handed out, from copies counted per stripe of threads: the cache's own
+    // pointers would have every thread write the same counts at every element.
+    json::ThreadCopies<CodeElementBuilder> threadCopies_;
 };
 
 } // namespace richmarkup::build::json::code

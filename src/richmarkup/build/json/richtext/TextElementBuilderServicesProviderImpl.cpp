@@ -31,10 +31,11 @@ TextElementBuilderServicesProviderImpl::getTextElementBuilders() {
 std::shared_ptr<TextElementBuilder>
 TextElementBuilderServicesProviderImpl::findApplicableBuilder(foundation::json::Value const& element) {
     RecordWriter::write("Attempting to find an applicable text element builder");
-    for (auto const& builder : getTextElementBuilders()) {
-        if (builder->canBuild(element)) {
+    Builders const& builders = getTextElementBuilders();
+    for (std::size_t i = 0; i < builders.size(); ++i) {
+        if (builders[i]->canBuild(element)) {
             RecordWriter::write("An applicable text element builder was found. Returning builder.");
-            return builder;
+            return threadCopies_.copyOf(builders, i);
         }
     }
     RecordWriter::write("No applicable text element builder was found. Returning null.");
