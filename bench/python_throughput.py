@@ -15,8 +15,14 @@ The module's ways convert lines already in memory and let the output go; no clie
 connected to the cluster while they run. Each way's best round is reported, and ratios.
 --nanny starts the workers as dask-worker does by default, under a nanny.
 
+With --one WAY, one conversion of --corpus (JSON Lines) in --threads threads, WAY convert_lines
+or convert, after a short warm-up; prints the wall and CPU seconds (all threads, user and
+system) of the conversion alone as JSON. bench/batch.py runs it in a process of its own for
+each measurement, so that one run's allocations do not warm the next.
+
     bench/python_throughput.py [--lines 4000] [--units 10] [--rounds 5] [--partitions 20] [--nanny]
                                [--build-dir build]
+    bench/python_throughput.py --one convert_lines|convert --threads N --corpus FILE [--build-dir build]
 """
 import argparse
 import concurrent.futures
@@ -57,6 +63,27 @@ def with_convert(richmarkup):
             richmarkup.convert(line, to="json", compact=True)
         return len(lines)
     return convert
+
+
+WAYS = {"convert_lines": with_convert_lines, "convert": with_convert}
+
+
+def measure_one(way, threads, corpus):
+    """Wall and CPU seconds of one conversion of the corpus, as one line of JSON on standard output."""
+    import richmarkup
+    warnings.simplefilter("ignore", richmarkup.ConversionWarning)
+    with open(corpus, "rb") as f:
+        lines = f.read().split(b"\n")
+    if lines and not lines[-1]:
+        lines.pop()
+    convert = WAYS[way](richmarkup)
+    convert(lines[:20])  # the framework started and the bundles loaded before the clock runs
+    wall, cpu = time.perf_counter(), time.process_time()
+    got = in_threads(convert, lines, threads)
+    wall, cpu = time.perf_counter() - wall, time.process_time() - cpu
+    if got != len(lines):
+        sys.exit(f"python_throughput: {way} gave {got} lines for {len(lines)} documents")
+    print(json.dumps({"documents": got, "wall": wall, "cpu": cpu}))
 
 
 def line_counts(part):
@@ -140,7 +167,15 @@ def main():
     parser.add_argument("--partitions", type=int, default=20)
     parser.add_argument("--nanny", action="store_true")
     parser.add_argument("--build-dir", default=os.path.join(ROOT, "build"))
+    parser.add_argument("--one", choices=sorted(WAYS))
+    parser.add_argument("--threads", type=int, default=1)
+    parser.add_argument("--corpus")
     args = parser.parse_args()
+    if args.one:
+        if not args.corpus or args.threads < 1:
+            parser.error("--one needs --corpus and --threads of at least 1")
+        sys.path.insert(0, os.path.abspath(os.path.join(args.build_dir, "python")))
+        return measure_one(args.one, args.threads, args.corpus)
     bin_dir = os.path.join(args.build_dir, "bin")
     tool = os.path.join(bin_dir, "richmarkup-build")
     gendoc = os.path.join(bin_dir, "richmarkup-gendoc")

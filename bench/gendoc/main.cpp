@@ -15,11 +15,13 @@
 namespace {
 
 constexpr char const* usage =
-    "usage: richmarkup-gendoc (--units N | --megabytes M) [--seed S] [--out FILE] [--prosemirror FILE]\n"
-    "       richmarkup-gendoc --jsonl LINES [--units N] [--seed S] [--out FILE]\n"
+    "usage: richmarkup-gendoc (--units N | --megabytes M) [--seed S] [--no-tables] [--out FILE]\n"
+    "                         [--prosemirror FILE]\n"
+    "       richmarkup-gendoc --jsonl LINES [--units N] [--seed S] [--no-tables] [--out FILE]\n"
     "  --units N      N top-level units (every tenth one a table)\n"
     "  --megabytes M  whole units until the text reaches M * 10^6 bytes (M may be fractional)\n"
     "  --seed S       the generator's seed (default 1); the same seed gives the same bytes\n"
+    "  --no-tables    every tenth unit a plain paragraph instead of a table\n"
     "  --out FILE     where to write (default: standard output)\n"
     "  --prosemirror FILE  also write the same content in ProseMirror's JSON there\n"
     "  --jsonl LINES  JSON Lines: LINES documents of N units each (default 10), one a line\n";
@@ -42,7 +44,7 @@ bool writeFile(std::string const& path, std::string const& text) {
 // One document a line, each of `units` units, written as it is made: a stream of any length
 // takes no more memory than one line.
 int writeLines(unsigned long long lines, unsigned long long units, unsigned long long seed,
-               std::string const& outPath) {
+               richmarkup::bench::DocumentGenerator::Tables tables, std::string const& outPath) {
     if (units == 0 || units > 1'000'000ull) {
         fail("--units with --jsonl must be between 1 and 1000000");
     }
@@ -51,7 +53,7 @@ int writeLines(unsigned long long lines, unsigned long long units, unsigned long
         file.open(outPath, std::ios::binary | std::ios::trunc);
     }
     std::ostream& out = outPath.empty() ? std::cout : file;
-    richmarkup::bench::DocumentGenerator generator(seed);
+    richmarkup::bench::DocumentGenerator generator(seed, tables);
     std::string line;
     for (unsigned long long i = 0; i < lines && out; ++i) {
         line = generator.document(static_cast<std::size_t>(units));
@@ -104,6 +106,7 @@ double positiveNumber(char const* option, char const* text) {
 } // namespace
 
 int main(int argc, char** argv) {
+    using Tables = richmarkup::bench::DocumentGenerator::Tables;
     bool haveUnits = false;
     bool haveSize = false;
     unsigned long long units = 0;
@@ -113,11 +116,16 @@ int main(int argc, char** argv) {
     std::string proseMirrorPath;
     bool haveLines = false;
     unsigned long long lines = 0;
+    Tables tables = Tables::Included;
     for (int i = 1; i < argc; ++i) {
         std::string const arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             std::cout << usage;
             return 0;
+        }
+        if (arg == "--no-tables") {
+            tables = Tables::AsParagraphs;
+            continue;
         }
         if (i + 1 >= argc) {
             fail("unknown option or missing value: " + arg);
@@ -146,7 +154,7 @@ int main(int argc, char** argv) {
         if (haveSize || !proseMirrorPath.empty()) {
             fail("--jsonl goes with --units only");
         }
-        return writeLines(lines, haveUnits ? units : 10, seed, outPath);
+        return writeLines(lines, haveUnits ? units : 10, seed, tables, outPath);
     }
     if (haveUnits == haveSize) {
         fail("give exactly one of --units and --megabytes");
@@ -155,7 +163,7 @@ int main(int argc, char** argv) {
         fail("--units is limited to 100000000");
     }
 
-    richmarkup::bench::DocumentGenerator generator(seed);
+    richmarkup::bench::DocumentGenerator generator(seed, tables);
     std::string const text = haveUnits ? generator.document(static_cast<std::size_t>(units))
                                        : generator.documentOfSize(static_cast<std::size_t>(megabytes * 1e6));
     if (!proseMirrorPath.empty() &&

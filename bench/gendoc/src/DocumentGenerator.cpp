@@ -47,7 +47,7 @@ void appendJsonString(std::string& out, std::string const& text) {
     out.push_back('"');
 }
 
-DocumentGenerator::DocumentGenerator(std::uint64_t seed) noexcept : state_(seed) {}
+DocumentGenerator::DocumentGenerator(std::uint64_t seed, Tables tables) noexcept : state_(seed), tables_(tables) {}
 
 std::uint64_t DocumentGenerator::next() noexcept {
     // splitmix64: tiny, fast, and the same everywhere.
@@ -89,7 +89,13 @@ void DocumentGenerator::appendUnit(std::string& out, std::size_t index) {
     case 3:
     case 8: list(out, index); break;
     case 5: code(out, index); break;
-    default: table(out, index); break;
+    default:
+        if (tables_ == Tables::Included) {
+            table(out, index);
+        } else {
+            paragraph(out, index, false, false);
+        }
+        break;
     }
 }
 

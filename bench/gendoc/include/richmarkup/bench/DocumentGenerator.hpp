@@ -14,7 +14,11 @@ namespace richmarkup::bench {
 /// times describe the same input.
 class DocumentGenerator {
 public:
-    explicit DocumentGenerator(std::uint64_t seed = 1) noexcept;
+    /// Whether the every-tenth units are tables or plain paragraphs: tables cost more than the
+    /// other shapes, and a corpus without them shows what they add.
+    enum class Tables { Included, AsParagraphs };
+
+    explicit DocumentGenerator(std::uint64_t seed = 1, Tables tables = Tables::Included) noexcept;
 
     /// A whole document of `units` units (an empty array for 0).
     std::string document(std::size_t units);
@@ -43,6 +47,7 @@ private:
     void words(std::string& out, std::size_t count);
 
     std::uint64_t state_;
+    Tables tables_;
 };
 
 /// Appends `text` as a JSON string literal, quotes included.
