@@ -40,6 +40,13 @@ struct ThreadCopy {
     }
 };
 
+// A thread's own control block holds one count of the shared pointer, on cache lines of its
+// own, so that other threads' writes to memory next to it do not slow its count steps.
+struct alignas(64) Holder {
+    explicit Holder(std::shared_ptr<Framework> s) : shared(std::move(s)) {}
+    std::shared_ptr<Framework> shared;
+};
+
 ThreadCopy* threadCopy() {
     static thread_local ThreadCopy copy;
     return ThreadCopy::alive() ? &copy : nullptr;
@@ -69,7 +76,7 @@ std::shared_ptr<Framework> getFramework() {
     std::shared_ptr<Framework> own;
     if (shared) {
         Framework* const raw = shared.get();
-        own = std::shared_ptr<Framework>(raw, [keep = std::move(shared)](Framework*) {});
+        own = std::shared_ptr<Framework>(std::make_shared<Holder>(std::move(shared)), raw);
     }
     // The copy this replaces may hold the last count of an earlier framework; it goes here.
     copy->framework = own;

@@ -34,6 +34,14 @@ constexpr std::size_t kWindowPerThread = 4;
 constexpr std::size_t kChunkLines = 32;
 constexpr std::size_t kChunkBytes = 1 << 20;
 
+// A chunk's outcomes, and its lines given back to the reading thread: it reads the next lines
+// into their buffers. Freed on a worker instead, each line would go back to the reader's heap
+// under that heap's lock while the reader takes memory from it.
+struct ChunkResult {
+    std::vector<Outcome> outcomes;
+    std::vector<std::string> lines;
+};
+
 } // namespace
 
 BatchCommand::BatchCommand(ToolOptions const& options, host::DocumentHost const& host, std::ostream& out,
@@ -109,34 +117,40 @@ void BatchCommand::convertLines(std::vector<std::string> const& inputs, std::ost
             err_ << *line << '\n' << std::flush;
         }
     };
-    OrderedWork<std::vector<Outcome>> work(options_.jobs, options_.jobs * kWindowPerThread,
-                                           [&](std::vector<Outcome>& outcomes) {
-                                               for (auto const& outcome : outcomes) {
-                                                   if (outcome.input != shownInput) {
-                                                       summarize();
-                                                       shownInput = outcome.input;
-                                                       limit = WarningLimit(options_.maxWarnings);
-                                                   }
-                                                   std::string shown;
-                                                   for (auto const& warning : outcome.warnings) {
-                                                       if (limit.admit()) {
-                                                           shown += warning;
-                                                           shown += '\n';
-                                                       }
-                                                   }
-                                                   shown += outcome.messages;
-                                                   if (!shown.empty()) {
-                                                       progress.clear();
-                                                       err_ << shown << std::flush;
-                                                   }
-                                                   if (writeLines && !outcome.output.empty()) {
-                                                       out << outcome.output << '\n';
-                                                   }
-                                                   ++totals.documents;
-                                                   totals.failed += outcome.failed ? 1 : 0;
-                                                   progress.done(outcome.failed);
-                                               }
-                                           });
+    std::vector<std::string> spare; // line buffers back from the threads
+    std::size_t const spareLimit = options_.jobs * kWindowPerThread * kChunkLines;
+    OrderedWork<ChunkResult> work(options_.jobs, options_.jobs * kWindowPerThread, [&](ChunkResult& result) {
+        for (auto& line : result.lines) {
+            if (spare.size() < spareLimit && line.capacity() <= kChunkBytes) {
+                spare.push_back(std::move(line));
+            }
+        }
+        for (auto const& outcome : result.outcomes) {
+            if (outcome.input != shownInput) {
+                summarize();
+                shownInput = outcome.input;
+                limit = WarningLimit(options_.maxWarnings);
+            }
+            std::string shown;
+            for (auto const& warning : outcome.warnings) {
+                if (limit.admit()) {
+                    shown += warning;
+                    shown += '\n';
+                }
+            }
+            shown += outcome.messages;
+            if (!shown.empty()) {
+                progress.clear();
+                err_ << shown << std::flush;
+            }
+            if (writeLines && !outcome.output.empty()) {
+                out << outcome.output << '\n';
+            }
+            ++totals.documents;
+            totals.failed += outcome.failed ? 1 : 0;
+            progress.done(outcome.failed);
+        }
+    });
     // Consecutive lines go to a thread together: one hand-over per chunk instead of per line,
     // since most documents of a stream take less time than waking a thread.
     struct Chunk {
@@ -150,15 +164,17 @@ void BatchCommand::convertLines(std::vector<std::string> const& inputs, std::ost
         if (chunk.lines.empty()) {
             return;
         }
-        work.submit([this, input = chunkInput, name = displayName(inputs[chunkInput]), chunk = std::move(chunk)] {
-            std::vector<Outcome> outcomes;
-            outcomes.reserve(chunk.lines.size());
-            for (std::size_t i = 0; i < chunk.lines.size(); ++i) {
-                outcomes.push_back(convertLine(chunk.lines[i], name, chunk.numbers[i]));
-                outcomes.back().input = input;
-            }
-            return outcomes;
-        });
+        work.submit(
+            [this, input = chunkInput, name = displayName(inputs[chunkInput]), chunk = std::move(chunk)]() mutable {
+                ChunkResult result;
+                result.outcomes.reserve(chunk.lines.size());
+                for (std::size_t i = 0; i < chunk.lines.size(); ++i) {
+                    result.outcomes.push_back(convertLine(chunk.lines[i], name, chunk.numbers[i]));
+                    result.outcomes.back().input = input;
+                }
+                result.lines = std::move(chunk.lines);
+                return result;
+            });
         chunk = Chunk();
     };
     for (std::size_t i = 0; i < inputs.size(); ++i) {
@@ -168,7 +184,7 @@ void BatchCommand::convertLines(std::vector<std::string> const& inputs, std::ost
             reader.emplace(inputs[i]);
         } catch (InputError const& e) {
             // One input missing: reported in its place, and the others still converted.
-            work.submit([e, i] { return std::vector<Outcome>{unreadable(e.what(), i)}; });
+            work.submit([e, i] { return ChunkResult{{unreadable(e.what(), i)}, {}}; });
             continue;
         }
         std::string line;
@@ -181,6 +197,10 @@ void BatchCommand::convertLines(std::vector<std::string> const& inputs, std::ost
             chunk.bytes += line.size();
             chunk.numbers.push_back(number);
             chunk.lines.push_back(std::move(line));
+            if (!spare.empty()) {
+                line = std::move(spare.back());
+                spare.pop_back();
+            }
             if (chunk.lines.size() == kChunkLines || chunk.bytes >= kChunkBytes) {
                 flush();
             }

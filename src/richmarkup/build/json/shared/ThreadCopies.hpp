@@ -50,13 +50,19 @@ private:
         List copies;
     };
 
+    // A copy's control block holds one count of the listed pointer, on cache lines of its
+    // own: memory a heap hands out next to it may be written by other threads.
+    struct alignas(64) Holder {
+        explicit Holder(std::shared_ptr<T> const& s) : listed(s) {}
+        std::shared_ptr<T> listed;
+    };
+
     static int fill(Stripe& stripe, List const& list) noexcept {
         try {
             List copies;
             copies.reserve(list.size());
             for (auto const& listed : list) {
-                T* const raw = listed.get();
-                copies.push_back(std::shared_ptr<T>(raw, [keep = listed](T*) {}));
+                copies.push_back(std::shared_ptr<T>(std::make_shared<Holder>(listed), listed.get()));
             }
             stripe.copies = std::move(copies);
         } catch (...) {
