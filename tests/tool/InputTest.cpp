@@ -32,18 +32,21 @@ std::string documentOfSize(std::size_t size) {
     return text;
 }
 
-TEST(InputTextTest, MappedFilesOfEverySizeAroundAPageParseAsTheyAre) {
+TEST(InputTextTest, FilesOfEverySizeAroundAPageParseAsTheyAre) {
     ToolRunner runner;
     std::size_t const page = foundation::memory::pageSize();
-    // Ends exactly on a page (nothing readable beyond it: the parser must copy), just short of
-    // one (too little room for the padding), and with room to spare.
-    for (std::size_t size : {page, page - 10, page + 100, 2 * page}) {
+    std::size_t const mapped = (std::size_t(1) << 20) / page * page + 4 * page; // mapped from 1 MiB
+    // Mapped: ends exactly on a page (nothing readable beyond it: the parser must copy), just
+    // short of one (too little room for the padding), and with room to spare. Read: small ones.
+    for (std::size_t size : {mapped, mapped - 10, mapped + 100, mapped + page, page, page - 10}) {
         SCOPED_TRACE(size);
         std::string const text = documentOfSize(size);
         InputText input = InputText::read(runner.file("doc.json", text));
         EXPECT_EQ(input.text(), text);
         foundation::json::WritableText const writable = input.writable();
-        EXPECT_EQ(writable.size + writable.readableBeyondEnd, (size + page - 1) / page * page);
+        if (size > page) {
+            EXPECT_EQ(writable.size + writable.readableBeyondEnd, (size + page - 1) / page * page);
+        }
         foundation::json::Parser parser;
         foundation::json::ElementStream stream = parser.streamAndRelease(writable);
         foundation::json::Value element;

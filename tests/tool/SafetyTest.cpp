@@ -124,7 +124,7 @@ TEST_F(SafetyTest, AnOutputFolderReplacesALinkInsteadOfWritingThroughIt) {
 TEST_F(SafetyTest, AFileCutShortWhileMappedReadsAsChangedInsteadOfCrashing) {
     std::size_t const page = foundation::memory::pageSize();
     std::string text = "[" + paragraph;
-    while (text.size() < 16 * page) {
+    while (text.size() < (std::size_t(1) << 20) + 16 * page) { // large enough to be mapped
         text += "," + paragraph;
     }
     text += "]";

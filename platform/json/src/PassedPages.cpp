@@ -13,7 +13,10 @@ PassedPages::PassedPages(void const* start) noexcept {
 
 void PassedPages::passed(void const* end) noexcept { release(end, kBatch); }
 
-void PassedPages::finished(void const* end) noexcept { release(end, 1); }
+// A stream too short to have given anything back keeps its pages: they are freed or used
+// again right after, and giving back a few costs a flush of every running thread's address
+// cache.
+void PassedPages::finished(void const* end) noexcept { release(end, released_ > 0 ? 1 : kBatch); }
 
 void PassedPages::release(void const* end, std::size_t atLeast) noexcept {
     std::size_t const page = memory::pageSize();

@@ -15,7 +15,8 @@ public:
     explicit PassedPages(void const* start) noexcept;
     /// The reader will never again read below `end`.
     void passed(void const* end) noexcept;
-    /// The reader is done with everything below `end`: its pages go now, however few.
+    /// The reader is done with everything below `end`: its pages go now, however few, once
+    /// some have gone before (a short stream keeps them).
     void finished(void const* end) noexcept;
     /// Bytes handed back so far.
     std::size_t released() const noexcept { return released_; }

@@ -10,6 +10,7 @@
 
 #include <richmarkup/formats/PrintableText.hpp>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <iomanip>
@@ -33,6 +34,8 @@ constexpr std::size_t kWindowPerThread = 4;
 // A chunk of lines for one thread: a few dozen documents, or fewer large ones.
 constexpr std::size_t kChunkLines = 32;
 constexpr std::size_t kChunkBytes = 1 << 20;
+// Files of one document each, at most, for one thread at a time.
+constexpr std::size_t kFilesPerJob = 8;
 
 // A chunk's outcomes, and its lines given back to the reading thread: it reads the next lines
 // into their buffers. Freed on a worker instead, each line would go back to the reader's heap
@@ -217,6 +220,27 @@ void BatchCommand::convertLines(std::vector<std::string> const& inputs, std::ost
     summarize();
 }
 
+Outcome BatchCommand::convertFile(std::string const& input) const {
+    Outcome outcome;
+    std::ostringstream messages;
+    try {
+        DocumentConversion conversion(
+            options_, [this]() -> host::DocumentHost const& { return host_; }, out_, messages, false,
+            OutputTarget::Links::Replace);
+        // A document that is malformed or fails to build is that document's failure (1), as
+        // in JSON Lines; 2 is for what ends the batch's use: its outputs.
+        outcome.status = std::min(conversion.run({input}, outputPathOf(input)), 1);
+    } catch (InputError const& e) {
+        messages << "error: " << e.what() << '\n';
+        outcome.status = 1;
+    } catch (std::exception const& e) {
+        messages << "error: " << e.what() << '\n';
+        outcome.status = 2;
+    }
+    outcome.messages = messages.str();
+    return outcome;
+}
+
 std::string BatchCommand::outputPathOf(std::string const& input) const {
     OutputFormat const& format = *options_.format;
     std::string extension;
@@ -280,37 +304,48 @@ int BatchCommand::convertEach() {
         return worst;
     }
     Progress progress(err_, errIsTerminal_);
-    OrderedWork<Outcome> work(std::min(options_.jobs, options_.inputs.size()), options_.jobs * 2,
-                              [&](Outcome& outcome) {
-                                  if (!outcome.messages.empty()) {
-                                      progress.clear();
-                                      err_ << outcome.messages << std::flush;
-                                  }
-                                  worst = std::max(worst, outcome.status);
-                                  progress.done(outcome.status != 0);
-                              });
-    for (auto const& input : options_.inputs) {
-        work.submit([this, input] {
-            Outcome outcome;
-            std::ostringstream messages;
-            try {
-                DocumentConversion conversion(
-                    options_, [this]() -> host::DocumentHost const& { return host_; }, out_, messages, false,
-                    OutputTarget::Links::Replace);
-                // A document that is malformed or fails to build is that document's failure
-                // (1), as in JSON Lines; 2 is for what ends the batch's use: its outputs.
-                outcome.status = std::min(conversion.run({input}, outputPathOf(input)), 1);
-            } catch (InputError const& e) {
-                messages << "error: " << e.what() << '\n';
-                outcome.status = 1;
-            } catch (std::exception const& e) {
-                messages << "error: " << e.what() << '\n';
-                outcome.status = 2;
+    OrderedWork<std::vector<Outcome>> work(std::min(options_.jobs, options_.inputs.size()), options_.jobs * 2,
+                                           [&](std::vector<Outcome>& outcomes) {
+                                               for (auto const& outcome : outcomes) {
+                                                   if (!outcome.messages.empty()) {
+                                                       progress.clear();
+                                                       err_ << outcome.messages << std::flush;
+                                                   }
+                                                   worst = std::max(worst, outcome.status);
+                                                   progress.done(outcome.status != 0);
+                                               }
+                                           });
+    // Small files go to a thread a few at a time: one hand-over per file cost more than the
+    // file's conversion. Few inputs go one at a time, so that every thread gets some.
+    std::size_t const perJob =
+        std::clamp<std::size_t>(options_.inputs.size() / (options_.jobs * kWindowPerThread), 1, kFilesPerJob);
+    std::vector<std::string> files;
+    std::uintmax_t filesBytes = 0;
+    auto const flush = [&] {
+        if (files.empty()) {
+            return;
+        }
+        work.submit([this, files = std::move(files)] {
+            std::vector<Outcome> outcomes;
+            outcomes.reserve(files.size());
+            for (auto const& input : files) {
+                outcomes.push_back(convertFile(input));
             }
-            outcome.messages = messages.str();
-            return outcome;
+            return outcomes;
         });
+        files.clear();
+        filesBytes = 0;
+    };
+    for (auto const& input : options_.inputs) {
+        std::error_code sizeError;
+        std::uintmax_t const size = fs::file_size(input, sizeError);
+        files.push_back(input);
+        filesBytes += sizeError ? 0 : size;
+        if (files.size() >= perJob || filesBytes >= kChunkBytes) {
+            flush();
+        }
     }
+    flush();
     work.finish();
     return worst;
 }

@@ -55,6 +55,8 @@ private:
     void convertLines(std::vector<std::string> const& inputs, std::ostream& out, Totals& totals);
     // Each input to its own file in the output folder.
     int convertEach();
+    // One input to its own output file, what went wrong said in the outcome.
+    Outcome convertFile(std::string const& input) const;
     std::string outputPathOf(std::string const& input) const;
 
     ToolOptions const& options_;

@@ -19,6 +19,11 @@ namespace richmarkup::tool {
 
 namespace {
 
+// Smaller files are read into memory. Copying them costs less than a mapping's end does
+// where other threads run: unmapping interrupts every core the process runs on to flush its
+// address cache, and a batch of small files ends a mapping per file.
+constexpr std::size_t kMapFrom = std::size_t(1) << 20;
+
 [[noreturn]] void cannotRead(std::string const& path, int error) {
     throw InputError("cannot read " + formats::text::printableText(path) + ": " + std::strerror(error));
 }
@@ -53,7 +58,7 @@ InputText InputText::read(std::string const& path, Content content) {
     }
     InputText input;
     auto const size = static_cast<std::size_t>(status.st_size);
-    if (S_ISREG(status.st_mode) && size > 0) {
+    if (S_ISREG(status.st_mode) && size >= kMapFrom) {
         std::size_t const pageSize = foundation::memory::pageSize();
         std::size_t const mapped = (size + pageSize - 1) / pageSize * pageSize;
         // Private: the parser's writes (a byte or two, put back) stay in this process's copy of
@@ -80,6 +85,10 @@ InputText InputText::read(std::string const& path, Content content) {
         }
     }
     input.readAll(file.fd, path, content);
+    if (S_ISREG(status.st_mode)) {
+        input.opened_ = status; // a file written to while it was read still says so
+        input.fd_ = file.release();
+    }
     return input;
 }
 
@@ -90,7 +99,7 @@ InputText InputText::readStandardInput(Content content) {
 }
 
 void InputText::readAll(int fd, std::string const& name, Content content) {
-    // Pipes, devices, empty or unmappable files: read until the end.
+    // Pipes, devices, small, empty or unmappable files: read until the end.
     char buffer[1 << 16];
     JsonOpening opening = content == Content::Json ? JsonOpening::Blank : JsonOpening::Hopeful;
     for (;;) {
