@@ -33,6 +33,8 @@
 #include <chrono>
 #include <cstring>
 #include <map>
+#include <mutex>
+#include <optional>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -174,6 +176,26 @@ struct DocumentHost::State {
             out.insert(found->second.begin(), found->second.end());
         }
     }
+
+    /// The checker for the block builders `references` name: made again only when they differ
+    /// from the last document's. Every thread's documents pass here once, under one lock; making
+    /// it for each reads every builder's properties under the registration's lock instead.
+    ElementChecker checkerFor(std::vector<cppmicroservices::ServiceReference<NodeBuilder>> const& references) const {
+        std::lock_guard<std::mutex> lock(checkerMutex);
+        if (!checker || references != checkerReferences) {
+            std::set<std::string> kinds;
+            for (auto const& reference : references) {
+                addKindsOf(reference, kinds);
+            }
+            checker.emplace(kinds);
+            checkerReferences = references;
+        }
+        return *checker;
+    }
+
+    mutable std::mutex checkerMutex;
+    mutable std::optional<ElementChecker> checker;
+    mutable std::vector<cppmicroservices::ServiceReference<NodeBuilder>> checkerReferences;
 };
 
 DocumentHost::DocumentHost(HostOptions options) : state_(std::make_unique<State>()) {
@@ -230,14 +252,14 @@ DocumentBuild DocumentHost::begin(vx::zero::Model const& model, WarningHandler o
     // One snapshot of the block builders serves the whole document; the kinds they take are
     // those a table cell may hold.
     auto context = state_->framework->GetBundleContext();
-    std::set<std::string> blockKinds;
+    std::vector<cppmicroservices::ServiceReference<NodeBuilder>> taken;
     for (auto const& reference : context.GetServiceReferences<NodeBuilder>()) {
         if (auto builder = context.GetService(reference)) {
             state->builders.push_back(std::move(builder));
-            state_->addKindsOf(reference, blockKinds);
+            taken.push_back(reference);
         }
     }
-    state->checker = ElementChecker(blockKinds);
+    state->checker = state_->checkerFor(taken);
     return DocumentBuild(std::move(state));
 }
 

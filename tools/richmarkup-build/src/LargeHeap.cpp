@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -35,14 +36,15 @@ void LargeHeap::restartWithHugePagesIfLarge(std::vector<std::string> const& inpu
         setting != nullptr && std::strcmp(setting, "0") == 0) {
         return;
     }
-    unsigned long long total = 0;
+    // The largest document counts: many small ones (a folder's worth) build small models.
+    unsigned long long largest = 0;
     for (auto const& input : inputs) {
         struct stat status {};
         if (input != "-" && ::stat(input.c_str(), &status) == 0 && S_ISREG(status.st_mode)) {
-            total += static_cast<unsigned long long>(status.st_size);
+            largest = std::max(largest, static_cast<unsigned long long>(status.st_size));
         }
     }
-    if (total < threshold) {
+    if (largest < threshold) {
         return;
     }
     std::string const tunables = tunablesFor(std::getenv("GLIBC_TUNABLES"));

@@ -16,7 +16,7 @@ namespace richmarkup::tool {
 /// setting and `RICHMARKUP_HUGE_PAGES=0` leave the process as it is.
 class LargeHeap {
 public:
-    /// Inputs of this many bytes together are worth the second start.
+    /// An input of this many bytes is worth the second start (JSON Lines never are).
     static constexpr unsigned long long threshold = 8ull << 20;
 
     /// Returns only when the process goes on as it is (including when the restart fails).
