@@ -27,7 +27,11 @@ LineOutcome LineConverter::convert(std::string_view text, std::string const& nam
         }
     }
     if (writer_) {
-        std::ostringstream line;
+        // One stream per thread, emptied for each line: a new stream copies the global locale,
+        // a count that every converting thread would write at every document.
+        thread_local std::ostringstream line;
+        line.str(std::string());
+        line.clear();
         writer_(line, conversion.nodes);
         outcome.line = line.str();
     }
