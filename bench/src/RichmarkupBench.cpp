@@ -4,6 +4,8 @@
 //   richmarkup_bench [google benchmark flags]   the phases; a summary of ratios follows
 //   richmarkup_bench --peak-memory FILE          peak resident memory of one build of FILE
 //   richmarkup_bench --end-to-end FILE [--reps N] text to model of FILE, warm, medians as one JSON line
+//   richmarkup_bench --writers [--units N] [--reps N] [--writer NAME...]  each writer (or the ones named) on a
+//                                                model of N and of 10N units
 //   --no-read-ahead (with any of the above)     one thread: no conversion ahead on a second core
 #include "AllocationCount.hpp"
 #include "BenchHost.hpp"
@@ -14,7 +16,13 @@
 
 #include <richmarkup/bench/DocumentGenerator.hpp>
 
+#include <document/vxzero/ModelJsonWriter.hpp>
 #include <document/vxzero/Node.hpp>
+#include <richmarkup/formats/HtmlWriter.hpp>
+#include <richmarkup/formats/MarkdownWriter.hpp>
+#include <richmarkup/formats/PandocWriter.hpp>
+#include <richmarkup/formats/RichTextWriter.hpp>
+#include <richmarkup/formats/TreeWriter.hpp>
 #include <foundation/json/Parser.hpp>
 #include <foundation/json/ReadAheadStream.hpp>
 #include <richmarkup/shared/logging/RecordCounter.hpp>
@@ -37,6 +45,7 @@
 #include <map>
 #include <memory>
 #include <sstream>
+#include <streambuf>
 #include <string>
 #include <vector>
 
@@ -614,12 +623,211 @@ int endToEndOfFile(char const* path, int reps) {
     return 0;
 }
 
+// Writers. Each writes a model built once, into a stream that only counts what it is given, as
+// the tool writes through a buffered descriptor: the figures are the writer's alone.
+constexpr std::size_t kWriterUnits = 3330; // about 3.1 MB of rich text; the large model is ten times it
+
+class CountingBuffer : public std::streambuf {
+public:
+    std::size_t bytes() const noexcept { return bytes_ + static_cast<std::size_t>(pptr() - pbase()); }
+
+protected:
+    int_type overflow(int_type c) override {
+        bytes_ += static_cast<std::size_t>(pptr() - pbase());
+        setp(space_, space_ + sizeof space_);
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            *pptr() = traits_type::to_char_type(c);
+            pbump(1);
+        }
+        return traits_type::not_eof(c);
+    }
+    std::streamsize xsputn(char const*, std::streamsize count) override {
+        bytes_ += static_cast<std::size_t>(count);
+        return count;
+    }
+
+private:
+    char space_[4096];
+    std::size_t bytes_ = 0;
+};
+
+struct WriterCase {
+    char const* name;
+    void (*write)(std::ostream&, std::vector<document::vxzero::Node> const&,
+                  richmarkup::formats::WriterWarningHandler const&);
+};
+
+// As the tool calls them: pretty JSON, a whole HTML page, and a handler that keeps the warnings.
+WriterCase const writerCases[] = {
+    {"tree",
+     [](std::ostream& out, auto const& nodes, auto const&) { richmarkup::formats::TreeWriter::write(out, nodes); }},
+    {"json",
+     [](std::ostream& out, auto const& nodes, auto const&) {
+         document::vxzero::ModelJsonWriter::write(out, nodes, document::vxzero::ModelJsonWriter::Options());
+     }},
+    {"html",
+     [](std::ostream& out, auto const& nodes, auto const& onWarning) {
+         richmarkup::formats::HtmlWriter::Options options;
+         options.onWarning = onWarning;
+         richmarkup::formats::HtmlWriter::write(out, nodes, options);
+     }},
+    {"markdown",
+     [](std::ostream& out, auto const& nodes, auto const& onWarning) {
+         richmarkup::formats::MarkdownWriter::Options options;
+         options.onWarning = onWarning;
+         richmarkup::formats::MarkdownWriter::write(out, nodes, options);
+     }},
+    {"richtext",
+     [](std::ostream& out, auto const& nodes, auto const&) {
+         richmarkup::formats::RichTextWriter::write(out, nodes, richmarkup::formats::RichTextWriter::Options());
+     }},
+    {"pandoc",
+     [](std::ostream& out, auto const& nodes, auto const& onWarning) {
+         richmarkup::formats::PandocWriter::Options options;
+         options.onWarning = onWarning;
+         richmarkup::formats::PandocWriter::write(out, nodes, options);
+     }},
+};
+
+struct WriterTiming {
+    double ms = 0; // median of the repetitions
+    std::size_t bytes = 0;
+    std::size_t warnings = 0;
+};
+
+struct BuiltModel {
+    std::size_t units = 0;
+    std::size_t inputBytes = 0;
+    std::size_t nodes = 0;
+    std::unique_ptr<vx::zero::Model> model = std::make_unique<vx::zero::Model>();
+    std::vector<document::vxzero::Node> topLevel;
+};
+
+void buildModel(BuiltModel& built) {
+    std::string const text = richmarkup::bench::DocumentGenerator(1).document(built.units);
+    built.inputBytes = text.size();
+    foundation::json::Value const value = foundation::json::parse(text);
+    host->build(*built.model, value, built.topLevel);
+    built.nodes = built.model->nodeCount();
+}
+
+// Writes over a buffer larger than the caches. A model of a few megabytes would otherwise stay
+// in the cache from one run to the next and one ten times larger would not: the ratio of the
+// two would measure the cache, not the writer. Each run starts as the tool's write does, after
+// the build has moved on from most of the model.
+void evictCaches() {
+    static std::vector<char> room(64u << 20);
+    static char pass = 0;
+    std::memset(room.data(), ++pass, room.size());
+    benchmark::DoNotOptimize(room.data());
+}
+
+// One run of the writer on the model, from a cold cache: its time in ms.
+double timeWriterOnce(WriterCase const& writer, BuiltModel const& built, WriterTiming& timing) {
+    std::vector<richmarkup::formats::WriterWarning> warnings;
+    richmarkup::formats::WriterWarningHandler const keep = [&](richmarkup::formats::WriterWarning const& warning) {
+        warnings.push_back(warning);
+    };
+    CountingBuffer counted;
+    std::ostream out(&counted);
+    evictCaches();
+    auto const t0 = Clock::now();
+    writer.write(out, built.topLevel, keep);
+    out.flush();
+    auto const t1 = Clock::now();
+    timing.bytes = counted.bytes();
+    timing.warnings = warnings.size();
+    return seconds(t0, t1) * 1e3;
+}
+
+// The writer on both models, their runs taken in turn so that both meet the same conditions of
+// a shared machine: ten of the small one's short runs to each of the large one's, a first round
+// to warm up.
+std::pair<WriterTiming, WriterTiming> timeWriter(WriterCase const& writer, BuiltModel const& small,
+                                                 BuiltModel const& large, int reps) {
+    std::pair<WriterTiming, WriterTiming> timing;
+    std::vector<double> smallMs;
+    std::vector<double> largeMs;
+    for (int rep = -1; rep < reps; ++rep) {
+        for (int i = 0; i < 10; ++i) {
+            double const ms = timeWriterOnce(writer, small, timing.first);
+            if (rep >= 0) {
+                smallMs.push_back(ms);
+            }
+        }
+        double const ms = timeWriterOnce(writer, large, timing.second);
+        if (rep >= 0) {
+            largeMs.push_back(ms);
+        }
+    }
+    timing.first.ms = median(smallMs);
+    timing.second.ms = median(largeMs);
+    return timing;
+}
+
+int writers(std::size_t units, int reps, std::vector<std::string> const& only) {
+    if (units < 1 || reps < 1) {
+        std::cerr << "richmarkup_bench: --units and --reps need a whole number from 1\n";
+        return 2;
+    }
+    std::vector<WriterCase> chosen;
+    for (WriterCase const& writer : writerCases) {
+        if (only.empty() || std::find(only.begin(), only.end(), writer.name) != only.end()) {
+            chosen.push_back(writer);
+        }
+    }
+    if (chosen.size() != (only.empty() ? std::size(writerCases) : only.size())) {
+        std::cerr << "richmarkup_bench: --writer takes tree, json, html, markdown, richtext or pandoc\n";
+        return 2;
+    }
+    BuiltModel small;
+    small.units = units;
+    BuiltModel large;
+    large.units = units * 10;
+    for (BuiltModel* built : {&small, &large}) {
+        buildModel(*built);
+    }
+    std::map<std::string, std::pair<WriterTiming, WriterTiming>> timings;
+    std::cout << "## Writers (median of " << reps << " runs at " << large.units << " units, " << 10 * reps << " at "
+              << small.units << ", each from a cold cache into a stream that counts the bytes)\n\n"
+              << "| writer | units | input MB | nodes | output MB | ms | ns/node | MB/s of output | warnings |\n"
+              << "|---|---|---|---|---|---|---|---|---|\n";
+    for (WriterCase const& writer : chosen) {
+        timings[writer.name] = timeWriter(writer, small, large, reps);
+        for (BuiltModel const* built : {&small, &large}) {
+            WriterTiming const& timing = built == &small ? timings[writer.name].first : timings[writer.name].second;
+            double const nodes = static_cast<double>(built->nodes);
+            std::cout << "| " << writer.name << " | " << built->units << " | "
+                      << fixed(static_cast<double>(built->inputBytes) / 1e6, 2) << " | " << built->nodes << " | "
+                      << fixed(static_cast<double>(timing.bytes) / 1e6, 2) << " | " << fixed(timing.ms, 2) << " | "
+                      << fixed(timing.ms * 1e6 / nodes, 1) << " | "
+                      << fixed(static_cast<double>(timing.bytes) / 1e6 / (timing.ms / 1e3), 0) << " | "
+                      << timing.warnings << " |" << std::endl;
+        }
+    }
+    std::cout << "\n| writer | ms at " << small.units << " units | ms at " << large.units
+              << " units | large / small (target <= 11) |\n|---|---|---|---|\n";
+    bool linear = true;
+    for (WriterCase const& writer : chosen) {
+        auto const& [at1, at10] = timings[writer.name];
+        double const ratio = at10.ms / at1.ms;
+        linear = linear && ratio <= 11;
+        std::cout << "| " << writer.name << " | " << fixed(at1.ms, 2) << " | " << fixed(at10.ms, 2) << " | "
+                  << fixed(ratio, 2) << " |\n";
+    }
+    std::cout << "\nLinearity: " << (linear ? "every writer within 11x" : "NOT every writer within 11x") << "\n";
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     std::vector<char*> args(argv, argv + argc);
     char const* peakFile = nullptr;
     char const* endToEndFile = nullptr;
+    bool writerMode = false;
+    std::size_t writerUnits = kWriterUnits;
+    std::vector<std::string> onlyWriters;
     int reps = 5;
     bool repetitionsGiven = false;
     auto readAhead = foundation::json::ReadAhead::WherePays;
@@ -632,6 +840,21 @@ int main(int argc, char** argv) {
                 endToEndFile = args[i + 1];
             }
             args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
+            continue;
+        }
+        if (arg == "--units" && i + 1 < args.size()) {
+            writerUnits = static_cast<std::size_t>(std::strtoull(args[i + 1], nullptr, 10));
+            args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
+            continue;
+        }
+        if (arg == "--writer" && i + 1 < args.size()) {
+            onlyWriters.emplace_back(args[i + 1]);
+            args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
+            continue;
+        }
+        if (arg == "--writers") {
+            writerMode = true;
+            args.erase(args.begin() + static_cast<long>(i));
             continue;
         }
         if (arg == "--peak-memory" && i + 1 < args.size()) {
@@ -661,6 +884,9 @@ int main(int argc, char** argv) {
     }
     if (endToEndFile != nullptr) {
         return endToEndOfFile(endToEndFile, reps);
+    }
+    if (writerMode) {
+        return writers(writerUnits, reps, onlyWriters);
     }
 
     // Medians of repeated runs unless asked otherwise: single runs are too noisy to quote.

@@ -1,4 +1,4 @@
-# Runs the generator, one short pass of two phases, and the peak-memory mode.
+# Runs the generator, one short pass of two phases, the peak-memory mode and the writers' mode.
 file(MAKE_DIRECTORY "${WORK_DIR}")
 set(doc "${WORK_DIR}/doc.json")
 
@@ -29,3 +29,9 @@ if(NOT rc EQUAL 0 OR NOT out MATCHES "peak RSS / document size")
   message(FATAL_ERROR "richmarkup_bench --peak-memory failed (${rc}):\n${out}\n${err}")
 endif()
 message(STATUS "${out}")
+
+execute_process(COMMAND "${BENCH}" --writers --units 30 --reps 1
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0 OR NOT out MATCHES "## Writers" OR NOT out MATCHES "\\| markdown \\| 300 \\|" OR NOT out MATCHES "Linearity:")
+  message(FATAL_ERROR "richmarkup_bench --writers failed (${rc}):\n${out}\n${err}")
+endif()

@@ -24,6 +24,23 @@ char32_t decodeAt(std::string_view text, std::size_t pos, std::size_t& length) {
     return cp;
 }
 
+// A code point beyond ASCII as an identifier takes it: 0 when it is left out, else its lower
+// case. Headings repeat the few letters of their script, and each look-up searches two tables:
+// the last ones met are kept, by their low bits.
+char32_t slugged(char32_t cp) {
+    struct Known {
+        char32_t cp = 0; // 0: nothing kept (every cp asked is from U+0080 up)
+        char32_t slugged = 0;
+    };
+    thread_local Known known[128];
+    Known& slot = known[cp & 127];
+    if (slot.cp != cp) {
+        slot.cp = cp;
+        slot.slugged = unicode::isWordCharacter(cp) ? unicode::toLower(cp) : 0;
+    }
+    return slot.slugged;
+}
+
 } // namespace
 
 std::string HeadingIds::slug(std::string_view text) {
@@ -46,8 +63,8 @@ std::string HeadingIds::slug(std::string_view text) {
         if (cp == 0x130) {
             // Capital I with dot: its full lower case is two code points.
             out += "i\xCC\x87";
-        } else if (unicode::isWordCharacter(cp)) {
-            fl::i18n::appendCodePoint(out, unicode::toLower(cp));
+        } else if (char32_t const lower = slugged(cp)) {
+            fl::i18n::appendCodePoint(out, lower);
         }
     }
     return out;
@@ -55,7 +72,7 @@ std::string HeadingIds::slug(std::string_view text) {
 
 std::string HeadingIds::next(std::string_view text) {
     std::string id = slug(text);
-    std::size_t const count = seen_[id]++;
+    std::size_t const count = (*seen_.insert(id, 0).first)++;
     if (count > 0) {
         id += "-" + std::to_string(count);
     }

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "TextTable.hpp"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 namespace richmarkup::formats {
 
@@ -20,7 +21,7 @@ public:
     static std::string slug(std::string_view text);
 
 private:
-    std::unordered_map<std::string, std::size_t> seen_;
+    TextTable<std::size_t> seen_; // how many headings had each identifier
 };
 
 } // namespace richmarkup::formats

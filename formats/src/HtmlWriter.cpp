@@ -2,12 +2,15 @@
 
 #include "NodeKinds.hpp"
 #include "NodeWalk.hpp"
+#include "PageBuffer.hpp"
+#include "TextTable.hpp"
 #include <richmarkup/formats/TextEscape.hpp>
 #include "UrlFilter.hpp"
 
 #include <document/vxzero/Document.hpp>
 
 #include <algorithm>
+#include <charconv>
 #include <ostream>
 #include <sstream>
 #include <string_view>
@@ -46,17 +49,6 @@ bool isCssVerticalAlign(std::string const& value) {
     return std::any_of(std::begin(known), std::end(known), [&](char const* k) { return value == k; });
 }
 
-// A token kind as a class name: letters, digits, '-' and '_' kept, anything else as '_'.
-std::string classToken(std::string const& value) {
-    std::string out;
-    for (char const c : value) {
-        bool const keep =
-            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
-        out.push_back(keep ? c : '_');
-    }
-    return out;
-}
-
 // Whether the kind's element carries the node's anchor id; those of the others reach nothing.
 bool writesId(dv::NodeKind kind) {
     switch (kind) {
@@ -74,25 +66,23 @@ bool writesId(dv::NodeKind kind) {
 // has already, the unique id it gets instead. Browsers follow a link to the first element
 // with its id; the first keeping it makes that the rule rather than an accident.
 struct PageIds {
-    std::unordered_set<std::string> anchors;
+    TextTable<dv::Node::Impl const*> anchors;
     std::unordered_map<dv::Node::Impl const*, std::string> renamed;
 };
 
 PageIds pageIdsOf(std::vector<dv::Node> const& topLevel) {
     PageIds ids;
     std::vector<std::pair<dv::Node::Impl const*, std::string>> later;
-    for (auto const& top : topLevel) {
-        forEachNode(top.getImpl(), [&](dv::Node::Impl const& node) {
-            if (auto const& anchor = node.getAnchorId(); anchor && !anchor->empty() && writesId(node.getKind())) {
-                std::string id = text::toUtf8(*anchor);
-                if (ids.anchors.count(id) != 0) {
-                    later.emplace_back(&node, std::move(id));
-                } else {
-                    ids.anchors.insert(std::move(id));
-                }
-            }
-        });
-    }
+    std::string id;
+    auto const gather = [&](dv::Node::Impl const& node, std::u16string const& anchor) {
+        id.clear();
+        text::appendUtf8(id, anchor);
+        if (!ids.anchors.insert(id, &node).second) {
+            later.emplace_back(&node, id);
+        }
+    };
+    forEachAnchorId(
+        topLevel.size(), [&](std::size_t i) { return topLevel[i].getImpl(); }, writesId, gather);
     // "-2", "-3", ... after the id, past any id the page has or has given; the count goes on
     // per id, so many copies of one id cost no search from "-2" each.
     std::unordered_set<std::string> given;
@@ -101,7 +91,7 @@ PageIds pageIdsOf(std::vector<dv::Node> const& topLevel) {
         std::size_t& suffix = nextSuffix.try_emplace(id, 2).first->second;
         for (;; ++suffix) {
             std::string candidate = id + "-" + std::to_string(suffix);
-            if (ids.anchors.count(candidate) == 0 && given.insert(candidate).second) {
+            if (!ids.anchors.contains(candidate) && given.insert(candidate).second) {
                 ids.renamed.emplace(node, std::move(candidate));
                 break;
             }
@@ -167,18 +157,27 @@ std::optional<dv::Alignment> blockAlignment(dv::Node::Impl const& block) {
 // way down and its closing on the way up.
 class HtmlRenderer {
 public:
-    HtmlRenderer(std::string& out, std::vector<dv::Node> const& topLevel, WriterWarningHandler const& onWarning)
-        : out_(out), ids_(pageIdsOf(topLevel)), onWarning_(onWarning) {}
+    HtmlRenderer(PageBuffer& page, std::vector<dv::Node> const& topLevel, WriterWarningHandler const& onWarning)
+        : page_(page), out_(page.text()), topLevel_(topLevel), onWarning_(onWarning) {}
 
+    // A top-level tree at a time: the stack holds one tree's path, not every tree of the page
+    // (memory touched for the first time costs a page fault per page).
     void render(std::vector<dv::Node> const& topLevel) {
-        for (auto it = topLevel.rbegin(); it != topLevel.rend(); ++it) {
-            stack_.push_back(Step{&*it, false, false, {}, false});
+        for (dv::Node const& top : topLevel) {
+            stack_.push_back(Step{&top, false, false, nullptr, false});
+            renderTree();
         }
+    }
+
+private:
+    void renderTree() {
         while (!stack_.empty()) {
-            Step step = std::move(stack_.back());
+            Step const step = stack_.back();
             stack_.pop_back();
             if (step.closing) {
-                out_ += step.close;
+                if (step.close != nullptr) {
+                    out_ += step.close;
+                }
                 linkDepth_ -= step.closesLink ? 1 : 0;
                 continue;
             }
@@ -187,38 +186,42 @@ public:
             }
             current_ = step.node;
             dv::Node::Impl const& node = *step.node->getImpl();
-            std::string close = open(node, step.headerRow);
+            char const* close = open(node, step.headerRow);
             bool const closesLink = node.getKind() == dv::NodeKind::HyperlinkNode;
-            stack_.push_back(Step{nullptr, true, false, std::move(close), closesLink});
+            stack_.push_back(Step{nullptr, true, false, close, closesLink});
             pushChildren(node, step.headerRow);
+            page_.flushIfLarge();
         }
     }
 
-private:
     struct Step {
         dv::Node const* node; // the handle in its parent's children, to report the node by
         bool closing;
-        bool headerRow; // a row whose cells are header cells, or such a cell
-        std::string close;
+        bool headerRow;    // a row whose cells are header cells, or such a cell
+        char const* close; // what closes the node's element, if anything
         bool closesLink = false;
     };
 
     void pushChildren(dv::Node::Impl const& node, bool headerRow) {
+        dv::NodeKind const kind = node.getKind();
+        if (isLeafKind(kind)) {
+            return;
+        }
         auto const& children = node.getChildren();
         bool firstRowIsHeader = false;
-        if (node.getKind() == dv::NodeKind::TableNode) {
+        if (kind == dv::NodeKind::TableNode) {
             auto const& meta = static_cast<dv::TableNode::Impl const&>(node).getTableNodeMetaData();
             firstRowIsHeader = meta && meta->getHasHeader().value_or(false);
         }
         for (std::size_t i = children.size(); i > 0; --i) {
             dv::Node const* child = &children[i - 1];
             bool header = false;
-            if (node.getKind() == dv::NodeKind::TableNode) {
+            if (kind == dv::NodeKind::TableNode) {
                 header = firstRowIsHeader && i == 1;
-            } else if (node.getKind() == dv::NodeKind::TableRowNode) {
+            } else if (kind == dv::NodeKind::TableRowNode) {
                 header = headerRow;
             }
-            stack_.push_back(Step{child, false, header, {}, false});
+            stack_.push_back(Step{child, false, header, nullptr, false});
         }
     }
 
@@ -237,23 +240,38 @@ private:
         }
     }
 
-    void text(std::optional<std::u16string> const& value) {
-        if (value) {
-            escaped(text::toUtf8(*value));
+    // Model text straight from UTF-16; made UTF-8 apart only for the rare message.
+    void escaped(std::u16string_view value) {
+        if (text::appendHtmlEscaped(out_, value) != 0 && onWarning_) {
+            std::string const which = text::replacedControlCharacters(text::toUtf8(value));
+            bool const several = which.find(',') != std::string::npos;
+            warn((several ? "control characters " : "control character ") + which + " written as U+FFFD");
         }
     }
 
-    void attribute(char const* name, std::string const& value) {
+    void text(std::optional<std::u16string> const& value) {
+        if (value) {
+            escaped(std::u16string_view(*value));
+        }
+    }
+
+    void attributeStart(char const* name) {
         out_.push_back(' ');
         out_ += name;
         out_ += "=\"";
+    }
+
+    void attribute(char const* name, std::string_view value) {
+        attributeStart(name);
         escaped(value);
         out_.push_back('"');
     }
 
     void attribute(char const* name, std::optional<std::u16string> const& value) {
         if (value) {
-            attribute(name, text::toUtf8(*value));
+            attributeStart(name);
+            escaped(std::u16string_view(*value));
+            out_.push_back('"');
         }
     }
 
@@ -262,8 +280,19 @@ private:
         if (!anchor || anchor->empty()) {
             return;
         }
-        if (!ids_.renamed.empty()) {
-            if (auto const found = ids_.renamed.find(&node); found != ids_.renamed.end()) {
+        if (!ids_) {
+            // Elements are written in the order the ids are gathered in: while no id has come
+            // twice, each is the first of its id and keeps it.
+            utf8_.clear();
+            text::appendUtf8(utf8_, *anchor);
+            if (seen_.insert(utf8_, &node).second) {
+                attribute("id", utf8_);
+                return;
+            }
+            pageIds();
+        }
+        if (!ids_->renamed.empty()) {
+            if (auto const found = ids_->renamed.find(&node); found != ids_->renamed.end()) {
                 attribute("id", found->second);
                 warn("duplicate id " + quoted(text::toUtf8(*anchor)) +
                      ": the first element with it keeps it and every link to it goes there; this one is written "
@@ -272,17 +301,20 @@ private:
                 return;
             }
         }
-        attribute("id", text::toUtf8(*anchor));
+        attribute("id", anchor);
     }
 
     void alignAttribute(std::optional<dv::Alignment> const& alignment) {
         if (char const* align = alignmentWord(alignment)) {
-            attribute("style", std::string("text-align:") + align);
+            // The words need no escaping.
+            out_ += " style=\"text-align:";
+            out_ += align;
+            out_.push_back('"');
         }
     }
 
     // Writes the node's opening (for leaves, all of it) and gives the text that closes it.
-    std::string open(dv::Node::Impl const& node, bool headerRow) {
+    char const* open(dv::Node::Impl const& node, bool headerRow) {
         switch (node.getKind()) {
         case dv::NodeKind::RichTextParagraphNode: {
             out_ += "<p";
@@ -293,13 +325,14 @@ private:
         }
         case dv::NodeKind::HeadingNode: {
             auto const& heading = static_cast<dv::HeadingNode::Impl const&>(node);
+            static constexpr char const* opens[] = {"<h1", "<h2", "<h3", "<h4", "<h5", "<h6"};
+            static constexpr char const* closes[] = {"</h1>\n", "</h2>\n", "</h3>\n", "</h4>\n", "</h5>\n", "</h6>\n"};
             int const level = std::clamp(static_cast<int>(heading.getLevel().value_or(1)), 1, 6);
-            std::string const tag = "h" + std::to_string(level);
-            out_ += "<" + tag;
+            out_ += opens[level - 1];
             idAttribute(node);
             alignAttribute(heading.getAlignment());
             out_ += ">";
-            return "</" + tag + ">\n";
+            return closes[level - 1];
         }
         case dv::NodeKind::ListContainer: {
             bool const ordered = static_cast<dv::ListContainer::Impl const&>(node).getIsOrdered().value_or(false);
@@ -308,7 +341,7 @@ private:
             out_ += tag;
             idAttribute(node);
             out_ += ">\n";
-            return std::string("</") + tag + ">\n";
+            return ordered ? "</ol>\n" : "</ul>\n";
         }
         case dv::NodeKind::ListItem:
             out_ += "<li";
@@ -338,14 +371,14 @@ private:
             auto const& code = static_cast<dv::CodeTextNode::Impl const&>(node);
             if (auto const& kind = code.getTokenKind()) {
                 out_ += "<span class=\"tok tok-";
-                out_ += classToken(text::toUtf8(*kind));
+                classToken(*kind);
                 out_ += "\">";
                 text(code.getText());
                 out_ += "</span>";
             } else {
                 text(code.getText());
             }
-            return {};
+            return nullptr;
         }
         case dv::NodeKind::TableNode: return openTable(node);
         case dv::NodeKind::TableRowNode: out_ += "<tr>\n"; return "</tr>\n";
@@ -355,16 +388,30 @@ private:
                 return "</td>\n";
             }
             // A browser centres header cells; they align like their column instead.
-            out_ += "<th";
-            attribute("style", std::string("text-align:") + headerAlignment(node));
-            out_ += ">";
+            out_ += "<th style=\"text-align:";
+            out_ += headerAlignment(node);
+            out_ += "\">";
             return "</th>\n";
-        case dv::NodeKind::RichTextNode: writeRun(static_cast<dv::RichTextNode::Impl const&>(node)); return {};
+        case dv::NodeKind::RichTextNode: writeRun(static_cast<dv::RichTextNode::Impl const&>(node)); return nullptr;
         case dv::NodeKind::HyperlinkNode: return openLink(static_cast<dv::HyperlinkNode::Impl const&>(node));
-        case dv::NodeKind::ImageNode: writeImage(static_cast<dv::ImageNode::Impl const&>(node)); return {};
-        case dv::NodeKind::EquationNode: writeEquation(static_cast<dv::EquationNode::Impl const&>(node)); return {};
+        case dv::NodeKind::ImageNode: writeImage(static_cast<dv::ImageNode::Impl const&>(node)); return nullptr;
+        case dv::NodeKind::EquationNode:
+            writeEquation(static_cast<dv::EquationNode::Impl const&>(node));
+            return nullptr;
         }
-        return {};
+        return nullptr;
+    }
+
+    // A token kind as a class name: letters, digits, '-' and '_' kept, any other byte of its
+    // UTF-8 as '_'.
+    void classToken(std::u16string const& kind) {
+        utf8_.clear();
+        text::appendUtf8(utf8_, kind);
+        for (char const c : utf8_) {
+            bool const keep =
+                (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+            out_.push_back(keep ? c : '_');
+        }
     }
 
     // The alignment a column's body cells share, for the header cell above them; left when
@@ -397,12 +444,19 @@ private:
         }
     }
 
-    char const* headerAlignment(dv::Node::Impl const& cell) const {
+    // A header cell is written once: its entry goes then, and the map holds the open tables'
+    // header rows only, not every table's of the page.
+    char const* headerAlignment(dv::Node::Impl const& cell) {
         auto const found = headerAlignments_.find(&cell);
-        return found == headerAlignments_.end() ? "left" : found->second;
+        if (found == headerAlignments_.end()) {
+            return "left";
+        }
+        char const* const align = found->second;
+        headerAlignments_.erase(found);
+        return align;
     }
 
-    std::string openTable(dv::Node::Impl const& node) {
+    char const* openTable(dv::Node::Impl const& node) {
         auto const& tableMeta = static_cast<dv::TableNode::Impl const&>(node).getTableNodeMetaData();
         if (tableMeta && tableMeta->getHasHeader().value_or(false)) {
             noteHeaderAlignments(node);
@@ -415,7 +469,13 @@ private:
             out_ += "<colgroup>";
             for (long long const width : *meta->getColumnWidths()) {
                 // A width that CSS cannot take (zero or negative) leaves the column to the browser.
-                out_ += width > 0 ? "<col style=\"width:" + std::to_string(width) + "px\">" : std::string("<col>");
+                if (width > 0) {
+                    out_ += "<col style=\"width:";
+                    appendNumber(width);
+                    out_ += "px\">";
+                } else {
+                    out_ += "<col>";
+                }
             }
             out_ += "</colgroup>\n";
         }
@@ -423,24 +483,29 @@ private:
     }
 
     void writeRun(dv::RichTextNode::Impl const& run) {
-        std::string close;
-        if (auto const& formatting = run.getFormatting()) {
-            auto wrap = [&](std::optional<bool> const& on, char const* tag) {
-                if (on.value_or(false)) {
-                    out_ += std::string("<") + tag + ">";
-                    close.insert(0, std::string("</") + tag + ">");
-                }
-            };
-            wrap(formatting->getBold(), "strong");
-            wrap(formatting->getItalic(), "em");
-            wrap(formatting->getUnderline(), "u");
-            wrap(formatting->getMonospace(), "code");
-        }
+        auto const& formatting = run.getFormatting();
+        bool const bold = formatting && formatting->getBold().value_or(false);
+        bool const italic = formatting && formatting->getItalic().value_or(false);
+        bool const underline = formatting && formatting->getUnderline().value_or(false);
+        bool const monospace = formatting && formatting->getMonospace().value_or(false);
+        out_ += bold ? "<strong>" : "";
+        out_ += italic ? "<em>" : "";
+        out_ += underline ? "<u>" : "";
+        out_ += monospace ? "<code>" : "";
         text(run.getText());
-        out_ += close;
+        out_ += monospace ? "</code>" : "";
+        out_ += underline ? "</u>" : "";
+        out_ += italic ? "</em>" : "";
+        out_ += bold ? "</strong>" : "";
     }
 
-    std::string openLink(dv::HyperlinkNode::Impl const& link) {
+    template <class Number>
+    void appendNumber(Number number) {
+        char digits[24];
+        out_.append(digits, std::to_chars(digits, digits + sizeof digits, number).ptr);
+    }
+
+    char const* openLink(dv::HyperlinkNode::Impl const& link) {
         std::string const address = text::linkAddress(link.getTarget(), link.getAnchor());
         bool const nested = linkDepth_ > 0;
         ++linkDepth_;
@@ -470,11 +535,26 @@ private:
     }
 
     // The page's id that an internal link names ("#" alone is the top of the page).
-    std::optional<std::string> pageAnchor(std::string const& name) const {
+    std::optional<std::string> pageAnchor(std::string const& name) {
         if (name.empty()) {
             return name;
         }
-        return text::linkedAnchor(name, [&](std::string const& id) { return ids_.anchors.count(id) != 0; });
+        if (!ids_) {
+            // An id written already is the one the link names, as it stands: the look-up takes
+            // the name as written first. Anything else needs every id of the page.
+            if (seen_.contains(name)) {
+                return name;
+            }
+            pageIds();
+        }
+        return text::linkedAnchor(name, [&](std::string const& id) { return ids_->anchors.contains(id); });
+    }
+
+    // Every id of the page, gathered at the first link or repeated id that needs ids not yet
+    // written: most pages link backwards or not at all, and the gathering walks every node.
+    void pageIds() {
+        ids_ = pageIdsOf(topLevel_);
+        seen_ = {};
     }
 
     // An image with a source to load; else its alternative text in a span, since an img needs
@@ -548,8 +628,12 @@ private:
         out_ += "</code></span>";
     }
 
+    PageBuffer& page_;
     std::string& out_;
-    PageIds const ids_;
+    std::string utf8_; // a text made UTF-8 where it is needed so, reused
+    std::vector<dv::Node> const& topLevel_;
+    TextTable<dv::Node::Impl const*> seen_; // the ids written so far, until ids_ is gathered
+    std::optional<PageIds> ids_;
     WriterWarningHandler const& onWarning_;
     dv::Node const* current_ = nullptr; // the node being written
     std::unordered_map<dv::Node::Impl const*, char const*> headerAlignments_;
@@ -560,7 +644,8 @@ private:
 } // namespace
 
 void HtmlWriter::write(std::ostream& out, std::vector<dv::Node> const& topLevel, Options const& options) {
-    std::string page;
+    PageBuffer buffer(out);
+    std::string& page = buffer.text();
     if (!options.fragment) {
         page += "<!DOCTYPE html>\n<html lang=\"";
         text::appendHtmlEscaped(page, options.language);
@@ -579,11 +664,11 @@ void HtmlWriter::write(std::ostream& out, std::vector<dv::Node> const& topLevel,
         }
         page += "</head>\n<body>\n";
     }
-    HtmlRenderer(page, topLevel, options.onWarning).render(topLevel);
+    HtmlRenderer(buffer, topLevel, options.onWarning).render(topLevel);
     if (!options.fragment) {
         page += "</body>\n</html>\n";
     }
-    out << page;
+    buffer.flush();
 }
 
 bool HtmlWriter::allowedLink(std::string const& url) { return UrlFilter::forLink(url).has_value(); }

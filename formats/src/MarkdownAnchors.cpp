@@ -1,9 +1,10 @@
 #include "MarkdownAnchors.hpp"
 
+#include "NodeWalk.hpp"
+
 #include <richmarkup/formats/TextEscape.hpp>
 
 #include <cstdlib>
-#include <ostream>
 
 namespace richmarkup::formats {
 
@@ -20,20 +21,16 @@ constexpr char closing = '\x02';
 
 void MarkdownAnchors::collect() {
     collected_ = true;
-    std::vector<dv::Node::Impl const*> stack(topLevel_.rbegin(), topLevel_.rend());
-    while (!stack.empty()) {
-        dv::Node::Impl const* node = stack.back();
-        stack.pop_back();
-        if (auto const& anchor = node->getAnchorId(); anchor && !anchor->empty()) {
-            anchors_.emplace(text::toUtf8(*anchor), node);
-        }
-        auto const& children = node->getChildren();
-        for (std::size_t i = children.size(); i > 0; --i) {
-            if (auto const* child = children[i - 1].getImpl()) {
-                stack.push_back(child);
-            }
-        }
-    }
+    std::string id;
+    // Any node may be the one a link names, whether Markdown gives it an id or not.
+    auto const everyKind = [](dv::NodeKind) { return true; };
+    auto const add = [&](dv::Node::Impl const& node, std::u16string const& anchor) {
+        id.clear();
+        text::appendUtf8(id, anchor);
+        anchors_.insert(id, &node);
+    };
+    forEachAnchorId(
+        topLevel_.size(), [&](std::size_t i) { return topLevel_[i].getImpl(); }, everyKind, add);
 }
 
 dv::Node::Impl const* MarkdownAnchors::find(std::string_view name) {
@@ -41,8 +38,8 @@ dv::Node::Impl const* MarkdownAnchors::find(std::string_view name) {
         collect();
     }
     auto const id =
-        text::linkedAnchor(name, [&](std::string const& candidate) { return anchors_.count(candidate) != 0; });
-    return id ? anchors_.at(*id) : nullptr;
+        text::linkedAnchor(name, [&](std::string const& candidate) { return anchors_.contains(candidate); });
+    return id ? *anchors_.find(*id) : nullptr;
 }
 
 std::string MarkdownAnchors::placeholder(dv::Node::Impl const& link, dv::Node::Impl const& heading,
@@ -52,26 +49,60 @@ std::string MarkdownAnchors::placeholder(dv::Node::Impl const& link, dv::Node::I
 }
 
 void MarkdownAnchors::headingWritten(dv::Node::Impl const& heading, std::string const& id) {
-    headingIds_.emplace(&heading, id);
+    dv::Node::Impl const* const node = &heading;
+    headingIds_.insert(pointerKey(node), id);
 }
 
-void MarkdownAnchors::write(
-    std::ostream& out, std::string_view text,
-    std::function<std::string(dv::Node::Impl const&, std::string const&)> const& unreached) const {
+MarkdownAnchors::Link const& MarkdownAnchors::linkAt(std::string_view text, std::size_t start, std::size_t& end) const {
+    end = text.find(closing, start);
+    return links_[std::strtoul(text.data() + start + 1, nullptr, 10)];
+}
+
+std::string const* MarkdownAnchors::idOf(Link const& link) const {
+    std::string const* id = headingIds_.find(pointerKey(link.heading));
+    return id != nullptr && !id->empty() ? id : nullptr;
+}
+
+void MarkdownAnchors::pass(std::string_view text, std::string& out) {
+    if (!kept_.empty() || links_.empty()) {
+        (kept_.empty() ? out : kept_).append(text);
+        return;
+    }
+    // A link whose heading has no id (yet) is replaced at the end, with what is said of it:
+    // everything from it on waits with it, so that the page and what is said stay in order.
     std::size_t begin = 0;
-    for (std::size_t start; !links_.empty() && (start = text.find(opening, begin)) != std::string_view::npos;) {
-        std::size_t const end = text.find(closing, start);
-        out.write(text.data() + begin, static_cast<std::streamsize>(start - begin));
-        Link const& link = links_[std::strtoul(text.data() + start + 1, nullptr, 10)];
-        if (auto const it = headingIds_.find(link.heading); it != headingIds_.end() && !it->second.empty()) {
-            out.put('#');
-            out.write(it->second.data(), static_cast<std::streamsize>(it->second.size()));
+    for (std::size_t start; (start = text.find(opening, begin)) != std::string_view::npos;) {
+        std::size_t end = 0;
+        std::string const* id = idOf(linkAt(text, start, end));
+        out.append(text.data() + begin, start - begin);
+        if (id == nullptr) {
+            kept_.assign(text.substr(start));
+            return;
+        }
+        out.push_back('#');
+        out += *id;
+        begin = end + 1;
+    }
+    out.append(text.data() + begin, text.size() - begin);
+}
+
+void MarkdownAnchors::finish(std::string& out, Unreached const& unreached) {
+    std::string_view const text = kept_;
+    std::size_t begin = 0;
+    for (std::size_t start; (start = text.find(opening, begin)) != std::string_view::npos;) {
+        std::size_t end = 0;
+        Link const& link = linkAt(text, start, end);
+        out.append(text.data() + begin, start - begin);
+        if (std::string const* id = idOf(link)) {
+            out.push_back('#');
+            out += *id;
         } else {
-            out << unreached(*link.link, link.address);
+            out += unreached(*link.link, link.address);
         }
         begin = end + 1;
     }
-    out.write(text.data() + begin, static_cast<std::streamsize>(text.size() - begin));
+    out.append(text.data() + begin, text.size() - begin);
+    kept_.clear();
 }
 
 } // namespace richmarkup::formats

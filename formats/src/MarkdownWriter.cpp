@@ -5,6 +5,8 @@
 #include "NodeKinds.hpp"
 #include "NodeWalk.hpp"
 #include "NodeWarnings.hpp"
+#include "PageBuffer.hpp"
+#include "Utf16Text.hpp"
 #include <richmarkup/formats/TextEscape.hpp>
 #include "UrlFilter.hpp"
 
@@ -12,7 +14,11 @@
 #include <document/vxzero/NodeAccess.hpp>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <cstring>
+#include <functional>
+#include <initializer_list>
 #include <optional>
 #include <ostream>
 #include <sstream>
@@ -25,7 +31,61 @@ namespace {
 
 namespace dv = document::vxzero;
 
-using NodeList = std::vector<dv::Node::Impl const*>;
+// Nodes in order, as many as most blocks hold kept in place: a block's children are listed at
+// every block, and an allocation for each list would cost more than the listing.
+class NodeList {
+public:
+    using value_type = dv::Node::Impl const*;
+
+    NodeList() = default;
+    NodeList(std::initializer_list<value_type> nodes) {
+        for (value_type node : nodes) {
+            push_back(node);
+        }
+    }
+    NodeList(NodeList const&) = default;
+    NodeList(NodeList&& other) noexcept
+        : size_(std::exchange(other.size_, 0)), inPlace_(other.inPlace_), more_(std::move(other.more_)) {}
+    NodeList& operator=(NodeList const&) = default;
+    NodeList& operator=(NodeList&& other) noexcept {
+        size_ = std::exchange(other.size_, 0);
+        inPlace_ = other.inPlace_;
+        more_ = std::move(other.more_);
+        return *this;
+    }
+    ~NodeList() = default;
+
+    void reserve(std::size_t size) {
+        if (size > inPlace) {
+            more_.reserve(size);
+        }
+    }
+
+    void push_back(value_type node) {
+        if (size_ < inPlace) {
+            inPlace_[size_++] = node;
+            return;
+        }
+        if (size_ == inPlace) {
+            more_.assign(inPlace_.begin(), inPlace_.end());
+        }
+        more_.push_back(node);
+        ++size_;
+    }
+
+    std::size_t size() const noexcept { return size_; }
+    bool empty() const noexcept { return size_ == 0; }
+    value_type const* begin() const noexcept { return size_ <= inPlace ? inPlace_.data() : more_.data(); }
+    value_type const* end() const noexcept { return begin() + size_; }
+    value_type operator[](std::size_t i) const noexcept { return begin()[i]; }
+    value_type front() const noexcept { return *begin(); }
+
+private:
+    static constexpr std::size_t inPlace = 16;
+    std::size_t size_ = 0;
+    std::array<value_type, inPlace> inPlace_; // the first size_ are set
+    std::vector<value_type> more_;            // all of them, once there are more than inPlace
+};
 
 // Blocks nested deeper than this (lists in list items, tables in cells, ...) are written as one
 // flat paragraph of their content: every level costs native stack and, in lists, indentation
@@ -43,7 +103,7 @@ bool isAsciiPunctuation(char c) {
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 // ASCII punctuation that can begin or end markup wherever it stands in a line.
-bool alwaysEscaped(char c) {
+constexpr bool alwaysEscaped(char c) {
     switch (c) {
     case '\\':
     case '`':
@@ -63,6 +123,32 @@ bool alwaysEscaped(char c) {
     case '&': return true;
     default: return false;
     }
+}
+
+constexpr struct EscapedBytes {
+    bool has[256] = {};
+    constexpr EscapedBytes() {
+        for (int c = 0; c < 256; ++c) {
+            has[c] = alwaysEscaped(static_cast<char>(c));
+        }
+    }
+} escapedBytes;
+
+// Whether any of the sixteen bytes at `p` may need a backslash: one from '!' to '`' (capitals
+// and digits among them), '|' or '~'. Most text is lower-case letters, blanks and UTF-8 beyond
+// ASCII, and is passed over sixteen bytes at a time.
+bool mayEscape16(char const* p) noexcept {
+#if defined(__SSE2__)
+    __m128i const bytes = _mm_loadu_si128(reinterpret_cast<__m128i const*>(p));
+    // Signed: bytes from 0x80 up are below 0x21.
+    __m128i may = _mm_and_si128(_mm_cmpgt_epi8(bytes, _mm_set1_epi8(0x20)), _mm_cmplt_epi8(bytes, _mm_set1_epi8(0x61)));
+    may = _mm_or_si128(may, _mm_cmpeq_epi8(bytes, _mm_set1_epi8('|')));
+    may = _mm_or_si128(may, _mm_cmpeq_epi8(bytes, _mm_set1_epi8('~')));
+    return _mm_movemask_epi8(may) != 0;
+#else
+    (void)p;
+    return true;
+#endif
 }
 
 // A blank as a character reference: readers strip literal blanks that start or end a line.
@@ -91,6 +177,14 @@ std::string quoted(std::string_view text) {
     return out;
 }
 
+// What is said of an internal link to `address` that reaches no heading: `target` is the node
+// it names, if any.
+std::string unreachedLink(std::string_view address, dv::Node::Impl const* target) {
+    return "link to " + quoted(address) + " written as it stands: " +
+           (target != nullptr ? kindPhrase(target->getKind()) + " has no id in Markdown"
+                              : std::string("no element has that anchor id"));
+}
+
 // Reports, at the node concerned, what the Markdown holds otherwise than the model.
 class Warnings : public NodeWarnings {
 public:
@@ -105,57 +199,126 @@ public:
     }
 };
 
+// Strings kept with their room once used: a page makes one for every paragraph, item, cell and
+// line of code, most of them short-lived.
+class SpareStrings {
+public:
+    std::string take() {
+        if (spares_.empty()) {
+            return {};
+        }
+        std::string text = std::move(spares_.back());
+        spares_.pop_back();
+        return text;
+    }
+    void give(std::string&& text) {
+        if (text.capacity() > std::string().capacity() && text.capacity() <= maxRoom && spares_.size() < maxKept) {
+            text.clear();
+            spares_.push_back(std::move(text));
+        }
+    }
+
+private:
+    static constexpr std::size_t maxRoom = 64 * 1024;
+    static constexpr std::size_t maxKept = 256;
+    std::vector<std::string> spares_;
+};
+
+// A step of the inline walk: a node, or (null node) the end of a link, whose markup is the
+// last of the scratch's closes.
+struct InlineStep {
+    dv::Node::Impl const* node;
+};
+
+// What an inline writer works in, kept from one paragraph to the next.
+struct InlineScratch {
+    std::string runText; // room for the run gathered so far
+    std::string inner;   // a formatted segment's content, before its delimiters
+    std::vector<InlineStep> stack;
+    std::vector<std::string> closes; // of the links open in the walk, innermost last
+    bool inUse = false;
+};
+
 // What one page's writers share.
 struct Context {
     Warnings warnings;
     MarkdownAnchors anchors;
     HeadingIds headingIds;
+    SpareStrings spares;
+    InlineScratch scratch;
 };
 
-std::size_t loneSurrogates(std::u16string_view text) {
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char16_t const c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            ++count;
+// Writes model text at `dst` as UTF-8 with one kind of line end (a lone CR ends a line in
+// Markdown as well); other control characters become U+FFFD, as in the HTML writer, and so do
+// lone surrogates. dst has room for cleanRoom(text) bytes. Adds how many characters were
+// replaced to `replaced`, sets `lineEnds` when a line ends in the text; gives the end.
+char* writeClean(char* dst, std::u16string_view text, std::size_t& replaced, bool& lineEnds) {
+    char16_t const* p = text.data();
+    char16_t const* const end = p + text.size();
+    while (p != end) {
+        std::size_t const run = utf16::narrowPrintable<>(p, end, dst);
+        p += run;
+        dst += run;
+        if (p == end) {
+            break;
+        }
+        char16_t const unit = *p;
+        if (unit == '\r' || unit == '\n') {
+            *dst++ = '\n';
+            lineEnds = true;
+            ++p;
+            if (unit == '\r' && p != end && *p == '\n') {
+                ++p;
+            }
+        } else if (unit == '\t') {
+            *dst++ = '\t';
+            ++p;
+        } else if (unit < 0x80) {
+            std::memcpy(dst, replacementCharacter, 3);
+            dst += 3;
+            ++replaced;
+            ++p;
+        } else {
+            bool lone = false;
+            dst = utf16::encodeWide(dst, p, end, lone);
+            replaced += lone ? 1 : 0;
         }
     }
-    return count;
+    return dst;
 }
 
-// Model text as UTF-8 with one kind of line end (a lone CR ends a line in Markdown as well);
-// other control characters become U+FFFD, as in the HTML writer. `replaced`, when given,
-// counts them and the lone surrogates; `lineEnds`, when given, tells whether a line ends.
+// The most bytes writeClean writes for `text`: three a unit (U+FFFD for a control).
+std::size_t cleanRoom(std::u16string_view text) { return 3 * text.size(); }
+
+// Text written at the end of a string that is only ever grown: the string's size is the room,
+// `length` the part written. Growing fills the new room, so a buffer that is reused is filled
+// once, not at every text.
+std::size_t appendClean(std::string& room, std::size_t& length, std::u16string_view text, bool& lineEnds) {
+    if (room.size() - length < cleanRoom(text)) {
+        room.resize(std::max(length + cleanRoom(text), 2 * room.size()));
+    }
+    std::size_t replaced = 0;
+    length = static_cast<std::size_t>(writeClean(&room[length], text, replaced, lineEnds) - room.data());
+    return replaced;
+}
+
+// Appends to `out` as writeClean writes; gives how many characters were replaced.
+std::size_t appendClean(std::string& out, std::u16string_view text, bool& lineEnds) {
+    std::size_t length = out.size();
+    std::size_t const replaced = appendClean(out, length, text, lineEnds);
+    out.resize(length);
+    return replaced;
+}
+
+// The same as a string of its own; `replaced` and `lineEnds`, when given, get what
+// appendClean gives.
 std::string cleanText(std::optional<std::u16string> const& value, std::size_t* replaced = nullptr,
                       bool* lineEnds = nullptr) {
-    if (!value) {
-        return {};
-    }
-    std::string const utf8 = text::toUtf8(*value);
-    if (replaced != nullptr) {
-        *replaced = loneSurrogates(*value);
-    }
     std::string out;
-    out.reserve(utf8.size());
     bool ends = false;
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        auto const c = static_cast<unsigned char>(utf8[i]);
-        if (c == '\r' || c == '\n') {
-            out.push_back('\n');
-            ends = true;
-            if (c == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') {
-                ++i;
-            }
-        } else if ((c < 0x20 && c != '\t') || c == 0x7F) {
-            out += replacementCharacter;
-            if (replaced != nullptr) {
-                ++*replaced;
-            }
-        } else {
-            out.push_back(utf8[i]);
-        }
+    std::size_t const count = value ? appendClean(out, *value, ends) : 0;
+    if (replaced != nullptr) {
+        *replaced = count;
     }
     if (lineEnds != nullptr) {
         *lineEnds = ends;
@@ -201,6 +364,9 @@ std::string characterReference(std::string_view character) {
 std::size_t spaceAt(std::string_view text, std::size_t pos) {
     auto byte = [&](std::size_t i) { return i < text.size() ? static_cast<unsigned char>(text[i]) : 0u; };
     unsigned const b0 = byte(pos);
+    if (b0 < 0xC2) {
+        return b0 == ' ' || b0 == '\t' ? 1 : 0;
+    }
     unsigned const b1 = byte(pos + 1);
     unsigned const b2 = byte(pos + 2);
     if (b0 == ' ' || b0 == '\t') {
@@ -218,6 +384,9 @@ std::size_t spaceAt(std::string_view text, std::size_t pos) {
 
 // Length of the whitespace character that ends `text`, or 0.
 std::size_t spaceAtEnd(std::string_view text) {
+    if (!text.empty() && static_cast<unsigned char>(text.back()) < 0x80) {
+        return text.back() == ' ' || text.back() == '\t' ? 1 : 0; // the longer ones end beyond ASCII
+    }
     for (std::size_t length = 1; length <= 3 && length <= text.size(); ++length) {
         if (spaceAt(text, text.size() - length) == length) {
             return length;
@@ -262,6 +431,12 @@ std::string_view trimmedAddress(std::string_view url) {
     return url;
 }
 
+// Bytes of an address that destination() writes as they stand, whatever precedes them.
+bool plainInAddress(char ch) {
+    auto const c = static_cast<unsigned char>(ch);
+    return c > 0x20 && c != 0x7F && c != '(' && c != ')' && c != '<' && c != '>' && c != '\\' && c != '&';
+}
+
 // A link or image address as Markdown reads it back: in angle brackets when it holds a space
 // or a parenthesis; backslashes, angle brackets and reference-like '&' escaped; control
 // characters, line ends included (which no form allows), percent-encoded.
@@ -269,7 +444,17 @@ std::string destination(std::string_view url) {
     static constexpr char hex[] = "0123456789ABCDEF";
     bool pointed = false;
     std::string body;
+    body.reserve(url.size() + 2);
     for (std::size_t i = 0; i < url.size(); ++i) {
+        // Most of an address is letters, digits and the punctuation below: copied in runs.
+        std::size_t run = i;
+        while (run < url.size() && plainInAddress(url[run])) {
+            ++run;
+        }
+        body.append(url, i, run - i);
+        if ((i = run) == url.size()) {
+            break;
+        }
         auto const c = static_cast<unsigned char>(url[i]);
         if (c < 0x20 || c == 0x7F) {
             body.push_back('%');
@@ -291,23 +476,26 @@ std::string destination(std::string_view url) {
             body.push_back(url[i]);
         }
     }
-    return pointed ? "<" + body + ">" : body;
+    if (pointed) {
+        body.insert(0, 1, '<');
+        body.push_back('>');
+    }
+    return body;
 }
 
 // A code span around `text` (which does not start or end with a line end): a fence longer than
 // any backtick run inside, and a space of padding where readers would strip one or read the
 // text's backtick as part of the fence.
-std::string codeSpan(std::string_view text) {
+void appendCodeSpan(std::string& out, std::string_view text) {
     std::size_t longest = 0;
-    std::size_t run = 0;
-    for (char const c : text) {
-        run = c == '`' ? run + 1 : 0;
-        longest = std::max(longest, run);
+    for (std::size_t i = text.find('`'); i != std::string_view::npos;) {
+        std::size_t const end = std::min(text.find_first_not_of('`', i), text.size());
+        longest = std::max(longest, end - i);
+        i = text.find('`', end);
     }
-    std::string const fence(longest + 1, '`');
     bool const pad =
         text.front() == '`' || text.back() == '`' || (text.size() > 1 && text.front() == ' ' && text.back() == ' ');
-    std::string out = fence;
+    out.append(longest + 1, '`');
     if (pad) {
         out.push_back(' ');
     }
@@ -315,7 +503,13 @@ std::string codeSpan(std::string_view text) {
     if (pad) {
         out.push_back(' ');
     }
-    return out + fence;
+    out.append(longest + 1, '`');
+}
+
+std::string codeSpan(std::string_view text) {
+    std::string out;
+    appendCodeSpan(out, text);
+    return out;
 }
 
 // Whether `$tex$` and `$$tex$$` read back as `tex`: a '$' outside braces ends the TeX, and
@@ -383,7 +577,19 @@ enum class InlineMode {
 // neighbours let them).
 class InlineWriter {
 public:
-    InlineWriter(InlineMode mode, Context& context) : mode_(mode), context_(context) {}
+    InlineWriter(InlineMode mode, Context& context)
+        : mode_(mode), context_(context), scratch_(context.scratch.inUse ? own_ : context.scratch),
+          out_(context.spares.take()), runText_(scratch_.runText), stack_(scratch_.stack), closes_(scratch_.closes),
+          inner_(scratch_.inner) {
+        scratch_.inUse = true;
+    }
+    ~InlineWriter() {
+        scratch_.inUse = false;
+        runLength_ = 0;
+        context_.spares.give(std::move(out_));
+    }
+    InlineWriter(InlineWriter const&) = delete;
+    InlineWriter& operator=(InlineWriter const&) = delete;
 
     // Keeps the text a reader of the Markdown finds, for a heading's id.
     void keepText() { keepText_ = true; }
@@ -395,17 +601,17 @@ public:
 
     // Walks with a stack of its own: links may nest as deep as a model lets them.
     void write(dv::Node::Impl const& root) {
-        struct Step {
-            dv::Node::Impl const* node;
-            std::string close; // for a link's end, when node is null
-        };
-        std::vector<Step> stack{Step{&root, {}}};
+        std::vector<Step>& stack = stack_;
+        stack.clear();
+        closes_.clear();
+        stack.push_back(Step{&root});
         while (!stack.empty()) {
-            Step step = std::move(stack.back());
+            Step const step = stack.back();
             stack.pop_back();
             if (step.node == nullptr) {
                 flushRun();
-                markup(step.close);
+                markup(closes_.back());
+                closes_.pop_back();
                 inLink_ = false;
                 continue;
             }
@@ -440,7 +646,8 @@ public:
                     flushRun();
                     markup("[");
                     inLink_ = true;
-                    stack.push_back(Step{nullptr, "](" + *target + ")"});
+                    closes_.push_back("](" + *target + ")");
+                    stack.push_back(Step{nullptr});
                 }
                 break;
             }
@@ -459,7 +666,7 @@ public:
             auto const& children = node.getChildren();
             for (std::size_t i = children.size(); i > 0; --i) {
                 if (children[i - 1]) {
-                    stack.push_back(Step{children[i - 1].getImpl(), {}});
+                    stack.push_back(Step{children[i - 1].getImpl()});
                 }
             }
         }
@@ -477,18 +684,21 @@ public:
         }
         // The table splits its rows before any other reading, code spans included, and takes
         // the backslash off each escaped pipe.
-        std::string cell;
-        for (char const c : out_) {
-            if (c == '|') {
-                cell.push_back('\\');
-            }
-            cell.push_back(c);
+        std::string cell = context_.spares.take();
+        std::size_t begin = 0;
+        for (std::size_t pipe = out_.find('|'); pipe != std::string::npos; pipe = out_.find('|', pipe + 1)) {
+            cell.append(out_, begin, pipe - begin);
+            cell.push_back('\\');
+            begin = pipe;
         }
+        cell.append(out_, begin, std::string::npos);
         return cell;
     }
 
 private:
     enum class Line { Start, Digits, Other };
+
+    using Step = InlineStep;
 
     Warnings const& warnings() const { return context_.warnings; }
 
@@ -503,9 +713,16 @@ private:
         if (!value || value->empty()) {
             return;
         }
-        std::size_t replaced = 0;
+        if (!hasRun_ || !(runStyle_ == style)) {
+            flushRun();
+            hasRun_ = true;
+            runStyle_ = style;
+        }
+        // The run's text goes where it is gathered; what is said of it looks at it there.
+        std::size_t const start = runLength_;
         bool lineEnds = false;
-        std::string text = cleanText(value, warnings().enabled() ? &replaced : nullptr, &lineEnds);
+        std::size_t const replaced = appendClean(runText_, runLength_, *value, lineEnds);
+        std::string_view const text(runText_.data() + start, runLength_ - start);
         warnings().reportReplaced(node, replaced);
         if (lineEnds) {
             breakNode_ = &node;
@@ -519,16 +736,8 @@ private:
             warnings().report(node, "underline written as raw HTML <u>, which safe renderers drop (the text stays)");
         }
         if (keepText_) {
-            keep(oneLine(text));
+            keep(oneLine(std::string(text)));
         }
-        if (hasRun_ && runStyle_ == style) {
-            runText_ += text;
-            return;
-        }
-        flushRun();
-        hasRun_ = true;
-        runStyle_ = style;
-        runText_ = std::move(text);
     }
 
     void flushRun() {
@@ -536,19 +745,18 @@ private:
             return;
         }
         hasRun_ = false;
-        std::string const text = std::move(runText_);
-        runText_.clear();
+        std::string_view const text(runText_.data(), runLength_);
         std::size_t begin = 0;
         while (true) {
             std::size_t const end = text.find('\n', begin);
-            segment(std::string_view(text).substr(begin, end == std::string::npos ? std::string::npos : end - begin),
-                    runStyle_);
+            segment(text.substr(begin, end == std::string::npos ? std::string::npos : end - begin), runStyle_);
             if (end == std::string::npos) {
                 break;
             }
             lineBreak();
             begin = end + 1;
         }
+        runLength_ = 0;
     }
 
     // One line of a run. Blanks at either end go outside the formatting: delimiters next to a
@@ -575,14 +783,18 @@ private:
             return;
         }
         std::string_view const core = text.substr(begin, end - begin);
-        std::string inner;
+        std::string& inner = inner_;
+        inner.clear();
+        if (style.underline) {
+            inner += "<u>";
+        }
         if (style.monospace) {
-            inner = codeSpan(core);
+            appendCodeSpan(inner, core);
         } else {
             escape(inner, core);
         }
         if (style.underline) {
-            inner = "<u>" + inner + "</u>";
+            inner += "</u>";
         }
         if (style.bold || style.italic) {
             emphasis(inner, style);
@@ -601,7 +813,7 @@ private:
         flushBreaks();
         char const mark = lastCloser_ == '*' ? '_' : '*';
         bool const underscore = mark == '_'; // '_' never opens or closes between word characters
-        std::string const delimiter = std::string(style.bold ? 2 : 0, mark) + std::string(style.italic ? 1 : 0, mark);
+        std::size_t const delimiter = (style.bold ? 2 : 0) + (style.italic ? 1 : 0);
         if (line_ != Line::Start && (underscore || !isAsciiAlnum(inner.front())) && lastIsWordCharacter()) {
             std::size_t start = out_.size() - 1;
             while (start > 0 && (static_cast<unsigned char>(out_[start]) & 0xC0) == 0x80) {
@@ -611,9 +823,9 @@ private:
             out_.resize(start);
             out_ += reference;
         }
-        out_ += delimiter;
+        out_.append(delimiter, mark);
         out_ += inner;
-        out_ += delimiter;
+        out_.append(delimiter, mark);
         line_ = Line::Other;
         lastCloser_ = mark;
         needsBoundary_ = underscore || !isAsciiAlnum(inner.back());
@@ -630,12 +842,24 @@ private:
     }
 
     void escape(std::string& out, std::string_view text) const {
-        for (char const c : text) {
-            if (alwaysEscaped(c) && !(c == '|' && mode_ == InlineMode::TableCell)) {
-                out.push_back('\\');
+        // In runs: most text has nothing to escape.
+        bool const cell = mode_ == InlineMode::TableCell;
+        std::size_t run = 0;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            while (i + 16 <= text.size() && !mayEscape16(text.data() + i)) {
+                i += 16;
             }
-            out.push_back(c);
+            if (i == text.size()) {
+                break;
+            }
+            auto const c = static_cast<unsigned char>(text[i]);
+            if (escapedBytes.has[c] && !(c == '|' && cell)) {
+                out.append(text.data() + run, i - run);
+                out.push_back('\\');
+                run = i;
+            }
         }
+        out.append(text.data() + run, text.size() - run);
     }
 
     // Text outside any formatting.
@@ -645,6 +869,12 @@ private:
         }
         flushBreaks();
         for (std::size_t i = 0; i < text.size();) {
+            if (line_ == Line::Other && !needsBoundary_ && !needsNonDigit_) {
+                // Past the start of a line and what follows markup only the punctuation that
+                // can be markup anywhere needs a backslash.
+                escape(out_, text.substr(i));
+                break;
+            }
             char const c = text[i];
             std::size_t const length = static_cast<unsigned char>(c) < 0x80 ? 1 : utf8Length(text, i);
             bool const digit = c >= '0' && c <= '9';
@@ -747,9 +977,7 @@ private:
             return context_.anchors.placeholder(link, *target, kept);
         }
         if (warnings().enabled()) {
-            warnings().report(link, "link to " + quoted(kept) + " written as it stands: " +
-                                        (target != nullptr ? kindPhrase(target->getKind()) + " has no id in Markdown"
-                                                           : std::string("no element has that anchor id")));
+            warnings().report(link, unreachedLink(kept, target));
         }
         return destination(kept);
     }
@@ -844,6 +1072,8 @@ private:
 
     InlineMode mode_;
     Context& context_;
+    InlineScratch own_; // when the context's is in use
+    InlineScratch& scratch_;
     std::string out_;
     Line line_ = Line::Start;
     std::size_t pendingBreaks_ = 0;
@@ -856,7 +1086,11 @@ private:
     bool keepText_ = false;
     bool quietAboutBlocks_ = false;
     Style runStyle_;
-    std::string runText_;
+    std::string& runText_; // room for the run: its first runLength_ bytes are the run's text
+    std::size_t runLength_ = 0;
+    std::vector<Step>& stack_;
+    std::vector<std::string>& closes_;
+    std::string& inner_;
     std::string text_;
 };
 
@@ -871,12 +1105,15 @@ struct Block {
 // Writes blocks; container blocks indent or wrap the blocks of their content.
 class BlockWriter {
 public:
-    explicit BlockWriter(Context& context) : context_(context) {}
+    // Top-level blocks are handed to `page` as soon as the next one is under way (a list looks
+    // at the block before it), each after a blank line: the page is never whole in memory.
+    BlockWriter(Context& context, std::function<void(std::string_view)> page)
+        : context_(context), page_(std::move(page)) {}
 
-    std::string document(NodeList const& nodes) {
+    void document(NodeList const& nodes) {
         std::vector<Block> blocks;
         flow(nodes, 0, blocks);
-        return join(blocks, false);
+        handOn(blocks, blocks.size());
     }
 
 private:
@@ -893,6 +1130,9 @@ private:
     void flow(NodeList const& nodes, std::size_t depth, std::vector<Block>& into, Heading* heading = nullptr) {
         std::size_t i = 0;
         while (i < nodes.size()) {
+            if (depth == 0 && into.size() > 1) {
+                handOn(into, into.size() - 1);
+            }
             if (!isInlineKind(nodes[i]->getKind())) {
                 block(*nodes[i], depth, into);
                 ++i;
@@ -917,6 +1157,18 @@ private:
         }
     }
 
+    // The first `count` top-level blocks to the page.
+    void handOn(std::vector<Block>& blocks, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) {
+            if (handedOn_++ > 0) {
+                page_("\n\n");
+            }
+            page_(blocks[i].text);
+            context_.spares.give(std::move(blocks[i].text));
+        }
+        blocks.erase(blocks.begin(), blocks.begin() + static_cast<std::ptrdiff_t>(count));
+    }
+
     // One line of a heading; its first gives the heading's id. An empty heading is the marker
     // alone.
     void headingLine(Heading& heading, std::string const& readBack, std::string text, std::vector<Block>& into) {
@@ -925,10 +1177,13 @@ private:
             context_.anchors.headingWritten(heading.node, id);
             heading.written = true;
         }
-        std::string line(static_cast<std::size_t>(heading.level), '#');
+        std::string line = context_.spares.take();
+        line.append(static_cast<std::size_t>(heading.level), '#');
         if (!text.empty()) {
-            line += " " + text;
+            line += ' ';
+            line += text;
         }
+        context_.spares.give(std::move(text));
         into.push_back(Block{std::move(line)});
     }
 
@@ -984,6 +1239,7 @@ private:
         // An item holds its children; a list right inside the list belongs to the item before
         // it; anything else is an item of its own.
         std::vector<NodeList> items;
+        items.reserve(node.getChildren().size());
         for (dv::Node::Impl const* child : childrenOf(node)) {
             dv::NodeKind const kind = child->getKind();
             if (kind == dv::NodeKind::ListItem || kind == dv::NodeKind::TableOfContentsHeadingNode) {
@@ -1001,12 +1257,15 @@ private:
         // A list right after one of the same kind would continue it, unless its marker differs.
         char const previous = !into.empty() && into.back().kind == Block::Kind::List ? into.back().marker : 0;
         char const marker = ordered ? (previous == '.' ? ')' : '.') : (previous == '-' ? '*' : '-');
-        Block result{{}, Block::Kind::List, marker};
+        Block result{context_.spares.take(), Block::Kind::List, marker};
+        std::vector<Block> blocks;
+        std::string content = context_.spares.take();
         for (std::size_t i = 0; i < items.size(); ++i) {
             std::string const prefix = ordered ? std::to_string(i + 1) + marker : std::string(1, marker);
-            std::vector<Block> blocks;
+            release(blocks);
             flow(items[i], depth + 1, blocks);
-            std::string const content = join(blocks, true);
+            content.clear();
+            join(blocks, true, content);
             // A list inside starts on the next line: markers side by side ("- - -") can read
             // as a thematic break.
             bool const sameLine = !content.empty() && blocks.front().kind != Block::Kind::List;
@@ -1033,36 +1292,50 @@ private:
                 begin = end + 1;
             }
         }
+        release(blocks);
+        context_.spares.give(std::move(content));
         into.push_back(std::move(result));
+    }
+
+    // Gives the blocks' texts back to the spares and empties `blocks`.
+    void release(std::vector<Block>& blocks) {
+        for (Block& block : blocks) {
+            context_.spares.give(std::move(block.text));
+        }
+        blocks.clear();
     }
 
     void codeBlock(dv::Node::Impl const& node, NodeList const& lines, std::optional<std::u16string> const& type,
                    std::vector<Block>& into) {
-        std::vector<std::string> content;
+        // The lines, each after a line end; a line's own line ends are as appendTextOf writes them.
+        std::string& room = codeRoom_;
+        std::size_t length = 0;
         std::size_t replaced = 0;
         for (dv::Node::Impl const* line : lines) {
-            content.push_back(textOf(*line, warnings().enabled() ? &replaced : nullptr));
+            if (room.size() == length) {
+                room.resize(std::max<std::size_t>(256, 2 * room.size()));
+            }
+            room[length++] = '\n';
+            appendTextOf(room, length, *line, replaced);
         }
+        std::string_view const content(room.data(), length);
         warnings().reportReplaced(node, replaced);
         std::string const info = type ? infoString(node, *type) : std::string();
         // A backtick fence's info string may hold no backtick; a tilde fence's may.
         char const mark = info.find('`') == std::string::npos ? '`' : '~';
         std::size_t longest = 0;
-        for (std::string const& line : content) {
-            std::size_t run = 0;
-            for (char const c : line) {
-                run = c == mark ? run + 1 : 0;
-                longest = std::max(longest, run);
-            }
+        for (std::size_t i = content.find(mark); i != std::string::npos;) {
+            std::size_t const end = std::min(content.find_first_not_of(mark, i), content.size());
+            longest = std::max(longest, end - i);
+            i = content.find(mark, end);
         }
-        std::string const fence(std::max<std::size_t>(3, longest + 1), mark);
-        std::string text = fence + info;
-        for (std::string const& line : content) {
-            text.push_back('\n');
-            text += line;
-        }
+        std::size_t const fence = std::max<std::size_t>(3, longest + 1);
+        std::string text = context_.spares.take();
+        text.append(fence, mark);
+        text += info;
+        text += content;
         text.push_back('\n');
-        text += fence;
+        text.append(fence, mark);
         into.push_back(Block{std::move(text)});
     }
 
@@ -1101,17 +1374,24 @@ private:
         return out;
     }
 
-    // The texts under `node` as they stand, for a code block.
-    static std::string textOf(dv::Node::Impl const& node, std::size_t* replaced) {
-        std::string out;
+    // The texts under `node` as they stand, for a code block, written into `room` from `length`
+    // on as appendClean writes them; adds the characters replaced to `replaced`.
+    void appendTextOf(std::string& room, std::size_t& length, dv::Node::Impl const& node, std::size_t& replaced) {
         auto add = [&](std::optional<std::u16string> const& value) {
-            std::size_t count = 0;
-            out += cleanText(value, replaced != nullptr ? &count : nullptr);
-            if (replaced != nullptr) {
-                *replaced += count;
-            }
+            bool lineEnds = false;
+            replaced += value ? appendClean(room, length, *value, lineEnds) : 0;
         };
-        forEachNode(&node, [&](dv::Node::Impl const& current) {
+        std::vector<dv::Node::Impl const*>& stack = walk_;
+        stack.assign(1, &node);
+        while (!stack.empty()) {
+            dv::Node::Impl const& current = *stack.back();
+            stack.pop_back();
+            auto const& children = current.getChildren();
+            for (std::size_t i = children.size(); i > 0; --i) {
+                if (auto const* child = children[i - 1].getImpl()) {
+                    stack.push_back(child);
+                }
+            }
             switch (current.getKind()) {
             case dv::NodeKind::RichTextNode:
             case dv::NodeKind::CodeTextNode: add(static_cast<dv::TextNode::Impl const&>(current).getText()); break;
@@ -1125,8 +1405,7 @@ private:
                 break;
             default: break;
             }
-        });
-        return out;
+        }
     }
 
     // A pipe table when every cell is empty or one paragraph of inline content; otherwise an
@@ -1135,6 +1414,7 @@ private:
     void table(dv::Node::Impl const& node, NodeList const& rowNodes, bool hasHeader, std::size_t depth,
                std::vector<Block>& into) {
         std::vector<NodeList> rows;
+        rows.reserve(rowNodes.size());
         bool pipes = true;
         std::size_t width = 0;
         for (dv::Node::Impl const* row : rowNodes) {
@@ -1175,7 +1455,8 @@ private:
 
     void pipeTable(std::vector<NodeList> const& rows, bool hasHeader, std::size_t width, std::vector<Block>& into) {
         auto line = [&](NodeList const& cells) {
-            std::string out = "|";
+            std::string out = context_.spares.take();
+            out += '|';
             for (std::size_t i = 0; i < width; ++i) {
                 InlineWriter writer(InlineMode::TableCell, context_);
                 if (i < cells.size()) {
@@ -1185,7 +1466,11 @@ private:
                         }
                     }
                 }
-                out += " " + writer.finish() + " |";
+                std::string cell = writer.finish();
+                out += ' ';
+                out += cell;
+                out += " |";
+                context_.spares.give(std::move(cell));
             }
             return out;
         };
@@ -1196,7 +1481,9 @@ private:
         }
         for (std::size_t r = hasHeader ? 1 : 0; r < rows.size(); ++r) {
             text.push_back('\n');
-            text += line(rows[r]);
+            std::string row = line(rows[r]);
+            text += row;
+            context_.spares.give(std::move(row));
         }
         into.push_back(Block{std::move(text)});
     }
@@ -1210,7 +1497,9 @@ private:
                 std::vector<Block> blocks;
                 flow(cell->getKind() == dv::NodeKind::TableCellNode ? childrenOf(*cell) : NodeList{cell}, depth + 1,
                      blocks);
-                std::string const content = join(blocks, false);
+                std::string content;
+                join(blocks, false, content);
+                release(blocks);
                 text += "\n<" + tag + ">";
                 if (!content.empty()) {
                     text += "\n\n" + content + "\n\n";
@@ -1225,8 +1514,7 @@ private:
 
     // Blocks apart by a blank line; in a list item a list follows its paragraph directly, so
     // that the item stays tight.
-    static std::string join(std::vector<Block> const& blocks, bool inItem) {
-        std::string out;
+    static void join(std::vector<Block> const& blocks, bool inItem, std::string& out) {
         for (std::size_t i = 0; i < blocks.size(); ++i) {
             if (i > 0) {
                 bool const tight = inItem && blocks[i - 1].kind == Block::Kind::Paragraph &&
@@ -1235,32 +1523,43 @@ private:
             }
             out += blocks[i].text;
         }
-        return out;
     }
 
     Context& context_;
+    std::vector<dv::Node::Impl const*> walk_; // appendTextOf's stack
+    std::string codeRoom_;                    // a code block's lines, as appendClean writes them
+    std::function<void(std::string_view)> page_;
+    std::size_t handedOn_ = 0;
 };
 
 } // namespace
 
 void MarkdownWriter::write(std::ostream& out, std::vector<dv::Node> const& topLevel, Options const& options) {
     NodeList nodes;
+    nodes.reserve(topLevel.size());
     for (dv::Node const& node : topLevel) {
         if (node) {
             nodes.push_back(node.getImpl());
         }
     }
-    Context context{Warnings(options.onWarning), MarkdownAnchors(nodes), {}};
-    std::string text = BlockWriter(context).document(nodes);
-    if (!text.empty()) {
-        text.push_back('\n');
+    Context context{Warnings(options.onWarning), MarkdownAnchors(topLevel), {}, {}, {}};
+    PageBuffer page(out);
+    std::size_t written = 0;
+    BlockWriter(context, [&](std::string_view text) {
+        written += text.size();
+        context.anchors.pass(text, page.text());
+        page.flushIfLarge();
+    }).document(nodes);
+    if (written > 0) {
+        context.anchors.pass("\n", page.text());
     }
-    context.anchors.write(out, text, [&](dv::Node::Impl const& link, std::string const& address) {
+    context.anchors.finish(page.text(), [&](dv::Node::Impl const& link, std::string const& address) {
         context.warnings.report(link, "link to " + quoted(address) +
                                           " written as it stands: the heading it points at has no id in Markdown "
                                           "(it has no text, or is not written as a heading)");
         return destination(address);
     });
+    page.flush();
 }
 
 void MarkdownWriter::write(std::ostream& out, std::vector<dv::Node> const& topLevel) {

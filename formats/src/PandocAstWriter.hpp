@@ -9,6 +9,7 @@
 #include <document/vxzero/NodeAccess.hpp>
 
 #include <cstddef>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -65,6 +66,8 @@ public:
         : topLevel_(topLevel), warnings_(options.onWarning), api_(options.api) {}
 
     std::string write();
+    /// The same into `out`, in large pieces as the page is made.
+    void write(std::ostream& out);
 
 private:
     // What a stretch of inline nodes among blocks becomes: a paragraph, or in a list item the
@@ -93,6 +96,11 @@ private:
     bool openIdDiv(dv::Node::Impl const& node);
     void closeDiv(bool opened);
     void alignmentWarning(dv::Node::Impl const& node);
+
+    void writeDocument();
+    // Hands the text made so far to the stream once it has grown large, but its last byte, which
+    // the next element's separate() looks at.
+    void flushIfLarge();
 
     // Blocks (PandocWriter.cpp). `depth` counts the blocks and links around a node.
 
@@ -150,6 +158,7 @@ private:
     Warnings warnings_;
     PandocWriter::Api api_;
     std::string out_;
+    std::ostream* stream_ = nullptr;                           // where out_ goes in pieces, if anywhere
     std::optional<std::unordered_set<std::string>> anchorIds_; // gathered at the first internal link
     dv::Node::Impl const* alignedCell_ = nullptr;              // a cell whose alignment holds its paragraphs'
 

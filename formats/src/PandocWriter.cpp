@@ -33,13 +33,39 @@ std::optional<dv::Alignment> alignmentOf(dv::Node::Impl const& node) {
     }
 }
 
+namespace {
+
+// Large enough that a buffered stream passes each piece straight through.
+constexpr std::size_t pieceSize = 256 * 1024;
+
+} // namespace
+
 std::string AstWriter::write() {
     out_.reserve(1024);
+    writeDocument();
+    return std::move(out_);
+}
+
+void AstWriter::write(std::ostream& out) {
+    stream_ = &out;
+    out_.reserve(pieceSize + pieceSize / 4);
+    writeDocument();
+    out.write(out_.data(), static_cast<std::streamsize>(out_.size()));
+    out_.clear();
+}
+
+void AstWriter::writeDocument() {
     out_ += api_ == PandocWriter::Api::V1_22 ? R"({"pandoc-api-version":[1,22],"meta":{},"blocks":[)"
                                              : R"({"pandoc-api-version":[1,23],"meta":{},"blocks":[)";
     flow(Nodes{topLevel_.data(), topLevel_.data() + topLevel_.size()}, Flow::Document, 0);
     out_ += "]}\n";
-    return std::move(out_);
+}
+
+void AstWriter::flushIfLarge() {
+    if (stream_ != nullptr && out_.size() >= pieceSize) {
+        stream_->write(out_.data(), static_cast<std::streamsize>(out_.size() - 1));
+        out_.erase(0, out_.size() - 1);
+    }
 }
 
 void AstWriter::reportLone(dv::Node::Impl const& node, std::size_t lone) const {
@@ -98,6 +124,9 @@ void AstWriter::flow(Nodes nodes, Flow flow, std::size_t depth) {
         if (!isInlineKind((*it)->getKind())) {
             block(at(*it), depth);
             ++it;
+            if (flow == Flow::Document && depth == 0) {
+                flushIfLarge();
+            }
             continue;
         }
         if (flow != Flow::Item) {
@@ -114,6 +143,9 @@ void AstWriter::flow(Nodes nodes, Flow flow, std::size_t depth) {
         }
         endInlines();
         out_ += "]}";
+        if (flow == Flow::Document && depth == 0) {
+            flushIfLarge();
+        }
     }
 }
 
@@ -349,8 +381,7 @@ std::optional<std::u16string> const* AstWriter::textOf(dv::Node::Impl const& nod
 
 void PandocWriter::write(std::ostream& out, std::vector<document::vxzero::Node> const& topLevel,
                          Options const& options) {
-    std::string const json = pandoc::AstWriter(topLevel, options).write();
-    out.write(json.data(), static_cast<std::streamsize>(json.size()));
+    pandoc::AstWriter(topLevel, options).write(out);
 }
 
 std::string PandocWriter::toString(std::vector<document::vxzero::Node> const& topLevel, Options const& options) {

@@ -5,7 +5,6 @@
 #include <richmarkup/formats/TextEscape.hpp>
 
 #include <document/vxzero/Document.hpp>
-#include <fl/i18n/Utf8Encoder.hpp>
 
 #include <charconv>
 #include <cstdint>
@@ -21,7 +20,8 @@ namespace {
 namespace dv = document::vxzero;
 namespace cm = quillix::contentmodel::vxzero;
 
-constexpr std::size_t flushThreshold = 64 * 1024;
+// Large enough that a buffered stream passes each piece straight through.
+constexpr std::size_t flushThreshold = 256 * 1024;
 
 // The builder makes a CodeIndentNode a run of this many spaces at most, tagged as whitespace.
 constexpr std::size_t maxIndentWidth = 256;
@@ -83,9 +83,7 @@ public:
     void value(std::u16string_view text) {
         beforeValue();
         // A lone surrogate, which no JSON text can carry, becomes U+FFFD as in every writer.
-        utf8_.clear();
-        fl::i18n::appendUtf8(utf8_, text, fl::i18n::LoneSurrogate::Replace);
-        text::appendQuoted(text_, utf8_);
+        text::appendQuoted(text_, text);
     }
     void value(std::optional<std::u16string> const& text) { value(text ? std::u16string_view(*text) : u""); }
     /// A string known to be plain ASCII without quotes or backslashes (names, words).
@@ -185,8 +183,6 @@ private:
     // Per open container: whether it holds anything yet.
     std::vector<bool> nonEmpty_;
     bool afterKey_ = false;
-    // Each string's UTF-8, before it is quoted: one buffer for all of them.
-    std::string utf8_;
 };
 
 void className(Output& out, std::string_view name) {

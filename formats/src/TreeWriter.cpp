@@ -1,9 +1,12 @@
 #include <richmarkup/formats/TreeWriter.hpp>
 
+#include "NodeKinds.hpp"
+#include "PageBuffer.hpp"
 #include <richmarkup/formats/TextEscape.hpp>
 
 #include <document/vxzero/Document.hpp>
 
+#include <charconv>
 #include <optional>
 #include <ostream>
 #include <sstream>
@@ -15,6 +18,13 @@ namespace {
 
 namespace dv = document::vxzero;
 
+template <class Number>
+void appendNumber(std::string& out, Number number) {
+    char digits[24];
+    auto const result = std::to_chars(digits, digits + sizeof digits, number);
+    out.append(digits, result.ptr);
+}
+
 // One line of the outline: the kind, then the node's fields in the model writer's key order.
 class LineBuilder {
 public:
@@ -23,13 +33,13 @@ public:
     void text(std::optional<std::u16string> const& value) {
         if (value) {
             line_.push_back(' ');
-            text::appendQuoted(line_, text::toUtf8(*value));
+            text::appendQuoted(line_, std::u16string_view(*value));
         }
     }
     void string(char const* key, std::optional<std::u16string> const& value) {
         if (value) {
             beginField(key);
-            text::appendQuoted(line_, text::toUtf8(*value));
+            text::appendQuoted(line_, std::u16string_view(*value));
         }
     }
     void flag(char const* key, std::optional<bool> const& value) {
@@ -42,7 +52,7 @@ public:
     void number(char const* key, std::optional<Number> const& value) {
         if (value) {
             beginField(key);
-            line_ += std::to_string(*value);
+            appendNumber(line_, *value);
         }
     }
     void word(char const* key, char const* value) {
@@ -59,7 +69,7 @@ public:
             if (i != 0) {
                 line_.push_back(',');
             }
-            line_ += std::to_string((*values)[i]);
+            appendNumber(line_, (*values)[i]);
         }
         line_.push_back(']');
     }
@@ -173,31 +183,41 @@ void describe(std::string& line, dv::Node::Impl const& node) {
     }
 }
 
-} // namespace
-
-void TreeWriter::write(std::ostream& out, std::vector<dv::Node> const& topLevel) {
-    // The walk keeps its own stack: a model may nest as deep as its document did.
-    std::vector<std::pair<dv::Node::Impl const*, std::size_t>> stack;
-    for (auto it = topLevel.rbegin(); it != topLevel.rend(); ++it) {
-        stack.emplace_back(it->getImpl(), 0);
-    }
-    std::string line;
+// Writes the tree whose root is on the stack, depth first; the stack is empty again after.
+void writeTree(std::vector<std::pair<dv::Node::Impl const*, std::size_t>>& stack, std::string& text, PageBuffer& page) {
     while (!stack.empty()) {
         auto const [node, depth] = stack.back();
         stack.pop_back();
-        line.assign(depth * 2, ' ');
+        text.append(depth * 2, ' ');
         if (node == nullptr) {
-            line += "(null)";
+            text += "(null)";
         } else {
-            describe(line, *node);
-            auto const& children = node->getChildren();
-            for (std::size_t i = children.size(); i > 0; --i) {
-                stack.emplace_back(children[i - 1].getImpl(), depth + 1);
+            describe(text, *node);
+            if (!isLeafKind(node->getKind())) {
+                auto const& children = node->getChildren();
+                for (std::size_t i = children.size(); i > 0; --i) {
+                    stack.emplace_back(children[i - 1].getImpl(), depth + 1);
+                }
             }
         }
-        line.push_back('\n');
-        out << line;
+        text.push_back('\n');
+        page.flushIfLarge();
     }
+}
+
+} // namespace
+
+void TreeWriter::write(std::ostream& out, std::vector<dv::Node> const& topLevel) {
+    // The walk keeps its own stack: a model may nest as deep as its document did. It takes a
+    // top-level tree at a time, so that the stack holds one tree's path, not the whole page.
+    std::vector<std::pair<dv::Node::Impl const*, std::size_t>> stack;
+    PageBuffer page(out);
+    std::string& text = page.text();
+    for (dv::Node const& top : topLevel) {
+        stack.emplace_back(top.getImpl(), 0);
+        writeTree(stack, text, page);
+    }
+    page.flush();
 }
 
 std::string TreeWriter::toString(std::vector<dv::Node> const& topLevel) {

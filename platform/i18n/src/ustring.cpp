@@ -118,19 +118,82 @@ std::u16string utf8_to_ustring(std::string_view utf8) {
     return out;
 }
 
+namespace {
+
+// Narrows the leading ASCII run of [p, end) into dst; returns its length.
+std::size_t narrowAscii(char16_t const* p, char16_t const* const end, char* dst) noexcept {
+    char16_t const* const start = p;
+#if defined(__SSE2__)
+    __m128i const high = _mm_set1_epi16(static_cast<short>(0xFF80));
+    __m128i const zero = _mm_setzero_si128();
+    while (end - p >= 8) {
+        __m128i const units = _mm_loadu_si128(reinterpret_cast<__m128i const*>(p));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(units, high), zero)) != 0xFFFF) {
+            break;
+        }
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(dst), _mm_packus_epi16(units, units));
+        p += 8;
+        dst += 8;
+    }
+#endif
+    while (p != end && *p < 0x80) {
+        *dst++ = static_cast<char>(*p++);
+    }
+    return static_cast<std::size_t>(p - start);
+}
+
+} // namespace
+
 void appendUtf8(std::string& out, std::u16string_view utf16, LoneSurrogate policy) {
-    encodeUtf8(
-        out, utf16, [](std::string& o, char c) { o.push_back(c); },
-        [policy](std::string& o, char16_t unit, std::size_t index) {
-            if (policy == LoneSurrogate::Replace) {
-                appendCodePoint(o, 0xFFFD);
-                return;
+    // Written a piece at a time into a buffer of the worst case's size (three bytes a unit),
+    // then appended: sizing the string for the worst case would fill it first. Most text is
+    // ASCII, copied in runs.
+    constexpr std::size_t pieceUnits = 256;
+    char piece[pieceUnits * 3 + 4]; // a surrogate pair may end one unit past the piece
+    char16_t const* p = utf16.data();
+    char16_t const* const end = p + utf16.size();
+    while (p != end) {
+        char16_t const* const pieceEnd = end - p > static_cast<std::ptrdiff_t>(pieceUnits) ? p + pieceUnits : end;
+        char* dst = piece;
+        while (p < pieceEnd) {
+            std::size_t const run = narrowAscii(p, pieceEnd, dst);
+            p += run;
+            dst += run;
+            if (p == pieceEnd) {
+                break;
             }
-            bool const high = unit <= 0xDBFF;
-            throw std::runtime_error(
-                "invalid UTF-16 at code unit " + std::to_string(index) +
-                (high ? ": high surrogate without its low half" : ": low surrogate without its high half"));
-        });
+            char32_t const unit = *p;
+            if (unit < 0x800) {
+                *dst++ = static_cast<char>(0xC0 | (unit >> 6));
+                *dst++ = static_cast<char>(0x80 | (unit & 0x3F));
+                ++p;
+            } else if (unit < 0xD800 || unit > 0xDFFF) {
+                *dst++ = static_cast<char>(0xE0 | (unit >> 12));
+                *dst++ = static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
+                *dst++ = static_cast<char>(0x80 | (unit & 0x3F));
+                ++p;
+            } else if (unit <= 0xDBFF && end - p > 1 && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
+                char32_t const cp = 0x10000 + ((unit - 0xD800) << 10) + (static_cast<char32_t>(p[1]) - 0xDC00);
+                *dst++ = static_cast<char>(0xF0 | (cp >> 18));
+                *dst++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+                *dst++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+                *dst++ = static_cast<char>(0x80 | (cp & 0x3F));
+                p += 2;
+            } else if (policy == LoneSurrogate::Replace) {
+                *dst++ = '\xEF';
+                *dst++ = '\xBF';
+                *dst++ = '\xBD';
+                ++p;
+            } else {
+                out.append(piece, static_cast<std::size_t>(dst - piece)); // what came before stays appended
+                std::size_t const index = static_cast<std::size_t>(p - utf16.data());
+                throw std::runtime_error("invalid UTF-16 at code unit " + std::to_string(index) +
+                                         (unit <= 0xDBFF ? ": high surrogate without its low half"
+                                                         : ": low surrogate without its high half"));
+            }
+        }
+        out.append(piece, static_cast<std::size_t>(dst - piece));
+    }
 }
 
 std::string ustring_to_utf8(std::u16string_view utf16, LoneSurrogate policy) {

@@ -1,148 +1,152 @@
 #include "JsonOutput.hpp"
 
-#include <fl/i18n/Utf8Encoder.hpp>
-
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <ostream>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace document::vxzero::detail {
 namespace {
 
-constexpr std::size_t flushThreshold = 64 * 1024;
+// Large enough that a buffered stream passes each piece straight through.
+constexpr std::size_t flushThreshold = 256 * 1024;
 
-template <class Number>
-void appendNumber(std::string& text, Number number) {
-    char digits[24];
-    auto const result = std::to_chars(digits, digits + sizeof digits, number);
-    text.append(digits, result.ptr);
+char* unicodeEscape(char* dst, char16_t unit) {
+    static constexpr char digits[] = "0123456789abcdef";
+    *dst++ = '\\';
+    *dst++ = 'u';
+    *dst++ = digits[(unit >> 12) & 0xF];
+    *dst++ = digits[(unit >> 8) & 0xF];
+    *dst++ = digits[(unit >> 4) & 0xF];
+    *dst++ = digits[unit & 0xF];
+    return dst;
 }
 
-void appendUnicodeEscape(std::string& out, char16_t unit) {
-    static constexpr char digits[] = "0123456789abcdef";
-    out += "\\u";
-    out.push_back(digits[(unit >> 12) & 0xF]);
-    out.push_back(digits[(unit >> 8) & 0xF]);
-    out.push_back(digits[(unit >> 4) & 0xF]);
-    out.push_back(digits[unit & 0xF]);
+// Narrows the leading run of [p, end) that is ASCII and needs no escape into dst; gives its
+// length.
+std::size_t plainRun(char16_t const* p, char16_t const* const end, char* dst) noexcept {
+    char16_t const* const start = p;
+#if defined(__SSE2__)
+    __m128i const below = _mm_set1_epi16(0x20);
+    __m128i const above = _mm_set1_epi16(0x7F);
+    __m128i const quote = _mm_set1_epi16('"');
+    __m128i const backslash = _mm_set1_epi16('\\');
+    while (end - p >= 8) {
+        __m128i const units = _mm_loadu_si128(reinterpret_cast<__m128i const*>(p));
+        // Signed: units from 0x8000 up compare below 0x20 and end the run as well.
+        __m128i special = _mm_or_si128(_mm_cmplt_epi16(units, below), _mm_cmpgt_epi16(units, above));
+        special = _mm_or_si128(special, _mm_or_si128(_mm_cmpeq_epi16(units, quote), _mm_cmpeq_epi16(units, backslash)));
+        if (_mm_movemask_epi8(special) != 0) {
+            break;
+        }
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(dst), _mm_packus_epi16(units, units));
+        p += 8;
+        dst += 8;
+    }
+#endif
+    while (p != end && *p >= 0x20 && *p < 0x80 && *p != '"' && *p != '\\') {
+        *dst++ = static_cast<char>(*p++);
+    }
+    return static_cast<std::size_t>(p - start);
 }
 
 } // namespace
 
 JsonOutput::JsonOutput(std::string& text, bool pretty, int indent, std::ostream* stream)
-    : text_(text), pretty_(pretty), indent_(indent > 0 ? static_cast<std::size_t>(indent) : 0), stream_(stream) {}
+    : text_(text), used_(text.size()), pretty_(pretty), indent_(indent > 0 ? static_cast<std::size_t>(indent) : 0),
+      stream_(stream) {}
 
-void JsonOutput::newline() {
-    if (pretty_) {
-        text_.push_back('\n');
-        text_.append(nonEmpty_.size() * indent_, ' ');
-    }
-}
-
-void JsonOutput::beforeValue() {
-    if (afterKey_) {
-        afterKey_ = false;
-        return;
-    }
-    if (nonEmpty_.empty()) {
-        return;
-    }
-    if (nonEmpty_.back()) {
-        text_.push_back(',');
-    }
-    nonEmpty_.back() = true;
-    newline();
-}
-
-void JsonOutput::open(char bracket) {
-    beforeValue();
-    text_.push_back(bracket);
-    nonEmpty_.push_back(false);
-}
-
-void JsonOutput::close(char bracket) {
-    bool const hadItems = nonEmpty_.back();
-    nonEmpty_.pop_back();
-    if (hadItems) {
-        newline();
-    }
-    text_.push_back(bracket);
-}
-
-void JsonOutput::beginArray() { open('['); }
-void JsonOutput::endArray() { close(']'); }
-void JsonOutput::beginObject() { open('{'); }
-void JsonOutput::endObject() { close('}'); }
-
-void JsonOutput::key(std::string_view name) {
-    beforeValue();
-    text_.push_back('"');
-    text_.append(name);
-    text_.append(pretty_ ? "\": " : "\":");
-    afterKey_ = true;
+void JsonOutput::grow(std::size_t size) {
+    // Doubling keeps the cost of the zeroed room in proportion to what is written.
+    text_.resize(std::max(used_ + size, 2 * text_.size() + 256));
 }
 
 void JsonOutput::value(std::u16string_view text) {
     beforeValue();
-    text_.push_back('"');
     // Quote, backslash and control characters escaped, the rest as UTF-8; a lone surrogate is
-    // kept as its \u escape, so nothing is lost.
-    fl::i18n::encodeUtf8(
-        text_, text,
-        [](std::string& out, char c) {
-            if (c == '"' || c == '\\') {
-                out.push_back('\\');
-                out.push_back(c);
-            } else if (static_cast<unsigned char>(c) < 0x20) {
-                appendUnicodeEscape(out, static_cast<char16_t>(c));
-            } else {
-                out.push_back(c);
-            }
-        },
-        [](std::string& out, char16_t unit, std::size_t) { appendUnicodeEscape(out, unit); });
-    text_.push_back('"');
-}
-
-void JsonOutput::asciiValue(std::string_view text) {
-    beforeValue();
-    text_.push_back('"');
-    text_.append(text);
-    text_.push_back('"');
-}
-
-void JsonOutput::value(bool flag) {
-    beforeValue();
-    text_.append(flag ? "true" : "false");
+    // kept as its \u escape, so nothing is lost. Room for the worst case, six bytes a unit.
+    char* dst = room(2 + 6 * text.size());
+    *dst++ = '"';
+    char16_t const* p = text.data();
+    char16_t const* const end = p + text.size();
+    while (p != end) {
+        std::size_t const run = plainRun(p, end, dst);
+        p += run;
+        dst += run;
+        if (p == end) {
+            break;
+        }
+        char32_t const unit = *p;
+        if (unit == '"' || unit == '\\') {
+            *dst++ = '\\';
+            *dst++ = static_cast<char>(unit);
+            ++p;
+        } else if (unit < 0x20) {
+            dst = unicodeEscape(dst, static_cast<char16_t>(unit));
+            ++p;
+        } else if (unit < 0x80) {
+            *dst++ = static_cast<char>(unit);
+            ++p;
+        } else if (unit < 0x800) {
+            *dst++ = static_cast<char>(0xC0 | (unit >> 6));
+            *dst++ = static_cast<char>(0x80 | (unit & 0x3F));
+            ++p;
+        } else if (unit < 0xD800 || unit > 0xDFFF) {
+            *dst++ = static_cast<char>(0xE0 | (unit >> 12));
+            *dst++ = static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
+            *dst++ = static_cast<char>(0x80 | (unit & 0x3F));
+            ++p;
+        } else if (unit <= 0xDBFF && end - p > 1 && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
+            char32_t const cp = 0x10000 + ((unit - 0xD800) << 10) + (static_cast<char32_t>(p[1]) - 0xDC00);
+            *dst++ = static_cast<char>(0xF0 | (cp >> 18));
+            *dst++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            *dst++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            *dst++ = static_cast<char>(0x80 | (cp & 0x3F));
+            p += 2;
+        } else {
+            dst = unicodeEscape(dst, static_cast<char16_t>(unit));
+            ++p;
+        }
+    }
+    *dst++ = '"';
+    advance(dst);
 }
 
 void JsonOutput::value(std::uint64_t number) {
     beforeValue();
-    appendNumber(text_, number);
+    char* dst = room(24);
+    advance(std::to_chars(dst, dst + 24, number).ptr);
 }
 
 void JsonOutput::value(long long number) {
     beforeValue();
-    appendNumber(text_, number);
+    char* dst = room(24);
+    advance(std::to_chars(dst, dst + 24, number).ptr);
 }
 
-void JsonOutput::null() {
-    beforeValue();
-    text_.append("null");
+void JsonOutput::write() {
+    stream_->write(text_.data(), static_cast<std::streamsize>(used_));
+    used_ = 0;
 }
 
 void JsonOutput::finish() {
     if (pretty_) {
-        text_.push_back('\n');
+        *room(1) = '\n';
+        ++used_;
     }
     if (stream_ != nullptr) {
-        stream_->write(text_.data(), static_cast<std::streamsize>(text_.size()));
-        text_.clear();
+        write();
     }
+    text_.resize(used_);
 }
 
 void JsonOutput::flushIfLarge() {
-    if (stream_ != nullptr && text_.size() >= flushThreshold) {
-        stream_->write(text_.data(), static_cast<std::streamsize>(text_.size()));
-        text_.clear();
+    if (stream_ != nullptr && used_ >= flushThreshold) {
+        write();
     }
 }
 

@@ -12,8 +12,8 @@ namespace {
 using detail::JsonOutput;
 namespace content = quillix::contentmodel::vxzero;
 
-template <class T>
-void member(JsonOutput& out, char const* key, std::optional<T> const& field) {
+template <class T, std::size_t N>
+void member(JsonOutput& out, char const (&key)[N], std::optional<T> const& field) {
     if (field) {
         out.key(key);
         out.value(*field);

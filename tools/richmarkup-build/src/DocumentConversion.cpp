@@ -164,7 +164,13 @@ bool DocumentConversion::write(std::vector<document::vxzero::Node> const& nodes,
     if (format.write == nullptr) {
         return true;
     }
-    Page const page{nodes, options_, inputs.front(), warnings.handler(),
+    // Quiet and not strict, nothing a writer says is shown or counted: the writer is spared
+    // saying it (a page may have a warning for every run of text).
+    formats::WriterWarningHandler onWarning;
+    if (options_.warnings.reports()) {
+        onWarning = warnings.handler();
+    }
+    Page const page{nodes, options_, inputs.front(), std::move(onWarning),
                     [this](std::string const& warning) { programWarnings_.push_back(warning); }};
     auto const writePage = [&](std::ostream& out) { format.write(out, page); };
     if (!options_.warnings.strict || !format.mayWarn) {
