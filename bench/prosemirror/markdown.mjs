@@ -16,7 +16,7 @@ import { schema } from "./schema.mjs";
 function cell(state, node) {
   node.forEach((child, _, i) => {
     if (i > 0) state.write("<br>");
-    if (child.isTextblock && !child.type.spec.code) {
+    if (child.isTextblock && child.type.name !== "code_block") {
       state.renderInline(child, false);
     } else {
       state.text(child.textContent.replace(/\n/g, " "));
