@@ -2,7 +2,9 @@
 
 #include <atomic>
 #include <cstddef>
+#include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace richmarkup::build::json {
@@ -74,13 +76,9 @@ private:
         return kReady;
     }
 
-    // Threads numbered in the order they first ask: consecutive threads of a pool fall in
-    // different stripes, where a hash of their ids might not.
-    static std::size_t threadNumber() {
-        static std::atomic<std::size_t> next{0};
-        static thread_local std::size_t const number = next.fetch_add(1, std::memory_order_relaxed);
-        return number;
-    }
+    // The calling thread's stripe, from its id: the bundles are loaded at run time, where a
+    // thread_local of their own would be the dynamic kind that leak checkers mishandle.
+    static std::size_t threadNumber() { return std::hash<std::thread::id>()(std::this_thread::get_id()); }
 
     Stripe stripes_[kStripes];
 };
