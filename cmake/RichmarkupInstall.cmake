@@ -12,7 +12,7 @@ set(richmarkup_install_cmakedir "${CMAKE_INSTALL_LIBDIR}/cmake/richmarkup")
 set(richmarkup_exported "")
 foreach(library
     richmarkup_i18n richmarkup_json richmarkup_log richmarkup_model richmarkup_core
-    richmarkup_framework_access richmarkup_formats richmarkup_host)
+    richmarkup_framework_access richmarkup_formats richmarkup_pandoc richmarkup_host)
   if(TARGET ${library})
     string(REGEX REPLACE "^richmarkup_" "" export_name "${library}")
     set_target_properties(${library} PROPERTIES EXPORT_NAME ${export_name})
@@ -103,7 +103,7 @@ foreach(include_dir
     include
     platform/i18n/include platform/json/include platform/log/include platform/model/include
     platform/core/include platform/framework/include
-    formats/include host/include host/startup/include)
+    formats/include pandoc/include host/include host/startup/include)
   if(IS_DIRECTORY "${PROJECT_SOURCE_DIR}/${include_dir}")
     install(DIRECTORY "${PROJECT_SOURCE_DIR}/${include_dir}/"
       DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}"

@@ -3,6 +3,7 @@
 #include "NodeKinds.hpp"
 #include "NodeWalk.hpp"
 #include "PageBuffer.hpp"
+#include "PageMath.hpp"
 #include "TextTable.hpp"
 #include <richmarkup/formats/TextEscape.hpp>
 #include "UrlFilter.hpp"
@@ -157,8 +158,9 @@ std::optional<dv::Alignment> blockAlignment(dv::Node::Impl const& block) {
 // way down and its closing on the way up.
 class HtmlRenderer {
 public:
-    HtmlRenderer(PageBuffer& page, std::vector<dv::Node> const& topLevel, WriterWarningHandler const& onWarning)
-        : page_(page), out_(page.text()), topLevel_(topLevel), onWarning_(onWarning) {}
+    HtmlRenderer(PageBuffer& page, std::vector<dv::Node> const& topLevel, PageMath const& math,
+                 WriterWarningHandler const& onWarning)
+        : page_(page), out_(page.text()), topLevel_(topLevel), math_(math), onWarning_(onWarning) {}
 
     // A top-level tree at a time: the stack holds one tree's path, not every tree of the page
     // (memory touched for the first time costs a page fault per page).
@@ -617,21 +619,63 @@ private:
     void writeEquation(dv::EquationNode::Impl const& equation) {
         auto const& data = equation.getEquationData();
         bool const display = data && data->getDisplayStyle().value_or(false);
+        auto const& tex = equation.getTexString();
+        HtmlMath::Mode const mode = math_.mode();
+        if (mode != HtmlMath::Mode::Plain && tex && !PageMath::isTex(data ? data->getEncoding() : std::nullopt)) {
+            warn("equation encoding " + quoted(text::toUtf8(*data->getEncoding())) +
+                 " is not TeX: written as its source");
+        } else if (mode == HtmlMath::Mode::MathML && tex) {
+            if (PageMath::Typeset const* typeset = math_.find(*tex, display)) {
+                if (typeset->typeset()) {
+                    writeMathml(equation, display, typeset->content);
+                    return;
+                }
+                warn("equation " + shortQuoted(text::toUtf8(*tex)) + " not typeset (" + typeset->problem +
+                     "): written as its TeX");
+            }
+        } else if ((mode == HtmlMath::Mode::KaTeX || mode == HtmlMath::Mode::MathJax) && tex) {
+            writeScriptMath(equation, display);
+            return;
+        }
         out_ += display ? "<span class=\"equation display\"" : "<span class=\"equation\"";
+        equationAttributes(equation, "title");
+        out_ += "><code class=\"tex\">";
+        text(tex);
+        out_ += "</code></span>";
+    }
+
+    void equationAttributes(dv::EquationNode::Impl const& equation, char const* altAttribute) {
         idAttribute(equation);
-        if (data) {
-            attribute("title", data->getAltText());
+        if (auto const& data = equation.getEquationData()) {
+            attribute(altAttribute, data->getAltText());
             attribute("data-encoding", data->getEncoding());
         }
-        out_ += "><code class=\"tex\">";
+    }
+
+    // The converter's MathML inside a math element of the page's own making, which carries what
+    // the model says of the equation; the TeX is in the MathML's annotation.
+    void writeMathml(dv::EquationNode::Impl const& equation, bool display, std::string const& content) {
+        out_ += display ? "<math class=\"equation\" display=\"block\"" : "<math class=\"equation\" display=\"inline\"";
+        equationAttributes(equation, "alttext");
+        out_ += ">";
+        out_ += content;
+        out_ += "</math>";
+    }
+
+    // The TeX between the delimiters KaTeX and MathJax look for, which the page's script finds.
+    void writeScriptMath(dv::EquationNode::Impl const& equation, bool display) {
+        out_ += display ? "<span class=\"equation math display\"" : "<span class=\"equation math inline\"";
+        equationAttributes(equation, "title");
+        out_ += display ? ">\\[" : ">\\(";
         text(equation.getTexString());
-        out_ += "</code></span>";
+        out_ += display ? "\\]</span>" : "\\)</span>";
     }
 
     PageBuffer& page_;
     std::string& out_;
     std::string utf8_; // a text made UTF-8 where it is needed so, reused
     std::vector<dv::Node> const& topLevel_;
+    PageMath const& math_;
     TextTable<dv::Node::Impl const*> seen_; // the ids written so far, until ids_ is gathered
     std::optional<PageIds> ids_;
     WriterWarningHandler const& onWarning_;
@@ -662,9 +706,11 @@ void HtmlWriter::write(std::ostream& out, std::vector<dv::Node> const& topLevel,
             page += pageStyle;
             page += "</style>\n";
         }
+        page += PageMath::head(options.math);
         page += "</head>\n<body>\n";
     }
-    HtmlRenderer(buffer, topLevel, options.onWarning).render(topLevel);
+    PageMath const math(options.math, topLevel);
+    HtmlRenderer(buffer, topLevel, math, options.onWarning).render(topLevel);
     if (!options.fragment) {
         page += "</body>\n</html>\n";
     }

@@ -86,6 +86,15 @@ std::optional<std::string> UrlFilter::forImage(std::string_view url) {
     return std::nullopt;
 }
 
+std::optional<std::string> UrlFilter::forScript(std::string_view url) {
+    std::string cleaned = clean(url);
+    std::string const scheme = schemeOf(cleaned);
+    if (scheme.empty() || scheme == "http" || scheme == "https" || scheme == "file") {
+        return cleaned;
+    }
+    return std::nullopt;
+}
+
 std::string UrlFilter::refusal(std::string const& scheme) {
     if (scheme == ":") {
         return "its scheme is malformed";
@@ -103,6 +112,10 @@ std::string UrlFilter::imageRefusal(std::string_view url) {
     }
     std::string const scheme = schemeOf(clean(url));
     return scheme == "data" ? std::string("a data: address must hold an image (data:image/...)") : refusal(scheme);
+}
+
+std::string UrlFilter::scriptRefusal(std::string_view url) {
+    return forScript(url) ? std::string() : refusal(schemeOf(clean(url)));
 }
 
 } // namespace richmarkup::formats

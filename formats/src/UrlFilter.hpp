@@ -16,10 +16,14 @@ public:
     static std::optional<std::string> forLink(std::string_view url);
     /// The address to write into src, or nothing when it is not safe to load.
     static std::optional<std::string> forImage(std::string_view url);
+    /// The address of a script or stylesheet the page loads (a math renderer's), or nothing: http,
+    /// https, file (a copy installed on the machine) or relative.
+    static std::optional<std::string> forScript(std::string_view url);
     /// Why forLink or forImage refuses `url`, for a message: `scheme "javascript" is not
     /// allowed`, ...; empty when it is kept.
     static std::string linkRefusal(std::string_view url);
     static std::string imageRefusal(std::string_view url);
+    static std::string scriptRefusal(std::string_view url);
 
 private:
     static std::string clean(std::string_view url);

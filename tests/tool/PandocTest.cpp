@@ -1,5 +1,5 @@
 #include "InputFormats.hpp"
-#include "Pandoc.hpp"
+#include "PandocNeeded.hpp"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -2,7 +2,9 @@
 
 #include "InputFormats.hpp"
 #include "OutputFormats.hpp"
-#include "Pandoc.hpp"
+#include "PandocNeeded.hpp"
+
+#include <richmarkup/pandoc/PandocMath.hpp>
 
 #include <richmarkup/formats/HtmlWriter.hpp>
 #include <richmarkup/formats/PrintableText.hpp>
@@ -57,6 +59,36 @@ std::string singleBlankLines(std::string text) {
     return text;
 }
 
+// --math, and for MathML its converter. The default is MathML where there is one to make it, and
+// plain, said once, where there is none; asking for MathML without one is an error.
+std::optional<int> chooseMath(bool given, std::string const& setting, ToolOptions& options, std::ostream& err) {
+    std::string problem;
+    auto math = formats::HtmlMath::parse(given ? setting : "mathml", problem);
+    if (!math) {
+        err << "error: --math " << formats::text::printableText(setting) << ": " << problem << '\n';
+        return 2;
+    }
+    // Only a page of our own HTML shows equations so: no other format looks for a converter.
+    if (math->mode == formats::HtmlMath::Mode::MathML && options.format->name == "html") {
+        pandoc::PandocMath const converter{Pandoc(options.pandoc)};
+        if (converter.available()) {
+            math->toMathml = converter.converter();
+        } else if (given || options.warnings.strict) {
+            err << "error: --math mathml needs a TeX-to-MathML converter: apt-get install "
+                << pandoc::PandocMath::package << " (or choose --math katex, mathjax or plain)\n";
+            return 2;
+        } else {
+            if (options.warnings.reports()) {
+                err << "warning: equations are written as TeX: no TeX-to-MathML converter (apt-get install "
+                    << pandoc::PandocMath::package << "; --math plain chooses TeX without this warning)\n";
+            }
+            math->mode = formats::HtmlMath::Mode::Plain;
+        }
+    }
+    options.math = std::move(*math);
+    return std::nullopt;
+}
+
 } // namespace
 
 std::optional<std::string> CommandLine::extensionOf(std::string const& path) {
@@ -87,6 +119,7 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
     std::string log;
     std::string title;
     std::string css;
+    std::string math;
     bool noCodeElements = false;
 
     // --help lists the options by purpose, in this order; within a group, in the order declared.
@@ -126,6 +159,12 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
     auto* cssOption = app.add_option("--css", css, "HTML: link this stylesheet in place of the built-in one")
                           ->option_text("URL")
                           ->group("HTML");
+    auto* mathOption = app.add_option("--math", math,
+                                      "HTML: how equations are shown: mathml (typeset by the browser; the "
+                                      "default, made by pandoc), katex[=URL] or mathjax[=URL] (typeset by that "
+                                      "script; default URL: Debian's copy), or plain (their TeX)")
+                           ->option_text("MODE")
+                           ->group("HTML");
 
     auto* jobsOption = app.add_option("-j,--jobs", jobs,
                                       "Documents built at once, on as many threads, 1 to 256 (default: the "
@@ -306,6 +345,9 @@ std::optional<int> CommandLine::parse(int argc, char const* const* argv, ToolOpt
             return 2;
         }
         options.css = css;
+    }
+    if (auto const status = chooseMath(mathOption->count() > 0, math, options, err)) {
+        return status;
     }
     if (inputs.empty()) {
         if (standardInputIsTerminal && !options.listBuilders) {

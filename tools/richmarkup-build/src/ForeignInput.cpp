@@ -2,7 +2,7 @@
 
 #include "DocumentConversion.hpp"
 #include "InputText.hpp"
-#include "Pandoc.hpp"
+#include "PandocNeeded.hpp"
 
 #include <richmarkup/formats/MarkdownReader.hpp>
 #include <richmarkup/formats/PandocReader.hpp>

@@ -1,6 +1,6 @@
 #include "OutputFormats.hpp"
 
-#include "Pandoc.hpp"
+#include "PandocNeeded.hpp"
 #include "ToolOptions.hpp"
 
 #include <richmarkup/formats/HtmlWriter.hpp>
@@ -54,6 +54,7 @@ void writeHtml(std::ostream& out, Page const& page) {
     html.title = pageTitle(page);
     html.fragment = page.options.fragment;
     html.stylesheet = page.options.css;
+    html.math = page.options.math;
     html.onWarning = page.onWarning;
     formats::HtmlWriter::write(out, page.nodes, html);
 }

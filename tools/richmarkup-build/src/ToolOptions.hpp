@@ -3,6 +3,7 @@
 #include "InputFormats.hpp"
 #include "OutputFormats.hpp"
 
+#include <richmarkup/formats/HtmlMath.hpp>
 #include <richmarkup/formats/PandocWriter.hpp>
 
 #include <richmarkup/host/ConversionOptions.hpp>
@@ -51,6 +52,8 @@ struct ToolOptions {
     std::optional<std::string> title;
     bool fragment = false;
     std::optional<std::string> css;
+    /// HTML: how equations are shown, with the converter that makes MathML.
+    formats::HtmlMath math;
     /// --pandoc: the pandoc to run (empty: pandoc on PATH).
     std::string pandoc;
     /// --pandoc-api: the AST version -t pandoc writes; none: what the pandoc found reads.

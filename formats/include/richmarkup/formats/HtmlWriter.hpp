@@ -1,6 +1,7 @@
 #pragma once
 
 #include <richmarkup/formats/Export.hpp>
+#include <richmarkup/formats/HtmlMath.hpp>
 #include <richmarkup/formats/WriterWarning.hpp>
 
 #include <document/vxzero/Node.hpp>
@@ -13,8 +14,8 @@
 namespace richmarkup::formats {
 
 /// Writes nodes as a standalone HTML page that a browser renders as written: headings,
-/// paragraphs with formatted runs, links, images, equations (as their TeX source), lists, tables
-/// of contents, tables and code examples with one class per token kind. Every text and attribute
+/// paragraphs with formatted runs, links, images, equations (as Options::math says), lists,
+/// tables of contents, tables and code examples with one class per token kind. Every text and attribute
 /// is escaped; link and image addresses with a scheme other than a few known safe ones are left
 /// out, and an image without a source is written as its alternative text. A link inside a link
 /// becomes a span (HTML has no nested links), and an internal link "#x" is pointed at the
@@ -33,9 +34,14 @@ public:
         bool fragment = false;
         /// A stylesheet to link in place of the built-in style.
         std::optional<std::string> stylesheet;
+        /// How equations are shown: their TeX (the default), MathML, or TeX that KaTeX or MathJax
+        /// typesets in the browser (a fragment leaves loading those to the page it goes into).
+        /// An equation the MathML converter rejects, or whose encoding is not TeX, is written as
+        /// its TeX, with a warning.
+        HtmlMath math;
         /// Hears, at its node, each thing written otherwise than the model holds it: an address
         /// left out, a control character replaced, an internal link with no target, an id
-        /// already taken. Empty: nothing is reported.
+        /// already taken, an equation not typeset. Empty: nothing is reported.
         WriterWarningHandler onWarning;
     };
 

@@ -1,4 +1,4 @@
-#include "Pandoc.hpp"
+#include <richmarkup/pandoc/Pandoc.hpp>
 
 #include <algorithm>
 #include <cerrno>
@@ -17,7 +17,7 @@
 
 extern char** environ;
 
-namespace richmarkup::tool {
+namespace richmarkup::pandoc {
 
 namespace {
 
@@ -290,12 +290,4 @@ std::optional<std::string> findOnPath(std::string const& name) {
     }
 }
 
-std::string needsPandoc(std::string_view what, std::string_view direction) {
-    std::string message = std::string(what) + ' ' + std::string(direction) + " needs pandoc (apt-get install pandoc)";
-    if (direction == "output") {
-        message += ", or write -t pandoc and convert it yourself";
-    }
-    return message;
-}
-
-} // namespace richmarkup::tool
+} // namespace richmarkup::pandoc

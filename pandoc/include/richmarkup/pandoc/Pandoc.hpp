@@ -1,17 +1,19 @@
 #pragma once
 
 #include <richmarkup/formats/PandocWriter.hpp>
+#include <richmarkup/pandoc/Export.hpp>
 
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace richmarkup::tool {
+namespace richmarkup::pandoc {
 
-/// pandoc, run as a child process: the formats the tool reads and writes through it (Word,
-/// ODT, EPUB, LaTeX, PDF, ...) pass as pandoc's JSON AST on its standard input or output.
-class Pandoc {
+/// pandoc, run as a child process: the formats read and written through it (Word, ODT, EPUB,
+/// LaTeX, PDF, ...) pass as pandoc's JSON AST on its standard input or output. Safe to use from
+/// several threads at once.
+class RICHMARKUP_PANDOC_EXPORT Pandoc {
 public:
     /// What a run gave: its exit status (-1: killed by a signal), standard output and error.
     struct Run {
@@ -50,9 +52,6 @@ private:
 };
 
 /// A program's path as the shell would find it on PATH, or nothing.
-std::optional<std::string> findOnPath(std::string const& name);
+RICHMARKUP_PANDOC_EXPORT std::optional<std::string> findOnPath(std::string const& name);
 
-/// The message when `what` needs pandoc and there is none.
-std::string needsPandoc(std::string_view what, std::string_view direction);
-
-} // namespace richmarkup::tool
+} // namespace richmarkup::pandoc

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <richmarkup/formats/HtmlMath.hpp>
+#include <richmarkup/pandoc/Export.hpp>
+#include <richmarkup/pandoc/Pandoc.hpp>
+
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace richmarkup::pandoc {
+
+/// TeX to MathML by pandoc's own converter (texmath): a page's equations go to one pandoc run,
+/// each a paragraph of pandoc's AST, and come back as the paragraphs of the HTML it writes with
+/// --mathml. TeX it cannot convert comes back as TeX, with the reason pandoc warned of. Copies
+/// share one pandoc; safe to use from several threads at once.
+class RICHMARKUP_PANDOC_EXPORT PandocMath {
+public:
+    explicit PandocMath(Pandoc pandoc);
+
+    /// Whether there is a pandoc to run.
+    bool available() const noexcept;
+    /// For formats::HtmlMath::toMathml.
+    formats::MathmlConverter converter() const;
+    /// One result per equation, in order. Throws std::runtime_error when pandoc cannot be run or
+    /// fails as a whole.
+    std::vector<formats::ConvertedMath> convert(std::vector<formats::TexMath> const& equations) const;
+
+    /// The Debian package that gives the converter, for a message.
+    static constexpr std::string_view package = "pandoc";
+
+    /// The reasons pandoc gave on standard error for each equation it could not convert, in
+    /// order ("unexpected eof").
+    static std::vector<std::string> rejections(std::string_view errors);
+
+private:
+    struct State;
+    std::shared_ptr<State> state_;
+};
+
+} // namespace richmarkup::pandoc

@@ -1,0 +1,147 @@
+#include <richmarkup/pandoc/PandocMath.hpp>
+
+#include <richmarkup/formats/TextEscape.hpp>
+
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+namespace richmarkup::pandoc {
+
+struct PandocMath::State {
+    Pandoc pandoc;
+    std::once_flag asked;
+    formats::PandocWriter::Api api = formats::PandocWriter::Api::V1_23;
+
+    // The AST version is asked of pandoc once, at the first page with equations.
+    formats::PandocWriter::Api version() {
+        std::call_once(asked, [this] { api = pandoc.api(); });
+        return api;
+    }
+};
+
+namespace {
+
+std::string astOf(std::vector<formats::TexMath> const& equations, formats::PandocWriter::Api api) {
+    std::string ast = api == formats::PandocWriter::Api::V1_22 ? R"({"pandoc-api-version":[1,22],)"
+                                                               : R"({"pandoc-api-version":[1,23],)";
+    ast += R"("meta":{},"blocks":[)";
+    for (std::size_t i = 0; i < equations.size(); ++i) {
+        ast += i == 0 ? "" : ",";
+        ast += equations[i].display ? R"({"t":"Para","c":[{"t":"Math","c":[{"t":"DisplayMath"},)"
+                                    : R"({"t":"Para","c":[{"t":"Math","c":[{"t":"InlineMath"},)";
+        formats::text::appendQuoted(ast, equations[i].tex);
+        ast += "]}]}";
+    }
+    ast += "]}";
+    return ast;
+}
+
+// pandoc's HTML of the paragraphs, one a line: their contents in order. The TeX in them is
+// escaped, so no "</p>" of its own can end one early.
+std::vector<std::string_view> paragraphsOf(std::string_view html) {
+    std::vector<std::string_view> out;
+    std::size_t at = 0;
+    while (true) {
+        std::size_t const open = html.find("<p>", at);
+        if (open == std::string_view::npos) {
+            return out;
+        }
+        std::size_t const close = html.find("</p>", open + 3);
+        if (close == std::string_view::npos) {
+            return out;
+        }
+        out.push_back(html.substr(open + 3, close - open - 3));
+        at = close + 4;
+    }
+}
+
+std::string_view trimmed(std::string_view line) {
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) {
+        line.remove_prefix(1);
+    }
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\r')) {
+        line.remove_suffix(1);
+    }
+    return line;
+}
+
+} // namespace
+
+PandocMath::PandocMath(Pandoc pandoc) : state_(std::make_shared<State>()) { state_->pandoc = std::move(pandoc); }
+
+bool PandocMath::available() const noexcept { return state_->pandoc.program().has_value(); }
+
+formats::MathmlConverter PandocMath::converter() const {
+    return [self = *this](std::vector<formats::TexMath> const& equations) { return self.convert(equations); };
+}
+
+std::vector<formats::ConvertedMath> PandocMath::convert(std::vector<formats::TexMath> const& equations) const {
+    std::vector<formats::ConvertedMath> out(equations.size());
+    if (equations.empty()) {
+        return out;
+    }
+    if (!available()) {
+        throw std::runtime_error("no pandoc to convert TeX to MathML (apt-get install pandoc)");
+    }
+    Pandoc::Run const run = state_->pandoc.run({"--from=json", "--to=html", "--mathml", "--wrap=none"},
+                                               astOf(equations, state_->version()));
+    if (run.status != 0) {
+        throw std::runtime_error("pandoc could not convert the equations: " + Pandoc::failureOf(run));
+    }
+    auto const paragraphs = paragraphsOf(run.output);
+    if (paragraphs.size() != equations.size()) {
+        throw std::runtime_error("pandoc gave " + std::to_string(paragraphs.size()) + " equations back of " +
+                                 std::to_string(equations.size()));
+    }
+    std::vector<std::string> const reasons = rejections(run.errors);
+    std::vector<std::size_t> rejected;
+    for (std::size_t i = 0; i < equations.size(); ++i) {
+        if (paragraphs[i].rfind("<math", 0) == 0) {
+            out[i].mathml = std::string(paragraphs[i]);
+        } else {
+            rejected.push_back(i);
+        }
+    }
+    // pandoc warns of each in the order it meets them; when its words cannot be matched up, each
+    // still gets a reason.
+    bool const matched = reasons.size() == rejected.size();
+    for (std::size_t k = 0; k < rejected.size(); ++k) {
+        out[rejected[k]].problem = "pandoc: " + (matched ? reasons[k] : std::string("cannot convert it"));
+    }
+    return out;
+}
+
+std::vector<std::string> PandocMath::rejections(std::string_view errors) {
+    // "[WARNING] Could not convert TeX math ..., rendering as TeX:" then, indented, the TeX, a
+    // line with a caret under the place, and the parser's words: the first of them is the reason.
+    std::vector<std::string> reasons;
+    bool inWarning = false;
+    bool afterCaret = false;
+    while (!errors.empty()) {
+        std::size_t const end = errors.find('\n');
+        std::string_view const line = errors.substr(0, end);
+        errors.remove_prefix(end == std::string_view::npos ? errors.size() : end + 1);
+        if (line.rfind("[WARNING] Could not convert TeX math", 0) == 0) {
+            reasons.emplace_back("cannot convert it");
+            inWarning = true;
+            afterCaret = false;
+            continue;
+        }
+        bool const continued = !line.empty() && (line[0] == ' ' || line[0] == '\t');
+        if (!inWarning || !continued) {
+            inWarning = false;
+            continue;
+        }
+        if (trimmed(line) == "^") {
+            afterCaret = true;
+        } else if (afterCaret) {
+            reasons.back() = std::string(trimmed(line));
+            inWarning = false;
+        }
+    }
+    return reasons;
+}
+
+} // namespace richmarkup::pandoc
