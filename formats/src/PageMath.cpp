@@ -33,20 +33,37 @@ constexpr char const* katexRun =
     "</script>\n";
 
 // MathJax 2 (Debian's) and 3 alike: no typesetting of the whole page at start, the safe mode's
-// checks on addresses (\href), then the page's own equations only.
+// checks on addresses (\href), then the page's own equations only, each handed over whole (as the
+// script element MathJax 2 reads, or straight to MathJax 3): TeX holding "\)" stays one equation.
 constexpr char const* mathjaxConfig =
     "<script>\n"
-    "window.MathJax = {\n"
-    "  skipStartupTypeset: true, extensions: [\"Safe.js\"],\n"
-    "  tex2jax: {inlineMath: [[\"\\\\(\", \"\\\\)\"]], displayMath: [[\"\\\\[\", \"\\\\]\"]], processEscapes: false},\n"
-    "  startup: {typeset: false}\n"
-    "};\n"
+    "window.MathJax = {skipStartupTypeset: true, extensions: [\"Safe.js\"], startup: {typeset: false}};\n"
     "document.addEventListener(\"DOMContentLoaded\", function () {\n"
+    "  var jax = window.MathJax;\n"
     "  var spans = Array.prototype.slice.call(document.querySelectorAll(\"span.math\"));\n"
-    "  if (window.MathJax && MathJax.Hub) {\n"
-    "    spans.forEach(function (span) { MathJax.Hub.Queue([\"Typeset\", MathJax.Hub, span]); });\n"
-    "  } else if (window.MathJax && MathJax.startup) {\n"
-    "    MathJax.startup.promise.then(function () { return MathJax.typesetPromise(spans); });\n"
+    "  function take(span) {\n"
+    "    var tex = span.textContent;\n"
+    "    span.textContent = \"\";\n"
+    "    return tex.slice(2, tex.length - 2);\n"
+    "  }\n"
+    "  if (jax && jax.Hub) {\n"
+    "    spans.forEach(function (span) {\n"
+    "      var display = span.classList.contains(\"display\");\n"
+    "      var source = document.createElement(\"script\");\n"
+    "      source.type = display ? \"math/tex; mode=display\" : \"math/tex\";\n"
+    "      source.text = take(span);\n"
+    "      span.appendChild(source);\n"
+    "      jax.Hub.Queue([\"Typeset\", jax.Hub, span]);\n"
+    "    });\n"
+    "  } else if (jax && jax.startup) {\n"
+    "    jax.startup.promise.then(function () {\n"
+    "      spans.forEach(function (span) {\n"
+    "        var display = span.classList.contains(\"display\");\n"
+    "        span.appendChild(jax.tex2chtml(take(span), {display: display}));\n"
+    "      });\n"
+    "      jax.startup.document.clear();\n"
+    "      jax.startup.document.updateDocument();\n"
+    "    });\n"
     "  }\n"
     "});\n"
     "</script>\n";

@@ -117,16 +117,27 @@ std::vector<std::string> PandocMath::rejections(std::string_view errors) {
     // "[WARNING] Could not convert TeX math ..., rendering as TeX:" then, indented, the TeX, a
     // line with a caret under the place, and the parser's words: the first of them is the reason.
     std::vector<std::string> reasons;
+    bool inHeader = false; // the TeX of the first line may go on over several
     bool inWarning = false;
     bool afterCaret = false;
+    auto const endsHeader = [](std::string_view line) {
+        std::string_view const end = "rendering as TeX:";
+        line = trimmed(line);
+        return line.size() >= end.size() && line.substr(line.size() - end.size()) == end;
+    };
     while (!errors.empty()) {
         std::size_t const end = errors.find('\n');
         std::string_view const line = errors.substr(0, end);
         errors.remove_prefix(end == std::string_view::npos ? errors.size() : end + 1);
         if (line.rfind("[WARNING] Could not convert TeX math", 0) == 0) {
             reasons.emplace_back("cannot convert it");
+            inHeader = !endsHeader(line);
             inWarning = true;
             afterCaret = false;
+            continue;
+        }
+        if (inHeader) {
+            inHeader = !endsHeader(line);
             continue;
         }
         bool const continued = !line.empty() && (line[0] == ' ' || line[0] == '\t');

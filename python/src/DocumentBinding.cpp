@@ -92,14 +92,19 @@ void bindDocument(py::module_& module) {
             "Every node, depth first in document order: a node before its children.")
         .def(
             "to_html",
-            [](Shared const& d, std::optional<std::string> title, bool fragment, std::optional<std::string> css) {
-                return written(*d, OutputFormat::Html, htmlSettings(std::move(title), fragment, std::move(css)));
+            [](Shared const& d, std::optional<std::string> title, bool fragment, std::optional<std::string> css,
+               std::optional<std::string> const& math) {
+                return written(*d, OutputFormat::Html, htmlSettings(std::move(title), fragment, std::move(css), math));
             },
             py::arg("title") = py::none(), py::arg("fragment") = false, py::arg("css") = py::none(),
+            py::arg("math") = py::none(),
             "The document as a standalone HTML page, as richmarkup-build -t html writes it.\n\n"
             "title: the page title (default: the first heading's text, else the input's file name).\n"
             "fragment: only the body's content, to embed in another page.\n"
-            "css: a stylesheet address to link in place of the built-in style (http, https or relative).")
+            "css: a stylesheet address to link in place of the built-in style (http, https or relative).\n"
+            "math: how equations are shown, as richmarkup-build --math: \"mathml\" (made by pandoc),\n"
+            "    \"katex[=URL]\", \"mathjax[=URL]\" or \"plain\" (their TeX); default: mathml where pandoc is,\n"
+            "    else plain with one ConversionWarning.")
         .def(
             "to_markdown", [](Shared const& d) { return written(*d, OutputFormat::Markdown, {}); },
             "The document as CommonMark with GitHub's tables, as richmarkup-build -t markdown writes it.")

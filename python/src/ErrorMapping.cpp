@@ -53,6 +53,13 @@ void report(std::vector<host::Diagnostic> const& diagnostics, ErrorClass error, 
     }
 }
 
+void warn(std::string const& message) {
+    py::object const category = packageClass("ConversionWarning");
+    if (exitSafe([&] { return PyErr_WarnEx(category.ptr(), message.c_str(), 1); }) != 0) {
+        throw py::error_already_set();
+    }
+}
+
 void translateUnexpectedExceptions() {
     py::register_local_exception_translator([](std::exception_ptr thrown) {
         try {

@@ -4,6 +4,7 @@
 
 #include <pybind11/pybind11.h>
 
+#include <string>
 #include <vector>
 
 namespace richmarkup::python {
@@ -19,6 +20,9 @@ enum class ErrorClass { InputError, BuildError };
 /// warnings filter that makes warnings errors raises from here.
 void report(std::vector<host::Diagnostic> const& diagnostics, ErrorClass error,
             pybind11::object const& onWarning = pybind11::none());
+
+/// Issues `message` with warnings.warn(message, ConversionWarning). Needs the GIL.
+void warn(std::string const& message);
 
 /// Turns the C++ exceptions this module does not expect into RuntimeError (MemoryError for lack
 /// of memory) with their message, for this module's functions only.

@@ -98,7 +98,7 @@ std::string OutputWriter::names() {
 }
 
 std::vector<std::string_view> const& OutputWriter::optionsOf(OutputFormat format) {
-    static std::vector<std::string_view> const html = {"title", "fragment", "css"};
+    static std::vector<std::string_view> const html = {"title", "fragment", "css", "math"};
     static std::vector<std::string_view> const json = {"compact"};
     static std::vector<std::string_view> const pandoc = {"api"};
     static std::vector<std::string_view> const none;
@@ -137,6 +137,7 @@ void OutputWriter::write(std::ostream& out, std::vector<document::vxzero::Node> 
         html.title = pageTitle(settings_, nodes, name);
         html.fragment = settings_.fragment;
         html.stylesheet = settings_.css;
+        html.math = settings_.math;
         html.onWarning = onWarning;
         formats::HtmlWriter::write(out, nodes, html);
         return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <richmarkup/formats/HtmlMath.hpp>
 #include <richmarkup/formats/PandocWriter.hpp>
 #include <richmarkup/formats/WriterWarning.hpp>
 #include <richmarkup/host/LineConverter.hpp>
@@ -24,6 +25,8 @@ struct WriterSettings {
     std::optional<std::string> title;
     bool fragment = false;
     std::optional<std::string> css;
+    /// html: how equations are shown, with the converter that makes MathML.
+    formats::HtmlMath math;
     /// json, richtext: on one line.
     bool compact = false;
     /// pandoc: the AST version.

@@ -1,6 +1,11 @@
 #include "WriterArguments.hpp"
 
+#include "ErrorMapping.hpp"
+
 #include <richmarkup/formats/HtmlWriter.hpp>
+#include <richmarkup/pandoc/PandocMath.hpp>
+
+#include <stdexcept>
 
 #include <algorithm>
 
@@ -33,6 +38,35 @@ std::string listed(std::vector<std::string_view> const& options) {
     return out;
 }
 
+// As richmarkup-build's --math: MathML by pandoc where it is, else the TeX, said once.
+formats::HtmlMath htmlMath(std::optional<std::string> const& setting) {
+    std::string problem;
+    auto math = formats::HtmlMath::parse(setting.value_or("mathml"), problem);
+    if (!math) {
+        throw py::value_error("math " + py::repr(py::str(*setting)).cast<std::string>() + ": " + problem);
+    }
+    if (math->mode != formats::HtmlMath::Mode::MathML) {
+        return std::move(*math);
+    }
+    static pandoc::PandocMath const converter{pandoc::Pandoc()};
+    static bool warned = false; // under the GIL
+    if (converter.available()) {
+        math->toMathml = converter.converter();
+    } else if (setting) {
+        throw std::runtime_error("math=\"mathml\" needs a TeX-to-MathML converter: apt-get install " +
+                                 std::string(pandoc::PandocMath::package) +
+                                 " (or choose math=\"katex\", \"mathjax\" or \"plain\")");
+    } else {
+        if (!warned) {
+            warned = true;
+            warn("equations are written as TeX: no TeX-to-MathML converter (apt-get install " +
+                 std::string(pandoc::PandocMath::package) + "; math=\"plain\" chooses TeX without this warning)");
+        }
+        math->mode = formats::HtmlMath::Mode::Plain;
+    }
+    return std::move(*math);
+}
+
 } // namespace
 
 OutputFormat outputFormatNamed(std::string const& to) {
@@ -50,6 +84,7 @@ WriterSettings writerSettings(OutputFormat format, py::kwargs const& options) {
     std::optional<std::string> title;
     bool fragment = false;
     std::optional<std::string> css;
+    std::optional<std::string> math;
     std::string api = "1.23";
     for (auto const& [key, value] : options) {
         std::string const option = py::str(key);
@@ -61,6 +96,8 @@ WriterSettings writerSettings(OutputFormat format, py::kwargs const& options) {
             title = optionalText("title", value);
         } else if (option == "css") {
             css = optionalText("css", value);
+        } else if (option == "math") {
+            math = optionalText("math", value);
         } else if (option == "fragment") {
             fragment = py::bool_(py::reinterpret_borrow<py::object>(value));
         } else if (option == "compact") {
@@ -73,7 +110,7 @@ WriterSettings writerSettings(OutputFormat format, py::kwargs const& options) {
         }
     }
     if (format == OutputFormat::Html) {
-        return htmlSettings(std::move(title), fragment, std::move(css));
+        return htmlSettings(std::move(title), fragment, std::move(css), math);
     }
     if (format == OutputFormat::Pandoc) {
         return pandocSettings(api);
@@ -81,7 +118,8 @@ WriterSettings writerSettings(OutputFormat format, py::kwargs const& options) {
     return settings;
 }
 
-WriterSettings htmlSettings(std::optional<std::string> title, bool fragment, std::optional<std::string> css) {
+WriterSettings htmlSettings(std::optional<std::string> title, bool fragment, std::optional<std::string> css,
+                            std::optional<std::string> const& math) {
     // The page links it as it would a link in the document: the same schemes only.
     if (css && !formats::HtmlWriter::allowedLink(*css)) {
         throw py::value_error("css " + py::repr(py::str(*css)).cast<std::string>() +
@@ -91,6 +129,7 @@ WriterSettings htmlSettings(std::optional<std::string> title, bool fragment, std
     settings.title = std::move(title);
     settings.fragment = fragment;
     settings.css = std::move(css);
+    settings.math = htmlMath(math);
     return settings;
 }
 

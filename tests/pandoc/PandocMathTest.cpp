@@ -1,0 +1,81 @@
+#include <richmarkup/pandoc/PandocMath.hpp>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace richmarkup::pandoc {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::StartsWith;
+
+class PandocMathTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!converter.available()) {
+            GTEST_SKIP() << "no pandoc on PATH";
+        }
+    }
+    PandocMath converter{Pandoc()};
+};
+
+// One run for the page: good and bad TeX side by side, each result in its place, the bad ones
+// with pandoc's reason, and TeX that looks like markup kept as text.
+TEST_F(PandocMathTest, EachEquationComesBackInItsPlaceWithRejectionsExplained) {
+    auto const results = converter.convert({{"e^{i\\pi}", false},
+                                            {"\\frac{", true},
+                                            {"\\sum_{k=0}^{n} k", true},
+                                            {"\\href{javascript:alert(1)}{x}", false},
+                                            {"</math><script>alert(1)</script>", false},
+                                            {"", false},
+                                            {"a\n</p>\nb", false}});
+    ASSERT_EQ(results.size(), 7u);
+    ASSERT_TRUE(results[0].mathml);
+    EXPECT_THAT(*results[0].mathml, StartsWith("<math display=\"inline\""));
+    EXPECT_THAT(*results[0].mathml, HasSubstr("<annotation encoding=\"application/x-tex\">e^{i\\pi}</annotation>"));
+    EXPECT_FALSE(results[1].mathml);
+    EXPECT_EQ(results[1].problem, "pandoc: unexpected eof");
+    ASSERT_TRUE(results[2].mathml);
+    EXPECT_THAT(*results[2].mathml, StartsWith("<math display=\"block\""));
+    EXPECT_FALSE(results[3].mathml);
+    EXPECT_THAT(results[3].problem, HasSubstr("\\href"));
+    ASSERT_TRUE(results[4].mathml);
+    EXPECT_THAT(*results[4].mathml, Not(HasSubstr("<script")));
+    EXPECT_TRUE(results[5].mathml);
+    ASSERT_TRUE(results[6].mathml);
+    EXPECT_THAT(*results[6].mathml, HasSubstr("&lt;/p&gt;"));
+}
+
+TEST(PandocMathRun, NoPandocOrAFailingOneIsAnErrorOfTheWholeRun) {
+    PandocMath const missing{Pandoc("/nonexistent/pandoc")};
+    EXPECT_FALSE(missing.available());
+    EXPECT_THROW(missing.convert({{"x", false}}), std::runtime_error);
+    // Nothing to convert needs no pandoc.
+    EXPECT_TRUE(missing.convert({}).empty());
+    PandocMath const failing{Pandoc("/bin/false")};
+    ASSERT_TRUE(failing.available());
+    EXPECT_THROW(failing.convert({{"x", false}}), std::runtime_error);
+}
+
+TEST(PandocMathRun, ReasonsAreTheParsersFirstWordsAfterTheCaret) {
+    std::string const errors = "[WARNING] Could not convert TeX math x^{\n"
+                               "y, rendering as TeX:\n"
+                               "  x^{\n"
+                               "  y\n"
+                               "   ^\n"
+                               "  unexpected eof\n"
+                               "  expecting white space, \"{\"\n"
+                               "[WARNING] This document format requires a nonempty <title> element.\n"
+                               "[WARNING] Could not convert TeX math \\bad, rendering as TeX:\n"
+                               "  \\bad\n"
+                               "      ^\n"
+                               "  unexpected control sequence \\bad\n";
+    EXPECT_THAT(PandocMath::rejections(errors), ElementsAre("unexpected eof", "unexpected control sequence \\bad"));
+}
+
+} // namespace
+} // namespace richmarkup::pandoc
