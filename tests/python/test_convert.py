@@ -1,5 +1,7 @@
 """convert() and Document's writers write byte for byte what richmarkup-build writes for the same
 text, options and input format, and say the same warnings."""
+import os
+import subprocess
 import warnings
 
 import pytest
@@ -63,6 +65,10 @@ def test_pandoc_ast_input_is_read_as_the_tool_reads_it(tool, path):
     ({"css": "style/site.css"}, ["--css", "style/site.css"]),
     ({"title": "T", "fragment": False, "css": "https://example.org/a.css"},
      ["--title", "T", "--css", "https://example.org/a.css"]),
+    ({"math": "mathml"}, ["--math", "mathml"]),
+    ({"math": "katex=https://cdn.example/katex/"}, ["--math", "katex=https://cdn.example/katex/"]),
+    ({"math": "MathJax"}, ["--math", "MathJax"]),
+    ({"math": "plain"}, ["--math", "plain"]),
 ])
 def test_html_options_are_the_tools(tool, options, arguments):
     path = example_files()[0]
@@ -121,6 +127,9 @@ def test_the_defaults_and_the_alias(showcase):
     ({"to": "html", "api": "1.23"}, TypeError),
     ({"to": "html", "colour": "red"}, TypeError),
     ({"to": "pandoc", "api": "1.21"}, ValueError),
+    ({"to": "html", "math": "webtex"}, ValueError),
+    ({"to": "html", "math": "katex=javascript:alert(1)"}, ValueError),
+    ({"to": "html", "math": 1}, TypeError),
 ])
 def test_a_format_or_option_that_does_not_exist_is_refused(kwargs, error, showcase):
     with pytest.raises(error):
@@ -133,3 +142,28 @@ def test_an_input_that_is_neither_text_nor_bytes_is_a_type_error():
             richmarkup.convert(value)
         with pytest.raises(TypeError):
             richmarkup.parse(value)
+
+
+def test_without_a_converter_mathml_is_an_error_and_the_default_warns_once(tmp_path):
+    # A process of its own: the module looks for pandoc once.
+    script = tmp_path / "no_pandoc.py"
+    script.write_text("""
+import warnings, richmarkup
+text = '{"className": "RichTextParagraphNode", "children": [{"className": "EquationNode", "texString": "x"}]}'
+with warnings.catch_warnings(record=True) as said:
+    warnings.simplefilter("always")
+    pages = [richmarkup.convert(text), richmarkup.parse(text).to_html()]
+assert all('<code class="tex">x</code>' in page for page in pages), pages
+assert [str(w.message) for w in said] == [
+    "equations are written as TeX: no TeX-to-MathML converter (apt-get install pandoc; "
+    'math="plain" chooses TeX without this warning)'], [str(w.message) for w in said]
+try:
+    richmarkup.convert(text, math="mathml")
+except RuntimeError as e:
+    assert "apt-get install pandoc" in str(e), e
+else:
+    raise AssertionError("math='mathml' without pandoc")
+""")
+    env = dict(os.environ, PATH="/nonexistent")
+    result = subprocess.run(["/usr/bin/python3", str(script)], env=env, capture_output=True, text=True)
+    assert result.returncode == 0, result.stderr

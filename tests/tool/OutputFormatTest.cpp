@@ -57,7 +57,8 @@ TEST(OutputFormatTest, HtmlRendersTheShowcase) {
           "<p id=\"M_intro\" style=\"text-align:justify\">", "<strong>bold</strong>",
           "<a href=\"https://example.org/guide#install\" data-target-type=\"url\">",
           "<img src=\"https://example.org/logo.png\" width=\"64\" height=\"32\"",
-          "<code class=\"tex\">e^{i\\pi} + 1 = 0</code>", "<ol id=\"M_steps\">",
+          "<math class=\"equation\" display=\"inline\" alttext=\"Euler&#39;s identity\" data-encoding=\"latex\">",
+          "<annotation encoding=\"application/x-tex\">e^{i\\pi} + 1 = 0</annotation>", "<ol id=\"M_steps\">",
           "<th style=\"text-align:left\"><p>Kind</p>",
           "<a href=\"#H_text\" data-target-type=\"anchor\">Formatted text</a>", "<col style=\"width:320px\">",
           "<pre class=\"code\" id=\"M_hello\" data-type=\"cpp\">",
@@ -65,6 +66,61 @@ TEST(OutputFormatTest, HtmlRendersTheShowcase) {
         EXPECT_THAT(run.out, HasSubstr(piece));
     }
     EXPECT_THAT(run.out, Not(HasSubstr("<hello")));
+}
+
+// --math: what each mode asks of the machine, and that a page never loses an equation.
+TEST(HtmlMathOptionTest, WithoutPandocTheDefaultSaysSoOncePerRunAndAskingForMathmlIsAnError) {
+    ToolRunner tool;
+    auto const paragraph = [](char const* tex) {
+        return std::string(
+                   R"({"className":"RichTextParagraphNode","children":[{"className":"EquationNode","texString":")") +
+               tex + "\"}]}";
+    };
+    tool.file("a.json", paragraph("x^2"));
+    tool.file("b.json", paragraph("y"));
+    tool.environment = "PATH=/nonexistent"; // the tool's own path is absolute
+    ToolRun run = tool.run("-t html --output-dir out -j 2 a.json b.json");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "warning: equations are written as TeX: no TeX-to-MathML converter (apt-get install pandoc; "
+                       "--math plain chooses TeX without this warning)\n");
+    EXPECT_THAT(ToolRunner::read(tool.directory() / "out" / "a.html"), HasSubstr("<code class=\"tex\">x^2</code>"));
+    EXPECT_EQ(tool.run("-q -t html a.json").err, "");
+    EXPECT_EQ(tool.run("-t html --math plain a.json").err, "");
+    // Only HTML shows equations so: no other format looks for a converter.
+    EXPECT_EQ(tool.run("-t markdown --math mathml a.json").status, 0);
+    for (char const* asked : {"-t html --math mathml a.json", "-t html --strict a.json"}) {
+        run = tool.run(asked);
+        EXPECT_EQ(run.status, 2) << asked;
+        EXPECT_EQ(run.out, "") << asked;
+        EXPECT_THAT(run.err, HasSubstr("--math mathml needs a TeX-to-MathML converter: apt-get install pandoc"))
+            << asked;
+    }
+    // The script modes need nothing here: the browser loads the script.
+    run = tool.run("-t html --math katex a.json");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(run.out, HasSubstr("\\(x^2\\)"));
+}
+
+TEST(HtmlMathOptionTest, RejectedTexIsKeptAndWarnedOfAtItsPlaceAndBadSettingsAreRefused) {
+    ToolRunner tool;
+    if (!tool.run("-t html --math mathml " + ToolRunner::example("inline.json") + " > /dev/null").err.empty()) {
+        GTEST_SKIP() << "no pandoc";
+    }
+    tool.file("bad.json", "[{\"className\":\"RichTextParagraphNode\",\"children\":[\n"
+                          "  {\"className\":\"EquationNode\",\"texString\":\"x\"},\n"
+                          "  {\"className\":\"EquationNode\",\"texString\":\"\\\\frac{\"}]}]\n");
+    ToolRun run = tool.run("-t html bad.json");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(run.out, HasSubstr("<annotation encoding=\"application/x-tex\">x</annotation>"));
+    EXPECT_THAT(run.out, HasSubstr("<code class=\"tex\">\\frac{</code>"));
+    EXPECT_EQ(run.err, "warning: bad.json:3:3: /0/children/1: equation \"\\\\frac{\" not typeset (pandoc: "
+                       "unexpected eof): written as its TeX\n");
+    EXPECT_EQ(tool.run("-t html --strict bad.json").status, 1);
+    for (char const* bad : {"--math=tex", "'--math=katex=javascript:alert(1)'", "--math=plain=x"}) {
+        run = tool.run(std::string("-t html ") + bad + " bad.json");
+        EXPECT_EQ(run.status, 2) << bad;
+        EXPECT_THAT(run.err, HasSubstr("error: --math ")) << bad;
+    }
 }
 
 TEST(OutputFormatTest, NoneWritesNothing) {

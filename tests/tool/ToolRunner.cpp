@@ -31,8 +31,9 @@ ToolRun ToolRunner::run(std::string const& arguments, std::string const& input, 
     fs::path const out = directory_ / ".stdout";
     fs::path const err = directory_ / ".stderr";
     std::ofstream(in, std::ios::binary) << input;
-    std::string const command = "cd '" + (workingDirectory.empty() ? directory_ : workingDirectory).string() +
-                                "' && '" RICHMARKUP_TOOL "' " + arguments + " < '" + in.string() + "' > '" +
+    std::string const command = "cd '" + (workingDirectory.empty() ? directory_ : workingDirectory).string() + "' && " +
+                                (environment.empty() ? std::string() : "env " + environment + " ") +
+                                "'" RICHMARKUP_TOOL "' " + arguments + " < '" + in.string() + "' > '" +
                                 (standardOutput.empty() ? out : standardOutput).string() + "' 2> '" + err.string() +
                                 "'";
     int const raw = std::system(command.c_str());

@@ -30,6 +30,8 @@ public:
                 std::filesystem::path const& workingDirectory = {}) const;
 
     std::filesystem::path const& directory() const noexcept { return directory_; }
+    /// Variables the tool's runs get, as env takes them: "PATH=/nonexistent".
+    std::string environment;
     /// Writes `content` to a file of the scratch directory and gives its path.
     std::string file(std::string const& name, std::string const& content) const;
 
