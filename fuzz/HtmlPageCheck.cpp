@@ -65,6 +65,15 @@ bool HtmlPageCheck::writersElement(std::string_view name) {
     return std::find(elements.begin(), elements.end(), name) != elements.end();
 }
 
+bool HtmlPageCheck::mathmlElement(std::string_view name) {
+    static constexpr std::array<std::string_view, 32> elements{
+        "math",   "semantics",  "annotation",    "mrow",        "mi",       "mn",      "mo",         "ms",     "mtext",
+        "mspace", "msub",       "msup",          "msubsup",     "munder",   "mover",   "munderover", "mfrac",  "msqrt",
+        "mroot",  "mstyle",     "merror",        "mpadded",     "mphantom", "mfenced", "menclose",   "mtable", "mtr",
+        "mtd",    "mlabeledtr", "mmultiscripts", "mprescripts", "none"};
+    return std::find(elements.begin(), elements.end(), name) != elements.end();
+}
+
 std::optional<std::string> HtmlPageCheck::addressProblem(std::string_view attribute, std::string_view value) {
     std::string problem;
     std::optional<std::string> const decoded = decodedValue(value, problem);
@@ -109,7 +118,7 @@ std::optional<std::string> HtmlPageCheck::addressProblem(std::string_view attrib
     return "scheme \"" + scheme + "\" in " + std::string(attribute) + " " + MessageCheck::printable(address, 60);
 }
 
-std::optional<std::string> HtmlPageCheck::markupProblem(std::string_view html) {
+std::optional<std::string> HtmlPageCheck::markupProblem(std::string_view html, bool mathml) {
     constexpr std::string_view doctype = "<!DOCTYPE html>";
     std::size_t pos = html.substr(0, doctype.size()) == doctype ? doctype.size() : 0;
     while ((pos = html.find('<', pos)) != std::string_view::npos) {
@@ -124,7 +133,7 @@ std::optional<std::string> HtmlPageCheck::markupProblem(std::string_view html) {
             ++pos;
         }
         std::string const name = lowered(html.substr(nameStart, pos - nameStart));
-        if (!writersElement(name)) {
+        if (!writersElement(name) && !(mathml && mathmlElement(name))) {
             return "element <" + name + "> that the writer never writes" + at(html, tagStart);
         }
         // Attributes up to the '>'.

@@ -3,7 +3,10 @@
 // characters replaced only with a warning at the run, or in Markdown at a block around it);
 // the HTML holds only the writer's own elements, no event handler attribute and no href or src
 // whose scheme may run script; each output is UTF-8; every diagnostic and every writer warning
-// is one line of UTF-8. A violation aborts with what is wrong and where.
+// is one line of UTF-8. With equations as MathML, whatever a converter gives back (here: the TeX
+// itself, which the fuzzer writes) adds no element other than MathML's, no handler and no unsafe
+// address, and every equation is still on the page, typeset or as its TeX. A violation aborts with
+// what is wrong and where.
 #include "HtmlPageCheck.hpp"
 #include "MarkdownReadBack.hpp"
 #include "MessageCheck.hpp"
@@ -12,6 +15,7 @@
 #include <richmarkup/formats/HtmlWriter.hpp>
 #include <richmarkup/formats/MarkdownWriter.hpp>
 #include <richmarkup/formats/NodeView.hpp>
+#include <richmarkup/formats/Subtree.hpp>
 
 #include <cstddef>
 #include <cstdint>
@@ -159,6 +163,51 @@ void checkMarkdown(std::string markdown, std::vector<Run> const& runs, std::vect
     }
 }
 
+std::size_t occurrences(std::string_view text, std::string_view piece) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(piece); at != std::string_view::npos; at = text.find(piece, at + piece.size())) {
+        ++count;
+    }
+    return count;
+}
+
+void checkMathml(std::vector<Node> const& topLevel) {
+    std::size_t equations = 0;
+    for (Node const& top : topLevel) {
+        if (top) {
+            richmarkup::formats::forEachNode(*top.getImpl(), [&](NodeView node) {
+                equations += node.is(document::vxzero::NodeKind::EquationNode) ? 1 : 0;
+            });
+        }
+    }
+    HtmlWriter::Options options;
+    options.fragment = true;
+    options.math.mode = richmarkup::formats::HtmlMath::Mode::MathML;
+    options.math.toMathml = [](std::vector<richmarkup::formats::TexMath> const& texts) {
+        std::vector<richmarkup::formats::ConvertedMath> out;
+        for (auto const& tex : texts) {
+            out.push_back({tex.tex, {}});
+        }
+        return out;
+    };
+    std::vector<std::string> said;
+    options.onWarning = [&](WriterWarning const& warning) { said.push_back(warning.message); };
+    std::string const html = HtmlWriter::toString(topLevel, options);
+    if (auto problem = HtmlPageCheck::markupProblem(html, true)) {
+        violated("HTML with MathML: markup", *problem);
+    }
+    // A MathML equation cannot hold another math element or a code element: each counted is one.
+    std::size_t const written =
+        occurrences(html, "<math class=\"equation\"") + occurrences(html, "<code class=\"tex\">");
+    if (written != equations) {
+        violated("HTML with MathML: equations",
+                 std::to_string(equations) + " in the model, " + std::to_string(written) + " on the page");
+    }
+    for (auto const& message : said) {
+        checkMessage("MathML warning", message);
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size) {
@@ -183,6 +232,8 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
         checkHtml(fragment ? "HTML fragment" : "HTML page", HtmlWriter::toString(conversion.nodes, options), runs,
                   warnings);
     }
+
+    checkMathml(conversion.nodes);
 
     std::vector<WriterWarning> warnings;
     MarkdownWriter::Options options;
