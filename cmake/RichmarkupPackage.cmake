@@ -20,12 +20,13 @@ set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "text")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# pandoc writes and reads the formats the tool reaches through it (Word, ODT, EPUB, LaTeX, PDF);
-# WeasyPrint and fonts for CJK and symbols make its PDFs. The tool works without them, and the
+# pandoc writes and reads the formats the tool reaches through it (Word, ODT, EPUB, LaTeX, PDF)
+# and makes the MathML of HTML pages' equations; WeasyPrint and fonts for CJK and symbols make its PDFs. The tool works without them, and the
 # libraries without python3, which the Python module needs.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pandoc, weasyprint, fonts-droid-fallback, fonts-symbola, python3")
-# bash loads the completion from /usr/share/bash-completion only with that package.
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "bash-completion")
+# bash loads the completion from /usr/share/bash-completion only with that package; pages made with
+# --math katex or mathjax load those scripts from Debian's copies by default.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "bash-completion, libjs-katex, libjs-mathjax")
 # The package's own libraries satisfy each other.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${CMAKE_LIBRARY_OUTPUT_DIRECTORY}")
 # Never strip: a bundle's resource archive is appended to its library file.

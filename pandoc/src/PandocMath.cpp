@@ -2,10 +2,14 @@
 
 #include <richmarkup/formats/TextEscape.hpp>
 
+#include <algorithm>
+#include <atomic>
+#include <exception>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 namespace richmarkup::pandoc {
 
@@ -77,27 +81,24 @@ formats::MathmlConverter PandocMath::converter() const {
     return [self = *this](std::vector<formats::TexMath> const& equations) { return self.convert(equations); };
 }
 
-std::vector<formats::ConvertedMath> PandocMath::convert(std::vector<formats::TexMath> const& equations) const {
-    std::vector<formats::ConvertedMath> out(equations.size());
-    if (equations.empty()) {
-        return out;
-    }
-    if (!available()) {
-        throw std::runtime_error("no pandoc to convert TeX to MathML (apt-get install pandoc)");
-    }
-    Pandoc::Run const run = state_->pandoc.run({"--from=json", "--to=html", "--mathml", "--wrap=none"},
-                                               astOf(equations, state_->version()));
+namespace {
+
+// One pandoc run for `count` equations from `first`, its results into `out`.
+void convertRun(Pandoc const& pandoc, formats::PandocWriter::Api api, formats::TexMath const* first, std::size_t count,
+                formats::ConvertedMath* out) {
+    std::vector<formats::TexMath> const equations(first, first + count);
+    Pandoc::Run const run = pandoc.run({"--from=json", "--to=html", "--mathml", "--wrap=none"}, astOf(equations, api));
     if (run.status != 0) {
         throw std::runtime_error("pandoc could not convert the equations: " + Pandoc::failureOf(run));
     }
     auto const paragraphs = paragraphsOf(run.output);
-    if (paragraphs.size() != equations.size()) {
+    if (paragraphs.size() != count) {
         throw std::runtime_error("pandoc gave " + std::to_string(paragraphs.size()) + " equations back of " +
-                                 std::to_string(equations.size()));
+                                 std::to_string(count));
     }
-    std::vector<std::string> const reasons = rejections(run.errors);
+    std::vector<std::string> const reasons = PandocMath::rejections(run.errors);
     std::vector<std::size_t> rejected;
-    for (std::size_t i = 0; i < equations.size(); ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
         if (paragraphs[i].rfind("<math", 0) == 0) {
             out[i].mathml = std::string(paragraphs[i]);
         } else {
@@ -109,6 +110,60 @@ std::vector<formats::ConvertedMath> PandocMath::convert(std::vector<formats::Tex
     bool const matched = reasons.size() == rejected.size();
     for (std::size_t k = 0; k < rejected.size(); ++k) {
         out[rejected[k]].problem = "pandoc: " + (matched ? reasons[k] : std::string("cannot convert it"));
+    }
+}
+
+// A page's equations in one run, but for pages of many distinct ones: those are split so that no
+// pandoc holds more than kMostARun (its memory grows with them) and so that the runs share the
+// cores. pandoc's own collector keeps a second core busy too, so two runs at once gain only on
+// large pages: 2 x 2 500 equations took 0.77 s where 5 000 took 1.10 s, and 2 x 1 000 no less than
+// 2 000 in one run.
+constexpr std::size_t kMostARun = 5000;
+constexpr std::size_t kSplitFrom = 4000;
+
+} // namespace
+
+std::vector<formats::ConvertedMath> PandocMath::convert(std::vector<formats::TexMath> const& equations) const {
+    std::vector<formats::ConvertedMath> out(equations.size());
+    std::size_t const count = equations.size();
+    if (count == 0) {
+        return out;
+    }
+    if (!available()) {
+        throw std::runtime_error("no pandoc to convert TeX to MathML (apt-get install pandoc)");
+    }
+    formats::PandocWriter::Api const api = state_->version();
+    std::size_t const cores = std::max(1u, std::thread::hardware_concurrency());
+    std::size_t const runs = std::max((count + kMostARun - 1) / kMostARun, count >= kSplitFrom ? cores : 1);
+    std::size_t const perRun = (count + runs - 1) / runs;
+    if (runs == 1) {
+        convertRun(state_->pandoc, api, equations.data(), count, out.data());
+        return out;
+    }
+    std::atomic<std::size_t> next{0};
+    std::mutex failing;
+    std::exception_ptr failed;
+    auto const work = [&] {
+        for (std::size_t from = next.fetch_add(perRun); from < count; from = next.fetch_add(perRun)) {
+            try {
+                convertRun(state_->pandoc, api, equations.data() + from, std::min(perRun, count - from),
+                           out.data() + from);
+            } catch (...) {
+                std::lock_guard<std::mutex> const lock(failing);
+                failed = failed ? failed : std::current_exception();
+            }
+        }
+    };
+    std::vector<std::thread> helpers;
+    for (std::size_t i = 1; i < std::min(runs, cores); ++i) {
+        helpers.emplace_back(work);
+    }
+    work();
+    for (auto& helper : helpers) {
+        helper.join();
+    }
+    if (failed) {
+        std::rethrow_exception(failed);
     }
     return out;
 }

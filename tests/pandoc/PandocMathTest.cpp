@@ -50,6 +50,28 @@ TEST_F(PandocMathTest, EachEquationComesBackInItsPlaceWithRejectionsExplained) {
     EXPECT_THAT(*results[6].mathml, HasSubstr("&lt;/p&gt;"));
 }
 
+// Past 4 000, the equations go to several runs at once: each result still in its place.
+TEST_F(PandocMathTest, APageOfManyEquationsIsSplitIntoRunsThatKeepTheOrder) {
+    std::vector<formats::TexMath> equations;
+    for (int i = 0; i < 4500; ++i) {
+        equations.push_back({"x_{" + std::to_string(i) + "}", i % 2 == 0});
+    }
+    equations[300].tex = "\\frac{";
+    equations[4200].tex = "\\nosuchcommand";
+    auto const results = converter.convert(equations);
+    ASSERT_EQ(results.size(), equations.size());
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        if (i == 300 || i == 4200) {
+            EXPECT_FALSE(results[i].mathml) << i;
+            continue;
+        }
+        ASSERT_TRUE(results[i].mathml) << i;
+        EXPECT_THAT(*results[i].mathml, HasSubstr(">x_{" + std::to_string(i) + "}</annotation>")) << i;
+    }
+    EXPECT_EQ(results[300].problem, "pandoc: unexpected eof");
+    EXPECT_THAT(results[4200].problem, HasSubstr("\\nosuchcommand"));
+}
+
 TEST(PandocMathRun, NoPandocOrAFailingOneIsAnErrorOfTheWholeRun) {
     PandocMath const missing{Pandoc("/nonexistent/pandoc")};
     EXPECT_FALSE(missing.available());
