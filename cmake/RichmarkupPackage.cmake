@@ -25,8 +25,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # libraries without python3, which the Python module needs.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pandoc, weasyprint, fonts-droid-fallback, fonts-symbola, python3")
 # bash loads the completion from /usr/share/bash-completion only with that package; pages made with
-# --math katex or mathjax load those scripts from Debian's copies by default.
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "bash-completion, libjs-katex, libjs-mathjax")
+# --math katex or mathjax load those scripts from Debian's copies by default, and MathML is drawn
+# best with a math font such as DejaVu's.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "bash-completion, libjs-katex, libjs-mathjax, fonts-dejavu-extra")
 # The package's own libraries satisfy each other.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${CMAKE_LIBRARY_OUTPUT_DIRECTORY}")
 # Never strip: a bundle's resource archive is appended to its library file.

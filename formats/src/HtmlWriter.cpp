@@ -34,6 +34,9 @@ constexpr char const* pageStyle =
     "pre.code{background:#f6f6f6;border:1px solid #ddd;padding:.75em;overflow:auto}\n"
     ".equation code.tex{background:#f3f0ff;padding:0 .2em}\n"
     ".equation.display{display:block;text-align:center;margin:.5em 0}\n"
+    // MathML needs a font with math tables to stretch its operators; a browser's own choice is
+    // often a text font. DejaVu's matches the page; the others are what macOS and Windows have.
+    "math{font-family:\"DejaVu Math TeX Gyre\",\"STIX Two Math\",\"Latin Modern Math\",\"Cambria Math\",math}\n"
     "nav.toc{border-left:3px solid #ccc;padding-left:1em}\n"
     ".tok-keyword{color:#00008b;font-weight:bold}\n"
     ".tok-type{color:#267f99}\n"
