@@ -6,12 +6,15 @@
     mathml converts each distinct one once.
   - Documents of N equations that all differ (--equations, default 1000 and 10000): the time each
     mode adds to plain, per equation. For mathml that is pandoc's run: its start and its texmath.
+  - A corpus of --corpus files (default 400) of ten units each, written by --output-dir: what the
+    converter remembers across documents leaves pandoc only the first pages' new TeX.
   - With --katex-server: the same equations through KaTeX's own renderToString (Debian's katex,
     on node) in one process, the converter that was weighed against pandoc's.
 
 Rounds alternate the modes; the best of each is reported, and the ratios of those.
 
-    bench/math.py [--megabytes 31] [--equations 1000 10000] [--rounds 3] [--build-dir build] [--katex-server]
+    bench/math.py [--megabytes 31] [--equations 1000 10000] [--corpus 400] [--rounds 3] [--build-dir build]
+                  [--katex-server]
 """
 import argparse
 import json
@@ -79,6 +82,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--megabytes", type=float, default=31)
     parser.add_argument("--equations", type=int, nargs="*", default=[1000, 10000])
+    parser.add_argument("--corpus", type=int, default=400, help="files of the corpus part (0: none)")
     parser.add_argument("--rounds", type=int, default=3)
     parser.add_argument("--build-dir", default=os.path.join(ROOT, "build"))
     parser.add_argument("--katex-server", action="store_true", help="also time KaTeX's renderToString on node")
@@ -100,6 +104,26 @@ def main():
             best = best_of_modes(tool, source, args.rounds)
             for mode in MODES:
                 print(f"  --math {mode:8} {best[mode]:7.3f} s  {best[mode] / best['plain']:5.2f}x plain")
+
+        if args.corpus > 0:
+            folder = os.path.join(work, "corpus")
+            os.mkdir(folder)
+            lines = subprocess.run([gendoc, "--jsonl", str(args.corpus), "--units", "10"], check=True,
+                                   capture_output=True, text=True).stdout.splitlines()
+            files = []
+            for i, line in enumerate(lines):
+                files.append(os.path.join(folder, f"doc{i:05}.json"))
+                with open(files[-1], "w", encoding="utf-8") as out:
+                    out.write(line)
+            times = {mode: [] for mode in ("plain", "mathml")}
+            for _ in range(args.rounds + 1):
+                for mode in times:
+                    target = os.path.join(work, "pages")
+                    shutil.rmtree(target, ignore_errors=True)
+                    times[mode].append(timed([tool, "-q", "-t", "html", "--math", mode, "--output-dir", target] + files))
+            best = {mode: min(values[1:]) for mode, values in times.items()}
+            print(f"corpus of {len(files)} files, --output-dir: plain {best['plain']:.3f} s, mathml "
+                  f"{best['mathml']:.3f} s, {best['mathml'] / best['plain']:.2f}x plain")
 
         for count in args.equations:
             source = os.path.join(work, f"equations-{count}.json")

@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <unordered_map>
 
 namespace richmarkup::pandoc {
 
@@ -17,6 +18,12 @@ struct PandocMath::State {
     Pandoc pandoc;
     std::once_flag asked;
     formats::PandocWriter::Api api = formats::PandocWriter::Api::V1_23;
+    // What the runs made, by display style and TeX: the documents of a corpus share most of their
+    // notation, and a page whose equations are all known here needs no pandoc at all. Let go
+    // whole when it would pass kRemembered bytes.
+    std::mutex remembering;
+    std::unordered_map<std::string, formats::ConvertedMath> remembered;
+    std::size_t rememberedBytes = 0;
 
     // The AST version is asked of pandoc once, at the first page with equations.
     formats::PandocWriter::Api version() {
@@ -120,15 +127,52 @@ void convertRun(Pandoc const& pandoc, formats::PandocWriter::Api api, formats::T
 // 2 000 in one run.
 constexpr std::size_t kMostARun = 5000;
 constexpr std::size_t kSplitFrom = 4000;
+constexpr std::size_t kRemembered = std::size_t(16) << 20;
+
+std::string keyOf(formats::TexMath const& equation) { return (equation.display ? 'D' : 'I') + equation.tex; }
 
 } // namespace
 
 std::vector<formats::ConvertedMath> PandocMath::convert(std::vector<formats::TexMath> const& equations) const {
     std::vector<formats::ConvertedMath> out(equations.size());
-    std::size_t const count = equations.size();
-    if (count == 0) {
+    std::vector<formats::TexMath> unknown;
+    std::vector<std::size_t> places;
+    {
+        std::lock_guard<std::mutex> const lock(state_->remembering);
+        for (std::size_t i = 0; i < equations.size(); ++i) {
+            auto const found = state_->remembered.find(keyOf(equations[i]));
+            if (found != state_->remembered.end()) {
+                out[i] = found->second;
+            } else {
+                unknown.push_back(equations[i]);
+                places.push_back(i);
+            }
+        }
+    }
+    if (unknown.empty()) {
         return out;
     }
+    std::vector<formats::ConvertedMath> converted = convertUnknown(unknown);
+    std::lock_guard<std::mutex> const lock(state_->remembering);
+    for (std::size_t k = 0; k < unknown.size(); ++k) {
+        std::string key = keyOf(unknown[k]);
+        std::size_t const bytes =
+            key.size() + converted[k].mathml.value_or(std::string()).size() + converted[k].problem.size();
+        if (state_->rememberedBytes + bytes > kRemembered) {
+            state_->remembered.clear();
+            state_->rememberedBytes = 0;
+        }
+        if (state_->remembered.emplace(std::move(key), converted[k]).second) {
+            state_->rememberedBytes += bytes;
+        }
+        out[places[k]] = std::move(converted[k]);
+    }
+    return out;
+}
+
+std::vector<formats::ConvertedMath> PandocMath::convertUnknown(std::vector<formats::TexMath> const& equations) const {
+    std::vector<formats::ConvertedMath> out(equations.size());
+    std::size_t const count = equations.size();
     if (!available()) {
         throw std::runtime_error("no pandoc to convert TeX to MathML (apt-get install pandoc)");
     }

@@ -3,7 +3,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
+
+#include <unistd.h>
 
 namespace richmarkup::pandoc {
 namespace {
@@ -70,6 +76,34 @@ TEST_F(PandocMathTest, APageOfManyEquationsIsSplitIntoRunsThatKeepTheOrder) {
     }
     EXPECT_EQ(results[300].problem, "pandoc: unexpected eof");
     EXPECT_THAT(results[4200].problem, HasSubstr("\\nosuchcommand"));
+}
+
+// A corpus's documents share their notation: what one page had converted, the next one does not
+// run pandoc for, and the copies a tool hands its threads share it.
+TEST_F(PandocMathTest, TexSeenBeforeNeedsNoOtherRun) {
+    auto const folder = std::filesystem::temp_directory_path() / ("richmarkup-pandoc-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    auto const runs = folder / "runs";
+    auto const counting = folder / "pandoc";
+    std::ofstream(counting) << "#!/bin/sh\ncase \"$*\" in *--mathml*) echo run >> '" << runs.string()
+                            << "';; esac\nexec pandoc \"$@\"\n";
+    std::filesystem::permissions(counting, std::filesystem::perms::owner_all);
+    PandocMath const counted{Pandoc(counting.string())};
+    PandocMath const copy = counted;
+    auto const lines = [&] {
+        std::ifstream in(runs);
+        return std::count(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>(), '\n');
+    };
+    auto const first = counted.convert({{"a^2", false}, {"\\frac{", false}});
+    EXPECT_EQ(lines(), 1);
+    auto const again = copy.convert({{"\\frac{", false}, {"a^2", false}});
+    EXPECT_EQ(lines(), 1);
+    EXPECT_EQ(again[1].mathml, first[0].mathml);
+    EXPECT_EQ(again[0].problem, "pandoc: unexpected eof");
+    // Displayed, the same TeX is another equation.
+    EXPECT_THAT(*counted.convert({{"a^2", true}})[0].mathml, HasSubstr("display=\"block\""));
+    EXPECT_EQ(lines(), 2);
+    std::filesystem::remove_all(folder);
 }
 
 TEST(PandocMathRun, NoPandocOrAFailingOneIsAnErrorOfTheWholeRun) {

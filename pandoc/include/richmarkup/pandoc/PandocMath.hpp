@@ -13,8 +13,10 @@ namespace richmarkup::pandoc {
 /// TeX to MathML by pandoc's own converter (texmath): a page's equations go to one pandoc run,
 /// each a paragraph of pandoc's AST, and come back as the paragraphs of the HTML it writes with
 /// --mathml. A page of 4 000 distinct equations or more is split into runs side by side on the
-/// cores, none of more than 5 000. TeX it cannot convert comes back as TeX, with the reason pandoc warned of.
-/// Copies share one pandoc; safe to use from several threads at once.
+/// cores, none of more than 5 000. TeX it cannot convert comes back as TeX, with the reason pandoc
+/// warned of. What it made is remembered (up to 16 MiB), so that of a corpus's documents only TeX
+/// not seen before goes to pandoc. Copies share one pandoc and what it made; safe to use from
+/// several threads at once.
 class RICHMARKUP_PANDOC_EXPORT PandocMath {
 public:
     explicit PandocMath(Pandoc pandoc);
@@ -35,6 +37,8 @@ public:
     static std::vector<std::string> rejections(std::string_view errors);
 
 private:
+    std::vector<formats::ConvertedMath> convertUnknown(std::vector<formats::TexMath> const& equations) const;
+
     struct State;
     std::shared_ptr<State> state_;
 };
