@@ -1,5 +1,7 @@
 #pragma once
 
+#include <fl/i18n/Utf8Encoder.hpp>
+
 #include <cstddef>
 
 #if defined(__SSE2__)
@@ -41,26 +43,14 @@ std::size_t narrowPrintable(char16_t const* p, char16_t const* const end, char* 
 /// surrogate pair). A lone surrogate is written as U+FFFD and sets `lone`. dst has room for
 /// four bytes.
 inline char* encodeWide(char* dst, char16_t const*& p, char16_t const* const end, bool& lone) noexcept {
-    char32_t const unit = *p++;
-    if (unit < 0x800) {
-        *dst++ = static_cast<char>(0xC0 | (unit >> 6));
-        *dst++ = static_cast<char>(0x80 | (unit & 0x3F));
-    } else if (unit < 0xD800 || unit > 0xDFFF) {
-        *dst++ = static_cast<char>(0xE0 | (unit >> 12));
-        *dst++ = static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
-        *dst++ = static_cast<char>(0x80 | (unit & 0x3F));
-    } else if (unit <= 0xDBFF && p != end && *p >= 0xDC00 && *p <= 0xDFFF) {
-        char32_t const cp = 0x10000 + ((unit - 0xD800) << 10) + (static_cast<char32_t>(*p++) - 0xDC00);
-        *dst++ = static_cast<char>(0xF0 | (cp >> 18));
-        *dst++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        *dst++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        *dst++ = static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        *dst++ = '\xEF';
-        *dst++ = '\xBF';
-        *dst++ = '\xBD';
-        lone = true;
+    if (char* const next = fl::i18n::encodeWide(dst, p, end)) {
+        return next;
     }
+    ++p;
+    *dst++ = '\xEF';
+    *dst++ = '\xBF';
+    *dst++ = '\xBD';
+    lone = true;
     return dst;
 }
 

@@ -162,23 +162,8 @@ void appendUtf8(std::string& out, std::u16string_view utf16, LoneSurrogate polic
             if (p == pieceEnd) {
                 break;
             }
-            char32_t const unit = *p;
-            if (unit < 0x800) {
-                *dst++ = static_cast<char>(0xC0 | (unit >> 6));
-                *dst++ = static_cast<char>(0x80 | (unit & 0x3F));
-                ++p;
-            } else if (unit < 0xD800 || unit > 0xDFFF) {
-                *dst++ = static_cast<char>(0xE0 | (unit >> 12));
-                *dst++ = static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
-                *dst++ = static_cast<char>(0x80 | (unit & 0x3F));
-                ++p;
-            } else if (unit <= 0xDBFF && end - p > 1 && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
-                char32_t const cp = 0x10000 + ((unit - 0xD800) << 10) + (static_cast<char32_t>(p[1]) - 0xDC00);
-                *dst++ = static_cast<char>(0xF0 | (cp >> 18));
-                *dst++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-                *dst++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-                *dst++ = static_cast<char>(0x80 | (cp & 0x3F));
-                p += 2;
+            if (char* const next = encodeWide(dst, p, end)) {
+                dst = next;
             } else if (policy == LoneSurrogate::Replace) {
                 *dst++ = '\xEF';
                 *dst++ = '\xBF';
@@ -187,9 +172,9 @@ void appendUtf8(std::string& out, std::u16string_view utf16, LoneSurrogate polic
             } else {
                 out.append(piece, static_cast<std::size_t>(dst - piece)); // what came before stays appended
                 std::size_t const index = static_cast<std::size_t>(p - utf16.data());
-                throw std::runtime_error("invalid UTF-16 at code unit " + std::to_string(index) +
-                                         (unit <= 0xDBFF ? ": high surrogate without its low half"
-                                                         : ": low surrogate without its high half"));
+                throw std::runtime_error(
+                    "invalid UTF-16 at code unit " + std::to_string(index) +
+                    (*p <= 0xDBFF ? ": high surrogate without its low half" : ": low surrogate without its high half"));
             }
         }
         out.append(piece, static_cast<std::size_t>(dst - piece));

@@ -1,5 +1,7 @@
 #include "JsonOutput.hpp"
 
+#include <fl/i18n/Utf8Encoder.hpp>
+
 #include <algorithm>
 #include <charconv>
 #include <cstring>
@@ -91,22 +93,8 @@ void JsonOutput::value(std::u16string_view text) {
         } else if (unit < 0x80) {
             *dst++ = static_cast<char>(unit);
             ++p;
-        } else if (unit < 0x800) {
-            *dst++ = static_cast<char>(0xC0 | (unit >> 6));
-            *dst++ = static_cast<char>(0x80 | (unit & 0x3F));
-            ++p;
-        } else if (unit < 0xD800 || unit > 0xDFFF) {
-            *dst++ = static_cast<char>(0xE0 | (unit >> 12));
-            *dst++ = static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
-            *dst++ = static_cast<char>(0x80 | (unit & 0x3F));
-            ++p;
-        } else if (unit <= 0xDBFF && end - p > 1 && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
-            char32_t const cp = 0x10000 + ((unit - 0xD800) << 10) + (static_cast<char32_t>(p[1]) - 0xDC00);
-            *dst++ = static_cast<char>(0xF0 | (cp >> 18));
-            *dst++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            *dst++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            *dst++ = static_cast<char>(0x80 | (cp & 0x3F));
-            p += 2;
+        } else if (char* const next = fl::i18n::encodeWide(dst, p, end)) {
+            dst = next;
         } else {
             dst = unicodeEscape(dst, static_cast<char16_t>(unit));
             ++p;

@@ -35,6 +35,34 @@ inline void appendCodePoint(std::string& out, char32_t cp) {
     }
 }
 
+/// Writes the character at `p`, from U+0080 up, as UTF-8 into `dst` (room for four bytes) and
+/// steps past it, two units for a surrogate pair; gives the end of what it wrote. A lone
+/// surrogate is not written: nullptr, with `p` on it, for the caller to write as it must (U+FFFD,
+/// an escape, an error). The one such step of every encoder that writes into a buffer of its own.
+inline char* encodeWide(char* dst, char16_t const*& p, char16_t const* const end) noexcept {
+    char32_t const unit = *p;
+    if (unit < 0x800) {
+        *dst++ = static_cast<char>(0xC0 | (unit >> 6));
+        *dst++ = static_cast<char>(0x80 | (unit & 0x3F));
+        ++p;
+    } else if (unit < 0xD800 || unit > 0xDFFF) {
+        *dst++ = static_cast<char>(0xE0 | (unit >> 12));
+        *dst++ = static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
+        *dst++ = static_cast<char>(0x80 | (unit & 0x3F));
+        ++p;
+    } else if (unit <= 0xDBFF && end - p > 1 && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
+        char32_t const cp = 0x10000 + ((unit - 0xD800) << 10) + (static_cast<char32_t>(p[1]) - 0xDC00);
+        *dst++ = static_cast<char>(0xF0 | (cp >> 18));
+        *dst++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        *dst++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *dst++ = static_cast<char>(0x80 | (cp & 0x3F));
+        p += 2;
+    } else {
+        return nullptr;
+    }
+    return dst;
+}
+
 /// The one UTF-16 to UTF-8 walk, for encoders that write some characters otherwise (a JSON
 /// string's escapes): `ascii(out, c)` gets each character below U+0080, `lone(out, unit, index)`
 /// each lone surrogate; every other code point is appended as UTF-8. A template so that the
