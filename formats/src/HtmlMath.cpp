@@ -56,16 +56,6 @@ std::optional<HtmlMath> HtmlMath::parse(std::string_view setting, std::string& e
     return math;
 }
 
-std::string_view HtmlMath::nameOf(Mode mode) {
-    switch (mode) {
-    case Mode::Plain: return "plain";
-    case Mode::MathML: return "mathml";
-    case Mode::KaTeX: return "katex";
-    case Mode::MathJax: return "mathjax";
-    }
-    return "plain";
-}
-
 std::string HtmlMath::defaultUrl(Mode mode) {
     switch (mode) {
     case Mode::KaTeX: return "file:///usr/share/javascript/katex/";

@@ -84,6 +84,27 @@ PandocMath::PandocMath(Pandoc pandoc) : state_(std::make_shared<State>()) { stat
 
 bool PandocMath::available() const noexcept { return state_->pandoc.program().has_value(); }
 
+std::optional<PandocMath::Choice> PandocMath::choose(std::optional<std::string_view> setting,
+                                                     std::string& error) const {
+    auto math = formats::HtmlMath::parse(setting.value_or("mathml"), error);
+    if (!math) {
+        return std::nullopt;
+    }
+    Choice choice{std::move(*math), Choice::Outcome::Chosen};
+    if (choice.math.mode != formats::HtmlMath::Mode::MathML) {
+        return choice;
+    }
+    if (available()) {
+        choice.math.toMathml = converter();
+    } else if (setting) {
+        choice.outcome = Choice::Outcome::NoConverter;
+    } else {
+        choice.outcome = Choice::Outcome::FellBack;
+        choice.math.mode = formats::HtmlMath::Mode::Plain;
+    }
+    return choice;
+}
+
 formats::MathmlConverter PandocMath::converter() const {
     return [self = *this](std::vector<formats::TexMath> const& equations) { return self.convert(equations); };
 }

@@ -40,31 +40,25 @@ std::string listed(std::vector<std::string_view> const& options) {
 
 // As richmarkup-build's --math: MathML by pandoc where it is, else the TeX, said once.
 formats::HtmlMath htmlMath(std::optional<std::string> const& setting) {
-    std::string problem;
-    auto math = formats::HtmlMath::parse(setting.value_or("mathml"), problem);
-    if (!math) {
-        throw py::value_error("math " + py::repr(py::str(*setting)).cast<std::string>() + ": " + problem);
-    }
-    if (math->mode != formats::HtmlMath::Mode::MathML) {
-        return std::move(*math);
-    }
     static pandoc::PandocMath const converter{pandoc::Pandoc()};
     static bool warned = false; // under the GIL
-    if (converter.available()) {
-        math->toMathml = converter.converter();
-    } else if (setting) {
+    std::string problem;
+    auto choice = converter.choose(setting, problem);
+    if (!choice) {
+        throw py::value_error("math " + py::repr(py::str(*setting)).cast<std::string>() + ": " + problem);
+    }
+    using Outcome = pandoc::PandocMath::Choice::Outcome;
+    if (choice->outcome == Outcome::NoConverter) {
         throw std::runtime_error("math=\"mathml\" needs a TeX-to-MathML converter: apt-get install " +
                                  std::string(pandoc::PandocMath::package) +
                                  " (or choose math=\"katex\", \"mathjax\" or \"plain\")");
-    } else {
-        if (!warned) {
-            warned = true;
-            warn("equations are written as TeX: no TeX-to-MathML converter (apt-get install " +
-                 std::string(pandoc::PandocMath::package) + "; math=\"plain\" chooses TeX without this warning)");
-        }
-        math->mode = formats::HtmlMath::Mode::Plain;
     }
-    return std::move(*math);
+    if (choice->outcome == Outcome::FellBack && !warned) {
+        warned = true;
+        warn("equations are written as TeX: no TeX-to-MathML converter (apt-get install " +
+             std::string(pandoc::PandocMath::package) + "; math=\"plain\" chooses TeX without this warning)");
+    }
+    return std::move(choice->math);
 }
 
 } // namespace

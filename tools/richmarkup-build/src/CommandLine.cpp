@@ -62,30 +62,28 @@ std::string singleBlankLines(std::string text) {
 // --math, and for MathML its converter. The default is MathML where there is one to make it, and
 // plain, said once, where there is none; asking for MathML without one is an error.
 std::optional<int> chooseMath(bool given, std::string const& setting, ToolOptions& options, std::ostream& err) {
+    pandoc::PandocMath const converter{Pandoc(options.pandoc)};
+    // Only a page of our own HTML shows equations so: for any other format a missing converter
+    // is no matter.
+    bool const html = options.format->name == "html";
     std::string problem;
-    auto math = formats::HtmlMath::parse(given ? setting : "mathml", problem);
-    if (!math) {
+    auto const choice = converter.choose(given ? std::optional<std::string_view>(setting) : std::nullopt, problem);
+    if (!choice) {
         err << "error: --math " << formats::text::printableText(setting) << ": " << problem << '\n';
         return 2;
     }
-    // Only a page of our own HTML shows equations so: no other format looks for a converter.
-    if (math->mode == formats::HtmlMath::Mode::MathML && options.format->name == "html") {
-        pandoc::PandocMath const converter{Pandoc(options.pandoc)};
-        if (converter.available()) {
-            math->toMathml = converter.converter();
-        } else if (given || options.warnings.strict) {
-            err << "error: --math mathml needs a TeX-to-MathML converter: apt-get install "
-                << pandoc::PandocMath::package << " (or choose --math katex, mathjax or plain)\n";
-            return 2;
-        } else {
-            if (options.warnings.reports()) {
-                err << "warning: equations are written as TeX: no TeX-to-MathML converter (apt-get install "
-                    << pandoc::PandocMath::package << "; --math plain chooses TeX without this warning)\n";
-            }
-            math->mode = formats::HtmlMath::Mode::Plain;
-        }
+    using Outcome = pandoc::PandocMath::Choice::Outcome;
+    if (html && (choice->outcome == Outcome::NoConverter ||
+                 (choice->outcome == Outcome::FellBack && options.warnings.strict))) {
+        err << "error: --math mathml needs a TeX-to-MathML converter: apt-get install " << pandoc::PandocMath::package
+            << " (or choose --math katex, mathjax or plain)\n";
+        return 2;
     }
-    options.math = std::move(*math);
+    if (html && choice->outcome == Outcome::FellBack && options.warnings.reports()) {
+        err << "warning: equations are written as TeX: no TeX-to-MathML converter (apt-get install "
+            << pandoc::PandocMath::package << "; --math plain chooses TeX without this warning)\n";
+    }
+    options.math = choice->math;
     return std::nullopt;
 }
 

@@ -50,8 +50,6 @@ struct RICHMARKUP_FORMATS_EXPORT HtmlMath {
     /// "plain", "mathml", "katex", "katex=URL", "mathjax" or "mathjax=URL", in any case; nothing
     /// for anything else, with the reason in `error`. A URL must be http, https, file or relative.
     static std::optional<HtmlMath> parse(std::string_view setting, std::string& error);
-    /// "plain", "mathml", "katex" or "mathjax".
-    static std::string_view nameOf(Mode mode);
     /// Where Debian's libjs-katex and libjs-mathjax put the scripts; empty for the other modes.
     static std::string defaultUrl(Mode mode);
     /// The choices, for a message or --help: "mathml, katex[=URL], mathjax[=URL] or plain".

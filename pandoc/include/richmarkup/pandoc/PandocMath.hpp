@@ -5,6 +5,8 @@
 #include <richmarkup/pandoc/Pandoc.hpp>
 
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -28,6 +30,23 @@ public:
     /// One result per equation, in order. Throws std::runtime_error when pandoc cannot be run or
     /// fails as a whole.
     std::vector<formats::ConvertedMath> convert(std::vector<formats::TexMath> const& equations) const;
+
+    /// What a page's math setting comes to with this converter.
+    struct Choice {
+        enum class Outcome {
+            /// As asked; for MathML, with this converter.
+            Chosen,
+            /// MathML asked for, and no pandoc to make it.
+            NoConverter,
+            /// The default, MathML, with no pandoc to make it: the TeX is written (Plain).
+            FellBack,
+        };
+        formats::HtmlMath math;
+        Outcome outcome = Outcome::Chosen;
+    };
+    /// `setting` as formats::HtmlMath::parse takes it, or none for the default: MathML where
+    /// this converter can run, else plain. Nothing for a setting parse refuses (why in `error`).
+    std::optional<Choice> choose(std::optional<std::string_view> setting, std::string& error) const;
 
     /// The Debian package that gives the converter, for a message.
     static constexpr std::string_view package = "pandoc";
